@@ -1,0 +1,51 @@
+#include "app/StartupRules.h"
+
+#include "files/PathRules.h"
+
+namespace k3 {
+
+const wchar_t* AppTitle(std::uint16_t langId) {
+  return PickByLanguage(langId, L"\u30D5\u30A9\u30C8\u30C9\u30EA\u30D5\u30EC\u30C3\u30C8",  // フォトドリフレット
+                        L"Kelvarstone Photo Driftlet");
+}
+
+Rect CenterInRect(const Rect& work, int width, int height) {
+  Rect r;
+  r.left = work.left + (work.right - width - work.left) / 2;
+  r.top = work.top + (work.bottom - work.top - height) / 2;
+  r.right = r.left + width;
+  r.bottom = r.top + height;
+  return r;
+}
+
+LaunchDecision DecideLaunch(const std::vector<std::wstring>& args, const PathOracle& fs) {
+  LaunchDecision d;
+  if (args.size() < 2) return d;
+  d.argument = args[1];
+  if (!fs.exists(d.argument)) {
+    d.kind = LaunchKind::InvalidArgument;
+    return d;
+  }
+  std::optional<std::wstring> longForm = fs.longForm(d.argument);
+  if (!longForm) {
+    d.kind = LaunchKind::InvalidArgument;
+    return d;
+  }
+  // The extension is taken from the long form, so a package named in its
+  // short 8.3 form (".K3D") is still recognised; the argument itself is
+  // passed on unchanged.
+  d.kind = EqualsNoCase(PathExtension(*longForm), L".k3dlt") ? LaunchKind::Package : LaunchKind::Normal;
+  return d;
+}
+
+std::wstring AssociationOpenCommand(const std::wstring& exePath) {
+  // The placeholder is appended as plain text: it never goes through a
+  // formatting routine, so a '%' in the path cannot be misread.
+  std::wstring s = L"\"" + exePath + L"\" ";
+  s += L"\"%1\"";
+  return s;
+}
+
+std::wstring AssociationDefaultIcon(const std::wstring& exePath) { return L"\"" + exePath + L"\",0"; }
+
+}  // namespace k3

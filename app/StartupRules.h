@@ -1,0 +1,68 @@
+// Start-up decisions that need no window system: the title and text choice by
+// language, the centring arithmetic of the main frame, the command-line rule
+// and the texts written into the package file association. Built natively and
+// tested there; the Win32 start-up feeds them what the system reports.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace k3 {
+
+// Language identifier that selects the Japanese texts.
+inline constexpr std::uint16_t kJapaneseLangId = 1041;
+
+inline constexpr bool IsJapanese(std::uint16_t langId) { return langId == kJapaneseLangId; }
+
+// Every text exists as a Japanese and an English resource; this picks one.
+template <typename T>
+constexpr T PickByLanguage(std::uint16_t langId, T japanese, T english) {
+  return IsJapanese(langId) ? japanese : english;
+}
+
+// The product title: window text, mutex name and the title a second
+// instance looks for.
+const wchar_t* AppTitle(std::uint16_t langId);
+
+struct Rect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  constexpr int Width() const { return right - left; }
+  constexpr int Height() const { return bottom - top; }
+  constexpr bool operator==(const Rect&) const = default;
+};
+
+// A width x height rectangle centred in the work area (integer division, so
+// an odd remainder leaves the extra pixel on the right and bottom).
+Rect CenterInRect(const Rect& work, int width, int height);
+
+// What the command line asks for.
+enum class LaunchKind {
+  Normal,           // no argument, or an existing file that is not a package
+  Package,          // an existing file whose long form ends in ".k3dlt" (any case)
+  InvalidArgument,  // nothing at the path, or its long form cannot be read
+};
+
+struct LaunchDecision {
+  LaunchKind kind = LaunchKind::Normal;
+  std::wstring argument;  // the argument as given (not its long form)
+};
+
+// The file system as start-up sees it: whether something (file or folder)
+// exists at a path, and the long form of a path when it can be read.
+struct PathOracle {
+  std::function<bool(const std::wstring&)> exists;
+  std::function<std::optional<std::wstring>(const std::wstring&)> longForm;
+};
+
+// args[0] is the program path; only args[1] is looked at.
+LaunchDecision DecideLaunch(const std::vector<std::wstring>& args, const PathOracle& fs);
+
+// Registry texts of the package file association for executable path P:
+// "\"P\" \"%1\"" for the open command and "\"P\",0" for the icon.
+std::wstring AssociationOpenCommand(const std::wstring& exePath);
+std::wstring AssociationDefaultIcon(const std::wstring& exePath);
+
+}  // namespace k3

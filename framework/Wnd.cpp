@@ -1,0 +1,158 @@
+#include "framework/Wnd.h"
+
+#include <cstdio>
+#include <utility>
+
+#include "framework/WinApp.h"
+
+namespace fw {
+
+namespace {
+
+constexpr wchar_t kBindingProperty[] = L"K3.CWnd";
+
+// The object whose window is being created on this thread; bound to the
+// window by its first message.
+thread_local CWnd* t_creating = nullptr;
+
+}  // namespace
+
+CWnd::~CWnd() {
+  // An object destroyed while its window lives takes the window with it,
+  // so no message can reach a dead object.
+  if (m_hWnd && ::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
+  if (m_hWnd) Unbind();
+}
+
+CWnd* CWnd::FromHandle(HWND hwnd) {
+  if (!hwnd) return nullptr;
+  return static_cast<CWnd*>(::GetPropW(hwnd, kBindingProperty));
+}
+
+void CWnd::Bind(HWND hwnd) {
+  m_hWnd = hwnd;
+  ::SetPropW(hwnd, kBindingProperty, this);
+}
+
+void CWnd::Unbind() {
+  if (m_hWnd) {
+    ::RemovePropW(m_hWnd, kBindingProperty);
+    if (superProc_) ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(superProc_));
+  }
+  superProc_ = nullptr;
+  m_hWnd = nullptr;
+}
+
+BOOL CWnd::PreCreateWindow(CREATESTRUCTW&) { return TRUE; }
+
+BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
+
+BOOL CWnd::OnCmdMsg(UINT, int) { return FALSE; }
+
+BOOL CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* windowName, DWORD style,
+                    const RECT& rect, HWND parent, UINT_PTR idOrMenu, void* param) {
+  if (m_hWnd) return FALSE;
+  CREATESTRUCTW cs{};
+  cs.dwExStyle = exStyle;
+  cs.lpszClass = className;
+  cs.lpszName = windowName;
+  cs.style = style;
+  cs.x = rect.left;
+  cs.y = rect.top;
+  cs.cx = rect.right - rect.left;
+  cs.cy = rect.bottom - rect.top;
+  cs.hwndParent = parent;
+  cs.hMenu = reinterpret_cast<HMENU>(idOrMenu);
+  cs.hInstance = ::GetModuleHandleW(nullptr);
+  cs.lpCreateParams = param;
+
+  // PreCreateWindow may choose the class (keeping its name in className_);
+  // a window without one gets the plain framework class.
+  if (!PreCreateWindow(cs)) return FALSE;
+  if (!cs.lpszClass) {
+    className_ = RegisterWndClass(CS_DBLCLKS, ::LoadCursorW(nullptr, IDC_ARROW));
+    cs.lpszClass = className_.c_str();
+  }
+
+  CWnd* const outer = t_creating;
+  t_creating = this;
+  HWND hwnd = ::CreateWindowExW(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style, cs.x, cs.y, cs.cx, cs.cy,
+                                cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
+  t_creating = outer;
+  if (!hwnd) {
+    // Creation failed (WM_CREATE answered -1, or the system refused): the
+    // window has already been destroyed and unbound.
+    m_hWnd = nullptr;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CWnd::DestroyWindow() {
+  if (!m_hWnd) return FALSE;
+  return ::DestroyWindow(m_hWnd);
+}
+
+BOOL CWnd::SubclassWindow(HWND hwnd) {
+  if (m_hWnd || !hwnd || FromHandle(hwnd)) return FALSE;
+  Bind(hwnd);
+  superProc_ = reinterpret_cast<WNDPROC>(
+      ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::StaticWndProc)));
+  return TRUE;
+}
+
+LRESULT CWnd::DefProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (superProc_) return ::CallWindowProcW(superProc_, m_hWnd, msg, wp, lp);
+  return ::DefWindowProcW(m_hWnd, msg, wp, lp);
+}
+
+LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_COMMAND) {
+    if (OnCmdMsg(LOWORD(wp), HIWORD(wp))) return 0;
+  }
+  return DefProc(msg, wp, lp);
+}
+
+LRESULT CALLBACK CWnd::StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  CWnd* wnd = FromHandle(hwnd);
+  if (!wnd && t_creating) {
+    wnd = std::exchange(t_creating, nullptr);
+    wnd->Bind(hwnd);
+  }
+  if (!wnd) return ::DefWindowProcW(hwnd, msg, wp, lp);
+
+  LRESULT result = wnd->WindowProc(msg, wp, lp);
+  if (msg == WM_NCDESTROY) {
+    wnd->Unbind();
+    CWinApp* app = CWinApp::Current();
+    if (app && app->GetMainWnd() == wnd) ::PostQuitMessage(0);
+    wnd->PostNcDestroy();
+  }
+  return result;
+}
+
+std::wstring RegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon) {
+  wchar_t name[96];
+  std::swprintf(name, sizeof name / sizeof name[0], L"K3:%x:%llx:%llx:%llx", classStyle,
+                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(cursor)),
+                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(background)),
+                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(icon)));
+  HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  WNDCLASSEXW existing{};
+  existing.cbSize = sizeof existing;
+  if (!::GetClassInfoExW(instance, name, &existing)) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = classStyle;
+    wc.lpfnWndProc = &CWnd::StaticWndProc;
+    wc.hInstance = instance;
+    wc.hCursor = cursor;
+    wc.hbrBackground = background;
+    wc.hIcon = icon;
+    wc.lpszClassName = name;
+    ::RegisterClassExW(&wc);
+  }
+  return name;
+}
+
+}  // namespace fw

@@ -1,0 +1,96 @@
+// CWnd: the window wrapper of the framework layer.
+//
+// How a message reaches its handler:
+//   1. Every window of the program is created through CWnd::CreateEx with a
+//      class whose window procedure is CWnd::StaticWndProc (RegisterWndClass
+//      makes such classes; controls are subclassed onto it).
+//   2. The first message a new window receives (often WM_GETMINMAXINFO, before
+//      WM_NCCREATE) binds the HWND to the C++ object that is being created on
+//      this thread; the binding is a window property, so it works for any
+//      window class.
+//   3. StaticWndProc calls the virtual WindowProc of the bound object. Each
+//      class overrides WindowProc with one switch over the messages it
+//      handles, calling its typed handlers; every other message goes to the
+//      base class's WindowProc, and finally to DefProc (the default window
+//      procedure, or the control's own procedure for a subclassed control).
+//      "Default handling" inside a handler is an explicit call of the base
+//      class's WindowProc with the same message.
+//   4. WM_COMMAND is turned into OnCmdMsg(id, code), which a class overrides
+//      to route commands (a frame offers them to its view first).
+//   5. After WM_NCDESTROY the binding is removed, the handle cleared and
+//      PostNcDestroy called. When the application's main window goes, the
+//      message loop is told to quit.
+// No exception leaves a window procedure: handlers report results.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace fw {
+
+class CWnd {
+ public:
+  CWnd() = default;
+  virtual ~CWnd();
+  CWnd(const CWnd&) = delete;
+  CWnd& operator=(const CWnd&) = delete;
+
+  HWND m_hWnd = nullptr;
+  HWND GetSafeHwnd() const { return m_hWnd; }
+
+  // Creates the window. PreCreateWindow may change every field of the
+  // creation structure first. Returns FALSE when the window was not created.
+  BOOL CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* windowName, DWORD style,
+                const RECT& rect, HWND parent, UINT_PTR idOrMenu, void* param = nullptr);
+  BOOL DestroyWindow();
+
+  // Makes an existing window (a control created by a dialog, say) use this
+  // wrapper; its own procedure becomes the default processing.
+  BOOL SubclassWindow(HWND hwnd);
+
+  // The wrapper bound to a window, or null when the window is not one of ours.
+  static CWnd* FromHandle(HWND hwnd);
+
+  // Overridable operations.
+  virtual BOOL PreCreateWindow(CREATESTRUCTW& cs);
+  // Offered every message of this window (and of its children) before the
+  // message loop dispatches it; TRUE means handled.
+  virtual BOOL PreTranslateMessage(MSG* msg);
+  // A command (menu, accelerator or control notification); TRUE when handled.
+  virtual BOOL OnCmdMsg(UINT id, int code);
+
+  // Sends a message to the window (shorthand used by callers).
+  LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return ::SendMessageW(m_hWnd, msg, wp, lp); }
+  BOOL PostMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return ::PostMessageW(m_hWnd, msg, wp, lp); }
+
+ protected:
+  // The per-class dispatch: one switch, then the base class.
+  virtual LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp);
+  // The default processing below every class.
+  LRESULT DefProc(UINT msg, WPARAM wp, LPARAM lp);
+  // Called after the window is gone (the handle is already cleared).
+  virtual void PostNcDestroy() {}
+
+  // Name of the window class registered for this window by PreCreateWindow.
+  std::wstring className_;
+
+
+ public:
+  // The one window procedure of every framework window class.
+  static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+ private:
+  void Bind(HWND hwnd);
+  void Unbind();
+
+  WNDPROC superProc_ = nullptr;
+};
+
+// Registers (once) and names a window class with the given class style,
+// cursor, background brush and icon, whose procedure is the framework's.
+// The same parameters always give the same class.
+std::wstring RegisterWndClass(UINT classStyle, HCURSOR cursor = nullptr, HBRUSH background = nullptr,
+                              HICON icon = nullptr);
+
+}  // namespace fw

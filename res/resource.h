@@ -1,0 +1,53 @@
+// Resource identifiers of k3driftlet. Paired texts: the first identifier of
+// each pair is the Japanese text, the second the English one.
+#pragma once
+
+// Frame (icon and placeholder menu) and images
+#define IDR_MAINFRAME 128
+#define IDB_LOGO 130
+#define IDB_TITLE_ACTIVE 131
+#define IDB_TITLE_INACTIVE 158
+#define IDB_CORNER 219
+#define IDR_SAVE_IMAGE_JA 140
+#define IDR_SAVE_IMAGE_EN 156
+#define IDR_REMOVE_IMAGE_JA 134
+#define IDR_REMOVE_IMAGE_EN 157
+#define IDR_ICON_IMAGE 136
+#define IDC_GRAB 11105
+#define ID_PLACEHOLDER 32771
+
+// Progress dialog
+#define IDD_PROGRESS 11100
+#define IDC_PROGRESS_BAR 11101
+
+// Texts
+#define IDS_OLE_FAILED_JA 100
+#define IDS_OLE_FAILED_EN 101
+#define IDS_ERROR_JA 112
+#define IDS_ERROR_EN 113
+#define IDS_UP_TO_DATE_JA 114
+#define IDS_UP_TO_DATE_EN 115
+#define IDS_DOWNLOADED_JA 116
+#define IDS_DOWNLOADED_EN 117
+#define IDS_ADD_IMAGES_FIRST_JA 129
+#define IDS_ADD_IMAGES_FIRST_EN 147
+#define IDS_NO_SELECTION_JA 132
+#define IDS_NO_SELECTION_EN 149
+#define IDS_CONFIRM_REMOVE_JA 133
+#define IDS_CONFIRM_REMOVE_EN 150
+#define IDS_CONFIRM_EXIT_JA 138
+#define IDS_CONFIRM_EXIT_EN 152
+#define IDS_DROP_HINT_JA 139
+#define IDS_DROP_HINT_EN 146
+#define IDS_NOT_PACKAGE_JA 142
+#define IDS_NOT_PACKAGE_EN 155
+#define IDS_INVALID_PARAMETER_JA 143
+#define IDS_INVALID_PARAMETER_EN 154
+#define IDS_NO_INTERNET_JA 850
+#define IDS_NO_INTERNET_EN 851
+#define IDS_COMPLETED_JA 11811
+#define IDS_COMPLETED_EN 11812
+#define IDS_WRITE_ERROR_JA 11822
+#define IDS_WRITE_ERROR_EN 11823
+#define IDS_READ_ERROR_JA 11824
+#define IDS_READ_ERROR_EN 11831

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the three trees and runs every test:
+# the native tests, then the Windows tests under Wine on a display and a
+# wineserver of this run's own.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+started=$(date +%s)
+
+bash scripts/install-deps.sh
+bash scripts/build.sh native win64 win32
+
+logs="$root/build/test-logs"
+mkdir -p "$logs"
+status=0
+
+echo "== native tests"
+ctest --test-dir build/native --output-on-failure 2>&1 | tee "$logs/native.log" || status=1
+
+echo "== Windows tests (Wine)"
+source scripts/wine-session.sh
+trap wine_session_stop EXIT
+wine_session_start "$root/build/win64/wineprefix" own-display
+ctest --test-dir build/win64 --output-on-failure 2>&1 | tee "$logs/win64.log" || status=1
+wine_session_stop
+trap - EXIT
+
+# One closing line for both runs.
+summary() { grep -hoE '[0-9]+ tests failed out of [0-9]+' "$@" | awk '{f+=$1; t+=$6} END {printf "%d passed, %d failed\n", t-f, f}'; }
+echo "test.sh: finished in $(( $(date +%s) - started )) s"
+echo "total: $(summary "$logs/native.log" "$logs/win64.log")"
+exit $status

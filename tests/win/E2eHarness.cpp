@@ -1,0 +1,258 @@
+#include "E2eHarness.h"
+
+#include <climits>
+#include <cstdlib>
+
+#include "framework/Handles.h"
+
+namespace e2e {
+
+std::wstring BinFolder() {
+  wchar_t path[MAX_PATH] = {};
+  ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring s(path);
+  return s.substr(0, s.find_last_of(L"\\/") + 1);
+}
+
+std::wstring DriftletPath() { return BinFolder() + L"k3driftlet.bin"; }
+
+bool JapaneseEdition() { return ::GetSystemDefaultLangID() == 1041; }
+
+std::wstring ExpectedTitle() {
+  return JapaneseEdition() ? L"\u30D5\u30A9\u30C8\u30C9\u30EA\u30D5\u30EC\u30C3\u30C8" : L"Kelvarstone Photo Driftlet";
+}
+
+bool WaitUntil(const std::function<bool()>& ready, DWORD timeoutMs) {
+  const ULONGLONG end = ::GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (ready()) return true;
+    if (::GetTickCount64() >= end) return false;
+    ::Sleep(50);
+  }
+}
+
+Program::Program(const std::wstring& arguments) {
+  std::wstring commandLine = L"\"" + DriftletPath() + L"\"";
+  if (!arguments.empty()) commandLine += L" " + arguments;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    ::CloseHandle(pi.hThread);
+    process_ = pi.hProcess;
+    pid_ = pi.dwProcessId;
+    ::WaitForInputIdle(process_, 10000);
+  }
+}
+
+Program::~Program() {
+  if (!process_) return;
+  if (Running()) {
+    ::TerminateProcess(process_, 99);
+    ::WaitForSingleObject(process_, 5000);
+  }
+  ::CloseHandle(process_);
+}
+
+bool Program::Running() const { return process_ && ::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+std::optional<DWORD> Program::WaitExit(DWORD timeoutMs) const {
+  if (!process_ || ::WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return std::nullopt;
+  DWORD code = 0;
+  ::GetExitCodeProcess(process_, &code);
+  return code;
+}
+
+namespace {
+
+struct WindowQuery {
+  DWORD pid;  // 0 = any process
+  std::wstring title;
+  std::wstring className;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM lp) {
+  auto* q = reinterpret_cast<WindowQuery*>(lp);
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(hwnd, &pid);
+  if (q->pid && pid != q->pid) return TRUE;
+  if (!q->title.empty() && WindowText(hwnd) != q->title) return TRUE;
+  if (!q->className.empty()) {
+    wchar_t cls[64] = {};
+    ::GetClassNameW(hwnd, cls, 64);
+    if (q->className != cls) return TRUE;
+  }
+  q->found.push_back(hwnd);
+  return TRUE;
+}
+
+std::vector<HWND> FindWindows(DWORD pid, const std::wstring& title, const std::wstring& className = L"") {
+  WindowQuery q{pid, title, className, {}};
+  ::EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&q));
+  return q.found;
+}
+
+bool IsToolWindow(HWND hwnd) { return (::GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0; }
+
+}  // namespace
+
+std::wstring WindowText(HWND hwnd) {
+  wchar_t text[1024] = {};
+  // WM_GETTEXT crosses processes; GetWindowText would not ask a control of
+  // another process.
+  ::SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 3000, nullptr);
+  return text;
+}
+
+std::vector<HWND> Program::Windows(const std::wstring& title) const { return FindWindows(pid_, title); }
+
+HWND Program::WaitMainFrame(DWORD timeoutMs) const {
+  HWND frame = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND h : Windows(ExpectedTitle())) {
+          if (!IsToolWindow(h) && ::IsWindowVisible(h)) frame = h;
+        }
+        return frame != nullptr;
+      },
+      timeoutMs);
+  return frame;
+}
+
+HWND Program::WaitDriftWindow(DWORD timeoutMs) const {
+  HWND drift = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND h : Windows(ExpectedTitle())) {
+          if (IsToolWindow(h)) drift = h;
+        }
+        return drift != nullptr;
+      },
+      timeoutMs);
+  return drift;
+}
+
+std::optional<MessageBoxInfo> WaitMessageBox(DWORD pid, DWORD timeoutMs) {
+  HWND box = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND h : FindWindows(pid, L"", L"#32770")) {
+          if (::IsWindowVisible(h)) box = h;
+        }
+        return box != nullptr;
+      },
+      timeoutMs);
+  if (!box) return std::nullopt;
+  MessageBoxInfo info;
+  info.hwnd = box;
+  info.caption = WindowText(box);
+  // The text of a message box is the static control with identifier 0xFFFF.
+  if (HWND text = ::GetDlgItem(box, 0xFFFF)) info.text = WindowText(text);
+  return info;
+}
+
+namespace {
+
+// The box's icon is the first static control that holds an icon image.
+HWND FindIconControl(HWND box) {
+  for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t cls[32] = {};
+    ::GetClassNameW(child, cls, 32);
+    if (_wcsicmp(cls, L"Static") == 0 && (::GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+      return child;
+    }
+  }
+  return nullptr;
+}
+
+std::vector<COLORREF> Capture(HDC source, int x, int y, int w, int h) {
+  fw::MemoryDc mem(::CreateCompatibleDC(source));
+  fw::GdiBitmap bmp(::CreateCompatibleBitmap(source, w, h));
+  std::vector<COLORREF> pixels;
+  {
+    fw::SelectObjectScope sel(mem.get(), bmp.get());
+    ::BitBlt(mem.get(), 0, 0, w, h, source, x, y, SRCCOPY);
+    for (int j = 0; j < h; ++j)
+      for (int i = 0; i < w; ++i) pixels.push_back(::GetPixel(mem.get(), i, j));
+  }
+  return pixels;
+}
+
+}  // namespace
+
+LPCWSTR MessageBoxIcon(HWND box) {
+  HWND iconControl = FindIconControl(box);
+  if (!iconControl) return nullptr;
+  RECT rc;
+  ::GetWindowRect(iconControl, &rc);
+  const int w = ::GetSystemMetrics(SM_CXICON), h = ::GetSystemMetrics(SM_CYICON);
+  ::SetForegroundWindow(box);
+  ::Sleep(200);
+  fw::WindowDc screen(nullptr);
+  const std::vector<COLORREF> shown = Capture(screen.get(), rc.left, rc.top, w, h);
+  // Draw each candidate over the same background and keep the nearest.
+  const COLORREF background = shown.front();
+  LPCWSTR best = nullptr;
+  long long bestDistance = LLONG_MAX;
+  for (LPCWSTR candidate : {IDI_INFORMATION, IDI_QUESTION, IDI_WARNING, IDI_ERROR}) {
+    fw::MemoryDc mem(::CreateCompatibleDC(screen.get()));
+    fw::GdiBitmap bmp(::CreateCompatibleBitmap(screen.get(), w, h));
+    std::vector<COLORREF> drawn;
+    {
+      fw::SelectObjectScope sel(mem.get(), bmp.get());
+      fw::GdiBrush brush(::CreateSolidBrush(background));
+      RECT all{0, 0, w, h};
+      ::FillRect(mem.get(), &all, brush.get());
+      ::DrawIconEx(mem.get(), 0, 0, ::LoadIconW(nullptr, candidate), w, h, 0, nullptr, DI_NORMAL);
+      drawn = Capture(mem.get(), 0, 0, w, h);
+    }
+    long long distance = 0;
+    for (std::size_t i = 0; i < drawn.size(); ++i) {
+      distance += std::abs(GetRValue(drawn[i]) - GetRValue(shown[i])) +
+                  std::abs(GetGValue(drawn[i]) - GetGValue(shown[i])) +
+                  std::abs(GetBValue(drawn[i]) - GetBValue(shown[i]));
+    }
+    if (distance < bestDistance) {
+      bestDistance = distance;
+      best = candidate;
+    }
+  }
+  return best;
+}
+
+void PressButton(HWND dialog, int id) {
+  ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}
+
+std::optional<std::wstring> ReadDefaultValue(HKEY root, const std::wstring& key, DWORD* type) {
+  HKEY raw = nullptr;
+  if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &raw) != ERROR_SUCCESS) return std::nullopt;
+  fw::RegKey k(raw);
+  wchar_t data[1024] = {};
+  DWORD bytes = sizeof data - sizeof(wchar_t);
+  DWORD t = 0;
+  if (::RegQueryValueExW(k.get(), nullptr, nullptr, &t, reinterpret_cast<BYTE*>(data), &bytes) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  if (type) *type = t;
+  // The stored size includes the terminating null character.
+  if (bytes < sizeof(wchar_t) || data[bytes / sizeof(wchar_t) - 1] != 0) return std::wstring(L"<no terminator>");
+  return std::wstring(data);
+}
+
+std::vector<std::wstring> SubkeyNames(HKEY root, const std::wstring& key) {
+  std::vector<std::wstring> names;
+  HKEY raw = nullptr;
+  if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &raw) != ERROR_SUCCESS) return names;
+  fw::RegKey k(raw);
+  for (DWORD i = 0;; ++i) {
+    wchar_t name[261];
+    DWORD length = 261;
+    if (::RegEnumKeyExW(k.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    names.emplace_back(name, length);
+  }
+  return names;
+}
+
+}  // namespace e2e

@@ -1,0 +1,73 @@
+// Drives the real k3driftlet.bin from a test program running under the same
+// Wine server: starts it, finds its windows by title, reads their geometry,
+// styles and regions, and answers its message boxes.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// Folder of the test program, where k3driftlet.bin is built beside it.
+std::wstring BinFolder();
+std::wstring DriftletPath();
+
+bool JapaneseEdition();
+std::wstring ExpectedTitle();
+
+// Polls `ready` every 50 ms until it holds or the time is up.
+bool WaitUntil(const std::function<bool()>& ready, DWORD timeoutMs);
+
+// A started program; terminated at the end of the test if still running.
+class Program {
+ public:
+  explicit Program(const std::wstring& arguments = L"");
+  ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  bool Started() const { return process_ != nullptr; }
+  DWORD Pid() const { return pid_; }
+  bool Running() const;
+  // Waits for the end of the process; its exit code when it ended in time.
+  std::optional<DWORD> WaitExit(DWORD timeoutMs) const;
+
+  // Top-level windows of this process with the given title.
+  std::vector<HWND> Windows(const std::wstring& title) const;
+  // The main frame (titled, not a tool window) once it is visible.
+  HWND WaitMainFrame(DWORD timeoutMs = 15000) const;
+  // The drifting window (titled, a tool window in normal mode).
+  HWND WaitDriftWindow(DWORD timeoutMs = 15000) const;
+
+ private:
+  HANDLE process_ = nullptr;
+  DWORD pid_ = 0;
+};
+
+struct MessageBoxInfo {
+  HWND hwnd = nullptr;
+  std::wstring caption;
+  std::wstring text;
+};
+
+// The next visible message box of the process.
+std::optional<MessageBoxInfo> WaitMessageBox(DWORD pid, DWORD timeoutMs = 15000);
+
+// Which of the standard message box icons the box shows, judged by its
+// pixels: IDI_INFORMATION, IDI_QUESTION, IDI_WARNING, IDI_ERROR, or null.
+LPCWSTR MessageBoxIcon(HWND box);
+
+// Presses a button of a dialog (IDOK, IDYES, IDNO, ...).
+void PressButton(HWND dialog, int id);
+
+std::wstring WindowText(HWND hwnd);
+
+// Registry helpers for HKEY_CLASSES_ROOT.
+std::optional<std::wstring> ReadDefaultValue(HKEY root, const std::wstring& key, DWORD* type = nullptr);
+std::vector<std::wstring> SubkeyNames(HKEY root, const std::wstring& key);
+
+}  // namespace e2e

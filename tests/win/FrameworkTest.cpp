@@ -1,0 +1,165 @@
+// The framework layer: binding of windows to objects, dispatch, command
+// routing, the pre-translation walk and frame layout.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "framework/FrameWnd.h"
+#include "framework/WinApp.h"
+
+namespace fw {
+namespace {
+
+class Recorder : public CWnd {
+ public:
+  std::vector<UINT> messages;
+  std::vector<std::pair<UINT, int>> commands;
+  bool failCreate = false;
+  bool handleCommands = true;
+  int postNcDestroyCalls = 0;
+  int preTranslateCalls = 0;
+  bool swallow = false;
+
+  BOOL OnCmdMsg(UINT id, int code) override {
+    commands.emplace_back(id, code);
+    return handleCommands;
+  }
+  BOOL PreTranslateMessage(MSG*) override {
+    ++preTranslateCalls;
+    return swallow;
+  }
+
+ protected:
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
+    messages.push_back(msg);
+    if (msg == WM_CREATE && failCreate) return -1;
+    return CWnd::WindowProc(msg, wp, lp);
+  }
+  void PostNcDestroy() override { ++postNcDestroyCalls; }
+};
+
+bool Saw(const Recorder& r, UINT msg) { return std::find(r.messages.begin(), r.messages.end(), msg) != r.messages.end(); }
+
+TEST(CWnd, FirstMessagesReachTheObjectAndDestructionUnbinds) {
+  Recorder w;
+  ASSERT_TRUE(w.CreateEx(0, nullptr, L"rec", WS_OVERLAPPEDWINDOW, RECT{0, 0, 200, 100}, nullptr, 0));
+  HWND hwnd = w.m_hWnd;
+  ASSERT_TRUE(hwnd);
+  EXPECT_EQ(CWnd::FromHandle(hwnd), &w);
+  // WM_GETMINMAXINFO comes before WM_NCCREATE and already reaches the object.
+  ASSERT_FALSE(w.messages.empty());
+  EXPECT_EQ(w.messages.front(), static_cast<UINT>(WM_GETMINMAXINFO));
+  EXPECT_TRUE(Saw(w, WM_NCCREATE));
+  EXPECT_TRUE(Saw(w, WM_CREATE));
+
+  EXPECT_TRUE(w.DestroyWindow());
+  EXPECT_EQ(w.m_hWnd, nullptr);
+  EXPECT_EQ(w.postNcDestroyCalls, 1);
+  EXPECT_TRUE(Saw(w, WM_NCDESTROY));
+  EXPECT_FALSE(::IsWindow(hwnd));
+}
+
+TEST(CWnd, FailedCreationLeavesObjectEmptyAndReusable) {
+  Recorder w;
+  w.failCreate = true;
+  EXPECT_FALSE(w.CreateEx(0, nullptr, L"", WS_POPUP, RECT{0, 0, 10, 10}, nullptr, 0));
+  EXPECT_EQ(w.m_hWnd, nullptr);
+  w.failCreate = false;
+  EXPECT_TRUE(w.CreateEx(0, nullptr, L"", WS_POPUP, RECT{0, 0, 10, 10}, nullptr, 0));
+  EXPECT_TRUE(::IsWindow(w.m_hWnd));
+}
+
+TEST(CWnd, DestroyingTheObjectDestroysItsWindow) {
+  HWND hwnd;
+  {
+    Recorder w;
+    ASSERT_TRUE(w.CreateEx(0, nullptr, L"", WS_POPUP, RECT{0, 0, 10, 10}, nullptr, 0));
+    hwnd = w.m_hWnd;
+  }
+  EXPECT_FALSE(::IsWindow(hwnd));
+  // A message to a stale handle can no longer reach a dead object.
+  EXPECT_EQ(CWnd::FromHandle(hwnd), nullptr);
+}
+
+TEST(CWnd, CommandsAreRoutedThroughOnCmdMsg) {
+  Recorder w;
+  ASSERT_TRUE(w.CreateEx(0, nullptr, L"", WS_POPUP, RECT{0, 0, 10, 10}, nullptr, 0));
+  w.SendMessage(WM_COMMAND, MAKEWPARAM(205, BN_CLICKED), 0);
+  ASSERT_EQ(w.commands.size(), 1u);
+  EXPECT_EQ(w.commands[0].first, 205u);
+  EXPECT_EQ(w.commands[0].second, BN_CLICKED);
+}
+
+TEST(CWnd, SubclassedControlKeepsItsOwnBehaviour) {
+  HWND button = ::CreateWindowExW(0, L"BUTTON", L"x", WS_POPUP | BS_AUTOCHECKBOX, 0, 0, 40, 20, nullptr, nullptr,
+                                  ::GetModuleHandleW(nullptr), nullptr);
+  ASSERT_TRUE(button);
+  {
+    Recorder w;
+    ASSERT_TRUE(w.SubclassWindow(button));
+    ::SendMessageW(button, BM_SETCHECK, BST_CHECKED, 0);
+    EXPECT_EQ(::SendMessageW(button, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_TRUE(Saw(w, BM_SETCHECK));
+    EXPECT_FALSE(w.SubclassWindow(button)) << "already bound";
+  }
+  // The wrapper took its window with it.
+  EXPECT_FALSE(::IsWindow(button));
+}
+
+TEST(CWinApp, PreTranslateWalksFromChildToMainWindow) {
+  CWinApp app;
+  auto owned = std::make_unique<Recorder>();
+  Recorder* main = owned.get();
+  ASSERT_TRUE(main->CreateEx(0, nullptr, L"main", WS_POPUP, RECT{0, 0, 100, 100}, nullptr, 0));
+  app.SetMainWnd(std::move(owned));
+  Recorder child;
+  ASSERT_TRUE(child.CreateEx(0, nullptr, L"", WS_CHILD, RECT{0, 0, 10, 10}, main->m_hWnd, 1));
+  Recorder other;  // a top-level window of its own
+  ASSERT_TRUE(other.CreateEx(0, nullptr, L"", WS_POPUP, RECT{0, 0, 10, 10}, nullptr, 0));
+
+  MSG msg{};
+  msg.hwnd = child.m_hWnd;
+  msg.message = WM_KEYDOWN;
+  EXPECT_FALSE(app.PreTranslateMessage(&msg));
+  EXPECT_EQ(child.preTranslateCalls, 1);
+  EXPECT_EQ(main->preTranslateCalls, 1);
+
+  main->swallow = true;
+  EXPECT_TRUE(app.PreTranslateMessage(&msg));
+
+  // The main window has the last word over windows outside its family.
+  msg.hwnd = other.m_hWnd;
+  EXPECT_TRUE(app.PreTranslateMessage(&msg));
+  EXPECT_EQ(other.preTranslateCalls, 1);
+  EXPECT_EQ(main->preTranslateCalls, 3);
+
+  // Destroying the main window asks the message loop to end.
+  main->DestroyWindow();
+  MSG quit;
+  EXPECT_TRUE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+class TestFrame : public CFrameWnd {};
+
+TEST(CFrameWnd, FirstPaneFillsTheClientArea) {
+  TestFrame frame;
+  ASSERT_TRUE(frame.LoadFrame(4242, WS_OVERLAPPEDWINDOW));
+  EXPECT_TRUE(::GetWindowLongPtrW(frame.m_hWnd, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+  Recorder pane;
+  ASSERT_TRUE(pane.CreateEx(0, nullptr, L"", WS_CHILD | WS_VISIBLE, RECT{0, 0, 1, 1}, frame.m_hWnd, kFirstPaneId));
+  ::SetWindowPos(frame.m_hWnd, nullptr, 0, 0, 400, 300, SWP_NOZORDER | SWP_NOMOVE);
+  RECT client, paneRect;
+  ::GetClientRect(frame.m_hWnd, &client);
+  ::GetClientRect(pane.m_hWnd, &paneRect);
+  EXPECT_EQ(paneRect.right, client.right);
+  EXPECT_EQ(paneRect.bottom, client.bottom);
+
+  // Commands reach the frame's own routing.
+  frame.SendMessage(WM_COMMAND, MAKEWPARAM(7, 0), 0);
+  EXPECT_TRUE(pane.commands.empty()) << "a plain frame does not hand commands to its pane";
+}
+
+}  // namespace
+}  // namespace fw
