@@ -1,0 +1,67 @@
+// The pixel kernels of the four distortion effects and of the window region
+// scan. They read a source view and write into a result view that the caller
+// has filled with the key colour; a result pixel that no sample reaches keeps
+// the key colour and so becomes transparent in the window.
+//
+// Source positions are carried in fixed point with 8 fraction bits: for a
+// value V in 1/256 pixel the integer part is V / 256 truncated toward zero
+// and the fraction V - 256 * (integer part), so positions just before the
+// first row or column have integer part 0 and a negative fraction and
+// extrapolate a little.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "imaging/PixelView.h"
+
+namespace k3 {
+
+// Fills every pixel of the view with the key colour (all bytes of a pixel:
+// the fourth byte of a four-byte pixel becomes 0).
+void FillKey(const PixelView& dst);
+
+// The colour at fixed-point position (ix + fx/256, iy + fy/256) of the source
+// from the cell corner nearest to it and that corner's two edge neighbours,
+// with weights f and 255 - f. Neighbours past the last column or row are the
+// pixel itself. Writes three bytes.
+void SampleCorner(const PixelView& src, int ix, int iy, int fx, int fy, std::uint8_t* out);
+
+// Sphere: a lens of radius R centred at column px and row h - py (py counts
+// from the bottom edge); outside the lens everything is transparent.
+void RenderSphere(const PixelView& src, const PixelView& dst, int px, int py, int radius);
+
+// Ripple: rings around column px and row h - py, with ring divisor a and
+// amplitude b. A divisor of 0 displaces nothing: only the centre is written.
+void RenderRipple(const PixelView& src, const PixelView& dst, int px, int py, int a, int b);
+
+// Wave: parallel waves across the line through (lineX, a) rising at
+// `angleDegrees`, with wave divisor a and amplitude b. A pixel on the line
+// itself takes the source pixel at its own position.
+void RenderWave(const PixelView& src, const PixelView& dst, int lineX, int angleDegrees, int a, int b);
+
+// Result size and placement of a photo of w x h turned by `hundredths` of a
+// degree counter-clockwise.
+struct RotatePlan {
+  int width = 0;   // result size
+  int height = 0;
+  int quarterTurns = -1;  // 0..3 for an exact multiple of 90 degrees, else -1
+  double phi = 0;         // the angle in radians
+  double rowOffset = 0;   // row of the source's top-left corner in the result
+  double columnOffset = 0;
+};
+RotatePlan PlanRotate(int hundredths, int w, int h);
+
+// Fills dst (of the plan's size) with the turned source.
+void RenderRotate(const PixelView& src, const PixelView& dst, const RotatePlan& plan);
+
+// One row's run of consecutive pixels that are not the key colour: columns
+// [x0, x1) of row y. The fourth byte of a four-byte pixel is ignored.
+struct PixelRun {
+  int y;
+  int x0;
+  int x1;
+};
+void CollectOpaqueRuns(const PixelView& view, std::vector<PixelRun>& runs);
+
+}  // namespace k3

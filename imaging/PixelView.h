@@ -1,0 +1,39 @@
+// A view of raster pixels that the portable kernels work on: row 0 is the
+// top row on screen and each row starts `pitch` bytes after the previous one
+// (negative for a bottom-up bitmap). Pixels are blue, green, red and, at four
+// bytes per pixel, a fourth byte the kernels leave alone.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace k3 {
+
+struct PixelView {
+  std::uint8_t* pixels = nullptr;
+  int width = 0;
+  int height = 0;
+  int pitch = 0;
+  int bytesPerPixel = 0;
+
+  std::uint8_t* Row(int y) const { return pixels + static_cast<std::ptrdiff_t>(y) * pitch; }
+  std::uint8_t* At(int x, int y) const { return Row(y) + static_cast<std::ptrdiff_t>(x) * bytesPerPixel; }
+  bool Valid() const { return pixels && width > 0 && height > 0 && (bytesPerPixel == 3 || bytesPerPixel == 4); }
+};
+
+struct Size {
+  int width = 0;
+  int height = 0;
+  constexpr bool operator==(const Size&) const = default;
+};
+
+// The key colour RGB(112, 112, 128): the transparent background of every
+// effect frame. In a pixel its bytes read blue 128, green 112, red 112.
+inline constexpr std::uint8_t kKeyBlue = 128;
+inline constexpr std::uint8_t kKeyGreen = 112;
+inline constexpr std::uint8_t kKeyRed = 112;
+inline constexpr std::uint32_t kKeyColorRef = 0x807070;  // as a COLORREF
+
+inline bool IsKeyPixel(const std::uint8_t* p) { return p[0] == kKeyBlue && p[1] == kKeyGreen && p[2] == kKeyRed; }
+
+}  // namespace k3

@@ -1,0 +1,298 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "TestImage.h"
+#include "imaging/Effects.h"
+#include "imaging/Geometry.h"
+
+namespace k3 {
+namespace {
+
+using test::TestImage;
+
+Size Fit(int w, int h, int bw, int bh) {
+  Size s{w, h};
+  FitInside(s, bw, bh);
+  return s;
+}
+
+TEST(FitInside, KeepsAspectAndLimits) {
+  EXPECT_EQ(Fit(400, 300, 128, 128), (Size{128, 96}));
+  EXPECT_EQ(Fit(300, 400, 128, 128), (Size{96, 128}));
+  EXPECT_EQ(Fit(1000, 1, 128, 128), (Size{128, 1}));  // at least 1
+  EXPECT_EQ(Fit(1, 1000, 128, 128), (Size{1, 128}));
+  EXPECT_EQ(Fit(0, 300, 128, 128), (Size{0, 300}));   // untouched
+  EXPECT_EQ(Fit(50, 40, 512, 512), (Size{512, 410}));  // enlarged
+  EXPECT_EQ(Fit(1600, 1200, 96, 96), (Size{96, 72}));
+  EXPECT_EQ(Fit(50, 40, 96, 96), (Size{96, 77}));      // 76.8 rounds up
+  EXPECT_EQ(Fit(200, 100, 128, 64), (Size{128, 64}));  // same aspect: exactly the box
+  EXPECT_EQ(Fit(1000, 500, 128, 128), (Size{128, 64}));
+  // Large photos do not overflow the comparison.
+  EXPECT_EQ(Fit(60000, 40000, 512, 512), (Size{512, 341}));
+}
+
+class TurnTest : public ::testing::TestWithParam<bool> {};
+
+TEST_P(TurnTest, MovesCornersAsOnScreen) {
+  const bool bottomUp = GetParam();
+  TestImage src(3, 2, 3, bottomUp);
+  src.FillPattern();
+  const auto topLeft = src.Pixel(0, 0);
+  const auto topRight = src.Pixel(2, 0);
+
+  TestImage cw(2, 3, 3, !bottomUp);
+  TurnPixels(src.view, cw.view, Turn::Clockwise);
+  EXPECT_EQ(cw.Pixel(1, 0), topLeft);  // old top-left goes to the top-right
+  EXPECT_EQ(cw.Pixel(1, 2), topRight);
+  EXPECT_EQ(cw.Pixel(0, 0), src.Pixel(0, 1));
+
+  TestImage ccw(2, 3, 3, bottomUp);
+  TurnPixels(src.view, ccw.view, Turn::CounterClockwise);
+  EXPECT_EQ(ccw.Pixel(0, 2), topLeft);  // to the bottom-left
+  EXPECT_EQ(ccw.Pixel(0, 0), topRight);
+
+  TestImage half(3, 2, 3, !bottomUp);
+  TurnPixels(src.view, half.view, Turn::Half);
+  EXPECT_EQ(half.Pixel(2, 1), topLeft);  // to the bottom-right
+  EXPECT_EQ(half.Pixel(0, 0), src.Pixel(2, 1));
+  EXPECT_EQ(TurnedSize({3, 2}, Turn::Clockwise), (Size{2, 3}));
+  EXPECT_EQ(TurnedSize({3, 2}, Turn::Half), (Size{3, 2}));
+}
+
+INSTANTIATE_TEST_SUITE_P(RowOrder, TurnTest, ::testing::Values(false, true));
+
+TEST(OpaqueRuns, KeyIsThreeBytesWhateverTheFourth) {
+  TestImage img(6, 3, 4);
+  FillKey(img.view);
+  std::vector<PixelRun> runs;
+  CollectOpaqueRuns(img.view, runs);
+  EXPECT_TRUE(runs.empty()) << "an all-key frame has no runs";
+
+  img.view.At(2, 0)[3] = 0xFF;  // still key
+  img.Set(0, 1, 1, 2, 3);       // run at the left edge
+  img.Set(1, 1, 1, 2, 3);
+  img.Set(5, 1, 128, 112, 113);  // one byte off the key: opaque, at the right edge
+  img.Set(3, 2, 127, 112, 112);
+  CollectOpaqueRuns(img.view, runs);
+  ASSERT_EQ(runs.size(), 3u);
+  EXPECT_EQ((std::vector<int>{runs[0].y, runs[0].x0, runs[0].x1}), (std::vector<int>{1, 0, 2}));
+  EXPECT_EQ((std::vector<int>{runs[1].y, runs[1].x0, runs[1].x1}), (std::vector<int>{1, 5, 6}));
+  EXPECT_EQ((std::vector<int>{runs[2].y, runs[2].x0, runs[2].x1}), (std::vector<int>{2, 3, 4}));
+}
+
+// A 2x2 source with one channel value per corner: P 10, Rt 110, Dn 210, DR 60.
+class CornerTest : public ::testing::Test {
+ protected:
+  TestImage src{2, 2};
+  void SetUp() override {
+    src.Set(0, 0, 10, 10, 10);
+    src.Set(1, 0, 110, 110, 110);
+    src.Set(0, 1, 210, 210, 210);
+    src.Set(1, 1, 60, 60, 60);
+  }
+  int At(int ix, int iy, int fx, int fy) {
+    std::uint8_t out[3] = {};
+    SampleCorner(src.view, ix, iy, fx, fy, out);
+    EXPECT_EQ(out[0], out[1]);
+    return out[0];
+  }
+};
+
+TEST_F(CornerTest, HandComputedValues) {
+  EXPECT_EQ(At(0, 0, 0, 0), 10);
+  EXPECT_EQ(At(0, 0, 64, 32), 60);    // 10 + (100*64 + 200*32)/256
+  EXPECT_EQ(At(0, 0, 200, 32), 83);   // 110 + (-100*55 - 50*32)/256, truncated toward zero
+  EXPECT_EQ(At(0, 0, 64, 200), 130);  // 210 + (-150*64 - 200*55)/256
+  EXPECT_EQ(At(0, 0, 200, 200), 102);  // 60 + (150*55 + 50*55)/256
+  EXPECT_EQ(At(0, 0, 255, 255), 60);   // the 255 - f weight vanishes at 255
+  EXPECT_EQ(At(0, 0, 128, 0), 110 + (-100 * 127) / 256);
+}
+
+TEST_F(CornerTest, EdgesUseThePixelItself) {
+  // Last column: right and below-right are the pixel itself.
+  EXPECT_EQ(At(1, 0, 200, 0), 110);
+  EXPECT_EQ(At(1, 0, 0, 100), 110 + (-50 * 100) / 256);
+  // Last row: below is the pixel, below-right is the right neighbour.
+  EXPECT_EQ(At(0, 1, 0, 200), 210);
+  EXPECT_EQ(At(0, 1, 200, 200), 60 + (150 * 55) / 256);
+  EXPECT_EQ(At(1, 1, 255, 255), 60);
+}
+
+TEST_F(CornerTest, NegativeFractionsExtrapolateWithoutWrapping) {
+  EXPECT_EQ(At(0, 0, -128, 0), 0);  // 10 - 50 would wrap; the byte is clamped
+  EXPECT_EQ(At(0, 0, -10, 0), 10 + (100 * -10) / 256);
+}
+
+TEST(Sphere, CentreCopiedRimSamplesItselfOutsideTransparent) {
+  TestImage src(40, 30);
+  src.FillPattern();
+  TestImage dst(40, 30);
+  FillKey(dst.view);
+  // Centre column 20, row h - 12 = 18.
+  RenderSphere(src.view, dst.view, 20, 12, 5);
+  EXPECT_EQ(dst.Pixel(20, 18), src.Pixel(20, 18));
+  EXPECT_EQ(dst.Pixel(23, 22), src.Pixel(23, 22));  // distance exactly 5
+  EXPECT_EQ(dst.Pixel(20, 13), src.Pixel(20, 13));
+  EXPECT_TRUE(dst.IsKey(26, 18));  // outside the lens
+  EXPECT_TRUE(dst.IsKey(0, 0));
+  EXPECT_FALSE(dst.IsKey(21, 18));
+}
+
+TEST(Sphere, ZeroRadiusWritesOnlyTheCentre) {
+  TestImage src(10, 10);
+  src.FillPattern();
+  TestImage dst(10, 10);
+  FillKey(dst.view);
+  RenderSphere(src.view, dst.view, 4, 3, 0);
+  int written = 0;
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 10; ++x) written += !dst.IsKey(x, y);
+  EXPECT_EQ(written, 1);
+  EXPECT_EQ(dst.Pixel(4, 7), src.Pixel(4, 7));
+}
+
+TEST(Ripple, ZeroAmplitudeIsIdentityWithinOne) {
+  TestImage src(30, 20, 4, true);
+  src.FillPattern();
+  TestImage dst(30, 20, 4);
+  FillKey(dst.view);
+  RenderRipple(src.view, dst.view, 12, 9, 7, 0);  // centre (12, 11)
+  for (int y = 0; y < 20; ++y) {
+    for (int x = 0; x < 30; ++x) {
+      const auto want = src.Pixel(x, y), got = dst.Pixel(x, y);
+      if (x >= 12 && y >= 11) {
+        EXPECT_EQ(got, want) << x << "," << y;
+      } else {
+        for (int c = 0; c < 3; ++c) EXPECT_LE(std::abs(got[c] - want[c]), 1) << x << "," << y;
+      }
+    }
+  }
+}
+
+TEST(Ripple, ZeroDivisorLeavesOnlyTheCentre) {
+  TestImage src(16, 16);
+  src.FillPattern();
+  TestImage dst(16, 16);
+  FillKey(dst.view);
+  RenderRipple(src.view, dst.view, 8, 8, 0, 20);
+  int written = 0;
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) written += !dst.IsKey(x, y);
+  EXPECT_EQ(written, 1);
+  EXPECT_EQ(dst.Pixel(8, 8), src.Pixel(8, 8));
+}
+
+TEST(Ripple, RingsFrayTheEdgesAndStayInside) {
+  // Strong rings near the corners sample up to the last row and column.
+  for (bool bottomUp : {false, true}) {
+    TestImage src(33, 17, 3, bottomUp);
+    src.FillPattern();
+    TestImage dst(33, 17);
+    for (int b : {3, 40, 300}) {
+      FillKey(dst.view);
+      RenderRipple(src.view, dst.view, 32, 0, 5, b);
+      RenderRipple(src.view, dst.view, 0, 17, 1, b);
+    }
+  }
+}
+
+TEST(Wave, ZeroDivisorKeepsOnlyTheLine) {
+  TestImage src(12, 10);
+  src.FillPattern();
+  TestImage dst(12, 10);
+  FillKey(dst.view);
+  RenderWave(src.view, dst.view, 5, 90, 0, 10);
+  for (int y = 0; y < 10; ++y) {
+    for (int x = 0; x < 12; ++x) {
+      if (x == 5) {
+        EXPECT_EQ(dst.Pixel(x, y), src.Pixel(x, y));
+      } else {
+        EXPECT_TRUE(dst.IsKey(x, y)) << x << "," << y;
+      }
+    }
+  }
+}
+
+TEST(Wave, ZeroAmplitudeIsNearIdentityAtAnyAngle) {
+  TestImage src(24, 18);
+  src.FillPattern();
+  TestImage dst(24, 18);
+  for (int angle : {0, 30, 90, 135, 270, 450, 1000}) {
+    FillKey(dst.view);
+    RenderWave(src.view, dst.view, 11, angle, 9, 0);
+    int far = 0;
+    for (int y = 0; y < 18; ++y)
+      for (int x = 0; x < 24; ++x) {
+        if (dst.IsKey(x, y)) continue;
+        const auto want = src.Pixel(x, y), got = dst.Pixel(x, y);
+        for (int c = 0; c < 3; ++c) far += std::abs(got[c] - want[c]) > 16;
+      }
+    EXPECT_EQ(far, 0) << angle;
+  }
+}
+
+TEST(Rotate, FullTurnsAreCopies) {
+  TestImage src(7, 5);
+  src.FillPattern();
+  for (int e : {0, 36000, 72000}) {
+    const RotatePlan plan = PlanRotate(e, 7, 5);
+    ASSERT_EQ(plan.width, 7);
+    ASSERT_EQ(plan.height, 5);
+    TestImage dst(7, 5, 3, true);
+    FillKey(dst.view);
+    RenderRotate(src.view, dst.view, plan);
+    for (int y = 0; y < 5; ++y)
+      for (int x = 0; x < 7; ++x) EXPECT_EQ(dst.Pixel(x, y), src.Pixel(x, y));
+  }
+}
+
+TEST(Rotate, QuarterTurnCounterClockwise) {
+  TestImage src(7, 5);
+  src.FillPattern();
+  const RotatePlan plan = PlanRotate(9000, 7, 5);
+  ASSERT_EQ(plan.width, 5);
+  ASSERT_EQ(plan.height, 7);
+  TestImage dst(5, 7);
+  FillKey(dst.view);
+  RenderRotate(src.view, dst.view, plan);
+  // The left column is the top row read from the bottom up.
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(dst.Pixel(0, 6 - i), src.Pixel(i, 0));
+  EXPECT_EQ(PlanRotate(27000, 7, 5).quarterTurns, 3);
+  EXPECT_EQ(PlanRotate(18000 + 36000, 7, 5).quarterTurns, 2);
+}
+
+TEST(Rotate, FortyFiveDegreesBoundingBoxWithTransparentCorners) {
+  TestImage src(100, 50);
+  src.FillPattern();
+  const RotatePlan plan = PlanRotate(4500, 100, 50);
+  ASSERT_EQ(plan.width, 106);
+  ASSERT_EQ(plan.height, 106);
+  TestImage dst(106, 106);
+  FillKey(dst.view);
+  RenderRotate(src.view, dst.view, plan);
+  EXPECT_TRUE(dst.IsKey(0, 0));
+  EXPECT_TRUE(dst.IsKey(105, 0));
+  EXPECT_TRUE(dst.IsKey(0, 105));
+  EXPECT_TRUE(dst.IsKey(105, 105));
+  EXPECT_FALSE(dst.IsKey(53, 53));
+}
+
+TEST(Rotate, EveryAngleStaysInsideTheSource) {
+  TestImage src(13, 9, 4, true);
+  src.FillPattern();
+  for (int e = 0; e < 36000; e += 777) {
+    const RotatePlan plan = PlanRotate(e, 13, 9);
+    ASSERT_GT(plan.width, 0);
+    ASSERT_GT(plan.height, 0);
+    TestImage dst(plan.width, plan.height, 4);
+    FillKey(dst.view);
+    RenderRotate(src.view, dst.view, plan);
+    std::vector<PixelRun> runs;
+    CollectOpaqueRuns(dst.view, runs);
+    EXPECT_FALSE(runs.empty()) << e;
+  }
+}
+
+}  // namespace
+}  // namespace k3
