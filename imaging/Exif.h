@@ -1,0 +1,23 @@
+// The orientation a camera recorded for a photo (EXIF tag 0x0112), and the
+// pixel transform that shows the photo upright.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "imaging/PixelView.h"
+
+namespace k3 {
+
+// Orientation 1..8 from the first bytes of a JPEG file, or 0 when the bytes
+// hold no readable orientation. Never reads outside [data, data + size).
+int ReadExifOrientation(const std::uint8_t* data, std::size_t size);
+
+// Size of the upright picture for a stored size and orientation.
+Size OrientedSize(Size stored, int orientation);
+
+// Copies the stored pixels into dst (of OrientedSize, same bytes per pixel)
+// so that the picture stands as the camera meant it.
+void OrientPixels(const PixelView& src, const PixelView& dst, int orientation);
+
+}  // namespace k3

@@ -1,0 +1,147 @@
+#include "imaging/ImageOps.h"
+
+#include <utility>
+#include <vector>
+
+#include "imaging/Effects.h"
+#include "imaging/GdiplusInclude.h"
+
+namespace k3 {
+
+namespace {
+
+constexpr Gdiplus::InterpolationMode kBicubic = Gdiplus::InterpolationModeHighQualityBicubic;  // 7
+
+// GDI+ reads the bitmap itself, so the surface gives it up (no DC may hold
+// it selected) and takes it back afterwards on every path.
+class LentBitmap {
+ public:
+  explicit LentBitmap(CImg& img) : img_(img), bitmap_(img.Detach()) {}
+  ~LentBitmap() {
+    if (bitmap_) img_.Attach(bitmap_);
+  }
+  LentBitmap(const LentBitmap&) = delete;
+  LentBitmap& operator=(const LentBitmap&) = delete;
+  HBITMAP get() const { return bitmap_; }
+  void Return() {
+    if (bitmap_) img_.Attach(std::exchange(bitmap_, nullptr));
+  }
+
+ private:
+  CImg& img_;
+  HBITMAP bitmap_;
+};
+
+void DrawBicubic(CImg& img, HDC dst, const Gdiplus::Rect& to, int sx, int sy, int sw, int sh) {
+  if (img.IsNull()) return;
+  LentBitmap lent(img);
+  std::unique_ptr<Gdiplus::Bitmap> source(Gdiplus::Bitmap::FromHBITMAP(lent.get(), nullptr));
+  if (!source || source->GetLastStatus() != Gdiplus::Ok) return;
+  Gdiplus::Graphics graphics(dst);
+  graphics.SetInterpolationMode(kBicubic);
+  graphics.DrawImage(source.get(), to, sx, sy, sw, sh, Gdiplus::UnitPixel);
+}
+
+}  // namespace
+
+bool FitImageToSize(CImg& img, Size size) {
+  if (img.IsNull() || size.width <= 0 || size.height <= 0) return false;
+  HBITMAP result = nullptr;
+  {
+    LentBitmap lent(img);
+    std::unique_ptr<Gdiplus::Bitmap> source(Gdiplus::Bitmap::FromHBITMAP(lent.get(), nullptr));
+    if (!source || source->GetLastStatus() != Gdiplus::Ok) return false;
+    Gdiplus::Bitmap resized(size.width, size.height, source->GetPixelFormat());
+    if (resized.GetLastStatus() != Gdiplus::Ok) return false;
+    {
+      Gdiplus::Graphics graphics(&resized);
+      graphics.SetInterpolationMode(kBicubic);
+      // Edge pixels are sampled as if repeated, so the border does not fade.
+      Gdiplus::ImageAttributes attributes;
+      attributes.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
+      if (graphics.DrawImage(source.get(), Gdiplus::Rect(0, 0, size.width, size.height), 0, 0,
+                             static_cast<INT>(source->GetWidth()), static_cast<INT>(source->GetHeight()),
+                             Gdiplus::UnitPixel, &attributes) != Gdiplus::Ok) {
+        return false;
+      }
+    }
+    source.reset();
+    lent.Return();
+    if (resized.GetHBITMAP(Gdiplus::Color(0xFFFFFFFF), &result) != Gdiplus::Ok || !result) return false;
+  }
+  img.Destroy();
+  img.Attach(result);
+  return true;
+}
+
+void DrawImageBicubic(CImg& img, HDC dst, const RECT& rect) {
+  DrawBicubic(img, dst, Gdiplus::Rect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top), 0, 0,
+              img.Width(), img.Height());
+}
+
+void DrawImagePartBicubic(const RECT& source, CImg& img, HDC dst, int x, int y, int width, int height) {
+  DrawBicubic(img, dst, Gdiplus::Rect(x, y, width, height), source.left, source.top, source.right - source.left,
+              source.bottom - source.top);
+}
+
+std::unique_ptr<CImg> CropImage(const RECT& rect, CImg& src) {
+  auto out = std::make_unique<CImg>();
+  const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+  if (!out->Create(24, w, h)) return nullptr;
+  HDC dc = out->GetDC();
+  src.Draw(dc, 0, 0, w, h, rect.left, rect.top, w, h);
+  out->ReleaseDC();
+  return out;
+}
+
+bool TurnQuarter(Turn turn, CImg& img) {
+  if (img.BitsPerPixel() < 8 || !img.IsDIBSection()) return false;
+  const Size size = TurnedSize(img.GetSize(), turn);
+  CImg turned;
+  if (!turned.Create(img.BitsPerPixel(), size.width, size.height)) return false;
+  TurnPixels(img.View(), turned.View(), turn);
+  img.Destroy();
+  img.Attach(turned.Detach());
+  return true;
+}
+
+fw::GdiRegion MakeKeyRegion(const CImg& img) {
+  if (img.BitsPerPixel() < 24 || !img.IsDIBSection()) return {};
+  std::vector<PixelRun> runs;
+  runs.reserve(static_cast<std::size_t>(img.Height()) * 2);
+  CollectOpaqueRuns(img.View(), runs);
+  if (runs.empty()) return fw::GdiRegion(::CreateRectRgn(0, 0, 0, 0));
+  // One RGNDATA block: the header followed by one rectangle per run.
+  std::vector<std::uint8_t> block(sizeof(RGNDATAHEADER) + runs.size() * sizeof(RECT));
+  auto* data = reinterpret_cast<RGNDATA*>(block.data());
+  data->rdh.dwSize = sizeof(RGNDATAHEADER);
+  data->rdh.iType = RDH_RECTANGLES;
+  data->rdh.nCount = static_cast<DWORD>(runs.size());
+  data->rdh.nRgnSize = static_cast<DWORD>(runs.size() * sizeof(RECT));
+  RECT bounds{img.Width(), img.Height(), 0, 0};
+  auto* rects = reinterpret_cast<RECT*>(data->Buffer);
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    const PixelRun& r = runs[i];
+    rects[i] = RECT{r.x0, r.y, r.x1, r.y + 1};
+    if (r.x0 < bounds.left) bounds.left = r.x0;
+    if (r.x1 > bounds.right) bounds.right = r.x1;
+    if (r.y < bounds.top) bounds.top = r.y;
+    if (r.y + 1 > bounds.bottom) bounds.bottom = r.y + 1;
+  }
+  data->rdh.rcBound = bounds;
+  return fw::GdiRegion(::ExtCreateRegion(nullptr, static_cast<DWORD>(block.size()), data));
+}
+
+fw::GdiRegion MakeKeyRegionByUnion(const CImg& img) {
+  if (img.BitsPerPixel() < 24 || !img.IsDIBSection()) return {};
+  std::vector<PixelRun> runs;
+  CollectOpaqueRuns(img.View(), runs);
+  fw::GdiRegion region(::CreateRectRgn(0, 0, 0, 0));
+  for (const PixelRun& r : runs) {
+    fw::GdiRegion run(::CreateRectRgn(r.x0, r.y, r.x1, r.y + 1));
+    ::CombineRgn(region.get(), region.get(), run.get(), RGN_OR);
+  }
+  return region;
+}
+
+}  // namespace k3

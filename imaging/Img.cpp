@@ -1,0 +1,405 @@
+#include "imaging/Img.h"
+
+#include <atomic>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "imaging/Exif.h"
+#include "imaging/GdiplusInclude.h"
+
+namespace k3 {
+
+namespace {
+
+// Process-wide: the number of live surfaces and the GDI+ token, guarded by
+// one critical section. The section is never destroyed: surfaces held by
+// global objects die during static destruction, after any local static.
+struct SurfaceRegistry {
+  CRITICAL_SECTION lock;
+  int liveSurfaces = 0;
+  ULONG_PTR gdiplusToken = 0;
+  SurfaceRegistry() { ::InitializeCriticalSection(&lock); }
+};
+
+SurfaceRegistry& Registry() {
+  static SurfaceRegistry* registry = new SurfaceRegistry();
+  return *registry;
+}
+
+class RegistryLock {
+ public:
+  RegistryLock() { ::EnterCriticalSection(&Registry().lock); }
+  ~RegistryLock() { ::LeaveCriticalSection(&Registry().lock); }
+  RegistryLock(const RegistryLock&) = delete;
+  RegistryLock& operator=(const RegistryLock&) = delete;
+};
+
+// Spare memory DCs, each slot taken and filled by an atomic exchange.
+constexpr int kDcCacheSlots = 4;
+std::atomic<HDC> g_dcCache[kDcCacheSlots];
+
+HDC TakeCachedDc() {
+  for (auto& slot : g_dcCache) {
+    if (HDC dc = slot.exchange(nullptr)) return dc;
+  }
+  return ::CreateCompatibleDC(nullptr);
+}
+
+void ReturnDcToCache(HDC dc) {
+  // The returned DC goes to slot 0 and pushes the others along; a DC pushed
+  // out of the last slot is deleted.
+  for (auto& slot : g_dcCache) {
+    dc = slot.exchange(dc);
+    if (!dc) return;
+  }
+  ::DeleteDC(dc);
+}
+
+bool StartGdiplus() {
+  RegistryLock lock;
+  if (Registry().gdiplusToken) return true;
+  Gdiplus::GdiplusStartupInput input;  // version 1, no callback, background thread on
+  ULONG_PTR token = 0;
+  if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return false;
+  Registry().gdiplusToken = token;
+  return true;
+}
+
+int RowBytes(int width, int bitsPerPixel) { return ((width * bitsPerPixel + 31) / 32) * 4; }
+
+constexpr Gdiplus::PixelFormat kFormat32bppRGB = 0x00022009;
+// Alpha images are decoded premultiplied, the form AlphaBlend expects; a
+// straight-alpha surface would blend too brightly.
+constexpr Gdiplus::PixelFormat kFormat32bppPARGB = 0x000E200B;
+
+// The first bytes of an image, enough to find its orientation record.
+constexpr std::size_t kHeaderBytes = 128 * 1024;
+
+std::vector<std::uint8_t> ReadFileHeader(const wchar_t* path) {
+  std::vector<std::uint8_t> bytes;
+  fw::FileHandle file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return bytes;
+  bytes.resize(kHeaderBytes);
+  DWORD read = 0;
+  if (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) read = 0;
+  bytes.resize(read);
+  return bytes;
+}
+
+std::vector<std::uint8_t> ReadStreamHeader(IStream* stream) {
+  std::vector<std::uint8_t> bytes;
+  LARGE_INTEGER zero{};
+  ULARGE_INTEGER start{};
+  if (FAILED(stream->Seek(zero, STREAM_SEEK_CUR, &start))) return bytes;
+  bytes.resize(kHeaderBytes);
+  ULONG read = 0;
+  if (FAILED(stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read))) read = 0;
+  bytes.resize(read);
+  LARGE_INTEGER back;
+  back.QuadPart = static_cast<LONGLONG>(start.QuadPart);
+  stream->Seek(back, STREAM_SEEK_SET, nullptr);
+  return bytes;
+}
+
+// Copies a decoded GDI+ bitmap into a new surface.
+HRESULT DecodeBitmap(Gdiplus::Bitmap& source, CImg& out) {
+  const Gdiplus::PixelFormat pf = source.GetPixelFormat();
+  int bitsPerPixel = 32;
+  bool alpha = false;
+  Gdiplus::PixelFormat target = kFormat32bppRGB;
+  if (pf & PixelFormatGDI) {
+    bitsPerPixel = (pf >> 8) & 0xFF;
+    target = pf;
+  }
+  if (pf & PixelFormatAlpha) {
+    bitsPerPixel = 32;
+    alpha = true;
+    target = kFormat32bppPARGB;
+  }
+  const int width = static_cast<int>(source.GetWidth());
+  const int height = static_cast<int>(source.GetHeight());
+  if (width <= 0 || height <= 0 || !out.Create(bitsPerPixel, width, height, alpha)) return E_FAIL;
+
+  if (pf & PixelFormatIndexed) {
+    const INT paletteBytes = source.GetPaletteSize();
+    if (paletteBytes <= 0) return E_FAIL;
+    std::vector<std::uint8_t> buffer;
+    try {
+      buffer.resize(static_cast<std::size_t>(paletteBytes));
+    } catch (const std::bad_alloc&) {
+      return E_OUTOFMEMORY;
+    }
+    auto* palette = reinterpret_cast<Gdiplus::ColorPalette*>(buffer.data());
+    if (source.GetPalette(palette, paletteBytes) != Gdiplus::Ok) return E_FAIL;
+    if (palette->Count < 1 || palette->Count > 256) return E_FAIL;
+    RGBQUAD table[256] = {};
+    for (UINT i = 0; i < palette->Count; ++i) {
+      const Gdiplus::ARGB c = palette->Entries[i];
+      table[i] = RGBQUAD{static_cast<BYTE>(c & 0xFF), static_cast<BYTE>((c >> 8) & 0xFF),
+                         static_cast<BYTE>((c >> 16) & 0xFF), 0};
+    }
+    HDC dc = out.GetDC();
+    ::SetDIBColorTable(dc, 0, palette->Count, table);
+    out.ReleaseDC();
+  }
+
+  if (target == pf) {
+    // A format GDI already has: copy the rows directly.
+    Gdiplus::Rect all(0, 0, width, height);
+    Gdiplus::BitmapData locked{};
+    if (source.LockBits(&all, Gdiplus::ImageLockModeRead, pf, &locked) != Gdiplus::Ok) return E_OUTOFMEMORY;
+    const std::size_t rowBytes = (static_cast<std::size_t>(width) * bitsPerPixel + 7) / 8;
+    const auto* from = static_cast<const std::uint8_t*>(locked.Scan0);
+    std::uint8_t* to = out.Pixels();
+    for (int y = 0; y < height; ++y, from += locked.Stride, to += out.Pitch()) std::memcpy(to, from, rowBytes);
+    source.UnlockBits(&locked);
+  } else {
+    Gdiplus::Bitmap wrapper(width, height, out.Pitch(), target, out.Pixels());
+    Gdiplus::Graphics graphics(&wrapper);
+    if (graphics.GetLastStatus() != Gdiplus::Ok) return E_FAIL;
+    graphics.SetCompositingMode(Gdiplus::CompositingModeSourceCopy);
+    if (graphics.DrawImage(&source, 0, 0, width, height) != Gdiplus::Ok) return E_FAIL;
+  }
+  return S_OK;
+}
+
+// Shows the decoded picture upright.
+bool ApplyOrientation(CImg& img, int orientation) {
+  if (orientation < 2 || orientation > 8) return true;
+  if (img.BitsPerPixel() < 24 && !ConvertTo24Bit(img)) return false;
+  const Size size = OrientedSize(img.GetSize(), orientation);
+  CImg upright;
+  if (!upright.Create(img.BitsPerPixel(), size.width, size.height, img.HasAlpha())) return false;
+  OrientPixels(img.View(), upright.View(), orientation);
+  img.Attach(upright.Detach());
+  return true;
+}
+
+}  // namespace
+
+CImg::CImg() {
+  RegistryLock lock;
+  ++Registry().liveSurfaces;
+}
+
+CImg::~CImg() {
+  Destroy();
+  RegistryLock lock;
+  if (--Registry().liveSurfaces == 0 && Registry().gdiplusToken) {
+    Gdiplus::GdiplusShutdown(Registry().gdiplusToken);
+    Registry().gdiplusToken = 0;
+  }
+}
+
+int CImg::LiveSurfaces() {
+  RegistryLock lock;
+  return Registry().liveSurfaces;
+}
+
+bool CImg::GdiplusStarted() {
+  RegistryLock lock;
+  return Registry().gdiplusToken != 0;
+}
+
+void CImg::ClearLayout() {
+  bitmap_ = nullptr;
+  pixels_ = nullptr;
+  width_ = height_ = pitch_ = bitsPerPixel_ = 0;
+  isDIBSection_ = hasAlpha_ = false;
+  transparentIndex_ = -1;
+}
+
+bool CImg::Create(int bitsPerPixel, int width, int height, bool alpha) {
+  if (width <= 0 || height == 0) return false;
+  // A 40-byte header followed by a 256-entry colour table (zeroed for
+  // palette formats).
+  struct {
+    BITMAPINFOHEADER header;
+    RGBQUAD colors[256];
+  } info{};
+  info.header.biSize = sizeof(BITMAPINFOHEADER);
+  info.header.biWidth = width;
+  info.header.biHeight = height;
+  info.header.biPlanes = 1;
+  info.header.biBitCount = static_cast<WORD>(bitsPerPixel);
+  info.header.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap =
+      ::CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!bitmap) return false;
+  Attach(bitmap, height > 0 ? DibOrientation::BottomUp : DibOrientation::TopDown);
+  hasAlpha_ = alpha;
+  return true;
+}
+
+void CImg::Attach(HBITMAP bitmap, DibOrientation orientation) {
+  if (bitmap_ && bitmap_ != bitmap) Destroy();
+  bitmap_ = bitmap;
+  transparentIndex_ = -1;
+  hasAlpha_ = false;
+  DIBSECTION dib{};
+  if (::GetObjectW(bitmap, sizeof dib, &dib) == sizeof dib && dib.dsBm.bmBits) {
+    width_ = dib.dsBmih.biWidth;
+    height_ = dib.dsBmih.biHeight < 0 ? -dib.dsBmih.biHeight : dib.dsBmih.biHeight;
+    bitsPerPixel_ = dib.dsBmih.biBitCount;
+    pitch_ = RowBytes(width_, bitsPerPixel_);
+    pixels_ = static_cast<std::uint8_t*>(dib.dsBm.bmBits);
+    isDIBSection_ = true;
+    const bool bottomUp = orientation == DibOrientation::BottomUp ||
+                          (orientation == DibOrientation::Automatic && dib.dsBmih.biHeight > 0);
+    if (bottomUp) {
+      pixels_ += static_cast<std::ptrdiff_t>(height_ - 1) * pitch_;
+      pitch_ = -pitch_;
+    }
+    return;
+  }
+  BITMAP bm{};
+  ::GetObjectW(bitmap, sizeof bm, &bm);
+  width_ = bm.bmWidth;
+  height_ = bm.bmHeight;
+  bitsPerPixel_ = bm.bmBitsPixel;
+  pitch_ = 0;
+  pixels_ = nullptr;
+  isDIBSection_ = false;
+}
+
+HBITMAP CImg::Detach() {
+  HBITMAP bitmap = bitmap_;
+  ClearLayout();
+  return bitmap;
+}
+
+void CImg::Destroy() {
+  if (bitmap_) ::DeleteObject(bitmap_);
+  ClearLayout();
+}
+
+HDC CImg::GetDC() {
+  if (dcRefCount_++ == 0) {
+    dc_ = TakeCachedDc();
+    previousBitmap_ = dc_ ? ::SelectObject(dc_, bitmap_) : nullptr;
+  }
+  return dc_;
+}
+
+void CImg::ReleaseDC() {
+  if (dcRefCount_ <= 0) return;
+  if (--dcRefCount_ == 0 && dc_) {
+    ::SelectObject(dc_, previousBitmap_);
+    ReturnDcToCache(dc_);
+    dc_ = nullptr;
+    previousBitmap_ = nullptr;
+  }
+}
+
+BOOL CImg::Draw(HDC dst, int x, int y, int width, int height, int srcX, int srcY, int srcWidth, int srcHeight) {
+  if (!bitmap_) return FALSE;
+  HDC src = GetDC();
+  BOOL result;
+  if (transparentIndex_ != -1) {
+    RGBQUAD entry{};
+    ::GetDIBColorTable(src, static_cast<UINT>(transparentIndex_), 1, &entry);
+    result = ::TransparentBlt(dst, x, y, width, height, src, srcX, srcY, srcWidth, srcHeight,
+                              RGB(entry.rgbRed, entry.rgbGreen, entry.rgbBlue));
+  } else if (hasAlpha_) {
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    result = ::AlphaBlend(dst, x, y, width, height, src, srcX, srcY, srcWidth, srcHeight, blend);
+  } else {
+    result = ::StretchBlt(dst, x, y, width, height, src, srcX, srcY, srcWidth, srcHeight, SRCCOPY);
+  }
+  ReleaseDC();
+  return result;
+}
+
+HRESULT CImg::FinishDecode(CImg& decoded, int orientation) {
+  // Attach reads the layout only: the alpha flag goes with the pixels.
+  const bool alpha = decoded.HasAlpha();
+  if (!ApplyOrientation(decoded, orientation)) return E_OUTOFMEMORY;
+  Attach(decoded.Detach());
+  hasAlpha_ = alpha;
+  return S_OK;
+}
+
+HRESULT CImg::Load(const wchar_t* path) {
+  if (!path || !StartGdiplus()) return E_FAIL;
+  CImg decoded;
+  {
+    std::unique_ptr<Gdiplus::Bitmap> source(Gdiplus::Bitmap::FromFile(path));
+    if (!source || source->GetLastStatus() != Gdiplus::Ok) return E_FAIL;
+    const HRESULT hr = DecodeBitmap(*source, decoded);
+    if (FAILED(hr)) return hr;
+  }
+  const std::vector<std::uint8_t> header = ReadFileHeader(path);
+  return FinishDecode(decoded, ReadExifOrientation(header.data(), header.size()));
+}
+
+HRESULT CImg::LoadFromStream(IStream* stream) {
+  if (!stream || !StartGdiplus()) return E_FAIL;
+  const std::vector<std::uint8_t> header = ReadStreamHeader(stream);
+  CImg decoded;
+  {
+    std::unique_ptr<Gdiplus::Bitmap> source(Gdiplus::Bitmap::FromStream(stream));
+    if (!source || source->GetLastStatus() != Gdiplus::Ok) return E_FAIL;
+    const HRESULT hr = DecodeBitmap(*source, decoded);
+    if (FAILED(hr)) return hr;
+  }
+  return FinishDecode(decoded, ReadExifOrientation(header.data(), header.size()));
+}
+
+BOOL DrawMagentaKeyed(CImg& img, HDC dst, int x, int y, int width, int height, int srcWidth, int srcHeight) {
+  if (img.IsNull()) return FALSE;
+  HDC src = img.GetDC();
+  const BOOL result = ::TransparentBlt(dst, x, y, width, height, src, 0, 0, srcWidth, srcHeight, RGB(255, 0, 255));
+  img.ReleaseDC();
+  return result;
+}
+
+bool LoadImageFromMemory(std::size_t count, CImg& dst, const void* bytes) {
+  if (!bytes || count == 0) return false;
+  fw::GlobalMemory block(::GlobalAlloc(GMEM_MOVEABLE, count));
+  if (!block) return false;
+  void* target = ::GlobalLock(block.get());
+  if (!target) return false;
+  std::memcpy(target, bytes, count);
+  ::GlobalUnlock(block.get());
+  // The stream owns the block from here on and frees it when released.
+  fw::ComPtr<IStream> stream;
+  if (FAILED(::CreateStreamOnHGlobal(block.get(), TRUE, stream.put()))) return false;
+  block.release();
+  CImg decoded;
+  if (FAILED(decoded.LoadFromStream(stream.get()))) return false;
+  stream.reset();
+  if (!ConvertTo24Bit(decoded) || !EnsureDIBSection(decoded)) return false;
+  dst.Attach(decoded.Detach());
+  return true;
+}
+
+namespace {
+
+// Draws the surface 1:1 into a new 24-bit DIB section and moves that in.
+bool RedrawAs24BitDib(CImg& img) {
+  CImg copy;
+  if (!copy.Create(24, img.Width(), img.Height())) return false;
+  HDC dc = copy.GetDC();
+  img.Draw(dc, 0, 0);
+  copy.ReleaseDC();
+  img.Destroy();
+  img.Attach(copy.Detach());
+  return true;
+}
+
+}  // namespace
+
+bool ConvertTo24Bit(CImg& img) {
+  if (img.BitsPerPixel() == 24) return true;
+  return RedrawAs24BitDib(img);
+}
+
+bool EnsureDIBSection(CImg& img) {
+  if (img.IsDIBSection()) return true;
+  return RedrawAs24BitDib(img);
+}
+
+}  // namespace k3

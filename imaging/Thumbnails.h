@@ -1,0 +1,44 @@
+// Photos and documents from disk as surfaces, and flicker-free back buffers.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "framework/Handles.h"
+#include "imaging/Img.h"
+
+namespace k3 {
+
+// Loads the file at `path` into dst. `size` (0, 0) asks for the full size;
+// anything else is the box (with `fit`, the aspect ratio is kept) or the
+// exact size wanted. On success `size` holds the decoded size. A PDF
+// document comes as its associated icon. False (dst and size unchanged)
+// when the file cannot be decoded.
+bool LoadThumbnail(const wchar_t* path, CImg& dst, Size& size, bool fit);
+
+// The file's associated icon drawn at 32 x 32 over white, or null.
+std::unique_ptr<CImg> MakeFileIconImage(const wchar_t* path);
+
+// A memory DC compatible with a reference DC, with a bitmap of the given
+// size selected and filled with one colour. The bitmap is deselected and
+// both are deleted when the buffer goes.
+class BackBuffer {
+ public:
+  BackBuffer() = default;
+  ~BackBuffer();
+  BackBuffer(const BackBuffer&) = delete;
+  BackBuffer& operator=(const BackBuffer&) = delete;
+  HDC dc() const { return dc_.get(); }
+  HBITMAP bitmap() const { return bitmap_.get(); }
+
+ private:
+  friend bool CreateFilledBackBuffer(BackBuffer& buffer, HDC reference, int width, int height, COLORREF color);
+  fw::GdiBitmap bitmap_;
+  fw::MemoryDc dc_;
+  HGDIOBJ previous_ = nullptr;
+};
+
+bool CreateFilledBackBuffer(BackBuffer& buffer, HDC reference, int width, int height, COLORREF color);
+
+}  // namespace k3

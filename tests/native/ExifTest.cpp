@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "TestImage.h"
+#include "imaging/Exif.h"
+
+namespace k3 {
+namespace {
+
+// SOI, a JFIF APP0, then an APP1 with an EXIF block holding IFD0 entries.
+std::vector<std::uint8_t> Jpeg(int orientation, bool bigEndian = false, unsigned type = 3) {
+  std::vector<std::uint8_t> b = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x06, 'J', 'F', 'I', 'F'};
+  std::vector<std::uint8_t> tiff;
+  auto u16 = [&](unsigned v) {
+    if (bigEndian) {
+      tiff.push_back(std::uint8_t(v >> 8));
+      tiff.push_back(std::uint8_t(v));
+    } else {
+      tiff.push_back(std::uint8_t(v));
+      tiff.push_back(std::uint8_t(v >> 8));
+    }
+  };
+  auto u32 = [&](std::uint32_t v) {
+    if (bigEndian) {
+      u16(v >> 16);
+      u16(v & 0xFFFF);
+    } else {
+      u16(v & 0xFFFF);
+      u16(v >> 16);
+    }
+  };
+  tiff.push_back(bigEndian ? 'M' : 'I');
+  tiff.push_back(bigEndian ? 'M' : 'I');
+  u16(42);
+  u32(8);
+  u16(2);  // two entries: a width tag first, then the orientation
+  u16(0x0100); u16(4); u32(1); u32(640);
+  u16(0x0112); u16(type); u32(1); u16(static_cast<unsigned>(orientation)); u16(0);
+  u32(0);
+  const std::size_t length = 2 + 6 + tiff.size();
+  b.insert(b.end(), {0xFF, 0xE1, std::uint8_t(length >> 8), std::uint8_t(length)});
+  b.insert(b.end(), {'E', 'x', 'i', 'f', 0, 0});
+  b.insert(b.end(), tiff.begin(), tiff.end());
+  b.insert(b.end(), {0xFF, 0xDA, 0x00, 0x02, 0x11, 0x22});
+  return b;
+}
+
+TEST(ExifOrientation, ReadsBothByteOrders) {
+  for (int o = 1; o <= 8; ++o) {
+    auto le = Jpeg(o), be = Jpeg(o, true);
+    EXPECT_EQ(ReadExifOrientation(le.data(), le.size()), o);
+    EXPECT_EQ(ReadExifOrientation(be.data(), be.size()), o);
+  }
+}
+
+TEST(ExifOrientation, RejectsWhatIsNotThere) {
+  auto bad = Jpeg(9);
+  EXPECT_EQ(ReadExifOrientation(bad.data(), bad.size()), 0) << "out of range";
+  auto wrongType = Jpeg(6, false, 4);
+  EXPECT_EQ(ReadExifOrientation(wrongType.data(), wrongType.size()), 0);
+  const std::uint8_t png[] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+  EXPECT_EQ(ReadExifOrientation(png, sizeof png), 0);
+  EXPECT_EQ(ReadExifOrientation(nullptr, 0), 0);
+}
+
+TEST(ExifOrientation, EveryTruncationIsSafe) {
+  // Each prefix is read inside its bounds (AddressSanitizer checks the heap
+  // copy) and gives either nothing or the full answer.
+  const auto full = Jpeg(6);
+  for (std::size_t n = 0; n < full.size(); ++n) {
+    std::vector<std::uint8_t> prefix(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(n));
+    const int o = ReadExifOrientation(prefix.data(), prefix.size());
+    EXPECT_TRUE(o == 0 || o == 6) << n;
+  }
+  // Lengths and offsets that point past the end.
+  auto broken = Jpeg(6);
+  broken[12] = 0xFF;  // APP1 length far too long
+  EXPECT_EQ(ReadExifOrientation(broken.data(), broken.size()), 0);
+  auto farIfd = Jpeg(6);
+  farIfd[24] = 0xF0;  // IFD0 offset far outside the block
+  EXPECT_EQ(ReadExifOrientation(farIfd.data(), farIfd.size()), 0);
+}
+
+TEST(OrientPixels, EveryOrientationStandsUpright) {
+  // A 3 x 2 picture stored as the camera wrote it; after orienting, the
+  // pixel that belongs at the upright top-left is there.
+  test::TestImage stored(3, 2);
+  stored.FillPattern();
+  struct Expect {
+    int orientation;
+    int storedX, storedY;  // stored pixel that ends at the upright top-left
+  };
+  for (const Expect& e : {Expect{1, 0, 0}, Expect{2, 2, 0}, Expect{3, 2, 1}, Expect{4, 0, 1}, Expect{5, 0, 0},
+                          Expect{6, 0, 1}, Expect{7, 2, 1}, Expect{8, 2, 0}}) {
+    const Size size = OrientedSize({3, 2}, e.orientation);
+    test::TestImage upright(size.width, size.height, 3, true);
+    OrientPixels(stored.view, upright.view, e.orientation);
+    EXPECT_EQ(upright.Pixel(0, 0), stored.Pixel(e.storedX, e.storedY)) << e.orientation;
+  }
+  EXPECT_EQ(OrientedSize({3, 2}, 6), (Size{2, 3}));
+  EXPECT_EQ(OrientedSize({3, 2}, 3), (Size{3, 2}));
+}
+
+}  // namespace
+}  // namespace k3

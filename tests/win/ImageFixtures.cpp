@@ -1,0 +1,114 @@
+#include "ImageFixtures.h"
+
+#include <memory>
+
+#include "framework/Handles.h"
+#include "imaging/GdiplusInclude.h"
+
+namespace fixtures {
+
+GdiplusSession::GdiplusSession() {
+  Gdiplus::GdiplusStartupInput input;
+  Gdiplus::GdiplusStartup(&token_, &input, nullptr);
+}
+
+GdiplusSession::~GdiplusSession() {
+  if (token_) Gdiplus::GdiplusShutdown(token_);
+}
+
+namespace {
+
+bool EncoderFor(const wchar_t* mime, CLSID& clsid) {
+  UINT count = 0, bytes = 0;
+  Gdiplus::GetImageEncodersSize(&count, &bytes);
+  std::vector<std::uint8_t> buffer(bytes);
+  auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+  if (Gdiplus::GetImageEncoders(count, bytes, codecs) != Gdiplus::Ok) return false;
+  for (UINT i = 0; i < count; ++i) {
+    if (std::wstring(codecs[i].MimeType) == mime) {
+      clsid = codecs[i].Clsid;
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> Encode(int w, int h, const Painter& paint, const wchar_t* mime, bool alpha) {
+  Gdiplus::Bitmap bitmap(w, h, alpha ? PixelFormat32bppARGB : PixelFormat24bppRGB);
+  Gdiplus::Rect all(0, 0, w, h);
+  Gdiplus::BitmapData data{};
+  bitmap.LockBits(&all, Gdiplus::ImageLockModeWrite, PixelFormat32bppARGB, &data);
+  for (int y = 0; y < h; ++y) {
+    auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(data.Scan0) + y * data.Stride);
+    for (int x = 0; x < w; ++x) row[x] = paint(x, y);
+  }
+  bitmap.UnlockBits(&data);
+  CLSID clsid;
+  if (!EncoderFor(mime, clsid)) return {};
+  fw::ComPtr<IStream> stream;
+  if (FAILED(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put()))) return {};
+  if (bitmap.Save(stream.get(), &clsid, nullptr) != Gdiplus::Ok) return {};
+  HGLOBAL memory = nullptr;
+  ::GetHGlobalFromStream(stream.get(), &memory);
+  STATSTG stat{};
+  stream->Stat(&stat, STATFLAG_NONAME);
+  const auto* bytes = static_cast<const std::uint8_t*>(::GlobalLock(memory));
+  std::vector<std::uint8_t> out(bytes, bytes + stat.cbSize.QuadPart);
+  ::GlobalUnlock(memory);
+  return out;
+}
+
+std::vector<std::uint8_t> WithOrientation(const std::vector<std::uint8_t>& jpeg, int orientation) {
+  const std::uint8_t app1[] = {
+      0xFF, 0xE1, 0x00, 34,                                     // APP1, length 34
+      'E', 'x', 'i', 'f', 0, 0,                                 // EXIF header
+      'I', 'I', 0x2A, 0x00, 0x08, 0x00, 0x00, 0x00,             // little-endian TIFF, IFD0 at 8
+      0x01, 0x00,                                               // one entry
+      0x12, 0x01, 0x03, 0x00, 0x01, 0x00, 0x00, 0x00,           // orientation, SHORT, 1
+      static_cast<std::uint8_t>(orientation), 0x00, 0x00, 0x00,  // the value
+      0x00, 0x00, 0x00, 0x00,                                   // no next IFD
+  };
+  std::vector<std::uint8_t> out;
+  out.reserve(jpeg.size() + sizeof app1);
+  out.push_back(jpeg[0]);
+  out.push_back(jpeg[1]);
+  out.insert(out.end(), std::begin(app1), std::end(app1));
+  out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
+  return out;
+}
+
+TempFolder::TempFolder() {
+  wchar_t base[MAX_PATH];
+  ::GetTempPathW(MAX_PATH, base);
+  path_ = std::wstring(base) + L"k3test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+          std::to_wstring(::GetTickCount64()) + L"\\";
+  ::CreateDirectoryW(path_.c_str(), nullptr);
+}
+
+TempFolder::~TempFolder() {
+  WIN32_FIND_DATAW found;
+  fw::FindHandle find(::FindFirstFileW((path_ + L"*").c_str(), &found));
+  if (find) {
+    do {
+      const std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      ::SetFileAttributesW((path_ + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+      ::DeleteFileW((path_ + name).c_str());
+    } while (::FindNextFileW(find.get(), &found));
+  }
+  find.reset();
+  ::RemoveDirectoryW(path_.c_str());
+}
+
+std::wstring TempFolder::Write(const std::wstring& name, const std::vector<std::uint8_t>& bytes) {
+  const std::wstring path = path_ + name;
+  fw::FileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                    nullptr));
+  DWORD written = 0;
+  if (file && !bytes.empty()) ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  return path;
+}
+
+}  // namespace fixtures
