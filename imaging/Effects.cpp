@@ -1,9 +1,12 @@
 #include "imaging/Effects.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "imaging/Geometry.h"
+#include "imaging/Sine.h"
 
 namespace k3 {
 
@@ -24,13 +27,57 @@ inline bool Truncate(double v, long long& out) {
 
 inline std::uint8_t ToByte(int v) { return static_cast<std::uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v)); }
 
+// The corner interpolation without branches on the fractions: the cell's
+// corners are indexed [row][column], the base is the corner nearest the
+// sample, its horizontal and vertical neighbours weigh f or 255 - f.
+inline void SampleCornerInline(const PixelView& src, int ix, int iy, int fx, int fy, std::uint8_t* out) {
+  const std::uint8_t* p = src.At(ix, iy);
+  const std::ptrdiff_t right = ix < src.width - 1 ? src.bytesPerPixel : 0;
+  const std::ptrdiff_t down = iy < src.height - 1 ? src.pitch : 0;
+  // Past the last column the below-right neighbour is the pixel itself; past
+  // the last row it is the right neighbour.
+  const std::ptrdiff_t diagonal = right ? right + down : 0;
+  const std::uint8_t* corner[2][2] = {{p, p + right}, {p + down, p + diagonal}};
+  const int bx = fx >= 128, by = fy >= 128;
+  const std::uint8_t* base = corner[by][bx];
+  const std::uint8_t* across = corner[by][1 - bx];
+  const std::uint8_t* along = corner[1 - by][bx];
+  const int wx = bx ? 255 - fx : fx;
+  const int wy = by ? 255 - fy : fy;
+  for (int c = 0; c < 3; ++c) {
+    out[c] = ToByte(base[c] + ((across[c] - base[c]) * wx + (along[c] - base[c]) * wy) / 256);
+  }
+}
+
 // Samples the source at fixed-point (vx, vy) into out when the position lies
-// inside the source.
+// inside the source. Positions with non-negative coordinates and fractions
+// take the fast way: the base corner's neighbours then weigh at most 127
+// each, so the result needs no clamping.
 inline void SampleFixed(const PixelView& src, long long vx, long long vy, std::uint8_t* out) {
+  if (vx >= 0 && vy >= 0) {
+    const long long ix = vx >> 8, iy = vy >> 8;
+    if (ix >= src.width || iy >= src.height) return;
+    const int fx = static_cast<int>(vx & 255), fy = static_cast<int>(vy & 255);
+    const std::uint8_t* p = src.At(static_cast<int>(ix), static_cast<int>(iy));
+    const std::ptrdiff_t right = ix < src.width - 1 ? src.bytesPerPixel : 0;
+    const std::ptrdiff_t down = iy < src.height - 1 ? src.pitch : 0;
+    const std::ptrdiff_t diagonal = right ? right + down : 0;
+    const std::ptrdiff_t offsets[2][2] = {{0, right}, {down, diagonal}};
+    const int bx = fx >> 7, by = fy >> 7;
+    const std::uint8_t* base = p + offsets[by][bx];
+    const std::uint8_t* across = p + offsets[by][bx ^ 1];
+    const std::uint8_t* along = p + offsets[by ^ 1][bx];
+    const int wx = bx ? 255 - fx : fx;
+    const int wy = by ? 255 - fy : fy;
+    for (int c = 0; c < 3; ++c) {
+      out[c] = static_cast<std::uint8_t>(base[c] + ((across[c] - base[c]) * wx + (along[c] - base[c]) * wy) / 256);
+    }
+    return;
+  }
   const long long ix = vx / 256, iy = vy / 256;
   if (ix < 0 || iy < 0 || ix >= src.width || iy >= src.height) return;
-  SampleCorner(src, static_cast<int>(ix), static_cast<int>(iy), static_cast<int>(vx - 256 * ix),
-               static_cast<int>(vy - 256 * iy), out);
+  SampleCornerInline(src, static_cast<int>(ix), static_cast<int>(iy), static_cast<int>(vx - 256 * ix),
+                     static_cast<int>(vy - 256 * iy), out);
 }
 
 inline void CopyPixel(const PixelView& src, int x, int y, std::uint8_t* out) {
@@ -54,31 +101,7 @@ void FillKey(const PixelView& dst) {
 }
 
 void SampleCorner(const PixelView& src, int ix, int iy, int fx, int fy, std::uint8_t* out) {
-  const int n = src.bytesPerPixel;
-  const std::uint8_t* p = src.At(ix, iy);
-  const bool lastColumn = ix == src.width - 1;
-  const bool lastRow = iy == src.height - 1;
-  const std::uint8_t* rt = lastColumn ? p : p + n;
-  const std::uint8_t* dn = lastRow ? p : p + src.pitch;
-  const std::uint8_t* dr = lastColumn ? p : (lastRow ? rt : dn + n);
-  // The base is the cell corner nearest the sample; only it and its two edge
-  // neighbours take part.
-  if (fx < 128) {
-    if (fy < 128) {
-      for (int c = 0; c < 3; ++c) out[c] = ToByte(p[c] + ((rt[c] - p[c]) * fx + (dn[c] - p[c]) * fy) / 256);
-    } else {
-      const int gy = 255 - fy;
-      for (int c = 0; c < 3; ++c) out[c] = ToByte(dn[c] + ((dr[c] - dn[c]) * fx + (p[c] - dn[c]) * gy) / 256);
-    }
-  } else {
-    const int gx = 255 - fx;
-    if (fy < 128) {
-      for (int c = 0; c < 3; ++c) out[c] = ToByte(rt[c] + ((p[c] - rt[c]) * gx + (dr[c] - rt[c]) * fy) / 256);
-    } else {
-      const int gy = 255 - fy;
-      for (int c = 0; c < 3; ++c) out[c] = ToByte(dr[c] + ((dn[c] - dr[c]) * gx + (rt[c] - dr[c]) * gy) / 256);
-    }
-  }
+  SampleCornerInline(src, ix, iy, fx, fy, out);
 }
 
 void RenderSphere(const PixelView& src, const PixelView& dst, int px, int py, int radius) {
@@ -105,24 +128,66 @@ void RenderSphere(const PixelView& src, const PixelView& dst, int px, int py, in
   }
 }
 
+namespace {
+
+// The distances |v - centre| met by v in [0, count): [low, high].
+void DistanceRange(long long centre, int count, long long& low, long long& high) {
+  const long long first = centre, last = static_cast<long long>(count) - 1 - centre;  // to v = 0 and v = count - 1
+  if (first >= 0 && last >= 0) {
+    low = 0;
+    high = std::max(first, last);
+  } else {
+    low = std::min(std::llabs(first), std::llabs(last));
+    high = std::max(std::llabs(first), std::llabs(last));
+  }
+}
+
+}  // namespace
+
 void RenderRipple(const PixelView& src, const PixelView& dst, int px, int py, int a, int b) {
-  const int cy = src.height - py;
+  // The displacement depends on the distances |dx| and |dy| only, and its
+  // sign on theirs: mirrored pixels share one evaluation exactly (negation is
+  // exact in floating point). So the square root, the sine and the divisions
+  // are computed once per (|dx|, |dy|), and rows cy - d and cy + d are filled
+  // together.
+  if (dst.width <= 0 || dst.height <= 0) return;
+  const long long cy = static_cast<long long>(src.height) - py;
   const long long baseX = 256LL * px, baseY = 256LL * cy;
-  for (int y = 0; y < dst.height; ++y) {
-    const int dy = y - cy;
-    std::uint8_t* out = dst.Row(y);
-    for (int x = 0; x < dst.width; ++x, out += dst.bytesPerPixel) {
-      const int dx = x - px;
-      const double d2 = static_cast<double>(dx) * dx + static_cast<double>(dy) * dy;
-      if (d2 == 0) {
-        CopyPixel(src, x, y, out);
-        continue;
+  long long lowX, highX, lowY, highY;
+  DistanceRange(px, dst.width, lowX, highX);
+  DistanceRange(cy, dst.height, lowY, highY);
+  const std::size_t span = static_cast<std::size_t>(highX - lowX) + 1;
+  std::vector<double> magX(span), magY(span);
+  std::vector<char> valid(span);
+  for (long long d = lowY; d <= highY; ++d) {
+    const double dd = static_cast<double>(d) * d;
+    for (std::size_t k = 0; k < span; ++k) {
+      const double i = static_cast<double>(lowX + static_cast<long long>(k));
+      const double r = std::sqrt(i * i + dd);
+      const double rp = r + b * Sine(10.0 * r / a);
+      magX[k] = 256 * rp * i / r;
+      magY[k] = d * rp * 256 / r;
+      valid[k] = std::isfinite(magX[k]) && std::isfinite(magY[k]);
+    }
+    for (int side = 0; side < 2; ++side) {
+      if (side == 1 && d == 0) break;
+      const long long row = side == 0 ? cy - d : cy + d;
+      if (row < 0 || row >= dst.height) continue;
+      const int y = static_cast<int>(row);
+      const double signY = side == 0 ? -1.0 : 1.0;
+      std::uint8_t* out = dst.Row(y);
+      for (int x = 0; x < dst.width; ++x, out += dst.bytesPerPixel) {
+        const long long dx = static_cast<long long>(x) - px;
+        if (dx == 0 && d == 0) {
+          CopyPixel(src, x, y, out);
+          continue;
+        }
+        const std::size_t k = static_cast<std::size_t>((dx < 0 ? -dx : dx) - lowX);
+        if (!valid[k]) continue;
+        long long vx, vy;
+        if (!Truncate((dx < 0 ? -magX[k] : magX[k]) + 0.5, vx) || !Truncate(signY * magY[k] + 0.5, vy)) continue;
+        SampleFixed(src, vx + baseX, vy + baseY, out);
       }
-      const double r = std::sqrt(d2);
-      const double rp = r + b * std::sin(10.0 * r / a);
-      long long vy, vx;
-      if (!Truncate(dy * rp * 256 / r + 0.5, vy) || !Truncate(256 * rp * dx / r + 0.5, vx)) continue;
-      SampleFixed(src, vx + baseX, vy + baseY, out);
     }
   }
 }
@@ -153,7 +218,7 @@ void RenderWave(const PixelView& src, const PixelView& dst, int lineX, int angle
         CopyPixel(src, x, y, out);
         continue;
       }
-      const double gp = g + b * std::sin(10 * g / a);
+      const double gp = g + b * Sine(10 * g / a);
       long long vy, vx;
       if (!Truncate(256 * fy + 256 * (y - fy) * gp / g + 0.5, vy) ||
           !Truncate(256 * fx + 256 * (x - fx) * gp / g + 0.5, vx)) {
@@ -238,8 +303,8 @@ void RenderRotate(const PixelView& src, const PixelView& dst, const RotatePlan& 
       long long ix, iy, u256, v256;
       if (!Truncate(u, ix) || !Truncate(v, iy) || !Truncate(256 * u, u256) || !Truncate(256 * v, v256)) continue;
       if (ix < 0 || iy < 0 || ix >= src.width || iy >= src.height) continue;
-      SampleCorner(src, static_cast<int>(ix), static_cast<int>(iy), static_cast<int>(u256 - 256 * ix),
-                   static_cast<int>(v256 - 256 * iy), out);
+      SampleCornerInline(src, static_cast<int>(ix), static_cast<int>(iy), static_cast<int>(u256 - 256 * ix),
+                         static_cast<int>(v256 - 256 * iy), out);
     }
   }
 }

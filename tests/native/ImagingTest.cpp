@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "TestImage.h"
 #include "imaging/Effects.h"
@@ -291,6 +292,47 @@ TEST(Rotate, EveryAngleStaysInsideTheSource) {
     std::vector<PixelRun> runs;
     CollectOpaqueRuns(dst.view, runs);
     EXPECT_FALSE(runs.empty()) << e;
+  }
+}
+
+}  // namespace
+}  // namespace k3
+
+#include "ReferenceEffects.h"
+
+namespace k3 {
+namespace {
+
+bool SameBytes(const test::TestImage& a, const test::TestImage& b) {
+  for (int y = 0; y < a.view.height; ++y)
+    if (std::memcmp(a.view.Row(y), b.view.Row(y), static_cast<std::size_t>(a.view.width) * a.view.bytesPerPixel))
+      return false;
+  return true;
+}
+
+// The optimised kernels give exactly the bytes of the plain formulas, for
+// centres inside, on the edge of and outside the frame.
+TEST(OptimisedKernels, MatchThePlainFormulas) {
+  test::TestImage src(61, 47, 3, true);
+  src.FillPattern();
+  struct Params {
+    int px, py, a, b;
+  };
+  for (const Params& p : {Params{30, 20, 47, 6}, Params{0, 0, 13, 40}, Params{60, 47, 5, 3}, Params{-25, 90, 9, 12},
+                          Params{200, -30, 64, 9}, Params{17, 5, 0, 7}, Params{30, 20, 1, 300}}) {
+    test::TestImage fast(61, 47), plain(61, 47);
+    FillKey(fast.view);
+    FillKey(plain.view);
+    RenderRipple(src.view, fast.view, p.px, p.py, p.a, p.b);
+    reference::Ripple(src.view, plain.view, p.px, p.py, p.a, p.b);
+    EXPECT_TRUE(SameBytes(fast, plain)) << "ripple " << p.px << "," << p.py << " a=" << p.a << " b=" << p.b;
+    for (int angle : {0, 37, 90, 91, 180, 270, 450, 1234}) {
+      FillKey(fast.view);
+      FillKey(plain.view);
+      RenderWave(src.view, fast.view, p.px, angle, p.a, p.b);
+      reference::Wave(src.view, plain.view, p.px, angle, p.a, p.b);
+      EXPECT_TRUE(SameBytes(fast, plain)) << "wave " << p.px << " angle " << angle << " a=" << p.a;
+    }
   }
 }
 
