@@ -1,7 +1,9 @@
 // Google Benchmark of the portable kernels on the largest frames.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "BenchFrames.h"
@@ -83,4 +85,30 @@ BENCHMARK(BM_OpaqueRunsOfRippleFrame)->Unit(benchmark::kMillisecond);
 }  // namespace
 }  // namespace k3::bench
 
-BENCHMARK_MAIN();
+// With --write-canvas=FILE, writes the Ripple canvas as a binary PPM (for
+// timing another tool on the same frame) and ends.
+int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg.rfind("--write-canvas=", 0) == 0) {
+      using namespace k3::bench;
+      const int pitch = kCanvas * 3;
+      std::vector<std::uint8_t> bytes(static_cast<std::size_t>(pitch) * kCanvas);
+      k3::PixelView view{bytes.data(), kCanvas, kCanvas, pitch, 3};
+      PaintCanvas(view, kPhoto);
+      std::FILE* f = std::fopen(arg.substr(15).c_str(), "wb");
+      if (!f) return 1;
+      std::fprintf(f, "P6\n%d %d\n255\n", kCanvas, kCanvas);
+      for (std::size_t p = 0; p < bytes.size(); p += 3) {
+        const unsigned char rgb[3] = {bytes[p + 2], bytes[p + 1], bytes[p]};
+        std::fwrite(rgb, 1, 3, f);
+      }
+      std::fclose(f);
+      return 0;
+    }
+  }
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -62,10 +62,22 @@ int main() {
   const POINT centre{300, 420};
   const int runs = 40;
 
+  {
+    CImg out;
+    out.Create(24, kCanvas, kCanvas);
+    Measure("Ripple 716x716 (kernel only, same bitmap)", runs, [&] {
+      FillKey(out.View());
+      RenderRipple(ripple->View(), out.View(), centre.x, centre.y, kRippleA, kRippleB);
+    });
+  }
   Measure("Ripple 716x716 (generator)", runs, [&] { MakeRippleFrame(*ripple, centre, kRippleA, kRippleB); });
   Measure("Wave 716x716 (generator)", runs, [&] { MakeWaveFrame(*ripple, centre, 37, kRippleA, kRippleB); });
   Measure("Sphere 512x512 (generator)", runs, [&] { MakeSphereFrame(*sphere, POINT{256, 256}, 230); });
   Measure("Rotate 563x563 at 30 degrees (generator)", runs, [&] { MakeRotateFrame(*rotate, 3000); });
+  // In the running program the angle grows by 0.03 radians a frame, so the
+  // frame size changes and a new bitmap is made nearly every frame.
+  int angle = 3000;
+  Measure("Rotate 563x563 from 30 degrees, turning", runs, [&] { MakeRotateFrame(*rotate, angle += 172); });
 
   const auto frame = MakeRippleFrame(*ripple, centre, kRippleA, kRippleB);
   Measure("MakeKeyRegion, Ripple frame (one call)", runs, [&] { MakeKeyRegion(*frame); });
@@ -82,8 +94,8 @@ int main() {
     auto f = MakeWaveFrame(*ripple, centre, 37, kRippleA, kRippleB);
     MakeKeyRegion(*f);
   });
-  Measure("Rotate frame + region (whole frame work)", runs, [&] {
-    auto f = MakeRotateFrame(*rotate, 3000);
+  Measure("Rotate frame + region, turning (whole frame work)", runs, [&] {
+    auto f = MakeRotateFrame(*rotate, angle += 172);
     MakeKeyRegion(*f);
   });
   Measure("Sphere frame + region (whole frame work)", runs, [&] {

@@ -2,8 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "imaging/Geometry.h"
 #include "imaging/Sine.h"
@@ -17,11 +22,27 @@ constexpr double kHalfPi = 1.570796326795;
 constexpr double kThreeHalvesPi = 4.7123889803850005;
 constexpr double kTwoPi = 6.28318530718;
 
-// trunc(v) when it is a finite value an int can hold. Positions that are not
-// (a divisor of 0 gives infinities and NaNs) are simply not sampled.
-inline bool Truncate(double v, long long& out) {
-  if (!(v > -2147483648.0 && v < 2147483648.0)) return false;
-  out = static_cast<long long>(v);
+// Fixed-point positions of one row of the result, in 1/256 pixel, with two
+// marks: no sample (the pixel keeps the key colour) and a copy of the source
+// pixel at the same place.
+constexpr int kNoSample = INT_MIN;
+constexpr int kCopySample = INT_MIN + 1;
+
+// Positions further out than this lie far outside any frame.
+constexpr double kPositionLimit = 1073741824.0;  // 2**30
+
+// trunc(v) + base as a position, when v is a finite value near the frame;
+// otherwise (a divisor of 0 gives infinities and NaNs) no sample. |base| is
+// below 2**30, so the sum fits.
+inline int Position(double v, int base) {
+  if (!(v > -kPositionLimit && v < kPositionLimit)) return kNoSample;
+  return static_cast<int>(v) + base;
+}
+
+// 256 * c as a position base, when it is one.
+inline bool PositionBase(long long c, int& base) {
+  if (c <= -(1LL << 22) || c >= (1LL << 22)) return false;
+  base = static_cast<int>(256 * c);
   return true;
 }
 
@@ -49,40 +70,151 @@ inline void SampleCornerInline(const PixelView& src, int ix, int iy, int fx, int
   }
 }
 
+// base + ((across - base) * wx + (along - base) * wy) / 256 for the three
+// colour bytes, the division truncating toward zero, for weights of at most
+// 127 each: the result is a convex mix and needs no clamping.
+inline void BlendConvex(const std::uint8_t* base, const std::uint8_t* across, const std::uint8_t* along, int wx, int wy,
+                        std::uint8_t* out) {
+#if defined(__SSE2__)
+  // The three channels side by side in 16-bit lanes; one multiply-add gives
+  // (across - base) * wx + (along - base) * wy per channel in 32 bits.
+  const __m128i zero = _mm_setzero_si128();
+  auto load = [&](const std::uint8_t* p) {
+    const int v = p[0] | p[1] << 8 | p[2] << 16;
+    return _mm_unpacklo_epi8(_mm_cvtsi32_si128(v), zero);
+  };
+  const __m128i b = load(base);
+  const __m128i da = _mm_sub_epi16(load(across), b);
+  const __m128i dl = _mm_sub_epi16(load(along), b);
+  const __m128i weights = _mm_set1_epi32((wy << 16) | wx);
+  __m128i n = _mm_madd_epi16(_mm_unpacklo_epi16(da, dl), weights);
+  n = _mm_add_epi32(n, _mm_and_si128(_mm_srai_epi32(n, 31), _mm_set1_epi32(255)));  // toward zero
+  n = _mm_add_epi32(_mm_srai_epi32(n, 8), _mm_unpacklo_epi16(b, zero));
+  const int packed = _mm_cvtsi128_si32(_mm_packus_epi16(_mm_packs_epi32(n, zero), zero));
+  out[0] = static_cast<std::uint8_t>(packed);
+  out[1] = static_cast<std::uint8_t>(packed >> 8);
+  out[2] = static_cast<std::uint8_t>(packed >> 16);
+#else
+  for (int c = 0; c < 3; ++c) {
+    out[c] = static_cast<std::uint8_t>(base[c] + ((across[c] - base[c]) * wx + (along[c] - base[c]) * wy) / 256);
+  }
+#endif
+}
+
 // Samples the source at fixed-point (vx, vy) into out when the position lies
 // inside the source. Positions with non-negative coordinates and fractions
 // take the fast way: the base corner's neighbours then weigh at most 127
 // each, so the result needs no clamping.
-inline void SampleFixed(const PixelView& src, long long vx, long long vy, std::uint8_t* out) {
+inline void SampleFixed(const PixelView& src, int vx, int vy, std::uint8_t* out) {
   if (vx >= 0 && vy >= 0) {
-    const long long ix = vx >> 8, iy = vy >> 8;
+    const int ix = vx >> 8, iy = vy >> 8;
     if (ix >= src.width || iy >= src.height) return;
-    const int fx = static_cast<int>(vx & 255), fy = static_cast<int>(vy & 255);
-    const std::uint8_t* p = src.At(static_cast<int>(ix), static_cast<int>(iy));
+    const int fx = vx & 255, fy = vy & 255;
+    const std::uint8_t* p = src.At(ix, iy);
     const std::ptrdiff_t right = ix < src.width - 1 ? src.bytesPerPixel : 0;
     const std::ptrdiff_t down = iy < src.height - 1 ? src.pitch : 0;
     const std::ptrdiff_t diagonal = right ? right + down : 0;
     const std::ptrdiff_t offsets[2][2] = {{0, right}, {down, diagonal}};
     const int bx = fx >> 7, by = fy >> 7;
-    const std::uint8_t* base = p + offsets[by][bx];
-    const std::uint8_t* across = p + offsets[by][bx ^ 1];
-    const std::uint8_t* along = p + offsets[by ^ 1][bx];
     const int wx = bx ? 255 - fx : fx;
     const int wy = by ? 255 - fy : fy;
-    for (int c = 0; c < 3; ++c) {
-      out[c] = static_cast<std::uint8_t>(base[c] + ((across[c] - base[c]) * wx + (along[c] - base[c]) * wy) / 256);
-    }
+    BlendConvex(p + offsets[by][bx], p + offsets[by][bx ^ 1], p + offsets[by ^ 1][bx], wx, wy, out);
     return;
   }
-  const long long ix = vx / 256, iy = vy / 256;
+  // Just before the first row or column: integer part 0 and a negative
+  // fraction, which extrapolates.
+  const int ix = vx / 256, iy = vy / 256;
   if (ix < 0 || iy < 0 || ix >= src.width || iy >= src.height) return;
-  SampleCornerInline(src, static_cast<int>(ix), static_cast<int>(iy), static_cast<int>(vx - 256 * ix),
-                     static_cast<int>(vy - 256 * iy), out);
+  SampleCornerInline(src, ix, iy, vx - 256 * ix, vy - 256 * iy, out);
 }
 
 inline void CopyPixel(const PixelView& src, int x, int y, std::uint8_t* out) {
   if (x < 0 || y < 0 || x >= src.width || y >= src.height) return;
   std::memcpy(out, src.At(x, y), 3);
+}
+
+// Samples one result row from its positions.
+inline void SampleRow(const PixelView& src, const PixelView& dst, int y, const int* vx, const int* vy) {
+  std::uint8_t* out = dst.Row(y);
+  for (int x = 0; x < dst.width; ++x, out += dst.bytesPerPixel) {
+    if (vx[x] == kCopySample) {
+      CopyPixel(src, x, y, out);
+    } else if (vx[x] != kNoSample && vy[x] != kNoSample) {
+      SampleFixed(src, vx[x], vy[x], out);
+    }
+  }
+}
+
+// The distances |v - centre| met by v in [0, count): [low, high].
+void DistanceRange(long long centre, int count, long long& low, long long& high) {
+  const long long first = centre, last = static_cast<long long>(count) - 1 - centre;
+  if (first >= 0 && last >= 0) {
+    low = 0;
+    high = std::max(first, last);
+  } else {
+    low = std::min(std::llabs(first), std::llabs(last));
+    high = std::max(std::llabs(first), std::llabs(last));
+  }
+}
+
+// Sphere and Ripple move each pixel along the line from the centre
+// (column px, row cy): the source offset is the pixel's offset scaled by a
+// factor that depends on the distance only. `scale(i, d, r)` gives that
+// factor for the offset (i, d) >= 0 at distance r > 0, or NaN for no sample.
+//
+// The offsets (dx, dy), (-dx, dy), (dx, -dy) and (-dx, -dy) share one
+// evaluation exactly: negation is exact in floating point, and the source
+// offsets are computed as 256 * s * dx / r and dy * s * 256 / r, whose
+// magnitudes do not depend on the signs. So the square root, the factor and
+// the divisions run once per (|dx|, |dy|), in passes the compiler can put in
+// vector registers, and rows cy - d and cy + d are filled together.
+template <typename Scale>
+void RenderRadial(const PixelView& src, const PixelView& dst, int px, long long cy, Scale scale) {
+  int baseX, baseY;
+  if (dst.width <= 0 || dst.height <= 0 || !PositionBase(px, baseX) || !PositionBase(cy, baseY)) return;
+  long long lowX, highX, lowY, highY;
+  DistanceRange(px, dst.width, lowX, highX);
+  DistanceRange(cy, dst.height, lowY, highY);
+  const std::size_t span = static_cast<std::size_t>(highX - lowX) + 1;
+  std::vector<double> radius(span), factor(span);
+  std::vector<int> xNeg(span), xPos(span), yNeg(span), yPos(span);
+  std::vector<int> vx(static_cast<std::size_t>(dst.width)), vy(vx.size());
+  for (long long d = lowY; d <= highY; ++d) {
+    const double dy = static_cast<double>(d);
+    for (std::size_t k = 0; k < span; ++k) {
+      const double i = static_cast<double>(lowX + static_cast<long long>(k));
+      radius[k] = std::sqrt(i * i + dy * dy);
+    }
+    scale(lowX, d, radius.data(), factor.data(), span);
+    for (std::size_t k = 0; k < span; ++k) {
+      const double i = static_cast<double>(lowX + static_cast<long long>(k));
+      const double magX = 256 * factor[k] * i / radius[k];
+      const double magY = dy * factor[k] * 256 / radius[k];
+      xPos[k] = Position(magX + 0.5, baseX);
+      xNeg[k] = Position(-magX + 0.5, baseX);
+      yPos[k] = Position(magY + 0.5, baseY);
+      yNeg[k] = Position(-magY + 0.5, baseY);
+    }
+    // Columns left of the centre have dx < 0.
+    for (int x = 0; x < dst.width; ++x) {
+      const long long dx = static_cast<long long>(x) - px;
+      const std::size_t k = static_cast<std::size_t>((dx < 0 ? -dx : dx) - lowX);
+      vx[static_cast<std::size_t>(x)] = dx < 0 ? xNeg[k] : xPos[k];
+    }
+    for (int side = 0; side < 2; ++side) {
+      if (side == 1 && d == 0) break;
+      const long long row = side == 0 ? cy - d : cy + d;
+      if (row < 0 || row >= dst.height) continue;
+      const std::vector<int>& fromY = side == 0 ? yNeg : yPos;
+      for (int x = 0; x < dst.width; ++x) {
+        const long long dx = static_cast<long long>(x) - px;
+        vy[static_cast<std::size_t>(x)] = fromY[static_cast<std::size_t>((dx < 0 ? -dx : dx) - lowX)];
+      }
+      // The centre itself is undisplaced: an exact copy.
+      if (d == 0 && px >= 0 && px < dst.width) vx[static_cast<std::size_t>(px)] = kCopySample;
+      SampleRow(src, dst, static_cast<int>(row), vx.data(), vy.data());
+    }
+  }
 }
 
 }  // namespace
@@ -105,91 +237,29 @@ void SampleCorner(const PixelView& src, int ix, int iy, int fx, int fy, std::uin
 }
 
 void RenderSphere(const PixelView& src, const PixelView& dst, int px, int py, int radius) {
-  const int cy = src.height - py;
-  const double r2Limit = static_cast<double>(radius) * radius;
-  const long long baseX = 256LL * px, baseY = 256LL * cy;
-  for (int y = 0; y < dst.height; ++y) {
-    const int dy = y - cy;
-    std::uint8_t* out = dst.Row(y);
-    for (int x = 0; x < dst.width; ++x, out += dst.bytesPerPixel) {
-      const int dx = x - px;
-      if (dx == 0 && dy == 0) {
-        CopyPixel(src, x, y, out);
-        continue;
-      }
-      const double d2 = static_cast<double>(dx) * dx + static_cast<double>(dy) * dy;
-      const double r = std::sqrt(d2);
-      if (r > radius) continue;
-      const double k = radius - std::sqrt(r2Limit - d2);
-      long long vy, vx;
-      if (!Truncate(dy * k * 256 / r + 0.5, vy) || !Truncate(256 * k * dx / r + 0.5, vx)) continue;
-      SampleFixed(src, vx + baseX, vy + baseY, out);
-    }
-  }
+  // The offset shrinks by (R - G) / r with G = sqrt(R^2 - r^2): the rim
+  // shows the source unchanged, the middle is magnified; outside the lens
+  // nothing is written.
+  const double limit = static_cast<double>(radius) * radius;
+  const double big = radius;
+  RenderRadial(src, dst, px, static_cast<long long>(src.height) - py,
+               [&](long long lowX, long long d, const double* r, double* factor, std::size_t n) {
+                 const double dd = static_cast<double>(d) * d;
+                 for (std::size_t k = 0; k < n; ++k) {
+                   const double i = static_cast<double>(lowX + static_cast<long long>(k));
+                   factor[k] = r[k] > big ? std::nan("") : big - std::sqrt(limit - (i * i + dd));
+                 }
+               });
 }
-
-namespace {
-
-// The distances |v - centre| met by v in [0, count): [low, high].
-void DistanceRange(long long centre, int count, long long& low, long long& high) {
-  const long long first = centre, last = static_cast<long long>(count) - 1 - centre;  // to v = 0 and v = count - 1
-  if (first >= 0 && last >= 0) {
-    low = 0;
-    high = std::max(first, last);
-  } else {
-    low = std::min(std::llabs(first), std::llabs(last));
-    high = std::max(std::llabs(first), std::llabs(last));
-  }
-}
-
-}  // namespace
 
 void RenderRipple(const PixelView& src, const PixelView& dst, int px, int py, int a, int b) {
-  // The displacement depends on the distances |dx| and |dy| only, and its
-  // sign on theirs: mirrored pixels share one evaluation exactly (negation is
-  // exact in floating point). So the square root, the sine and the divisions
-  // are computed once per (|dx|, |dy|), and rows cy - d and cy + d are filled
-  // together.
-  if (dst.width <= 0 || dst.height <= 0) return;
-  const long long cy = static_cast<long long>(src.height) - py;
-  const long long baseX = 256LL * px, baseY = 256LL * cy;
-  long long lowX, highX, lowY, highY;
-  DistanceRange(px, dst.width, lowX, highX);
-  DistanceRange(cy, dst.height, lowY, highY);
-  const std::size_t span = static_cast<std::size_t>(highX - lowX) + 1;
-  std::vector<double> magX(span), magY(span);
-  std::vector<char> valid(span);
-  for (long long d = lowY; d <= highY; ++d) {
-    const double dd = static_cast<double>(d) * d;
-    for (std::size_t k = 0; k < span; ++k) {
-      const double i = static_cast<double>(lowX + static_cast<long long>(k));
-      const double r = std::sqrt(i * i + dd);
-      const double rp = r + b * Sine(10.0 * r / a);
-      magX[k] = 256 * rp * i / r;
-      magY[k] = d * rp * 256 / r;
-      valid[k] = std::isfinite(magX[k]) && std::isfinite(magY[k]);
-    }
-    for (int side = 0; side < 2; ++side) {
-      if (side == 1 && d == 0) break;
-      const long long row = side == 0 ? cy - d : cy + d;
-      if (row < 0 || row >= dst.height) continue;
-      const int y = static_cast<int>(row);
-      const double signY = side == 0 ? -1.0 : 1.0;
-      std::uint8_t* out = dst.Row(y);
-      for (int x = 0; x < dst.width; ++x, out += dst.bytesPerPixel) {
-        const long long dx = static_cast<long long>(x) - px;
-        if (dx == 0 && d == 0) {
-          CopyPixel(src, x, y, out);
-          continue;
-        }
-        const std::size_t k = static_cast<std::size_t>((dx < 0 ? -dx : dx) - lowX);
-        if (!valid[k]) continue;
-        long long vx, vy;
-        if (!Truncate((dx < 0 ? -magX[k] : magX[k]) + 0.5, vx) || !Truncate(signY * magY[k] + 0.5, vy)) continue;
-        SampleFixed(src, vx + baseX, vy + baseY, out);
-      }
-    }
-  }
+  // r' = r + b sin(10 r / a): rings spreading from the centre.
+  RenderRadial(src, dst, px, static_cast<long long>(src.height) - py,
+               [&](long long, long long, const double* r, double* factor, std::size_t n) {
+                 for (std::size_t k = 0; k < n; ++k) factor[k] = 10.0 * r[k] / a;
+                 for (std::size_t k = 0; k < n; ++k) factor[k] = Sine(factor[k]);
+                 for (std::size_t k = 0; k < n; ++k) factor[k] = r[k] + b * factor[k];
+               });
 }
 
 void RenderWave(const PixelView& src, const PixelView& dst, int lineX, int angleDegrees, int a, int b) {
@@ -199,33 +269,35 @@ void RenderWave(const PixelView& src, const PixelView& dst, int lineX, int angle
   // Only the literal angles take the vertical branch; the caller's angle
   // keeps growing and larger equivalents go through the general formula.
   const bool vertical = angleDegrees == 90 || angleDegrees == 270;
+  const std::size_t w = static_cast<std::size_t>(std::max(dst.width, 0));
+  std::vector<double> footX(w), footY(w), dist(w), wave(w);
+  std::vector<int> vx(w), vy(w);
   for (int y = 0; y < dst.height; ++y) {
-    std::uint8_t* out = dst.Row(y);
-    for (int x = 0; x < dst.width; ++x, out += dst.bytesPerPixel) {
-      double fx, fy, g;
+    // The foot of the perpendicular on the line and the distance to it.
+    for (std::size_t k = 0; k < w; ++k) {
+      const double x = static_cast<double>(k);
       if (vertical) {
-        fx = x0;
-        fy = y;
-        g = std::abs(lineX - x);
+        footX[k] = x0;
+        footY[k] = y;
+        dist[k] = std::abs(lineX - static_cast<int>(k));
       } else {
-        fx = (t * y + x - t * y0 + t * t * x0) / (t * t + 1);
-        fy = y0 + t * (fx - x0);
-        g = std::fabs(c * (y - t * x - y0 + t * x0));
+        footX[k] = (t * y + x - t * y0 + t * t * x0) / (t * t + 1);
+        footY[k] = y0 + t * (footX[k] - x0);
+        dist[k] = std::fabs(c * (y - t * x - y0 + t * x0));
       }
-      if (g == 0) {
-        // On the line itself the displacement is undefined: the pixel shows
-        // the source at its own position, so the line leaves no seam.
-        CopyPixel(src, x, y, out);
-        continue;
-      }
-      const double gp = g + b * Sine(10 * g / a);
-      long long vy, vx;
-      if (!Truncate(256 * fy + 256 * (y - fy) * gp / g + 0.5, vy) ||
-          !Truncate(256 * fx + 256 * (x - fx) * gp / g + 0.5, vx)) {
-        continue;
-      }
-      SampleFixed(src, vx, vy, out);
+      wave[k] = 10 * dist[k] / a;
     }
+    for (std::size_t k = 0; k < w; ++k) wave[k] = Sine(wave[k]);
+    for (std::size_t k = 0; k < w; ++k) {
+      const double x = static_cast<double>(k), g = dist[k];
+      const double gp = g + b * wave[k];
+      vy[k] = Position(256 * footY[k] + 256 * (y - footY[k]) * gp / g + 0.5, 0);
+      vx[k] = Position(256 * footX[k] + 256 * (x - footX[k]) * gp / g + 0.5, 0);
+      // On the line itself the displacement is undefined: the pixel shows
+      // the source at its own position, so the line leaves no seam.
+      if (g == 0) vx[k] = kCopySample;
+    }
+    SampleRow(src, dst, y, vx.data(), vy.data());
   }
 }
 
@@ -292,20 +364,20 @@ void RenderRotate(const PixelView& src, const PixelView& dst, const RotatePlan& 
     }
     return;
   }
+  // The source column u and row v of each result pixel. Scaling by 256 is
+  // exact, so trunc(256 u) carries both trunc(u) and the fraction
+  // trunc(256 u) - 256 trunc(u).
   const double s = std::sin(plan.phi), c = std::cos(plan.phi);
+  const std::size_t w = static_cast<std::size_t>(std::max(dst.width, 0));
+  std::vector<int> vx(w), vy(w);
   for (int y = 0; y < dst.height; ++y) {
-    std::uint8_t* out = dst.Row(y);
     const double ry = y - plan.rowOffset;
-    for (int x = 0; x < dst.width; ++x, out += dst.bytesPerPixel) {
-      const double rx = x - plan.columnOffset;
-      const double u = c * rx - s * ry;
-      const double v = s * rx + c * ry;
-      long long ix, iy, u256, v256;
-      if (!Truncate(u, ix) || !Truncate(v, iy) || !Truncate(256 * u, u256) || !Truncate(256 * v, v256)) continue;
-      if (ix < 0 || iy < 0 || ix >= src.width || iy >= src.height) continue;
-      SampleCornerInline(src, static_cast<int>(ix), static_cast<int>(iy), static_cast<int>(u256 - 256 * ix),
-                         static_cast<int>(v256 - 256 * iy), out);
+    for (std::size_t k = 0; k < w; ++k) {
+      const double rx = static_cast<double>(k) - plan.columnOffset;
+      vx[k] = Position(256 * (c * rx - s * ry), 0);
+      vy[k] = Position(256 * (s * rx + c * ry), 0);
     }
+    SampleRow(src, dst, y, vx.data(), vy.data());
   }
 }
 

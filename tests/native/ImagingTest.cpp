@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "ReferenceEffects.h"
 #include "TestImage.h"
 #include "imaging/Effects.h"
 #include "imaging/Geometry.h"
@@ -298,8 +299,6 @@ TEST(Rotate, EveryAngleStaysInsideTheSource) {
 }  // namespace
 }  // namespace k3
 
-#include "ReferenceEffects.h"
-
 namespace k3 {
 namespace {
 
@@ -326,6 +325,11 @@ TEST(OptimisedKernels, MatchThePlainFormulas) {
     RenderRipple(src.view, fast.view, p.px, p.py, p.a, p.b);
     reference::Ripple(src.view, plain.view, p.px, p.py, p.a, p.b);
     EXPECT_TRUE(SameBytes(fast, plain)) << "ripple " << p.px << "," << p.py << " a=" << p.a << " b=" << p.b;
+    FillKey(fast.view);
+    FillKey(plain.view);
+    RenderSphere(src.view, fast.view, p.px, p.py, p.a);
+    reference::Sphere(src.view, plain.view, p.px, p.py, p.a);
+    EXPECT_TRUE(SameBytes(fast, plain)) << "sphere " << p.px << "," << p.py << " R=" << p.a;
     for (int angle : {0, 37, 90, 91, 180, 270, 450, 1234}) {
       FillKey(fast.view);
       FillKey(plain.view);
@@ -333,6 +337,20 @@ TEST(OptimisedKernels, MatchThePlainFormulas) {
       reference::Wave(src.view, plain.view, p.px, angle, p.a, p.b);
       EXPECT_TRUE(SameBytes(fast, plain)) << "wave " << p.px << " angle " << angle << " a=" << p.a;
     }
+  }
+}
+
+TEST(OptimisedKernels, RotateMatchesThePlainFormulas) {
+  test::TestImage src(37, 23, 3, true);
+  src.FillPattern();
+  for (int e : {1, 1000, 3000, 4500, 8999, 9001, 13500, 20000, 27001, 33333, 35999}) {
+    const RotatePlan plan = PlanRotate(e, 37, 23);
+    test::TestImage fast(plan.width, plan.height), plain(plan.width, plan.height);
+    FillKey(fast.view);
+    FillKey(plain.view);
+    RenderRotate(src.view, fast.view, plan);
+    reference::Rotate(src.view, plain.view, plan);
+    EXPECT_TRUE(SameBytes(fast, plain)) << e;
   }
 }
 

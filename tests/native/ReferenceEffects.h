@@ -69,4 +69,36 @@ inline void Wave(const PixelView& src, const PixelView& dst, int lineX, int angl
     }
 }
 
+inline void Sphere(const PixelView& src, const PixelView& dst, int px, int py, int radius) {
+  const int cy = src.height - py;
+  for (int y = 0; y < dst.height; ++y)
+    for (int x = 0; x < dst.width; ++x) {
+      std::uint8_t* out = dst.At(x, y);
+      const int dx = x - px, dy = y - cy;
+      if (dx == 0 && dy == 0) {
+        std::memcpy(out, src.At(x, y), 3);
+        continue;
+      }
+      const double d2 = double(dx) * dx + double(dy) * dy, r = std::sqrt(d2);
+      if (r > radius) continue;
+      const double g = std::sqrt(double(radius) * radius - d2);
+      long long vy, vx;
+      if (!Trunc(dy * (radius - g) * 256 / r + 0.5, vy) || !Trunc(256 * (radius - g) * dx / r + 0.5, vx)) continue;
+      Sample(src, vx + 256LL * px, vy + 256LL * cy, out);
+    }
+}
+
+inline void Rotate(const PixelView& src, const PixelView& dst, const RotatePlan& plan) {
+  const double s = std::sin(plan.phi), c = std::cos(plan.phi);
+  for (int y = 0; y < dst.height; ++y)
+    for (int x = 0; x < dst.width; ++x) {
+      const double u = c * (x - plan.columnOffset) - s * (y - plan.rowOffset);
+      const double v = s * (x - plan.columnOffset) + c * (y - plan.rowOffset);
+      const long long ix = (long long)u, iy = (long long)v;
+      if (ix < 0 || iy < 0 || ix >= src.width || iy >= src.height) continue;
+      SampleCorner(src, int(ix), int(iy), int((long long)(256 * u) - 256 * ix), int((long long)(256 * v) - 256 * iy),
+                   dst.At(x, y));
+    }
+}
+
 }  // namespace k3::reference

@@ -121,6 +121,7 @@ TEST_F(ImagingTest, PngWithAlphaBlendsOverBlack) {
 
 TEST_F(ImagingTest, GdiplusStopsWithTheLastSurfaceAndStartsAgain) {
   const auto path = folder.Write(L"a.jpg", HalvesJpeg(16, 16));
+  ReleaseRecycledFrames();
   ASSERT_EQ(CImg::LiveSurfaces(), 0);
   {
     CImg img;
