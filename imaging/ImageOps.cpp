@@ -33,19 +33,23 @@ class LentBitmap {
 };
 
 void DrawBicubic(CImg& img, HDC dst, const Gdiplus::Rect& to, int sx, int sy, int sw, int sh) {
-  if (img.IsNull()) return;
+  if (img.IsNull() || !EnsureGdiplus()) return;
   LentBitmap lent(img);
   std::unique_ptr<Gdiplus::Bitmap> source(Gdiplus::Bitmap::FromHBITMAP(lent.get(), nullptr));
   if (!source || source->GetLastStatus() != Gdiplus::Ok) return;
   Gdiplus::Graphics graphics(dst);
   graphics.SetInterpolationMode(kBicubic);
-  graphics.DrawImage(source.get(), to, sx, sy, sw, sh, Gdiplus::UnitPixel);
+  // Edge pixels are sampled as if mirrored beyond the edge, so the border of
+  // the picture does not fade into what lies outside it.
+  Gdiplus::ImageAttributes attributes;
+  attributes.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
+  graphics.DrawImage(source.get(), to, sx, sy, sw, sh, Gdiplus::UnitPixel, &attributes);
 }
 
 }  // namespace
 
 bool FitImageToSize(CImg& img, Size size) {
-  if (img.IsNull() || size.width <= 0 || size.height <= 0) return false;
+  if (img.IsNull() || size.width <= 0 || size.height <= 0 || !EnsureGdiplus()) return false;
   HBITMAP result = nullptr;
   {
     LentBitmap lent(img);
@@ -56,7 +60,7 @@ bool FitImageToSize(CImg& img, Size size) {
     {
       Gdiplus::Graphics graphics(&resized);
       graphics.SetInterpolationMode(kBicubic);
-      // Edge pixels are sampled as if repeated, so the border does not fade.
+      // Edge pixels are sampled as if mirrored, so the border does not fade.
       Gdiplus::ImageAttributes attributes;
       attributes.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
       if (graphics.DrawImage(source.get(), Gdiplus::Rect(0, 0, size.width, size.height), 0, 0,

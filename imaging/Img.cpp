@@ -56,7 +56,9 @@ void ReturnDcToCache(HDC dc) {
   ::DeleteDC(dc);
 }
 
-bool StartGdiplus() {
+}  // namespace
+
+bool EnsureGdiplus() {
   RegistryLock lock;
   if (Registry().gdiplusToken) return true;
   Gdiplus::GdiplusStartupInput input;  // version 1, no callback, background thread on
@@ -65,6 +67,8 @@ bool StartGdiplus() {
   Registry().gdiplusToken = token;
   return true;
 }
+
+namespace {
 
 int RowBytes(int width, int bitsPerPixel) { return ((width * bitsPerPixel + 31) / 32) * 4; }
 
@@ -323,7 +327,7 @@ HRESULT CImg::FinishDecode(CImg& decoded, int orientation) {
 }
 
 HRESULT CImg::Load(const wchar_t* path) {
-  if (!path || !StartGdiplus()) return E_FAIL;
+  if (!path || !EnsureGdiplus()) return E_FAIL;
   CImg decoded;
   {
     std::unique_ptr<Gdiplus::Bitmap> source(Gdiplus::Bitmap::FromFile(path));
@@ -336,7 +340,7 @@ HRESULT CImg::Load(const wchar_t* path) {
 }
 
 HRESULT CImg::LoadFromStream(IStream* stream) {
-  if (!stream || !StartGdiplus()) return E_FAIL;
+  if (!stream || !EnsureGdiplus()) return E_FAIL;
   const std::vector<std::uint8_t> header = ReadStreamHeader(stream);
   CImg decoded;
   {

@@ -104,6 +104,11 @@ BOOL DrawMagentaKeyed(CImg& img, HDC dst, int x, int y, int width, int height, i
 // False (dst unchanged) when the bytes are not an image.
 bool LoadImageFromMemory(std::size_t count, CImg& dst, const void* bytes);
 
+// Starts GDI+ for this process unless it runs (the first decode or resample
+// does); it stops again when the last surface is destroyed. False when it
+// cannot start.
+bool EnsureGdiplus();
+
 // Makes the surface 24 bits per pixel (alpha is blended over black on the
 // way). False leaves it unchanged.
 bool ConvertTo24Bit(CImg& img);

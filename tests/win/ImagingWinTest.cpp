@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 
 #include "ImageFixtures.h"
@@ -169,6 +170,11 @@ TEST_F(ImagingTest, CameraOrientationIsApplied) {
     EXPECT_EQ(size, (Size{20, 40})) << "the reported size is upright";
     EXPECT_EQ(thumb.GetSize(), (Size{48, 96}));
   }
+  // The same from bytes in memory (a stream).
+  const auto oriented = fixtures::WithOrientation(jpeg, 6);
+  CImg fromMemory;
+  ASSERT_TRUE(LoadImageFromMemory(oriented.size(), fromMemory, oriented.data()));
+  EXPECT_EQ(fromMemory.GetSize(), (Size{20, 40}));
   // Without the record the photo is as stored.
   CImg plain;
   ASSERT_EQ(plain.Load(folder.Write(L"plain.jpg", jpeg).c_str()), S_OK);
@@ -371,6 +377,39 @@ TEST_F(ImagingTest, DrawingModes) {
   canvas.ReleaseDC();
   EXPECT_EQ(Bgr(canvas, 0, 0), (std::vector<int>{10, 20, 30}));
   EXPECT_EQ(Bgr(canvas, 1, 0), (std::vector<int>{0, 0, 0}));
+
+  // A palette surface with a transparent index: that entry is not drawn.
+  CImg indexed;
+  ASSERT_TRUE(indexed.Create(8, 2, 1));
+  HDC idc = indexed.GetDC();
+  const RGBQUAD table[2] = {{0, 0, 200, 0}, {50, 60, 70, 0}};
+  ::SetDIBColorTable(idc, 0, 2, table);
+  indexed.ReleaseDC();
+  indexed.View().Row(0)[0] = 0;
+  indexed.View().Row(0)[1] = 1;
+  indexed.SetTransparentIndex(0);
+  dc = canvas.GetDC();
+  ::FillRect(dc, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+  EXPECT_TRUE(indexed.Draw(dc, 0, 0));
+  canvas.ReleaseDC();
+  EXPECT_EQ(Bgr(canvas, 0, 0), (std::vector<int>{255, 255, 255}));
+  EXPECT_EQ(Bgr(canvas, 1, 0), (std::vector<int>{50, 60, 70}));
+
+  // Bicubic drawing scales the whole picture into the rectangle.
+  CImg halves;
+  ASSERT_TRUE(halves.Create(24, 2, 1));
+  std::memcpy(halves.View().At(0, 0), "\x00\x00\xff", 3);
+  std::memcpy(halves.View().At(1, 0), "\xff\x00\x00", 3);
+  CImg big;
+  ASSERT_TRUE(big.Create(24, 40, 10));
+  HDC bdc = big.GetDC();
+  DrawImageBicubic(halves, bdc, RECT{0, 0, 40, 10});
+  DrawImagePartBicubic(RECT{1, 0, 2, 1}, halves, bdc, 30, 0, 10, 10);
+  big.ReleaseDC();
+  EXPECT_TRUE(Near(Bgr(big, 1, 0), 0, 0, 255, 40)) << "no fading at the edge";
+  EXPECT_TRUE(Near(Bgr(big, 24, 9), 255, 0, 0, 60));
+  EXPECT_TRUE(Near(Bgr(big, 35, 5), 255, 0, 0, 10)) << "the part drawn alone";
+  EXPECT_EQ(halves.GetSize(), (Size{2, 1})) << "the surface keeps its bitmap";
 
   BackBuffer buffer;
   fw::WindowDc screen(nullptr);
