@@ -21,6 +21,8 @@
 //      PostNcDestroy called. When the application's main window goes, the
 //      message loop is told to quit.
 // No exception leaves a window procedure: handlers report results.
+// A class that handles WM_DESTROY or WM_NCDESTROY destroys its window in its
+// own destructor: once that has run, its WindowProc is no longer reached.
 #pragma once
 
 #include <windows.h>

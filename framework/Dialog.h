@@ -1,0 +1,34 @@
+// CDialog: a dialog box from a dialog template, as a framework window.
+//
+// The dialog window is bound to its object as it is created (a creation
+// hook of the thread sees it before its first message), so WM_CREATE and
+// every later message reach the class's WindowProc like any other window's;
+// default processing is the system's dialog procedure. WM_INITDIALOG calls
+// OnInitDialog. A modeless dialog handles its own keyboard navigation in
+// PreTranslateMessage.
+#pragma once
+
+#include "framework/Wnd.h"
+
+namespace fw {
+
+class CDialog : public CWnd {
+ public:
+  explicit CDialog(UINT templateId) : templateId_(templateId) {}
+
+  // Creates the dialog modelessly, owned by `owner` (may be null).
+  BOOL Create(HWND owner);
+
+  // Called once the controls exist; TRUE lets the system set the focus.
+  virtual BOOL OnInitDialog() { return TRUE; }
+
+  BOOL PreTranslateMessage(MSG* msg) override;
+
+ private:
+  static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  static LRESULT CALLBACK CreationHook(int code, WPARAM wp, LPARAM lp);
+
+  UINT templateId_;
+};
+
+}  // namespace fw
