@@ -1,0 +1,63 @@
+// The display settings record: how the photos are shown on the desktop.
+// Exactly 1024 bytes, seven little-endian 16-bit fields and reserved bytes
+// that are carried as they are; package files store it byte for byte.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace k3 {
+
+enum DisplayType : std::uint16_t { kPhoto = 0, kSphere = 1, kRipple = 2, kWave = 3, kRotate = 4 };
+
+struct DisplaySettings {
+  std::uint16_t displayType = kRipple;
+  std::uint16_t frameInterval = 50;  // motion timer period, ms
+  std::uint16_t photoSize = 2;       // box index: 32, 64, 128, 256, 512
+  std::uint16_t zOrder = 2;          // 0 bottom-most, 1 normal, 2 topmost
+  std::uint16_t switchInterval = 5000;  // photo switch period, ms (low 16 bits)
+  std::uint16_t effectStrength = 0;  // 0: not set yet, counts as 90
+  std::uint16_t waveCount = 0;       // 0: not set yet, counts as 10
+  std::uint8_t reserved[1010] = {};
+};
+
+static_assert(sizeof(DisplaySettings) == 1024, "the record is 1024 bytes");
+static_assert(offsetof(DisplaySettings, displayType) == 0);
+static_assert(offsetof(DisplaySettings, frameInterval) == 2);
+static_assert(offsetof(DisplaySettings, photoSize) == 4);
+static_assert(offsetof(DisplaySettings, zOrder) == 6);
+static_assert(offsetof(DisplaySettings, switchInterval) == 8);
+static_assert(offsetof(DisplaySettings, effectStrength) == 10);
+static_assert(offsetof(DisplaySettings, waveCount) == 12);
+static_assert(offsetof(DisplaySettings, reserved) == 14);
+
+inline constexpr std::size_t kSettingsBytes = 1024;
+
+// The record as stored in files (little-endian fields), and back.
+std::array<std::uint8_t, kSettingsBytes> SettingsToBytes(const DisplaySettings& s);
+DisplaySettings SettingsFromBytes(const std::uint8_t* bytes);
+
+// frameInterval for a speed index: 0 Slow 50, 1 Normal 25, 2 Fast 0 (any
+// other index counts as 2).
+std::uint16_t SpeedPeriod(int index);
+
+// switchInterval for an interval index 0..8 (others count as 8), and the
+// full duration of the index in milliseconds.
+std::uint16_t IntervalValue(int index);
+std::uint32_t IntervalDuration(int index);
+
+// The period of the photo switch timer for a stored switchInterval. The
+// record keeps only the low 16 bits of the five-minute and longer choices;
+// those four stored values stand for their full durations.
+std::uint32_t SwitchTimerPeriod(std::uint16_t stored);
+
+// Side of the box every photo is fitted into: 32 .. 512; any other index 512.
+int BoxSide(std::uint16_t photoSize);
+
+// The slider values as the settings panel shows them: a stored 0 is first
+// replaced by its default (and stored), then clamped to the type's range.
+int GetEffectStrength(DisplaySettings& s);
+int GetWaveCount(DisplaySettings& s);
+
+}  // namespace k3

@@ -1,0 +1,209 @@
+#include "desktop/Motion.h"
+
+#include <cmath>
+
+#include "imaging/Geometry.h"
+
+namespace k3 {
+
+namespace {
+
+// A turn of up to +-halfDegrees from one random number.
+double RandomTurn(const RandomSource& random, double degrees) {
+  const int t = random() - 16383;
+  return static_cast<double>(t) / 32767 * degrees * kPi / 180;
+}
+
+}  // namespace
+
+int RoundToInt(double v) {
+  const double r = v + 0.5;
+  if (!(r > -2147483648.0 && r < 2147483648.0)) return r > 0 ? 2147483647 : (-2147483647 - 1);
+  return static_cast<int>(r);
+}
+
+double InitialDirection(const RandomSource& random) {
+  return static_cast<double>(random()) / 32767 * kPi * 2;
+}
+
+void StepMotion(MotionState& m, const IntRect& d, int width, int height, const IntRect& box,
+                const RandomSource& random) {
+  const int bw = box.Width(), bh = box.Height();
+  const int halfW = width / 2, halfH = height / 2, halfBw = bw / 2, halfBh = bh / 2;
+  if (m.centreX == -1 && m.centreY == -1) {
+    m.centreX = d.left + (d.right - d.left) / 2;
+    m.centreY = d.top + (d.bottom - d.top) / 2;
+    return;
+  }
+  m.centreX += std::cos(m.direction);
+  m.centreY -= std::sin(m.direction);
+  // The centre of the visible box on the screen.
+  double a = m.centreX - halfW + box.left + halfBw;
+  double b = m.centreY - halfH + box.top + halfBh;
+  const double turn = RandomTurn(random, 20);
+  const bool leftOut = d.left > a - halfBw;
+  const bool topOut = d.top > b - halfBh;
+  const bool rightOut = d.right < a + halfBw;
+  const bool bottomOut = d.bottom < b + halfBh;
+  if (leftOut && topOut) {
+    a = d.left + halfBw;
+    b = d.top + halfBh;
+    m.direction = turn + (m.direction + kPi);
+  } else if (leftOut) {
+    a = d.left + halfBw;
+    m.direction = turn + (kPi - m.direction);
+  } else if (topOut) {
+    b = d.top + halfBh;
+    m.direction = turn + (kTwoPi - m.direction);
+  } else if (rightOut && bottomOut) {
+    a = d.right - halfBw;
+    b = d.bottom - halfBh;
+    m.direction = turn + (m.direction + kPi);
+  } else if (rightOut) {
+    a = d.right - halfBw;
+    m.direction = turn + (kPi - m.direction);
+  } else if (bottomOut) {
+    b = d.bottom - halfBh;
+    m.direction = turn + (kTwoPi - m.direction);
+  }
+  m.centreX = a - halfBw - box.left + halfW;
+  m.centreY = b - halfBh - box.top + halfH;
+  // The path curves slowly.
+  m.direction += 0.001;
+}
+
+double ThrowDirection(int startX, int startY, int endX, int endY, double direction) {
+  const double dx = endX - startX, dy = endY - startY;
+  const double length2 = dx * dx + dy * dy;
+  if (length2 == 0) return direction;
+  double d = std::asin((startY - endY) / std::sqrt(length2));
+  if (endX < startX) d = kPi - d;
+  return d;
+}
+
+int WaveAmplitude(int height, int strength) {
+  const long long v = strength ? strength : 90;
+  return static_cast<int>(((static_cast<long long>(height) * v * 6) / 128) / 100);
+}
+
+int WaveLength(int height, int count) {
+  const long long n = count ? count : 10;
+  return static_cast<int>((static_cast<long long>(height) * n) / 10);
+}
+
+EffectFrame AdvanceEffect(EffectState& e, const DisplaySettings& s, int w, int h, const RandomSource& random) {
+  EffectFrame f;
+  if (!e.angleSet) {
+    e.effectAngle = static_cast<double>(random()) / 32767 * kPi * 2;
+    e.angleSet = true;
+  }
+  e.wavePhase += 0.037;
+  switch (s.displayType) {
+    case kSphere: {
+      const double dx = std::cos(e.effectAngle) * 0.5, dy = std::sin(e.effectAngle) * -0.5;
+      e.lensX += dx;
+      e.lensY += dy;
+      const double turn = RandomTurn(random, 60);
+      const int m = w < h ? w : h;
+      const int d = m * 9 / 10;
+      const int r = d / 2;
+      // The lens centre stays at least R from every edge.
+      if (e.lensX - r < 0 && e.lensY - r < 0) {
+        e.lensX = e.lensY = r;
+        e.effectAngle = turn + (e.effectAngle + kPi);
+      } else if (e.lensX - r < 0) {
+        e.lensX = r;
+        e.effectAngle = turn + (kPi - e.effectAngle);
+      } else if (e.lensY - r < 0) {
+        e.lensY = r;
+        e.effectAngle = turn + (kTwoPi - e.effectAngle);
+      } else if (e.lensX + r > w && e.lensY + r > h) {
+        e.lensX = w - r;
+        e.lensY = h - r;
+        e.effectAngle = turn + (e.effectAngle + kPi);
+      } else if (e.lensX + r > w) {
+        e.lensX = w - r;
+        e.effectAngle = turn + (kPi - e.effectAngle);
+      } else if (e.lensY + r > h) {
+        e.lensY = h - r;
+        e.effectAngle = turn + (kTwoPi - e.effectAngle);
+      }
+      e.effectAngle += RandomTurn(random, 0.1);
+      f.pointX = RoundToInt(e.lensX);
+      f.pointY = RoundToInt(e.lensY);
+      const int v = s.effectStrength ? s.effectStrength : 90;
+      f.radius = static_cast<int>((static_cast<long long>(v) * d / 2) / 100);
+      f.shiftX = dx;
+      f.shiftY = dy;
+      break;
+    }
+    case kRipple:
+    case kWave: {
+      e.lensX += std::cos(e.effectAngle) * 0.5;
+      e.lensY += std::sin(e.effectAngle) * -0.5;
+      const double turn = RandomTurn(random, 20);
+      if (e.lensX < 0 && e.lensY < 0) {
+        e.lensX = e.lensY = 0;
+        e.effectAngle = turn + (e.effectAngle + kPi);
+      } else if (e.lensX < 0) {
+        e.lensX = 0;
+        e.effectAngle = turn + (kPi - e.effectAngle);
+      } else if (e.lensY < 0) {
+        e.lensY = 0;
+        e.effectAngle = turn + (kTwoPi - e.effectAngle);
+      } else if (e.lensX > w && e.lensY > h) {
+        e.lensX = w;
+        e.lensY = h;
+        e.effectAngle = turn + (e.effectAngle + kPi);
+      } else if (e.lensX > w) {
+        e.lensX = w;
+        e.effectAngle = turn + (kPi - e.effectAngle);
+      } else if (e.lensY > h) {
+        e.lensY = h;
+        e.effectAngle = turn + (kTwoPi - e.effectAngle);
+      }
+      e.effectAngle += RandomTurn(random, 0.1);
+      f.amplitude = WaveAmplitude(h, s.effectStrength);
+      f.divisor = WaveLength(h, s.waveCount);
+      f.pointX = RoundToInt(e.lensX);
+      f.pointY = RoundToInt(e.lensY);
+      f.angle = RoundToInt(e.wavePhase * 10);
+      break;
+    }
+    case kRotate: {
+      e.effectAngle += 0.03;
+      // Hundredths of a degree; whole turns are dropped before the value is
+      // made an integer, so the angle may grow for ever.
+      const double turned = std::fmod(e.effectAngle / kPi * 180 * 100 + 0.5, 36000.0);
+      f.angle = turned >= 0 ? static_cast<int>(turned) : 0;
+      break;
+    }
+    default:
+      break;
+  }
+  return f;
+}
+
+ItemLayout LayoutItem(int decodedWidth, int decodedHeight, const DisplaySettings& s) {
+  ItemLayout l;
+  const int side = BoxSide(s.photoSize);
+  Size fitted{decodedWidth, decodedHeight};
+  FitInside(fitted, side, side);
+  l.photoWidth = fitted.width;
+  l.photoHeight = fitted.height;
+  const int w = l.photoWidth, h = l.photoHeight;
+  if (s.displayType == kRotate) {
+    l.canvas = true;
+    l.canvasWidth = w * 22 / 20;
+    l.canvasHeight = h * 22 / 20;
+    l.photoRect = IntRect{w / 20, h / 20, w * 21 / 20, h * 21 / 20};
+  } else if (s.displayType == kRipple || s.displayType == kWave) {
+    l.canvas = true;
+    l.canvasWidth = w * 7 / 5;
+    l.canvasHeight = h * 7 / 5;
+    l.photoRect = IntRect{w / 5, h / 5, w * 6 / 5, h * 6 / 5};
+  }
+  return l;
+}
+
+}  // namespace k3

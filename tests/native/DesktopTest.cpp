@@ -1,0 +1,319 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <deque>
+
+#include "desktop/DisplaySettings.h"
+#include "desktop/Motion.h"
+#include "files/PackageCodec.h"
+
+namespace k3 {
+namespace {
+
+TEST(DisplaySettings, DefaultsAndByteLayout) {
+  DisplaySettings s;
+  const auto b = SettingsToBytes(s);
+  const std::uint8_t head[14] = {2, 0, 50, 0, 2, 0, 2, 0, 0x88, 0x13, 0, 0, 0, 0};
+  EXPECT_EQ(std::memcmp(b.data(), head, 14), 0);
+  for (std::size_t i = 14; i < b.size(); ++i) ASSERT_EQ(b[i], 0) << i;
+
+  // Every byte comes back, reserved ones included.
+  std::array<std::uint8_t, kSettingsBytes> any;
+  for (std::size_t i = 0; i < any.size(); ++i) any[i] = static_cast<std::uint8_t>(i * 7 + 3);
+  EXPECT_EQ(SettingsToBytes(SettingsFromBytes(any.data())), any);
+  EXPECT_EQ(SettingsFromBytes(any.data()).switchInterval, any[8] | any[9] << 8);
+}
+
+TEST(DisplaySettings, TablesAndTheLongIntervals) {
+  EXPECT_EQ(SpeedPeriod(0), 50);
+  EXPECT_EQ(SpeedPeriod(1), 25);
+  EXPECT_EQ(SpeedPeriod(2), 0);
+  EXPECT_EQ(SpeedPeriod(7), 0);
+  EXPECT_EQ(IntervalValue(0), 1000);
+  EXPECT_EQ(IntervalValue(4), 60000);
+  EXPECT_EQ(IntervalValue(5), 37856);
+  EXPECT_EQ(IntervalValue(6), 10176);
+  EXPECT_EQ(IntervalValue(7), 30528);
+  EXPECT_EQ(IntervalValue(8), 61056);
+  EXPECT_EQ(IntervalValue(99), 61056);
+  // The stored low 16 bits of the long choices stand for their durations.
+  EXPECT_EQ(SwitchTimerPeriod(37856), 300000u);
+  EXPECT_EQ(SwitchTimerPeriod(10176), 600000u);
+  EXPECT_EQ(SwitchTimerPeriod(30528), 1800000u);
+  EXPECT_EQ(SwitchTimerPeriod(61056), 3600000u);
+  EXPECT_EQ(SwitchTimerPeriod(5000), 5000u);
+  EXPECT_EQ(SwitchTimerPeriod(60000), 60000u);
+  EXPECT_EQ(BoxSide(0), 32);
+  EXPECT_EQ(BoxSide(4), 512);
+  EXPECT_EQ(BoxSide(9), 512);
+}
+
+TEST(DisplaySettings, ClampedGetters) {
+  DisplaySettings s;
+  s.displayType = kSphere;
+  EXPECT_EQ(GetEffectStrength(s), 90);
+  EXPECT_EQ(s.effectStrength, 90) << "the default is stored";
+  s.effectStrength = 60;
+  s.displayType = kRipple;
+  EXPECT_EQ(GetEffectStrength(s), 60);
+  s.effectStrength = 20;
+  EXPECT_EQ(GetEffectStrength(s), 50);
+  s.effectStrength = 500;
+  EXPECT_EQ(GetEffectStrength(s), 300);
+  s.displayType = kSphere;
+  EXPECT_EQ(GetEffectStrength(s), 90);
+  s.displayType = kPhoto;
+  EXPECT_EQ(GetEffectStrength(s), 500);
+
+  DisplaySettings w;
+  w.displayType = kPhoto;
+  EXPECT_EQ(GetWaveCount(w), 0);
+  w.displayType = kRipple;
+  EXPECT_EQ(GetWaveCount(w), 10);
+  EXPECT_EQ(w.waveCount, 10);
+  w.waveCount = 1;
+  EXPECT_EQ(GetWaveCount(w), 1);
+  w.waveCount = 25;
+  EXPECT_EQ(GetWaveCount(w), 20);
+}
+
+// A fixed random sequence; 16383 gives no turn.
+struct Sequence {
+  std::deque<int> values;
+  RandomSource Source() {
+    return [this] {
+      if (values.empty()) return 16383;
+      const int v = values.front();
+      values.pop_front();
+      return v;
+    };
+  }
+};
+
+const IntRect kDesktop{0, 0, 1000, 800};
+const IntRect kBox{0, 0, 100, 60};
+
+TEST(Motion, FirstStepCentresWithoutTurning) {
+  Sequence r;
+  MotionState m{1.0, -1, -1};
+  StepMotion(m, kDesktop, 100, 60, kBox, r.Source());
+  EXPECT_EQ(m.centreX, 500);
+  EXPECT_EQ(m.centreY, 400);
+  EXPECT_EQ(m.direction, 1.0);
+}
+
+TEST(Motion, StepsOnePixelAndCurves) {
+  Sequence r;
+  MotionState m{0.0, 500, 400};
+  StepMotion(m, kDesktop, 100, 60, kBox, r.Source());
+  EXPECT_DOUBLE_EQ(m.centreX, 501);
+  EXPECT_DOUBLE_EQ(m.centreY, 400);
+  EXPECT_DOUBLE_EQ(m.direction, 0.001);
+  m.direction = kPi / 2;  // up
+  StepMotion(m, kDesktop, 100, 60, kBox, r.Source());
+  EXPECT_NEAR(m.centreY, 399, 1e-9);
+}
+
+struct BounceCase {
+  const char* name;
+  double x, y, direction;
+  double wantX, wantY, wantDirection;
+};
+
+TEST(Motion, BouncesOneCaseAtATime) {
+  const double pi = kPi;
+  // Half box 50 x 30; a step of about one pixel in the direction given.
+  const BounceCase cases[] = {
+      {"left and top", 50.2, 30.2, 3 * pi / 4, 50, 30, 3 * pi / 4 + pi},
+      {"left", 50.2, 400, pi, 50, 400, pi - pi},
+      {"top", 500, 30.2, pi / 2, 500, 30, 2 * pi - pi / 2},
+      {"right and bottom", 949.8, 769.8, -pi / 4, 950, 770, -pi / 4 + pi},
+      {"right", 949.8, 400, 0, 950, 400, pi - 0},
+      {"bottom", 500, 769.8, -pi / 2, 500, 770, 2 * pi + pi / 2},
+  };
+  for (const BounceCase& c : cases) {
+    Sequence r;  // no random turn
+    MotionState m{c.direction, c.x, c.y};
+    StepMotion(m, kDesktop, 100, 60, kBox, r.Source());
+    EXPECT_NEAR(m.centreX, c.wantX, 1e-9) << c.name;
+    EXPECT_NEAR(m.centreY, c.wantY, 1e-9) << c.name;
+    EXPECT_NEAR(m.direction, c.wantDirection + 0.001, 1e-9) << c.name;
+  }
+}
+
+TEST(Motion, LeftWhileBelowTheBottomIsCorrectedAtTheLeftFirst) {
+  Sequence r;
+  MotionState m{kPi, 50.2, 790};  // out at the left and below the bottom
+  StepMotion(m, kDesktop, 100, 60, kBox, r.Source());
+  EXPECT_NEAR(m.centreX, 50, 1e-9);
+  EXPECT_NEAR(m.centreY, 790, 1e-6) << "the bottom waits for a later step";
+  StepMotion(m, kDesktop, 100, 60, kBox, r.Source());
+  EXPECT_NEAR(m.centreY, 770, 1e-9);
+}
+
+TEST(Motion, RandomTurnAndVisibleBoxOfAFrame) {
+  Sequence r{{32766}};  // the largest turn: +10 degrees
+  MotionState m{0, 949.8, 400};
+  StepMotion(m, kDesktop, 100, 60, kBox, r.Source());
+  EXPECT_NEAR(m.direction, 16383.0 / 32767 * 20 * kPi / 180 + kPi + 0.001, 1e-12);
+  // A 200 x 200 frame whose visible box is (50, 70)-(150, 130): the box, not
+  // the frame, meets the edge.
+  Sequence s;
+  MotionState f{kPi, 50.2 + 0, 400};
+  const IntRect box{50, 70, 150, 130};
+  StepMotion(f, kDesktop, 200, 200, box, s.Source());
+  // A = cx - 100 + 50 + 50 = cx; left out when A - 50 < 0.
+  EXPECT_NEAR(f.centreX, 50, 1e-9);
+}
+
+TEST(Motion, ThrowDirections) {
+  EXPECT_DOUBLE_EQ(ThrowDirection(100, 100, 180, 100, 2.0), 0.0);
+  EXPECT_NEAR(ThrowDirection(100, 100, 100, 20, 2.0), kPi / 2, 1e-9);
+  EXPECT_NEAR(ThrowDirection(100, 100, 20, 100, 2.0), kPi, 1e-12);
+  EXPECT_DOUBLE_EQ(ThrowDirection(100, 100, 100, 100, 2.0), 2.0) << "no movement keeps the direction";
+  EXPECT_NEAR(ThrowDirection(0, 0, 10, 10, 0), -kPi / 4, 1e-12);
+}
+
+TEST(Composition, CanvasLayouts) {
+  DisplaySettings s;  // Ripple, size 2
+  ItemLayout l = LayoutItem(1000, 500, s);
+  EXPECT_EQ(l.photoWidth, 128);
+  EXPECT_EQ(l.photoHeight, 64);
+  ASSERT_TRUE(l.canvas);
+  EXPECT_EQ(l.canvasWidth, 179);
+  EXPECT_EQ(l.canvasHeight, 89);
+  EXPECT_EQ(l.photoRect, (IntRect{25, 12, 153, 76}));
+  s.photoSize = 0;
+  s.displayType = kPhoto;
+  l = LayoutItem(500, 1000, s);
+  EXPECT_EQ(l.photoWidth, 16);
+  EXPECT_EQ(l.photoHeight, 32);
+  EXPECT_FALSE(l.canvas);
+  l = LayoutItem(1, 1000, s);
+  EXPECT_EQ(l.photoWidth, 1);
+  s.displayType = kRotate;
+  s.photoSize = 4;
+  l = LayoutItem(100, 100, s);
+  EXPECT_EQ(l.canvasWidth, 563);
+  EXPECT_EQ(l.photoRect, (IntRect{25, 25, 537, 537}));
+}
+
+TEST(Composition, AmplitudeAndWavelength) {
+  EXPECT_EQ(WaveAmplitude(89, 0), 3);
+  EXPECT_EQ(WaveLength(89, 0), 89);
+  EXPECT_EQ(WaveAmplitude(716, 0), 30);
+  EXPECT_EQ(WaveLength(716, 20), 1432);
+  EXPECT_EQ(WaveLength(0, 10), 0) << "a zero divisor reaches the generators, which cope";
+}
+
+TEST(Composition, EffectsAdvance) {
+  Sequence r{{0}};
+  EffectState e;
+  DisplaySettings s;
+  s.displayType = kRotate;
+  EffectFrame f = AdvanceEffect(e, s, 100, 100, r.Source());
+  EXPECT_TRUE(e.angleSet);
+  EXPECT_NEAR(e.effectAngle, 0.03, 1e-12);
+  EXPECT_EQ(f.angle, static_cast<int>(0.03 / kPi * 180 * 100 + 0.5));
+  EXPECT_NEAR(e.wavePhase, 0.037, 1e-12);
+  // A grown angle still becomes a valid angle.
+  e.effectAngle = 1e9;
+  f = AdvanceEffect(e, s, 100, 100, r.Source());
+  EXPECT_GE(f.angle, 0);
+  EXPECT_LT(f.angle, 36000);
+
+  // Sphere: the lens stays at least R inside the image.
+  EffectState lens;
+  DisplaySettings sphere;
+  sphere.displayType = kSphere;
+  for (int i = 0; i < 2000; ++i) {
+    f = AdvanceEffect(lens, sphere, 120, 80, r.Source());
+    const int radius = (80 * 9 / 10) / 2;
+    EXPECT_GE(lens.lensX, radius - 1e-9);
+    EXPECT_LE(lens.lensY, 80 - radius + 1e-9);
+  }
+  EXPECT_EQ(f.radius, (90 * 72 / 2) / 100);
+
+  // Ripple: the centre stays inside the image; the wave angle follows the
+  // phase.
+  EffectState ripple;
+  DisplaySettings wave;
+  wave.displayType = kWave;
+  for (int i = 0; i < 3000; ++i) f = AdvanceEffect(ripple, wave, 179, 89, r.Source());
+  EXPECT_GE(f.pointX, 0);
+  EXPECT_LE(f.pointX, 179);
+  EXPECT_EQ(f.amplitude, 3);
+  EXPECT_EQ(f.divisor, 89);
+  EXPECT_EQ(f.angle, static_cast<int>(ripple.wavePhase * 10 + 0.5));
+}
+
+std::vector<std::uint8_t> Bytes(std::size_t n, std::uint8_t fill) { return std::vector<std::uint8_t>(n, fill); }
+
+TEST(Package, RoundTripKeepsEverySettingsByte) {
+  std::array<std::uint8_t, kSettingsBytes> settings;
+  for (std::size_t i = 0; i < settings.size(); ++i) settings[i] = static_cast<std::uint8_t>(255 - i % 251);
+  PackageWriter w(settings);
+  const auto ten = Bytes(10, 0xAA), twenty = Bytes(20, 0xBB);
+  ASSERT_TRUE(w.AddPhoto(ten));
+  ASSERT_TRUE(w.AddPhoto(twenty));
+  const auto& b = w.Bytes();
+  ASSERT_EQ(b.size(), 1092u);
+  EXPECT_EQ(std::memcmp(b.data(), "Kelvarstone Driftlet File V1.0", 30), 0);
+  EXPECT_EQ(b[1054], 0x0A);
+  EXPECT_EQ(b[1055], 0);
+  EXPECT_EQ(b[1056], 0);
+  EXPECT_EQ(b[1057], 0);
+  const ParsedPackage p = ParsePackage(b.data(), b.size());
+  ASSERT_EQ(p.status, PackageStatus::Ok);
+  EXPECT_EQ(std::memcmp(p.settings, settings.data(), kSettingsBytes), 0);
+  ASSERT_EQ(p.records.size(), 2u);
+  EXPECT_EQ(p.records[0].offset, 1058u);
+  EXPECT_EQ(p.records[0].size, 10u);
+  EXPECT_EQ(p.records[1].offset, 1072u);
+  EXPECT_EQ(p.records[1].size, 20u);
+}
+
+TEST(Package, RefusesWhatIsNotWhole) {
+  DisplaySettings s;
+  const auto settings = SettingsToBytes(s);
+  PackageWriter w(settings);
+  std::vector<std::uint8_t> header = w.Bytes();
+  EXPECT_EQ(ParsePackage(header.data(), header.size()).status, PackageStatus::Truncated) << "1054 bytes";
+  std::vector<std::uint8_t> short1053(header.begin(), header.end() - 1);
+  EXPECT_EQ(ParsePackage(short1053.data(), short1053.size()).status, PackageStatus::NotPackage);
+  for (std::size_t at : {std::size_t{0}, std::size_t{12}, std::size_t{29}}) {
+    auto bad = header;
+    bad[at] ^= 0x20;  // one byte off (a letter changes case)
+    bad.insert(bad.end(), {0, 0, 0, 0});
+    EXPECT_EQ(ParsePackage(bad.data(), bad.size()).status, PackageStatus::NotPackage) << at;
+  }
+  // The last count claims more than remains.
+  PackageWriter over(settings);
+  over.AddPhoto(Bytes(8, 1));
+  auto claim = over.Bytes();
+  claim.insert(claim.end(), {0x10, 0, 0, 0, 1, 2, 3});
+  EXPECT_EQ(ParsePackage(claim.data(), claim.size()).status, PackageStatus::Truncated);
+  // A count cut short.
+  auto cut = over.Bytes();
+  cut.insert(cut.end(), {0x01, 0});
+  EXPECT_EQ(ParsePackage(cut.data(), cut.size()).status, PackageStatus::Truncated);
+  // A huge count does not wrap around.
+  auto huge = over.Bytes();
+  huge.insert(huge.end(), {0xFF, 0xFF, 0xFF, 0xFF, 9});
+  EXPECT_EQ(ParsePackage(huge.data(), huge.size()).status, PackageStatus::Truncated);
+}
+
+TEST(Package, EmptyRecordsAreAllowed) {
+  DisplaySettings s;
+  PackageWriter w(SettingsToBytes(s));
+  w.AddPhoto({});
+  w.AddPhoto({});
+  const ParsedPackage p = ParsePackage(w.Bytes().data(), w.Bytes().size());
+  ASSERT_EQ(p.status, PackageStatus::Ok);
+  ASSERT_EQ(p.records.size(), 2u);
+  EXPECT_EQ(p.records[1].size, 0u);
+}
+
+}  // namespace
+}  // namespace k3
