@@ -15,6 +15,7 @@
 #include "app/Language.h"
 #include "app/MainFrame.h"
 #include "app/StartupRules.h"
+#include "files/Package.h"
 #include "res/resource.h"
 
 namespace k3 {
@@ -120,8 +121,10 @@ BOOL CK3Driftlet::InitInstance() {
       ShowPairedMessage(nullptr, IDS_INVALID_PARAMETER_JA, IDS_INVALID_PARAMETER_EN, MB_OK | MB_ICONINFORMATION);
       return FALSE;
     case LaunchKind::Package:
-      // Package files open in viewer mode once the package reader exists;
-      // until then the program starts normally.
+      // Viewer mode: the package's photos drift; the argument is passed as
+      // given, not in its long form.
+      if (!OpenPackage(m_driftlet, ::GetDesktopWindow(), launch.argument)) return FALSE;
+      m_viewerMode = 1;
       break;
     case LaunchKind::Normal:
       break;

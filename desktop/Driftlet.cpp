@@ -1,10 +1,48 @@
 #include "desktop/Driftlet.h"
 
+#include <cstdlib>
+
+#include "app/AppServices.h"
 #include "app/K3Driftlet.h"
+#include "files/FileUtils.h"
+#include "framework/Handles.h"
 #include "framework/WinApp.h"
+#include "imaging/Effects.h"
+#include "imaging/ImageOps.h"
+#include "imaging/Thumbnails.h"
 #include "res/resource.h"
 
 namespace k3 {
+
+namespace {
+
+enum TimerId : UINT_PTR { kSwitchTimer = 1, kMotionTimer = 2, kFrameTimer = 3 };
+constexpr UINT kFramePeriod = 50;
+
+// The animation state of the effects: one for the whole process, carried
+// across photo switches, type changes and new photo lists.
+EffectState g_effect;
+
+int Random() { return std::rand(); }
+
+bool PrimaryButtonDown() {
+  const int key = ::GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+  return (::GetAsyncKeyState(key) & 0x8000) != 0;
+}
+
+}  // namespace
+
+CDriftlet::CDriftlet() {
+  // The motion's random numbers come from the C library's generator.
+  std::srand(::GetTickCount());
+  motion.direction = InitialDirection(Random);
+}
+
+CDriftlet::~CDriftlet() {
+  if (m_hWnd) DestroyWindow();
+  frameImage.reset();
+  ClearItems();
+}
 
 BOOL CDriftlet::CreateDriftWindow(const wchar_t* title) {
   constexpr DWORD kStyle = WS_POPUP | WS_VISIBLE | WS_SYSMENU;  // 0x90080000
@@ -19,6 +57,288 @@ BOOL CDriftlet::PreCreateWindow(CREATESTRUCTW& cs) {
   return TRUE;
 }
 
+// ---------------------------------------------------------------------------
+// Settings
+
+void CDriftlet::SetDisplayType(int type) {
+  if (settings.displayType == static_cast<std::uint16_t>(type)) return;
+  settings.displayType = static_cast<std::uint16_t>(type);
+  RebuildItems();
+  StepMotion(true);
+}
+
+void CDriftlet::SetPhotoSize(int index) {
+  if (settings.photoSize == static_cast<std::uint16_t>(index)) return;
+  settings.photoSize = static_cast<std::uint16_t>(index);
+  RebuildItems();
+  StepMotion(true);
+}
+
+void CDriftlet::SetSpeed(int index) {
+  if (motionTimer) ::KillTimer(m_hWnd, std::exchange(motionTimer, 0));
+  settings.frameInterval = SpeedPeriod(index);
+  StartMotionTimer();
+}
+
+void CDriftlet::SetZOrder(int value) {
+  if (settings.zOrder == static_cast<std::uint16_t>(value)) return;
+  settings.zOrder = static_cast<std::uint16_t>(value);
+  ApplyZOrder();
+}
+
+void CDriftlet::SetSwitchInterval(int index) {
+  if (switchTimer) ::KillTimer(m_hWnd, std::exchange(switchTimer, 0));
+  settings.switchInterval = IntervalValue(index);
+  StartSwitchTimer();
+}
+
+void CDriftlet::SetEffectStrength(int value) { settings.effectStrength = static_cast<std::uint16_t>(value); }
+
+void CDriftlet::SetWaveCount(int value) { settings.waveCount = static_cast<std::uint16_t>(value); }
+
+void CDriftlet::StartSwitchTimer() {
+  // The record keeps only the low 16 bits of the long intervals; the timer
+  // runs for their full duration.
+  if (m_hWnd) switchTimer = ::SetTimer(m_hWnd, kSwitchTimer, SwitchTimerPeriod(settings.switchInterval), nullptr);
+}
+
+void CDriftlet::StartMotionTimer() {
+  // A period of 0 (Fast) gets the platform's shortest timer period.
+  if (m_hWnd) motionTimer = ::SetTimer(m_hWnd, kMotionTimer, settings.frameInterval, nullptr);
+}
+
+void CDriftlet::ApplyZOrder() {
+  if (!m_hWnd) return;
+  constexpr UINT keep = SWP_NOMOVE | SWP_NOSIZE;
+  switch (settings.zOrder) {
+    case 2:
+      ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, keep);
+      break;
+    case 1:
+      ::SetWindowPos(m_hWnd, HWND_NOTOPMOST, 0, 0, 0, 0, keep);
+      ::SetWindowPos(m_hWnd, HWND_TOP, 0, 0, 0, 0, keep);
+      break;
+    case 0:
+      ::SetWindowPos(m_hWnd, HWND_BOTTOM, 0, 0, 0, 0, keep | SWP_NOACTIVATE);
+      break;
+    default:
+      break;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Photos and frames
+
+void CDriftlet::LoadPhotos(const std::vector<std::wstring>& paths) {
+  photoPaths.clear();
+  for (const std::wstring& path : paths) {
+    if (FileExists(path)) photoPaths.push_back(path);
+  }
+  currentIndex = 0;
+  RebuildItems();
+  StepMotion(true);
+}
+
+void CDriftlet::ClearItems() { items.clear(); }
+
+void CDriftlet::RebuildItems() {
+  ClearItems();
+  for (const std::wstring& path : photoPaths) {
+    auto item = std::make_unique<CDriftletImg>();
+    auto photo = std::make_unique<CImg>();
+    Size decoded{0, 0};
+    if (!LoadThumbnail(path.c_str(), *photo, decoded, false)) {
+      // A photo that cannot be decoded shows as a white square.
+      photo = std::make_unique<CImg>();
+      if (!photo->Create(24, 100, 100)) continue;
+      HDC dc = photo->GetDC();
+      RECT all{0, 0, 100, 100};
+      ::FillRect(dc, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+      photo->ReleaseDC();
+    }
+    const ItemLayout layout = LayoutItem(photo->Width(), photo->Height(), settings);
+    FitImageToSize(*photo, Size{layout.photoWidth, layout.photoHeight});
+    if (layout.canvas) {
+      auto canvas = std::make_unique<CImg>();
+      if (canvas->Create(24, layout.canvasWidth, layout.canvasHeight)) {
+        FillKey(canvas->View());
+        HDC dc = canvas->GetDC();
+        const IntRect& r = layout.photoRect;
+        DrawImageBicubic(*photo, dc, RECT{r.left, r.top, r.right, r.bottom});
+        canvas->ReleaseDC();
+        photo = std::move(canvas);
+      }
+    }
+    item->width = photo->Width();
+    item->height = photo->Height();
+    item->image = std::move(photo);
+    items.push_back(std::move(item));
+  }
+}
+
+void CDriftlet::StepMotion(bool compose) {
+  if (!m_hWnd) return;
+  RECT desktop{};
+  ::GetWindowRect(::GetDesktopWindow(), &desktop);
+  if (::IsRectEmpty(&desktop)) {
+    motion.centreX = motion.centreY = -1;
+    ::MoveWindow(m_hWnd, 0, 0, 0, 0, TRUE);
+    return;
+  }
+  if (items.empty()) {
+    ::MoveWindow(m_hWnd, 0, 0, 0, 0, TRUE);
+    return;
+  }
+  if (currentIndex >= static_cast<int>(items.size())) currentIndex = 0;
+  const CDriftletImg& item = *items[static_cast<std::size_t>(currentIndex)];
+  int width = item.width, height = item.height;
+  IntRect box{0, 0, width, height};
+  if (!::IsRectEmpty(&frameBox) && frameImage) {
+    width = frameImage->Width();
+    height = frameImage->Height();
+    box = IntRect{frameBox.left, frameBox.top, frameBox.right, frameBox.bottom};
+  }
+  k3::StepMotion(motion, IntRect{desktop.left, desktop.top, desktop.right, desktop.bottom}, width, height, box,
+                 Random);
+  if (compose) ComposeFrame();
+}
+
+void CDriftlet::ShapeAndPlace(int left, int top) {
+  fw::GdiRegion region = MakeKeyRegion(*frameImage);
+  if (region) {
+    ::GetRgnBox(region.get(), &frameBox);
+    // The window owns the region from here on.
+    if (::SetWindowRgn(m_hWnd, region.get(), TRUE)) region.release();
+  }
+  ::MoveWindow(m_hWnd, left, top, frameImage->Width(), frameImage->Height(), TRUE);
+}
+
+void CDriftlet::ComposeFrame() {
+  frameImage.reset();
+  ::SetRectEmpty(&frameBox);
+  if (items.empty() || !m_hWnd) return;
+  if (currentIndex >= static_cast<int>(items.size())) currentIndex = 0;
+  const CDriftletImg& item = *items[static_cast<std::size_t>(currentIndex)];
+  const int w = item.width, h = item.height;
+  composing = 1;
+  const EffectFrame f = AdvanceEffect(g_effect, settings, w, h, Random);
+  const POINT p{f.pointX, f.pointY};
+  switch (settings.displayType) {
+    case kSphere:
+      frameImage = MakeSphereFrame(*item.image, p, f.radius);
+      break;
+    case kRipple:
+      frameImage = MakeRippleFrame(*item.image, p, f.divisor, f.amplitude);
+      break;
+    case kWave:
+      frameImage = MakeWaveFrame(*item.image, p, f.angle, f.divisor, f.amplitude);
+      break;
+    case kRotate:
+      frameImage = MakeRotateFrame(*item.image, f.angle);
+      break;
+    default:
+      // The plain photo: a rectangular window of the photo's size.
+      ::SetWindowRgn(m_hWnd, nullptr, TRUE);
+      ::MoveWindow(m_hWnd, RoundToInt(motion.centreX - w / 2), RoundToInt(motion.centreY - h / 2), w, h, TRUE);
+      break;
+  }
+  // An effect that gives no frame skips it: the window keeps its shape and
+  // place until the next one.
+  if (frameImage) {
+    ShapeAndPlace(RoundToInt(motion.centreX - frameImage->Width() / 2 - f.shiftX),
+                  RoundToInt(motion.centreY - frameImage->Height() / 2 - f.shiftY));
+  }
+  composing = 0;
+  DrawFrame();
+}
+
+void CDriftlet::DrawFrame(HDC dc) {
+  if (items.empty() || !m_hWnd) return;
+  std::unique_ptr<fw::WindowDc> own;
+  if (!dc) {
+    own = std::make_unique<fw::WindowDc>(m_hWnd);
+    dc = own->get();
+    if (!dc) return;
+  }
+  if (currentIndex >= static_cast<int>(items.size())) currentIndex = 0;
+  if (settings.displayType >= kSphere && settings.displayType <= kRotate) {
+    if (frameImage) frameImage->Draw(dc, 0, 0);
+  } else {
+    items[static_cast<std::size_t>(currentIndex)]->image->Draw(dc, 0, 0);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Mouse
+
+void CDriftlet::DragWindow() {
+  RECT start{};
+  ::GetWindowRect(m_hWnd, &start);
+  POINT from{}, to{};
+  ::GetCursorPos(&from);
+  to = from;
+  ::SetCapture(m_hWnd);
+  HCURSOR grab = ::LoadCursorW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_GRAB));
+  bool dragging = false;
+  // Only mouse and paint messages are served while the photo is held; the
+  // timers wait, so it neither steps nor changes frame.
+  for (;;) {
+    MSG msg;
+    const bool got = ::PeekMessageW(&msg, nullptr, WM_MOUSEFIRST, 0x020D, PM_REMOVE) != FALSE;
+    if ((got && msg.message == WM_LBUTTONUP) || !PrimaryButtonDown()) break;
+    if (got && msg.message == WM_MOUSEMOVE) {
+      dragging = true;
+      ::SetCursor(grab);
+      ::GetCursorPos(&to);
+      ::MoveWindow(m_hWnd, start.left + to.x - from.x, start.top + to.y - from.y, start.right - start.left,
+                   start.bottom - start.top, TRUE);
+    }
+    PumpPaintMessages();
+    if (!got) ::Sleep(1);
+  }
+  ::ReleaseCapture();
+  if (!dragging) return;  // a click without movement changes nothing
+  motion.centreX += to.x - from.x;
+  motion.centreY += to.y - from.y;
+  motion.direction = ThrowDirection(from.x, from.y, to.x, to.y, motion.direction);
+}
+
+// ---------------------------------------------------------------------------
+// Messages
+
+LRESULT CDriftlet::OnCreate(UINT msg, WPARAM wp, LPARAM lp) {
+  if (fw::CWnd::WindowProc(msg, wp, lp) == -1) return -1;
+  frameTimer = ::SetTimer(m_hWnd, kFrameTimer, kFramePeriod, nullptr);
+  StartSwitchTimer();
+  StartMotionTimer();
+  ApplyZOrder();
+  return 0;
+}
+
+void CDriftlet::OnTimer(UINT_PTR id) {
+  if (items.empty()) return;
+  if (id == switchTimer) {
+    if (items.size() >= 2) {
+      currentIndex = (currentIndex + 1) % static_cast<int>(items.size());
+      ::InvalidateRect(m_hWnd, nullptr, TRUE);
+    }
+  } else if (id == motionTimer) {
+    StepMotion(false);
+  } else if (id == frameTimer) {
+    ComposeFrame();
+  }
+}
+
+void CDriftlet::OnDestroy() {
+  for (UINT_PTR* timer : {&switchTimer, &frameTimer, &motionTimer}) {
+    if (*timer) ::KillTimer(m_hWnd, std::exchange(*timer, 0));
+  }
+  // The photos extracted from a package go with the window.
+  if (!tempFolder.empty() && FileExists(tempFolder)) DeleteTree(tempFolder);
+  frameImage.reset();
+  ReleaseRecycledFrames();
+}
+
 void CDriftlet::OnClose() {
   // In viewer mode this is the only visible window: closing it ends the run
   // through the hidden main frame. In normal mode it stays.
@@ -29,6 +349,29 @@ void CDriftlet::OnClose() {
 
 LRESULT CDriftlet::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
+    case WM_CREATE:
+      return OnCreate(msg, wp, lp);
+    case WM_TIMER:
+      OnTimer(wp);
+      return 0;
+    case WM_PAINT: {
+      if (composing) return 0;
+      fw::PaintDc dc(m_hWnd);
+      DrawFrame(dc.get());
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;  // the frame covers the whole window
+    case WM_DESTROY:
+      OnDestroy();
+      break;
+    case WM_MOUSEACTIVATE:
+      // Bottom-most: clicking the photo does not bring it forward.
+      if (settings.zOrder == 0) return MA_NOACTIVATE;
+      break;
+    case WM_LBUTTONDOWN:
+      DragWindow();
+      break;
     case WM_CLOSE:
       OnClose();
       return 0;
