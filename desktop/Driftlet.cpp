@@ -220,6 +220,9 @@ void CDriftlet::ComposeFrame() {
   if (currentIndex >= static_cast<int>(items.size())) currentIndex = 0;
   const CDriftletImg& item = *items[static_cast<std::size_t>(currentIndex)];
   const int w = item.width, h = item.height;
+  // The first frame may come before the first motion step: the photo then
+  // starts in the middle of the screen, not in its corner.
+  if (motion.centreX == -1 && motion.centreY == -1) StepMotion(false);
   composing = 1;
   const EffectFrame f = AdvanceEffect(g_effect, settings, w, h, Random);
   const POINT p{f.pointX, f.pointY};
@@ -274,9 +277,10 @@ void CDriftlet::DrawFrame(HDC dc) {
 void CDriftlet::DragWindow() {
   RECT start{};
   ::GetWindowRect(m_hWnd, &start);
-  POINT from{}, to{};
-  ::GetCursorPos(&from);
-  to = from;
+  // Positions come with the mouse messages themselves: the cursor position
+  // the system reports may lag behind the messages already queued.
+  const DWORD down = ::GetMessagePos();
+  POINT from{static_cast<short>(LOWORD(down)), static_cast<short>(HIWORD(down))}, to = from;
   ::SetCapture(m_hWnd);
   HCURSOR grab = ::LoadCursorW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_GRAB));
   bool dragging = false;
@@ -289,7 +293,7 @@ void CDriftlet::DragWindow() {
     if (got && msg.message == WM_MOUSEMOVE) {
       dragging = true;
       ::SetCursor(grab);
-      ::GetCursorPos(&to);
+      to = msg.pt;
       ::MoveWindow(m_hWnd, start.left + to.x - from.x, start.top + to.y - from.y, start.right - start.left,
                    start.bottom - start.top, TRUE);
     }

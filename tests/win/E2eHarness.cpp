@@ -256,3 +256,87 @@ std::vector<std::wstring> SubkeyNames(HKEY root, const std::wstring& key) {
 }
 
 }  // namespace e2e
+
+namespace e2e {
+
+bool RunPackTool(const std::wstring& arguments) {
+  std::wstring commandLine = L"\"" + BinFolder() + L"k3pack.exe\" " + arguments;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    return false;
+  }
+  ::CloseHandle(pi.hThread);
+  ::WaitForSingleObject(pi.hProcess, 30000);
+  DWORD code = 1;
+  ::GetExitCodeProcess(pi.hProcess, &code);
+  ::CloseHandle(pi.hProcess);
+  return code == 0;
+}
+
+bool RunUnixShell(const std::string& command, DWORD timeoutMs) {
+  // Wine starts Unix programs but gives no handle to wait on: the command
+  // leaves a mark in a file when it is done.
+  wchar_t temp[MAX_PATH];
+  ::GetTempPathW(MAX_PATH, temp);
+  const std::wstring mark = std::wstring(temp) + L"k3-unix-done-" + std::to_wstring(::GetTickCount64());
+  char unixMark[MAX_PATH * 3] = {};
+  {
+    // The Unix path of the mark, from Wine's path mapping.
+    using ToUnix = char*(CDECL*)(LPCWSTR);
+    auto toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix) return false;
+    char* p = toUnix(mark.c_str());
+    if (!p) return false;
+    lstrcpynA(unixMark, p, sizeof unixMark);
+    ::HeapFree(::GetProcessHeap(), 0, p);
+  }
+  std::string full = "Z:\\bin\\sh -c \"" + command + "; touch '" + unixMark + "'\"";
+  std::wstring wide(full.begin(), full.end());
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!::CreateProcessW(nullptr, wide.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  if (pi.hThread) ::CloseHandle(pi.hThread);
+  if (pi.hProcess) ::CloseHandle(pi.hProcess);
+  const bool done = WaitUntil([&] { return ::GetFileAttributesW(mark.c_str()) != INVALID_FILE_ATTRIBUTES; }, timeoutMs);
+  ::DeleteFileW(mark.c_str());
+  return done;
+}
+
+COLORREF ScreenPixel(int x, int y) {
+  fw::WindowDc screen(nullptr);
+  return ::GetPixel(screen.get(), x, y);
+}
+
+HWND WaitViewerWindow(const Program& program, DWORD timeoutMs) {
+  HWND viewer = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND h : program.Windows(ExpectedTitle())) {
+          RECT rc;
+          ::GetWindowRect(h, &rc);
+          if (::IsWindowVisible(h) && rc.right - rc.left > 0) viewer = h;
+        }
+        return viewer != nullptr;
+      },
+      timeoutMs);
+  return viewer;
+}
+
+std::vector<std::wstring> TempFolders() {
+  wchar_t temp[MAX_PATH];
+  ::GetTempPathW(MAX_PATH, temp);
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found;
+  fw::FindHandle find(::FindFirstFileW((std::wstring(temp) + L"*.tmp").c_str(), &found));
+  if (!find) return names;
+  do {
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) names.push_back(found.cFileName);
+  } while (::FindNextFileW(find.get(), &found));
+  return names;
+}
+
+}  // namespace e2e

@@ -71,3 +71,24 @@ std::optional<std::wstring> ReadDefaultValue(HKEY root, const std::wstring& key,
 std::vector<std::wstring> SubkeyNames(HKEY root, const std::wstring& key);
 
 }  // namespace e2e
+
+namespace e2e {
+
+// Runs k3pack.exe (built beside the tests) and waits for it; true on exit 0.
+bool RunPackTool(const std::wstring& arguments);
+
+// Runs a shell command on the Unix side (xdotool and the like) and waits for
+// it to finish, at most `timeoutMs`.
+bool RunUnixShell(const std::string& command, DWORD timeoutMs = 15000);
+
+// The colour of a screen pixel.
+COLORREF ScreenPixel(int x, int y);
+
+// The visible, titled window of a viewer (the drifting window, which has a
+// task-bar button in viewer mode), once it has a size.
+HWND WaitViewerWindow(const Program& program, DWORD timeoutMs = 15000);
+
+// Folders in the user's temporary folder whose names end in ".tmp".
+std::vector<std::wstring> TempFolders();
+
+}  // namespace e2e

@@ -1,0 +1,239 @@
+// End to end on the real k3driftlet.bin in viewer mode, started with
+// packages made by k3pack from photos the test draws.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <set>
+
+#include "E2eHarness.h"
+#include "ImageFixtures.h"
+#include "framework/Handles.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr std::uint32_t kRed = 0xFFE02020, kBlue = 0xFF2040E0;
+
+class ViewerTest : public ::testing::Test {
+ protected:
+  fixtures::GdiplusSession gdiplus;
+  fixtures::TempFolder folder;
+  std::set<std::wstring> foldersBefore;
+
+  void SetUp() override {
+    const auto names = TempFolders();
+    foldersBefore.insert(names.begin(), names.end());
+  }
+
+  std::wstring Photo(const std::wstring& name, int w, int h, std::uint32_t colour) {
+    return folder.Write(name, fixtures::Encode(w, h, [colour](int, int) { return colour; }, L"image/jpeg"));
+  }
+
+  // A package of the given photos made by k3pack with the given options.
+  std::wstring Package(const std::wstring& options, const std::vector<std::wstring>& photos) {
+    const std::wstring path = folder.path() + L"show.k3dlt";
+    std::wstring args = options + L" \"" + path + L"\"";
+    for (const auto& p : photos) args += L" \"" + p + L"\"";
+    EXPECT_TRUE(RunPackTool(args));
+    return path;
+  }
+
+  // Folders the program extracted and left behind.
+  std::vector<std::wstring> NewTempFolders() {
+    std::vector<std::wstring> added;
+    for (const auto& name : TempFolders()) {
+      if (!foldersBefore.count(name)) {
+        added.push_back(name);
+      }
+    }
+    return added;
+  }
+};
+
+RECT Rect(HWND hwnd) {
+  RECT rc{};
+  ::GetWindowRect(hwnd, &rc);
+  return rc;
+}
+
+bool Near(COLORREF c, std::uint32_t argb, int tolerance = 60) {
+  return std::abs(GetRValue(c) - static_cast<int>((argb >> 16) & 0xFF)) <= tolerance &&
+         std::abs(GetGValue(c) - static_cast<int>((argb >> 8) & 0xFF)) <= tolerance &&
+         std::abs(GetBValue(c) - static_cast<int>(argb & 0xFF)) <= tolerance;
+}
+
+TEST_F(ViewerTest, PhotoWindowHasTheSizeTaskBarEntryAndMoves) {
+  const auto show = Package(L"--type photo --size 128 --zorder top", {Photo(L"a.jpg", 300, 200, kRed)});
+  Program program(L"\"" + show + L"\"");
+  HWND viewer = WaitViewerWindow(program);
+  ASSERT_TRUE(viewer);
+  EXPECT_EQ(WindowText(viewer), ExpectedTitle());
+  EXPECT_FALSE(::GetWindowLongPtrW(viewer, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) << "a task-bar entry";
+  EXPECT_TRUE(::GetWindowLongPtrW(viewer, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  ASSERT_TRUE(WaitUntil([&] { return Rect(viewer).right - Rect(viewer).left == 128; }, 5000));
+  const RECT first = Rect(viewer);
+  RECT screen;
+  ::GetWindowRect(::GetDesktopWindow(), &screen);
+  // The photo starts in the middle of the screen, never in a corner.
+  EXPECT_NEAR((first.left + first.right) / 2, (screen.left + screen.right) / 2, 40);
+  EXPECT_NEAR((first.top + first.bottom) / 2, (screen.top + screen.bottom) / 2, 40);
+  EXPECT_EQ(first.bottom - first.top, 85);  // 200 * 128 / 300, rounded
+  // The main frame exists but stays hidden.
+  for (HWND h : program.Windows(ExpectedTitle())) {
+    if (h != viewer) {
+      EXPECT_FALSE(::IsWindowVisible(h));
+    }
+  }
+
+  ::Sleep(1200);
+  const RECT later = Rect(viewer);
+  EXPECT_TRUE(later.left != first.left || later.top != first.top) << "the photo drifts";
+  const COLORREF centre = ScreenPixel((later.left + later.right) / 2, (later.top + later.bottom) / 2);
+  EXPECT_TRUE(Near(centre, kRed)) << std::hex << centre;
+
+  // Closing it from its system menu ends the program and its folder.
+  ::PostMessageW(viewer, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_TRUE(program.WaitExit(10000));
+  EXPECT_TRUE(NewTempFolders().empty());
+}
+
+TEST_F(ViewerTest, StaysOnTheScreenAcrossBounces) {
+  const auto show = Package(L"--type photo --size 512 --speed fast --zorder bottom",
+                            {Photo(L"big.jpg", 600, 600, kBlue)});
+  Program program(L"\"" + show + L"\"");
+  HWND viewer = WaitViewerWindow(program);
+  ASSERT_TRUE(viewer);
+  EXPECT_FALSE(::GetWindowLongPtrW(viewer, GWL_EXSTYLE) & WS_EX_TOPMOST) << "bottom-most is not topmost";
+  RECT screen;
+  ::GetWindowRect(::GetDesktopWindow(), &screen);
+  int turnsX = 0, turnsY = 0, lastDx = 0, lastDy = 0;
+  RECT previous = Rect(viewer);
+  const ULONGLONG end = ::GetTickCount64() + 9000;
+  while (::GetTickCount64() < end) {
+    ::Sleep(40);
+    const RECT rc = Rect(viewer);
+    if (rc.right - rc.left != 512) continue;
+    EXPECT_GE(rc.left, screen.left);
+    EXPECT_GE(rc.top, screen.top);
+    EXPECT_LE(rc.right, screen.right);
+    EXPECT_LE(rc.bottom, screen.bottom);
+    const int dx = rc.left - previous.left, dy = rc.top - previous.top;
+    if (dx && lastDx && (dx > 0) != (lastDx > 0)) ++turnsX;
+    if (dy && lastDy && (dy > 0) != (lastDy > 0)) ++turnsY;
+    if (dx) lastDx = dx;
+    if (dy) lastDy = dy;
+    previous = rc;
+  }
+  EXPECT_GE(turnsX + turnsY, 2) << "it bounced off the edges";
+  ::PostMessageW(viewer, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(program.WaitExit(10000));
+  EXPECT_TRUE(NewTempFolders().empty());
+}
+
+TEST_F(ViewerTest, SwitchesPhotosEverySecond) {
+  const auto show = Package(L"--type photo --size 128 --interval 1s",
+                            {Photo(L"r.jpg", 200, 200, kRed), Photo(L"b.jpg", 200, 200, kBlue)});
+  Program program(L"\"" + show + L"\"");
+  HWND viewer = WaitViewerWindow(program);
+  ASSERT_TRUE(viewer);
+  bool sawRed = false, sawBlue = false;
+  WaitUntil(
+      [&] {
+        const RECT rc = Rect(viewer);
+        const COLORREF c = ScreenPixel((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+        sawRed = sawRed || Near(c, kRed);
+        sawBlue = sawBlue || Near(c, kBlue);
+        return sawRed && sawBlue;
+      },
+      5000);
+  EXPECT_TRUE(sawRed);
+  EXPECT_TRUE(sawBlue);
+  ::PostMessageW(viewer, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(program.WaitExit(10000));
+}
+
+TEST_F(ViewerTest, EffectWindowsAreCutToThePhoto) {
+  const std::wstring photo = Photo(L"e.jpg", 240, 240, kRed);
+  for (const wchar_t* type : {L"sphere", L"ripple", L"wave", L"rotate"}) {
+    const auto show = Package(std::wstring(L"--type ") + type + L" --size 256", {photo});
+    Program program(L"\"" + show + L"\"");
+    HWND viewer = WaitViewerWindow(program);
+    ASSERT_TRUE(viewer) << type;
+    fw::GdiRegion region(::CreateRectRgn(0, 0, 0, 0));
+    ASSERT_TRUE(WaitUntil([&] { return ::GetWindowRgn(viewer, region.get()) != ERROR; }, 5000)) << type;
+    RECT box{}, rc = Rect(viewer);
+    ::GetRgnBox(region.get(), &box);
+    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    EXPECT_FALSE(::PtInRegion(region.get(), 0, 0)) << type << ": the key-colour corner is cut out";
+    EXPECT_FALSE(::PtInRegion(region.get(), w - 1, h - 1)) << type;
+    EXPECT_TRUE(::PtInRegion(region.get(), w / 2, h / 2)) << type;
+    // The photo shows in the middle; the desktop shows through the corner.
+    const COLORREF middle = ScreenPixel(rc.left + w / 2, rc.top + h / 2);
+    EXPECT_TRUE(Near(middle, kRed)) << type << " " << std::hex << middle;
+    EXPECT_FALSE(Near(ScreenPixel(rc.left + 1, rc.top + 1), 0xFF707080, 8)) << type << ": no key colour on screen";
+    ::PostMessageW(viewer, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program.WaitExit(10000)) << type;
+  }
+  EXPECT_TRUE(NewTempFolders().empty());
+}
+
+TEST_F(ViewerTest, FollowsAMouseDragAndKeepsTheThrow) {
+  const auto show = Package(L"--type photo --size 128", {Photo(L"d.jpg", 200, 200, kBlue)});
+  Program program(L"\"" + show + L"\"");
+  HWND viewer = WaitViewerWindow(program);
+  ASSERT_TRUE(viewer);
+  ASSERT_TRUE(WaitUntil([&] { return Rect(viewer).right - Rect(viewer).left == 128 && Rect(viewer).left > 100; }, 5000));
+  const RECT before = Rect(viewer);
+  const int x = (before.left + before.right) / 2, y = (before.top + before.bottom) / 2;
+  char command[512];
+  std::snprintf(command, sizeof command,
+                "xdotool mousemove %d %d sleep 0.2 mousedown 1 sleep 0.2 mousemove %d %d sleep 0.1 mousemove %d %d "
+                "sleep 0.1 mousemove %d %d sleep 0.2 mouseup 1",
+                x, y, x + 60, y, x + 140, y, x + 200, y);
+  ASSERT_TRUE(RunUnixShell(command));
+  ::Sleep(100);
+  const RECT dropped = Rect(viewer);
+  EXPECT_NEAR(dropped.left - before.left, 200, 25) << "the window followed the mouse";
+  EXPECT_NEAR(dropped.top - before.top, 0, 25);
+  ::Sleep(1500);
+  const RECT later = Rect(viewer);
+  EXPECT_GT(later.left - dropped.left, 10) << "it keeps going to the right";
+  EXPECT_LT(std::abs(later.top - dropped.top), (later.left - dropped.left) / 2 + 3);
+  ::PostMessageW(viewer, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(program.WaitExit(10000));
+}
+
+TEST_F(ViewerTest, ShortFileIsNotAPackage) {
+  std::vector<std::uint8_t> bytes(1053, 0);
+  std::copy_n("Kelvarstone Driftlet File V1.0", 30, bytes.begin());
+  const auto path = folder.Write(L"short.k3dlt", bytes);
+  Program program(L"\"" + path + L"\"");
+  auto box = WaitMessageBox(program.Pid());
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->text, JapaneseEdition() ? L"このファイルはドリフレットファイルではありません。" : L"This file is not supported.");
+  EXPECT_EQ(MessageBoxIcon(box->hwnd), IDI_ERROR);
+  PressButton(box->hwnd, IDOK);
+  EXPECT_TRUE(program.WaitExit(10000));
+  EXPECT_TRUE(NewTempFolders().empty());
+}
+
+TEST_F(ViewerTest, TruncatedRecordEndsWithoutFolder) {
+  const auto show = Package(L"--type photo", {Photo(L"t.jpg", 50, 50, kRed)});
+  // Cut the last photo short: its count now claims more than remains.
+  fw::FileHandle file(::CreateFileW(show.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(file);
+  LARGE_INTEGER size;
+  ::GetFileSizeEx(file.get(), &size);
+  size.QuadPart -= 7;
+  ::SetFilePointerEx(file.get(), size, nullptr, FILE_BEGIN);
+  ::SetEndOfFile(file.get());
+  file.reset();
+  Program program(L"\"" + show + L"\"");
+  EXPECT_TRUE(program.WaitExit(10000));
+  EXPECT_TRUE(program.Windows(ExpectedTitle()).empty());
+  EXPECT_TRUE(NewTempFolders().empty());
+}
+
+}  // namespace
