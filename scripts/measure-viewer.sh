@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Measures the running viewer under Wine: the CPU time it takes over 60
+# seconds with the default show (Ripple, size 128) and with Ripple at size
+# 512, and its memory over 10 minutes of a 1-second switch over 5 photos.
+# Usage: scripts/measure-viewer.sh [memory-minutes]   (default 10)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+minutes=${1:-10}
+
+bash scripts/install-deps.sh
+bash scripts/build.sh win64 >/dev/null
+if [ ! -f build/native/build.ninja ]; then cmake --preset native >/dev/null; fi
+cmake --build build/native --target k3pack >/dev/null
+
+work="$root/build/measure"
+mkdir -p "$work"
+for i in 1 2 3 4 5; do
+  [ -f "$work/p$i.jpg" ] || convert -size 800x600 -seed "$i" plasma:fractal "$work/p$i.jpg"
+done
+build/native/k3pack "$work/default.k3dlt" "$work/p1.jpg" "$work/p2.jpg" >/dev/null
+build/native/k3pack --size 512 "$work/ripple512.k3dlt" "$work/p1.jpg" "$work/p2.jpg" >/dev/null
+build/native/k3pack --interval 1s "$work/switch.k3dlt" "$work"/p?.jpg >/dev/null
+
+source scripts/wine-session.sh
+trap wine_session_stop EXIT
+wine_session_start "$root/build/win64/wineprefix" own-display
+hz=$(getconf CLK_TCK)
+
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+start_viewer() {
+  wine build/win64/bin/k3driftlet.bin "$(winepath -w "$1")" >/dev/null 2>&1 &
+  local pid=""
+  for _ in $(seq 1 100); do
+    pid=$(pgrep -f 'k3driftlet.bin' | head -1 || true)
+    [ -n "$pid" ] && break
+    sleep 0.1
+  done
+  echo "$pid"
+}
+stop_viewer() { wineserver -k >/dev/null 2>&1 || true; sleep 1; }
+
+for show in default ripple512; do
+  pid=$(start_viewer "$work/$show.k3dlt")
+  sleep 5
+  server=$(pgrep -x wineserver | head -1)
+  a=$(cpu_ticks "$pid"); s=$(cpu_ticks "$server")
+  sleep 60
+  b=$(cpu_ticks "$pid"); t=$(cpu_ticks "$server")
+  awk -v a="$a" -v b="$b" -v s="$s" -v t="$t" -v hz="$hz" -v n="$show" \
+    'BEGIN {printf "%-10s viewer %.1f %% of one core over 60 s (wineserver %.1f %%)\n", n, 100*(b-a)/hz/60, 100*(t-s)/hz/60}'
+  stop_viewer
+  wine_session_start "$root/build/win64/wineprefix" use-display
+done
+
+pid=$(start_viewer "$work/switch.k3dlt")
+sleep 10
+echo "memory: 5 photos, 1-second switch, $minutes minutes"
+for m in $(seq 0 "$minutes"); do
+  rss=$(awk '/VmRSS/ {print $2}' "/proc/$pid/status")
+  echo "  minute $m: resident $rss KiB"
+  [ "$m" -lt "$minutes" ] && sleep 60
+done
+stop_viewer
