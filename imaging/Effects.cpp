@@ -121,7 +121,7 @@ inline void SampleFixed(const PixelView& src, int vx, int vy, std::uint8_t* out)
     BlendConvex(p + offsets[by][bx], p + offsets[by][bx ^ 1], p + offsets[by ^ 1][bx], wx, wy, out);
     return;
   }
-  // Just before the first row or column: integer part 0 and a negative
+  // Just before the first row or column: whole pixel 0 and a negative
   // fraction, which extrapolates.
   const int ix = vx / 256, iy = vy / 256;
   if (ix < 0 || iy < 0 || ix >= src.width || iy >= src.height) return;

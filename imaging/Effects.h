@@ -6,7 +6,7 @@
 // Source positions are carried in fixed point with 8 fraction bits: for a
 // value V in 1/256 pixel the integer part is V / 256 truncated toward zero
 // and the fraction V - 256 * (integer part), so positions just before the
-// first row or column have integer part 0 and a negative fraction and
+// first row or column have the whole pixel 0 and a negative fraction and
 // extrapolate a little.
 #pragma once
 
