@@ -205,12 +205,15 @@ void CDriftlet::StepMotion(bool compose) {
 
 void CDriftlet::ShapeAndPlace(int left, int top) {
   fw::GdiRegion region = MakeKeyRegion(*frameImage);
+  // The frame is drawn right after, over the whole window: neither the new
+  // shape nor the move needs a repaint of its own.
   if (region) {
     ::GetRgnBox(region.get(), &frameBox);
     // The window owns the region from here on.
-    if (::SetWindowRgn(m_hWnd, region.get(), TRUE)) region.release();
+    if (::SetWindowRgn(m_hWnd, region.get(), FALSE)) region.release();
   }
-  ::MoveWindow(m_hWnd, left, top, frameImage->Width(), frameImage->Height(), TRUE);
+  ::SetWindowPos(m_hWnd, nullptr, left, top, frameImage->Width(), frameImage->Height(),
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
 }
 
 void CDriftlet::ComposeFrame() {
@@ -241,8 +244,9 @@ void CDriftlet::ComposeFrame() {
       break;
     default:
       // The plain photo: a rectangular window of the photo's size.
-      ::SetWindowRgn(m_hWnd, nullptr, TRUE);
-      ::MoveWindow(m_hWnd, RoundToInt(motion.centreX - w / 2), RoundToInt(motion.centreY - h / 2), w, h, TRUE);
+      ::SetWindowRgn(m_hWnd, nullptr, FALSE);
+      ::SetWindowPos(m_hWnd, nullptr, RoundToInt(motion.centreX - w / 2), RoundToInt(motion.centreY - h / 2), w, h,
+                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
       break;
   }
   // An effect that gives no frame skips it: the window keeps its shape and

@@ -32,25 +32,27 @@ start_viewer() {
   wine build/win64/bin/k3driftlet.bin "$(winepath -w "$1")" >/dev/null 2>&1 &
   local pid=""
   for _ in $(seq 1 100); do
-    pid=$(pgrep -f 'k3driftlet.bin' | head -1 || true)
+    pid=$(pgrep -x 'k3driftlet.bin' | head -1 || true)
     [ -n "$pid" ] && break
     sleep 0.1
   done
   echo "$pid"
 }
-stop_viewer() { wineserver -k >/dev/null 2>&1 || true; sleep 1; }
+stop_viewer() {
+  kill "$1" 2>/dev/null || true
+  for _ in $(seq 1 50); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done
+}
 
-for show in default ripple512; do
+for show in ${K3_MEASURE_SHOWS:-default ripple512}; do
   pid=$(start_viewer "$work/$show.k3dlt")
   sleep 5
-  server=$(pgrep -x wineserver | head -1)
+  server=$K3_WINESERVER_PID
   a=$(cpu_ticks "$pid"); s=$(cpu_ticks "$server")
   sleep 60
   b=$(cpu_ticks "$pid"); t=$(cpu_ticks "$server")
   awk -v a="$a" -v b="$b" -v s="$s" -v t="$t" -v hz="$hz" -v n="$show" \
     'BEGIN {printf "%-10s viewer %.1f %% of one core over 60 s (wineserver %.1f %%)\n", n, 100*(b-a)/hz/60, 100*(t-s)/hz/60}'
-  stop_viewer
-  wine_session_start "$root/build/win64/wineprefix" use-display
+  stop_viewer "$pid"
 done
 
 pid=$(start_viewer "$work/switch.k3dlt")
@@ -59,6 +61,6 @@ echo "memory: 5 photos, 1-second switch, $minutes minutes"
 for m in $(seq 0 "$minutes"); do
   rss=$(awk '/VmRSS/ {print $2}' "/proc/$pid/status")
   echo "  minute $m: resident $rss KiB"
-  [ "$m" -lt "$minutes" ] && sleep 60
+  if [ "$m" -lt "$minutes" ]; then sleep 60; fi
 done
-stop_viewer
+stop_viewer "$pid"
