@@ -419,3 +419,58 @@ TEST_F(ImagingTest, DrawingModes) {
 
 }  // namespace
 }  // namespace k3
+
+namespace k3 {
+namespace {
+
+// How far the GDI handle table is filled: freed slots are reused first, so
+// after taking many fresh handles the highest index is about the number of
+// live objects plus the handles taken; it climbs only when objects stay
+// behind.
+unsigned GdiHandleHighWater() {
+  std::vector<HRGN> probes;
+  unsigned highest = 0;
+  for (int i = 0; i < 2048; ++i) {
+    probes.push_back(::CreateRectRgn(0, 0, 1, 1));
+    highest = std::max(highest, static_cast<unsigned>(reinterpret_cast<UINT_PTR>(probes.back()) & 0xFFFF));
+  }
+  for (HRGN r : probes) ::DeleteObject(r);
+  return highest;
+}
+
+// The viewer's per-frame work, many times over: generate, cut the region,
+// hand it to a window, move and draw. No GDI object may stay behind (the
+// system's own count is not kept under Wine, so the handle table is probed).
+TEST(FrameCycle, LeavesNoGdiObjectsBehind) {
+  fixtures::GdiplusSession gdiplus;
+  CImg photo;
+  ASSERT_TRUE(photo.Create(24, 179, 134));
+  FillKey(photo.View());
+  for (int y = 20; y < 110; ++y)
+    for (int x = 30; x < 150; ++x) std::memcpy(photo.View().At(x, y), "\x10\x80\xf0", 3);
+  HWND window = ::CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 179, 134, nullptr,
+                                  nullptr, nullptr, nullptr);
+  ASSERT_TRUE(window);
+  auto cycle = [&](int i) {
+    FramePtr frame = (i % 4 == 0)   ? MakeRippleFrame(photo, POINT{60 + i % 50, 50}, 134, 5)
+                     : (i % 4 == 1) ? MakeWaveFrame(photo, POINT{0, 40}, i, 134, 5)
+                     : (i % 4 == 2) ? MakeSphereFrame(photo, POINT{90, 67}, 50)
+                                    : MakeRotateFrame(photo, i * 300);
+    ASSERT_TRUE(frame);
+    fw::GdiRegion region = MakeKeyRegion(*frame);
+    ASSERT_TRUE(region);
+    if (::SetWindowRgn(window, region.get(), FALSE)) region.release();
+    ::SetWindowPos(window, nullptr, i % 300, 10, frame->Width(), frame->Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+    fw::WindowDc dc(window);
+    frame->Draw(dc.get(), 0, 0);
+  };
+  for (int i = 0; i < 40; ++i) cycle(i);
+  const unsigned before = GdiHandleHighWater();
+  for (int i = 40; i < 640; ++i) cycle(i);
+  const unsigned after = GdiHandleHighWater();
+  EXPECT_LT(after, before + 20) << "handle index climbed from " << before << " to " << after;
+  ::DestroyWindow(window);
+}
+
+}  // namespace
+}  // namespace k3
