@@ -16,6 +16,7 @@
 #include "app/MainFrame.h"
 #include "app/StartupRules.h"
 #include "files/Package.h"
+#include "imaging/EffectFrames.h"
 #include "res/resource.h"
 
 namespace k3 {
@@ -147,6 +148,11 @@ BOOL CK3Driftlet::InitInstance() {
 }
 
 int CK3Driftlet::ExitInstance() {
+  // The photos go before the program does, so the last surface shuts GDI+
+  // down here rather than during the C++ run-time's final clean-up.
+  m_driftlet.frameImage.reset();
+  m_driftlet.ClearItems();
+  ReleaseRecycledFrames();
   if (m_instanceMutex) {
     ::ReleaseMutex(m_instanceMutex.get());
     m_instanceMutex.reset();
