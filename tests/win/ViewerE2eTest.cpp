@@ -110,8 +110,10 @@ TEST_F(ViewerTest, StaysOnTheScreenAcrossBounces) {
   ::GetWindowRect(::GetDesktopWindow(), &screen);
   int turnsX = 0, turnsY = 0, lastDx = 0, lastDy = 0;
   RECT previous = Rect(viewer);
-  const ULONGLONG end = ::GetTickCount64() + 9000;
-  while (::GetTickCount64() < end) {
+  // Watch until it has turned at two edges (the time that takes depends on
+  // its random direction), checking every position on the way.
+  const ULONGLONG end = ::GetTickCount64() + 30000;
+  while (::GetTickCount64() < end && turnsX + turnsY < 2) {
     ::Sleep(40);
     const RECT rc = Rect(viewer);
     if (rc.right - rc.left != 512) continue;
