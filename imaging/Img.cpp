@@ -269,13 +269,27 @@ void CImg::Attach(HBITMAP bitmap, DibOrientation orientation) {
   isDIBSection_ = false;
 }
 
+void CImg::DropDc() {
+  // A bitmap that leaves the surface must not stay selected in a DC: it could
+  // not be deleted, nor read by GDI+.
+  if (dc_) {
+    ::SelectObject(dc_, previousBitmap_);
+    ReturnDcToCache(dc_);
+  }
+  dc_ = nullptr;
+  previousBitmap_ = nullptr;
+  dcRefCount_ = 0;
+}
+
 HBITMAP CImg::Detach() {
+  DropDc();
   HBITMAP bitmap = bitmap_;
   ClearLayout();
   return bitmap;
 }
 
 void CImg::Destroy() {
+  DropDc();
   if (bitmap_) ::DeleteObject(bitmap_);
   ClearLayout();
 }

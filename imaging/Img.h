@@ -80,6 +80,7 @@ class CImg {
 
  private:
   void ClearLayout();
+  void DropDc();
   HRESULT FinishDecode(CImg& decoded, int orientation);
 
   HBITMAP bitmap_ = nullptr;

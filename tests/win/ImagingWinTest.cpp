@@ -87,6 +87,17 @@ TEST_F(ImagingTest, NestedGetDcSharesOneDcAndReturnsItToTheCache) {
   ASSERT_TRUE(other.Create(24, 4, 4));
   EXPECT_EQ(other.GetDC(), first);
   other.ReleaseDC();
+
+  // A surface destroyed while its DC is out gives the DC back first, so its
+  // bitmap can be deleted.
+  const DWORD objectsBefore = ::GetObjectType(img.Bitmap());
+  HDC held = img.GetDC();
+  HBITMAP bitmap = img.Bitmap();
+  img.Destroy();
+  EXPECT_EQ(img.DcRefCount(), 0);
+  EXPECT_NE(::GetCurrentObject(held, OBJ_BITMAP), bitmap);
+  EXPECT_EQ(objectsBefore, static_cast<DWORD>(OBJ_BITMAP));
+  EXPECT_EQ(::GetObjectType(bitmap), 0u) << "the bitmap is gone";
 }
 
 TEST_F(ImagingTest, JpegDecodesTo24Bits) {

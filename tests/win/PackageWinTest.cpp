@@ -74,9 +74,9 @@ TEST(PackageFiles, SaveNeedsPhotosAndStopsAtAnUnreadableOne) {
 
 TEST(PackageFiles, EmptyRecordsOpenWithNoPhotos) {
   fixtures::TempFolder folder;
-  std::vector<std::uint8_t> bytes(1054, 0);
+  // The header, then two empty records (eight zero bytes).
+  std::vector<std::uint8_t> bytes(1054 + 8, 0);
   std::copy_n("Kelvarstone Driftlet File V1.0", 30, bytes.begin());
-  bytes.resize(bytes.size() + 8, 0);  // two empty records
   const std::wstring path = folder.Write(L"empty.k3dlt", bytes);
   CDriftlet viewer;
   ASSERT_TRUE(OpenPackage(viewer, nullptr, path));
