@@ -207,6 +207,36 @@ TEST_F(ViewerTest, FollowsAMouseDragAndKeepsTheThrow) {
   EXPECT_TRUE(program.WaitExit(10000));
 }
 
+TEST_F(ViewerTest, BottomMostPhotoIsNotActivatedByAClick) {
+  for (const wchar_t* order : {L"bottom", L"top"}) {
+    const auto show = Package(std::wstring(L"--type photo --size 128 --zorder ") + order,
+                              {Photo(L"z.jpg", 200, 200, kRed)});
+    Program program(L"\"" + show + L"\"");
+    HWND viewer = WaitViewerWindow(program);
+    ASSERT_TRUE(viewer);
+    ASSERT_TRUE(WaitUntil([&] { return Rect(viewer).left > 100; }, 5000));
+    // Another window of this process is the active one.
+    HWND mine = ::CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 60, 60, nullptr, nullptr,
+                                  nullptr, nullptr);
+    ::SetForegroundWindow(mine);
+    ASSERT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == mine; }, 3000));
+    const RECT rc = Rect(viewer);
+    char command[160];
+    std::snprintf(command, sizeof command, "xdotool mousemove %ld %ld click 1", (rc.left + rc.right) / 2,
+                  (rc.top + rc.bottom) / 2);
+    ASSERT_TRUE(RunUnixShell(command));
+    const bool activated = WaitUntil([&] { return ::GetForegroundWindow() == viewer; }, 1500);
+    if (std::wstring(order) == L"bottom") {
+      EXPECT_FALSE(activated) << "a bottom-most photo does not come forward";
+    } else {
+      EXPECT_TRUE(activated) << "other orders are activated by a click";
+    }
+    ::DestroyWindow(mine);
+    ::PostMessageW(viewer, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program.WaitExit(10000));
+  }
+}
+
 TEST_F(ViewerTest, ShortFileIsNotAPackage) {
   std::vector<std::uint8_t> bytes(1053, 0);
   std::copy_n("Kelvarstone Driftlet File V1.0", 30, bytes.begin());
