@@ -234,16 +234,23 @@ TEST(Wave, ZeroAmplitudeIsNearIdentityAtAnyAngle) {
   }
 }
 
+// The source turned by `hundredths` of a degree into a key-coloured frame of
+// the planned size.
+TestImage Rotated(const TestImage& src, int hundredths, bool bottomUp = false) {
+  const RotatePlan plan = PlanRotate(hundredths, src.view.width, src.view.height);
+  TestImage dst(plan.width, plan.height, src.view.bytesPerPixel, bottomUp);
+  FillKey(dst.view);
+  RenderRotate(src.view, dst.view, plan);
+  return dst;
+}
+
 TEST(Rotate, FullTurnsAreCopies) {
   TestImage src(7, 5);
   src.FillPattern();
   for (int e : {0, 36000, 72000}) {
-    const RotatePlan plan = PlanRotate(e, 7, 5);
-    ASSERT_EQ(plan.width, 7);
-    ASSERT_EQ(plan.height, 5);
-    TestImage dst(7, 5, 3, true);
-    FillKey(dst.view);
-    RenderRotate(src.view, dst.view, plan);
+    const TestImage dst = Rotated(src, e, true);
+    ASSERT_EQ(dst.view.width, 7);
+    ASSERT_EQ(dst.view.height, 5);
     for (int y = 0; y < 5; ++y)
       for (int x = 0; x < 7; ++x) EXPECT_EQ(dst.Pixel(x, y), src.Pixel(x, y));
   }
@@ -252,12 +259,9 @@ TEST(Rotate, FullTurnsAreCopies) {
 TEST(Rotate, QuarterTurnCounterClockwise) {
   TestImage src(7, 5);
   src.FillPattern();
-  const RotatePlan plan = PlanRotate(9000, 7, 5);
-  ASSERT_EQ(plan.width, 5);
-  ASSERT_EQ(plan.height, 7);
-  TestImage dst(5, 7);
-  FillKey(dst.view);
-  RenderRotate(src.view, dst.view, plan);
+  const TestImage dst = Rotated(src, 9000);
+  ASSERT_EQ(dst.view.width, 5);
+  ASSERT_EQ(dst.view.height, 7);
   // The left column is the top row read from the bottom up.
   for (int i = 0; i < 7; ++i) EXPECT_EQ(dst.Pixel(0, 6 - i), src.Pixel(i, 0));
   EXPECT_EQ(PlanRotate(27000, 7, 5).quarterTurns, 3);
@@ -267,12 +271,9 @@ TEST(Rotate, QuarterTurnCounterClockwise) {
 TEST(Rotate, FortyFiveDegreesBoundingBoxWithTransparentCorners) {
   TestImage src(100, 50);
   src.FillPattern();
-  const RotatePlan plan = PlanRotate(4500, 100, 50);
-  ASSERT_EQ(plan.width, 106);
-  ASSERT_EQ(plan.height, 106);
-  TestImage dst(106, 106);
-  FillKey(dst.view);
-  RenderRotate(src.view, dst.view, plan);
+  const TestImage dst = Rotated(src, 4500);
+  ASSERT_EQ(dst.view.width, 106);
+  ASSERT_EQ(dst.view.height, 106);
   EXPECT_TRUE(dst.IsKey(0, 0));
   EXPECT_TRUE(dst.IsKey(105, 0));
   EXPECT_TRUE(dst.IsKey(0, 105));
