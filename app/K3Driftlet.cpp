@@ -11,13 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "app/AppServices.h"
-#include "app/Language.h"
+#include "app/Association.h"
 #include "app/MainFrame.h"
 #include "app/StartupRules.h"
 #include "files/Package.h"
-#include "imaging/EffectFrames.h"
+#include "framework/Services.h"
+#include "framework/Texts.h"
 #include "res/resource.h"
+#include "update/PackageDialogs.h"
 
 namespace k3 {
 
@@ -75,8 +76,6 @@ BOOL CALLBACK CollectTitled(HWND hwnd, LPARAM lp) {
 
 }  // namespace
 
-CK3Driftlet& App() { return static_cast<CK3Driftlet&>(*fw::CWinApp::Current()); }
-
 CK3Driftlet::CK3Driftlet() : fw::CWinApp(nullptr) {}
 
 bool CK3Driftlet::TakeSingleInstance() {
@@ -108,6 +107,8 @@ BOOL CK3Driftlet::InitInstance() {
   }
   oleStarted_ = true;
 
+  m_driftlet = std::make_unique<CDriftlet>();
+
   m_appName = AppTitle(::GetSystemDefaultLangID());
   SetRegistryKey(kProfileKey);
 
@@ -124,9 +125,14 @@ BOOL CK3Driftlet::InitInstance() {
     case LaunchKind::Package:
       // Viewer mode: the package's photos drift; the argument is passed as
       // given, not in its long form.
-      if (!OpenPackage(m_driftlet, ::GetDesktopWindow(), launch.argument)) return FALSE;
-      m_viewerMode = 1;
+    {
+      PackageDialogs ui(::GetDesktopWindow());
+      OpenedPackage opened;
+      if (!OpenPackage(launch.argument, ui, opened)) return FALSE;
+      m_driftlet->ShowPackage(std::move(opened));
+      m_viewerMode = true;
       break;
+    }
     case LaunchKind::Normal:
       break;
   }
@@ -135,7 +141,7 @@ BOOL CK3Driftlet::InitInstance() {
 
   ReadFileVersion(exePath.c_str(), &m_versionMS, &m_versionLS);
 
-  auto* frame = new (std::nothrow) CMainFrame();
+  auto* frame = new (std::nothrow) CMainFrame(*m_driftlet, m_appName, m_viewerMode, m_appActive);
   if (!frame) return FALSE;
   SetMainWnd(std::unique_ptr<fw::CWnd>(frame));
   if (!frame->LoadFrame(IDR_MAINFRAME, kFrameStyle)) return FALSE;
@@ -148,11 +154,10 @@ BOOL CK3Driftlet::InitInstance() {
 }
 
 int CK3Driftlet::ExitInstance() {
-  // The photos go before the program does, so the last surface shuts GDI+
-  // down here rather than during the C++ run-time's final clean-up.
-  m_driftlet.frameImage.reset();
-  m_driftlet.ClearItems();
-  ReleaseRecycledFrames();
+  // The drifting window (normally destroyed with the frame) and all it holds
+  // go before the program does, so the last surface shuts GDI+ down here
+  // rather than during the C++ run-time's final clean-up.
+  m_driftlet.reset();
   if (m_instanceMutex) {
     ::ReleaseMutex(m_instanceMutex.get());
     m_instanceMutex.reset();

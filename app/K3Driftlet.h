@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "desktop/Driftlet.h"
 #include "framework/Handles.h"
@@ -24,13 +25,14 @@ class CK3Driftlet : public fw::CWinApp {
   // File version of the running executable: major/minor and build/revision.
   std::uint32_t m_versionMS = 0;
   std::uint32_t m_versionLS = 0;
-  // The drifting photo window, one for the whole run.
-  CDriftlet m_driftlet;
-  // 1 once a package named on the command line was opened.
-  int m_viewerMode = 0;
+  // The drifting photo window, one for the whole run: made when the run
+  // starts and gone when it ends, before the process does.
+  std::unique_ptr<CDriftlet> m_driftlet;
+  // Set once a package named on the command line was opened.
+  bool m_viewerMode = false;
   // Whether the program is the active application, as last reported to the
   // main frame.
-  int m_appActive = 0;
+  bool m_appActive = false;
 
  private:
   // Normal mode: takes the single-instance mutex, or brings the running
@@ -39,7 +41,5 @@ class CK3Driftlet : public fw::CWinApp {
   bool oleStarted_ = false;
 };
 
-// The program's application object.
-CK3Driftlet& App();
 
 }  // namespace k3

@@ -1,9 +1,8 @@
 #include "app/MainFrame.h"
 
-#include "app/AppServices.h"
-#include "app/K3Driftlet.h"
-#include "app/Language.h"
 #include "framework/Handles.h"
+#include "framework/Services.h"
+#include "framework/Texts.h"
 #include "res/resource.h"
 
 namespace k3 {
@@ -11,15 +10,31 @@ namespace k3 {
 namespace {
 // Background of the main view, painted by the frame while it has no view.
 constexpr COLORREF kViewBackground = RGB(245, 250, 254);
+// The frame's own window class: it alone casts the drop shadow.
+constexpr wchar_t kFrameClass[] = L"K3DriftletFrame";
+
+// The program's icon at the size the system asks for; shared icons stay with
+// the module and are never destroyed.
+HICON LoadProgramIcon(int sizeMetric) {
+  const int side = ::GetSystemMetrics(sizeMetric);
+  return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                                         side, side, LR_SHARED));
+}
 }  // namespace
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::CMainFrame(CDriftlet& driftlet, const std::wstring& title, bool viewerMode, bool& appActive)
+    : driftlet_(driftlet), title_(title), viewerMode_(viewerMode), appActive_(appActive) {}
+
+CMainFrame::~CMainFrame() {
+  if (m_hWnd) DestroyWindow();
+}
 
 BOOL CMainFrame::PreCreateWindow(CREATESTRUCTW& cs) {
   if (!fw::CFrameWnd::PreCreateWindow(cs)) return FALSE;
   cs.dwExStyle &= ~static_cast<DWORD>(WS_EX_CLIENTEDGE);
-  // No class style, cursor, background or icon: the view paints everything.
-  className_ = fw::RegisterWndClass(0);
+  // No cursor, background or icon: the view paints everything. The drop
+  // shadow is the class's own, so no other window casts one.
+  className_ = fw::RegisterNamedWndClass(kFrameClass, CS_DROPSHADOW);
   cs.lpszClass = className_.c_str();
   return TRUE;
 }
@@ -27,18 +42,22 @@ BOOL CMainFrame::PreCreateWindow(CREATESTRUCTW& cs) {
 LRESULT CMainFrame::OnCreate(UINT msg, WPARAM wp, LPARAM lp) {
   if (fw::CFrameWnd::WindowProc(msg, wp, lp) == -1) return -1;
 
-  const ULONG_PTR classStyle = ::GetClassLongPtrW(m_hWnd, GCL_STYLE);
-  if (!(classStyle & CS_DROPSHADOW)) ::SetClassLongPtrW(m_hWnd, GCL_STYLE, classStyle | CS_DROPSHADOW);
-
   // The frame resource carries a placeholder menu; the frame has none.
   if (HMENU menu = ::GetMenu(m_hWnd)) {
     ::SetMenu(m_hWnd, nullptr);
     ::DestroyMenu(menu);
   }
+  // The class has no icon: the task bar and the window switcher get the
+  // program's from the window itself.
+  if (HICON bigIcon = LoadProgramIcon(SM_CXICON)) SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
+  if (HICON smallIcon = LoadProgramIcon(SM_CXSMICON)) {
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+  }
 
-  CK3Driftlet& app = App();
-  app.m_driftlet.CreateDriftWindow(app.m_appName.c_str());
-  if (app.m_viewerMode) return 0;
+  // In viewer mode closing the drifting window closes this hidden frame; in
+  // normal mode it has no task-bar button of its own.
+  driftlet_.CreateDriftWindow(title_.c_str(), !viewerMode_, viewerMode_ ? m_hWnd : nullptr);
+  if (viewerMode_) return 0;
 
   const RECT rc = CenterInWorkArea(kMinimumSize);
   ::MoveWindow(m_hWnd, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, TRUE);
@@ -58,20 +77,20 @@ void CMainFrame::OnGetMinMaxInfo(MINMAXINFO* info) {
 }
 
 bool CMainFrame::ConfirmClose() {
-  if (App().m_viewerMode) return true;
+  if (viewerMode_) return true;
   return ShowPairedMessage(m_hWnd, IDS_CONFIRM_EXIT_JA, IDS_CONFIRM_EXIT_EN, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 void CMainFrame::OnDestroy() {
-  App().m_driftlet.DestroyWindow();
-  if (!App().m_viewerMode && view_) {
+  driftlet_.DestroyWindow();
+  if (view_) {
     view_->DestroyWindow();
     view_.reset();
   }
 }
 
 void CMainFrame::OnActivateApp(bool active) {
-  App().m_appActive = active ? 1 : 0;
+  appActive_ = active;
   // The view repaints its title in the active or inactive look.
   if (view_ && view_->m_hWnd) ::InvalidateRect(view_->m_hWnd, nullptr, TRUE);
 }

@@ -5,14 +5,20 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
+#include "desktop/Driftlet.h"
 #include "framework/FrameWnd.h"
 
 namespace k3 {
 
 class CMainFrame : public fw::CFrameWnd {
  public:
-  CMainFrame() = default;
+  // The frame creates and destroys the window of `driftlet`, titled
+  // `title`; in viewer mode it has no view and closes without asking.
+  // `appActive` is kept up to date with the application's activation.
+  CMainFrame(CDriftlet& driftlet, const std::wstring& title, bool viewerMode, bool& appActive);
+  // Destroys the window while this class can still answer its messages.
   ~CMainFrame() override;
 
   BOOL OnCmdMsg(UINT id, int code) override;
@@ -34,6 +40,10 @@ class CMainFrame : public fw::CFrameWnd {
   void OnActivateApp(bool active);
   void OnPaint();
 
+  CDriftlet& driftlet_;
+  std::wstring title_;
+  bool viewerMode_;
+  bool& appActive_;
   // The client view; null in viewer mode.
   std::unique_ptr<fw::CWnd> view_;
 };

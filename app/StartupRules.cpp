@@ -1,21 +1,12 @@
 #include "app/StartupRules.h"
 
-#include "files/PathRules.h"
+#include "framework/PathText.h"
 
 namespace k3 {
 
 const wchar_t* AppTitle(std::uint16_t langId) {
   return PickByLanguage(langId, L"\u30D5\u30A9\u30C8\u30C9\u30EA\u30D5\u30EC\u30C3\u30C8",  // フォトドリフレット
                         L"Kelvarstone Photo Driftlet");
-}
-
-Rect CenterInRect(const Rect& work, int width, int height) {
-  Rect r;
-  r.left = work.left + (work.right - width - work.left) / 2;
-  r.top = work.top + (work.bottom - work.top - height) / 2;
-  r.right = r.left + width;
-  r.bottom = r.top + height;
-  return r;
 }
 
 LaunchDecision DecideLaunch(const std::vector<std::wstring>& args, const PathOracle& fs) {

@@ -1,7 +1,7 @@
-// Start-up decisions that need no window system: the title and text choice by
-// language, the centring arithmetic of the main frame, the command-line rule
-// and the texts written into the package file association. Built natively and
-// tested there; the Win32 start-up feeds them what the system reports.
+// Start-up decisions that need no window system: the title by language, the
+// command-line rule and the texts written into the package file association.
+// Built natively and tested there; the Win32 start-up feeds them what the
+// system reports.
 #pragma once
 
 #include <cstdint>
@@ -10,33 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "framework/LanguageRule.h"
+
 namespace k3 {
-
-// Language identifier that selects the Japanese texts.
-inline constexpr std::uint16_t kJapaneseLangId = 1041;
-
-inline constexpr bool IsJapanese(std::uint16_t langId) { return langId == kJapaneseLangId; }
-
-// Every text exists as a Japanese and an English resource; this picks one.
-template <typename T>
-constexpr T PickByLanguage(std::uint16_t langId, T japanese, T english) {
-  return IsJapanese(langId) ? japanese : english;
-}
 
 // The product title: window text, mutex name and the title a second
 // instance looks for.
 const wchar_t* AppTitle(std::uint16_t langId);
-
-struct Rect {
-  int left = 0, top = 0, right = 0, bottom = 0;
-  constexpr int Width() const { return right - left; }
-  constexpr int Height() const { return bottom - top; }
-  constexpr bool operator==(const Rect&) const = default;
-};
-
-// A width x height rectangle centred in the work area (integer division, so
-// an odd remainder leaves the extra pixel on the right and bottom).
-Rect CenterInRect(const Rect& work, int width, int height);
 
 // What the command line asks for.
 enum class LaunchKind {

@@ -70,36 +70,38 @@ int main() {
       RenderRipple(ripple->View(), out.View(), centre.x, centre.y, kRippleA, kRippleB);
     });
   }
-  Measure("Ripple 716x716 (generator)", runs, [&] { MakeRippleFrame(*ripple, centre, kRippleA, kRippleB); });
-  Measure("Wave 716x716 (generator)", runs, [&] { MakeWaveFrame(*ripple, centre, 37, kRippleA, kRippleB); });
-  Measure("Sphere 512x512 (generator)", runs, [&] { MakeSphereFrame(*sphere, POINT{256, 256}, 230); });
-  Measure("Rotate 563x563 at 30 degrees (generator)", runs, [&] { MakeRotateFrame(*rotate, 3000); });
+  // Frames recycled as the drifting window recycles them.
+  FramePool pool;
+  Measure("Ripple 716x716 (generator)", runs, [&] { MakeRippleFrame(*ripple, centre, kRippleA, kRippleB, &pool); });
+  Measure("Wave 716x716 (generator)", runs, [&] { MakeWaveFrame(*ripple, centre, 37, kRippleA, kRippleB, &pool); });
+  Measure("Sphere 512x512 (generator)", runs, [&] { MakeSphereFrame(*sphere, POINT{256, 256}, 230, &pool); });
+  Measure("Rotate 563x563 at 30 degrees (generator)", runs, [&] { MakeRotateFrame(*rotate, 3000, &pool); });
   // In the running program the angle grows by 0.03 radians a frame, so the
   // frame size changes and a new bitmap is made nearly every frame.
   int angle = 3000;
-  Measure("Rotate 563x563 from 30 degrees, turning", runs, [&] { MakeRotateFrame(*rotate, angle += 172); });
+  Measure("Rotate 563x563 from 30 degrees, turning", runs, [&] { MakeRotateFrame(*rotate, angle += 172, &pool); });
 
-  const auto frame = MakeRippleFrame(*ripple, centre, kRippleA, kRippleB);
+  const auto frame = MakeRippleFrame(*ripple, centre, kRippleA, kRippleB, &pool);
   Measure("MakeKeyRegion, Ripple frame (one call)", runs, [&] { MakeKeyRegion(*frame); });
   Measure("MakeKeyRegion, Ripple frame (union per run)", runs / 4, [&] { MakeKeyRegionByUnion(*frame); });
-  const auto turned = MakeRotateFrame(*rotate, 3000);
+  const auto turned = MakeRotateFrame(*rotate, 3000, &pool);
   Measure("MakeKeyRegion, Rotate frame (one call)", runs, [&] { MakeKeyRegion(*turned); });
   Measure("MakeKeyRegion, Rotate frame (union per run)", runs / 4, [&] { MakeKeyRegionByUnion(*turned); });
 
   Measure("Ripple frame + region (whole frame work)", runs, [&] {
-    auto f = MakeRippleFrame(*ripple, centre, kRippleA, kRippleB);
+    auto f = MakeRippleFrame(*ripple, centre, kRippleA, kRippleB, &pool);
     MakeKeyRegion(*f);
   });
   Measure("Wave frame + region (whole frame work)", runs, [&] {
-    auto f = MakeWaveFrame(*ripple, centre, 37, kRippleA, kRippleB);
+    auto f = MakeWaveFrame(*ripple, centre, 37, kRippleA, kRippleB, &pool);
     MakeKeyRegion(*f);
   });
   Measure("Rotate frame + region, turning (whole frame work)", runs, [&] {
-    auto f = MakeRotateFrame(*rotate, angle += 172);
+    auto f = MakeRotateFrame(*rotate, angle += 172, &pool);
     MakeKeyRegion(*f);
   });
   Measure("Sphere frame + region (whole frame work)", runs, [&] {
-    auto f = MakeSphereFrame(*sphere, POINT{256, 256}, 230);
+    auto f = MakeSphereFrame(*sphere, POINT{256, 256}, 230, &pool);
     MakeKeyRegion(*f);
   });
   return 0;

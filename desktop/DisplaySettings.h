@@ -11,11 +11,14 @@ namespace k3 {
 
 enum DisplayType : std::uint16_t { kPhoto = 0, kSphere = 1, kRipple = 2, kWave = 3, kRotate = 4 };
 
+// Where the drifting window stays among the other windows.
+enum ZOrder : std::uint16_t { kBottomMost = 0, kNormalOrder = 1, kTopMost = 2 };
+
 struct DisplaySettings {
   std::uint16_t displayType = kRipple;
   std::uint16_t frameInterval = 50;  // motion timer period, ms
   std::uint16_t photoSize = 2;       // box index: 32, 64, 128, 256, 512
-  std::uint16_t zOrder = 2;          // 0 bottom-most, 1 normal, 2 topmost
+  std::uint16_t zOrder = kTopMost;   // a ZOrder
   std::uint16_t switchInterval = 5000;  // photo switch period, ms (low 16 bits)
   std::uint16_t effectStrength = 0;  // 0: not set yet, counts as 90
   std::uint16_t waveCount = 0;       // 0: not set yet, counts as 10
@@ -32,7 +35,7 @@ static_assert(offsetof(DisplaySettings, effectStrength) == 10);
 static_assert(offsetof(DisplaySettings, waveCount) == 12);
 static_assert(offsetof(DisplaySettings, reserved) == 14);
 
-inline constexpr std::size_t kSettingsBytes = 1024;
+inline constexpr std::size_t kSettingsBytes = sizeof(DisplaySettings);
 
 // The record as stored in files (little-endian fields), and back.
 std::array<std::uint8_t, kSettingsBytes> SettingsToBytes(const DisplaySettings& s);

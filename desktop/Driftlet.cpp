@@ -2,11 +2,8 @@
 
 #include <cstdlib>
 
-#include "app/AppServices.h"
-#include "app/K3Driftlet.h"
-#include "files/FileUtils.h"
 #include "framework/Handles.h"
-#include "framework/WinApp.h"
+#include "framework/Services.h"
 #include "imaging/Effects.h"
 #include "imaging/ImageOps.h"
 #include "imaging/Thumbnails.h"
@@ -25,12 +22,12 @@ EffectState g_effect;
 
 int Random() { return std::rand(); }
 
-bool PrimaryButtonDown() {
+}  // namespace
+
+bool CDriftlet::PrimaryButtonHeld() const {
   const int key = ::GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
   return (::GetAsyncKeyState(key) & 0x8000) != 0;
 }
-
-}  // namespace
 
 CDriftlet::CDriftlet() {
   // The motion's random numbers come from the C library's generator.
@@ -39,18 +36,26 @@ CDriftlet::CDriftlet() {
 }
 
 CDriftlet::~CDriftlet() {
+  // The window's clean-up runs while this class can still answer; without a
+  // window the members release what they hold.
   if (m_hWnd) DestroyWindow();
-  frameImage.reset();
-  ClearItems();
 }
 
-BOOL CDriftlet::CreateDriftWindow(const wchar_t* title) {
+BOOL CDriftlet::CreateDriftWindow(const wchar_t* title, bool toolWindow, HWND closeTarget) {
   constexpr DWORD kStyle = WS_POPUP | WS_VISIBLE | WS_SYSMENU;  // 0x90080000
+  toolWindow_ = toolWindow;
+  closeTarget_ = closeTarget;
   return CreateEx(0, nullptr, title, kStyle, RECT{0, 0, 0, 0}, ::GetDesktopWindow(), 0);
 }
 
+void CDriftlet::ShowPackage(OpenedPackage&& package) {
+  settings = SettingsFromBytes(package.settings.data());
+  tempFolder = std::move(package.folder);
+  LoadPhotos(package.photos);
+}
+
 BOOL CDriftlet::PreCreateWindow(CREATESTRUCTW& cs) {
-  if (!App().m_viewerMode) cs.dwExStyle |= WS_EX_TOOLWINDOW;
+  if (toolWindow_) cs.dwExStyle |= WS_EX_TOOLWINDOW;
   HCURSOR grab = ::LoadCursorW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_GRAB));
   className_ = fw::RegisterWndClass(0, grab, static_cast<HBRUSH>(::GetStockObject(HOLLOW_BRUSH)), nullptr);
   cs.lpszClass = className_.c_str();
@@ -80,7 +85,7 @@ void CDriftlet::SetSpeed(int index) {
   StartMotionTimer();
 }
 
-void CDriftlet::SetZOrder(int value) {
+void CDriftlet::SetZOrder(ZOrder value) {
   if (settings.zOrder == static_cast<std::uint16_t>(value)) return;
   settings.zOrder = static_cast<std::uint16_t>(value);
   ApplyZOrder();
@@ -111,14 +116,14 @@ void CDriftlet::ApplyZOrder() {
   if (!m_hWnd) return;
   constexpr UINT keep = SWP_NOMOVE | SWP_NOSIZE;
   switch (settings.zOrder) {
-    case 2:
+    case kTopMost:
       ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, keep);
       break;
-    case 1:
+    case kNormalOrder:
       ::SetWindowPos(m_hWnd, HWND_NOTOPMOST, 0, 0, 0, 0, keep);
       ::SetWindowPos(m_hWnd, HWND_TOP, 0, 0, 0, 0, keep);
       break;
-    case 0:
+    case kBottomMost:
       ::SetWindowPos(m_hWnd, HWND_BOTTOM, 0, 0, 0, 0, keep | SWP_NOACTIVATE);
       break;
     default:
@@ -132,7 +137,7 @@ void CDriftlet::ApplyZOrder() {
 void CDriftlet::LoadPhotos(const std::vector<std::wstring>& paths) {
   photoPaths.clear();
   for (const std::wstring& path : paths) {
-    if (FileExists(path)) photoPaths.push_back(path);
+    if (FileExists(path) != PathKind::None) photoPaths.push_back(path);
   }
   currentIndex = 0;
   RebuildItems();
@@ -142,7 +147,9 @@ void CDriftlet::LoadPhotos(const std::vector<std::wstring>& paths) {
 void CDriftlet::ClearItems() { items.clear(); }
 
 void CDriftlet::RebuildItems() {
-  ClearItems();
+  // The new items are made before the old ones go, so the surfaces never
+  // all vanish in between and GDI+ keeps running through a rebuild.
+  std::vector<std::unique_ptr<CDriftletImg>> rebuilt;
   for (const std::wstring& path : photoPaths) {
     auto item = std::make_unique<CDriftletImg>();
     auto photo = std::make_unique<CImg>();
@@ -151,10 +158,9 @@ void CDriftlet::RebuildItems() {
       // A photo that cannot be decoded shows as a white square.
       photo = std::make_unique<CImg>();
       if (!photo->Create(24, 100, 100)) continue;
-      HDC dc = photo->GetDC();
+      ImgDc dc(*photo);
       RECT all{0, 0, 100, 100};
-      ::FillRect(dc, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-      photo->ReleaseDC();
+      ::FillRect(dc.get(), &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
     }
     const ItemLayout layout = LayoutItem(photo->Width(), photo->Height(), settings);
     FitImageToSize(*photo, Size{layout.photoWidth, layout.photoHeight});
@@ -162,18 +168,19 @@ void CDriftlet::RebuildItems() {
       auto canvas = std::make_unique<CImg>();
       if (canvas->Create(24, layout.canvasWidth, layout.canvasHeight)) {
         FillKey(canvas->View());
-        HDC dc = canvas->GetDC();
-        const IntRect& r = layout.photoRect;
-        DrawImageBicubic(*photo, dc, RECT{r.left, r.top, r.right, r.bottom});
-        canvas->ReleaseDC();
+        {
+          ImgDc dc(*canvas);
+          DrawImageBicubic(*photo, dc.get(), ToRect(layout.photoRect));
+        }
         photo = std::move(canvas);
       }
     }
     item->width = photo->Width();
     item->height = photo->Height();
     item->image = std::move(photo);
-    items.push_back(std::move(item));
+    rebuilt.push_back(std::move(item));
   }
+  items.swap(rebuilt);
 }
 
 void CDriftlet::StepMotion(bool compose) {
@@ -192,14 +199,13 @@ void CDriftlet::StepMotion(bool compose) {
   if (currentIndex >= static_cast<int>(items.size())) currentIndex = 0;
   const CDriftletImg& item = *items[static_cast<std::size_t>(currentIndex)];
   int width = item.width, height = item.height;
-  IntRect box{0, 0, width, height};
+  Rect box{0, 0, width, height};
   if (!::IsRectEmpty(&frameBox) && frameImage) {
     width = frameImage->Width();
     height = frameImage->Height();
-    box = IntRect{frameBox.left, frameBox.top, frameBox.right, frameBox.bottom};
+    box = FromRect(frameBox);
   }
-  k3::StepMotion(motion, IntRect{desktop.left, desktop.top, desktop.right, desktop.bottom}, width, height, box,
-                 Random);
+  k3::StepMotion(motion, FromRect(desktop), width, height, box, Random);
   if (compose) ComposeFrame();
 }
 
@@ -226,21 +232,21 @@ void CDriftlet::ComposeFrame() {
   // The first frame may come before the first motion step: the photo then
   // starts in the middle of the screen, not in its corner.
   if (motion.centreX == -1 && motion.centreY == -1) StepMotion(false);
-  composing = 1;
+  composing = true;
   const EffectFrame f = AdvanceEffect(g_effect, settings, w, h, Random);
   const POINT p{f.pointX, f.pointY};
   switch (settings.displayType) {
     case kSphere:
-      frameImage = MakeSphereFrame(*item.image, p, f.radius);
+      frameImage = MakeSphereFrame(*item.image, p, f.radius, &framePool);
       break;
     case kRipple:
-      frameImage = MakeRippleFrame(*item.image, p, f.divisor, f.amplitude);
+      frameImage = MakeRippleFrame(*item.image, p, f.divisor, f.amplitude, &framePool);
       break;
     case kWave:
-      frameImage = MakeWaveFrame(*item.image, p, f.angle, f.divisor, f.amplitude);
+      frameImage = MakeWaveFrame(*item.image, p, f.angle, f.divisor, f.amplitude, &framePool);
       break;
     case kRotate:
-      frameImage = MakeRotateFrame(*item.image, f.angle);
+      frameImage = MakeRotateFrame(*item.image, f.angle, &framePool);
       break;
     default:
       // The plain photo: a rectangular window of the photo's size.
@@ -255,7 +261,7 @@ void CDriftlet::ComposeFrame() {
     ShapeAndPlace(RoundToInt(motion.centreX - frameImage->Width() / 2 - f.shiftX),
                   RoundToInt(motion.centreY - frameImage->Height() / 2 - f.shiftY));
   }
-  composing = 0;
+  composing = false;
   DrawFrame();
 }
 
@@ -285,15 +291,18 @@ void CDriftlet::DragWindow() {
   // the system reports may lag behind the messages already queued.
   const DWORD down = ::GetMessagePos();
   POINT from{static_cast<short>(LOWORD(down)), static_cast<short>(HIWORD(down))}, to = from;
+  captureLost_ = false;
   ::SetCapture(m_hWnd);
   HCURSOR grab = ::LoadCursorW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_GRAB));
   bool dragging = false;
   // Only mouse and paint messages are served while the photo is held; the
-  // timers wait, so it neither steps nor changes frame.
+  // timers wait, so it neither steps nor changes frame. The grab ends when
+  // the button comes up or another window takes the mouse capture.
   for (;;) {
     MSG msg;
     const bool got = ::PeekMessageW(&msg, nullptr, WM_MOUSEFIRST, 0x020D, PM_REMOVE) != FALSE;
-    if ((got && msg.message == WM_LBUTTONUP) || !PrimaryButtonDown()) break;
+    if ((got && msg.message == WM_LBUTTONUP) || !PrimaryButtonHeld()) break;
+    if (captureLost_ || ::GetCapture() != m_hWnd) break;
     if (got && msg.message == WM_MOUSEMOVE) {
       dragging = true;
       ::SetCursor(grab);
@@ -304,7 +313,7 @@ void CDriftlet::DragWindow() {
     PumpPaintMessages();
     if (!got) ::Sleep(1);
   }
-  ::ReleaseCapture();
+  if (::GetCapture() == m_hWnd) ::ReleaseCapture();
   if (!dragging) return;  // a click without movement changes nothing
   motion.centreX += to.x - from.x;
   motion.centreY += to.y - from.y;
@@ -337,22 +346,25 @@ void CDriftlet::OnTimer(UINT_PTR id) {
   }
 }
 
+void CDriftlet::ReleaseContent() {
+  frameImage.reset();
+  ClearItems();
+  framePool.Clear();
+  // The photos extracted from a package go with the window.
+  tempFolder.reset();
+}
+
 void CDriftlet::OnDestroy() {
   for (UINT_PTR* timer : {&switchTimer, &frameTimer, &motionTimer}) {
     if (*timer) ::KillTimer(m_hWnd, std::exchange(*timer, 0));
   }
-  // The photos extracted from a package go with the window.
-  if (!tempFolder.empty() && FileExists(tempFolder)) DeleteTree(tempFolder);
-  frameImage.reset();
-  ReleaseRecycledFrames();
+  ReleaseContent();
 }
 
 void CDriftlet::OnClose() {
   // In viewer mode this is the only visible window: closing it ends the run
   // through the hidden main frame. In normal mode it stays.
-  if (App().m_viewerMode) {
-    if (fw::CWnd* main = App().GetMainWnd()) main->PostMessage(WM_CLOSE);
-  }
+  if (closeTarget_) ::PostMessageW(closeTarget_, WM_CLOSE, 0, 0);
 }
 
 LRESULT CDriftlet::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -363,11 +375,15 @@ LRESULT CDriftlet::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       OnTimer(wp);
       return 0;
     case WM_PAINT: {
-      if (composing) return 0;
+      // While a frame is composed it is drawn right after; the request is
+      // answered (validated) all the same, or it would come back for ever.
       fw::PaintDc dc(m_hWnd);
-      DrawFrame(dc.get());
+      if (!composing) DrawFrame(dc.get());
       return 0;
     }
+    case WM_CAPTURECHANGED:
+      if (reinterpret_cast<HWND>(lp) != m_hWnd) captureLost_ = true;
+      break;
     case WM_ERASEBKGND:
       return 1;  // the frame covers the whole window
     case WM_DESTROY:
@@ -375,7 +391,7 @@ LRESULT CDriftlet::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_MOUSEACTIVATE:
       // Bottom-most: clicking the photo does not bring it forward.
-      if (settings.zOrder == 0) return MA_NOACTIVATE;
+      if (settings.zOrder == kBottomMost) return MA_NOACTIVATE;
       break;
     case WM_LBUTTONDOWN:
       DragWindow();

@@ -6,7 +6,9 @@
 //
 // The application object holds the one instance for the whole run; the main
 // frame creates its window in both modes. Three timers drive it: 1 switches
-// photos, 2 takes a motion step, 3 composes a frame every 50 ms.
+// photos, 2 takes a motion step, 3 composes a frame every 50 ms. The window
+// owns everything it shows: its photos, its frames and the folder of photos
+// extracted from a package all go when the window is destroyed.
 #pragma once
 
 #include <memory>
@@ -15,6 +17,8 @@
 
 #include "desktop/DisplaySettings.h"
 #include "desktop/Motion.h"
+#include "files/FileUtils.h"
+#include "files/Package.h"
 #include "framework/Wnd.h"
 #include "imaging/EffectFrames.h"
 #include "imaging/Img.h"
@@ -37,17 +41,24 @@ class CDriftlet : public fw::CWnd {
   // Creates the window as the main frame does: a visible popup with a
   // system menu and the application's title, parented to the desktop, with
   // an empty rectangle (the motion gives it its place and size later).
-  BOOL CreateDriftWindow(const wchar_t* title);
+  // `toolWindow` keeps it out of the task bar (normal mode, where the main
+  // frame has the button). When the user closes it, a close request is
+  // posted to `closeTarget` (the hidden frame in viewer mode); without one
+  // the window stays.
+  BOOL CreateDriftWindow(const wchar_t* title, bool toolWindow, HWND closeTarget);
 
-  // Tool window (no task-bar button) except in viewer mode; class with the
-  // program's grab cursor and a hollow background.
+  // Class with the program's grab cursor and a hollow background.
   BOOL PreCreateWindow(CREATESTRUCTW& cs) override;
+
+  // Shows an opened package: its settings and its photos. Its folder of
+  // extracted photos belongs to the window from here on.
+  void ShowPackage(OpenedPackage&& package);
 
   // Settings, as the settings panel changes them.
   void SetDisplayType(int type);
   void SetPhotoSize(int index);
   void SetSpeed(int index);
-  void SetZOrder(int value);
+  void SetZOrder(ZOrder value);
   void SetSwitchInterval(int index);
   int GetEffectStrength() { return k3::GetEffectStrength(settings); }
   int GetWaveCount() { return k3::GetWaveCount(settings); }
@@ -75,15 +86,22 @@ class CDriftlet : public fw::CWnd {
   UINT_PTR switchTimer = 0;
   UINT_PTR frameTimer = 0;
   UINT_PTR motionTimer = 0;
+  // The photos extracted from an opened package.
+  OwnedFolder tempFolder;
+  // Frames are recycled through the window's own pool, declared before the
+  // frame so that the frame goes back to it first.
+  FramePool framePool;
   FramePtr frameImage;
   RECT frameBox{0, 0, 0, 0};
-  int composing = 0;
-  std::wstring tempFolder;
+  bool composing = false;
   std::vector<std::wstring> photoPaths;
   std::vector<std::unique_ptr<CDriftletImg>> items;
 
  protected:
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  // Whether the primary mouse button is still held (the grab loop ends when
+  // it is not).
+  virtual bool PrimaryButtonHeld() const;
 
  private:
   LRESULT OnCreate(UINT msg, WPARAM wp, LPARAM lp);
@@ -97,6 +115,12 @@ class CDriftlet : public fw::CWnd {
   void DragWindow();
   // Cuts the window to the frame's visible pixels and places it.
   void ShapeAndPlace(int left, int top);
+  void ReleaseContent();
+
+  HWND closeTarget_ = nullptr;
+  bool toolWindow_ = true;
+  // Set when the window loses the mouse capture during a grab.
+  bool captureLost_ = false;
 };
 
 }  // namespace k3

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "framework/Angles.h"
+
 #include "imaging/Geometry.h"
 
 namespace k3 {
@@ -12,6 +14,43 @@ namespace {
 double RandomTurn(const RandomSource& random, double degrees) {
   const int t = random() - 16383;
   return static_cast<double>(t) / 32767 * degrees * kPi / 180;
+}
+
+// A point that left its allowed area, which edges it crossed and the lines
+// it is put back on. The callers state "crossed" in their own terms.
+struct Walls {
+  bool lowX, lowY, highX, highY;
+  double minX, minY, maxX, maxY;
+};
+
+// The bounce of the drifting photo and of the effects' lens: the point goes
+// back onto the wall it crossed and the direction is mirrored off it, with a
+// small random turn. One case per step: a corner (both low or both high
+// edges) reverses the direction; otherwise the left or right wall mirrors it
+// about the vertical, the top or bottom wall about the horizontal, in the
+// order low x, low y, high x, high y.
+void Bounce(double& x, double& y, double& direction, const Walls& w, double turn) {
+  if (w.lowX && w.lowY) {
+    x = w.minX;
+    y = w.minY;
+    direction = turn + (direction + kPi);
+  } else if (w.lowX) {
+    x = w.minX;
+    direction = turn + (kPi - direction);
+  } else if (w.lowY) {
+    y = w.minY;
+    direction = turn + (kTwoPi - direction);
+  } else if (w.highX && w.highY) {
+    x = w.maxX;
+    y = w.maxY;
+    direction = turn + (direction + kPi);
+  } else if (w.highX) {
+    x = w.maxX;
+    direction = turn + (kPi - direction);
+  } else if (w.highY) {
+    y = w.maxY;
+    direction = turn + (kTwoPi - direction);
+  }
 }
 
 }  // namespace
@@ -26,7 +65,7 @@ double InitialDirection(const RandomSource& random) {
   return static_cast<double>(random()) / 32767 * kPi * 2;
 }
 
-void StepMotion(MotionState& m, const IntRect& d, int width, int height, const IntRect& box,
+void StepMotion(MotionState& m, const Rect& d, int width, int height, const Rect& box,
                 const RandomSource& random) {
   const int bw = box.Width(), bh = box.Height();
   const int halfW = width / 2, halfH = height / 2, halfBw = bw / 2, halfBh = bh / 2;
@@ -41,31 +80,9 @@ void StepMotion(MotionState& m, const IntRect& d, int width, int height, const I
   double a = m.centreX - halfW + box.left + halfBw;
   double b = m.centreY - halfH + box.top + halfBh;
   const double turn = RandomTurn(random, 20);
-  const bool leftOut = d.left > a - halfBw;
-  const bool topOut = d.top > b - halfBh;
-  const bool rightOut = d.right < a + halfBw;
-  const bool bottomOut = d.bottom < b + halfBh;
-  if (leftOut && topOut) {
-    a = d.left + halfBw;
-    b = d.top + halfBh;
-    m.direction = turn + (m.direction + kPi);
-  } else if (leftOut) {
-    a = d.left + halfBw;
-    m.direction = turn + (kPi - m.direction);
-  } else if (topOut) {
-    b = d.top + halfBh;
-    m.direction = turn + (kTwoPi - m.direction);
-  } else if (rightOut && bottomOut) {
-    a = d.right - halfBw;
-    b = d.bottom - halfBh;
-    m.direction = turn + (m.direction + kPi);
-  } else if (rightOut) {
-    a = d.right - halfBw;
-    m.direction = turn + (kPi - m.direction);
-  } else if (bottomOut) {
-    b = d.bottom - halfBh;
-    m.direction = turn + (kTwoPi - m.direction);
-  }
+  const Walls walls{d.left > a - halfBw,  d.top > b - halfBh,   d.right < a + halfBw,  d.bottom < b + halfBh,
+                    double(d.left + halfBw), double(d.top + halfBh), double(d.right - halfBw), double(d.bottom - halfBh)};
+  Bounce(a, b, m.direction, walls, turn);
   m.centreX = a - halfBw - box.left + halfW;
   m.centreY = b - halfBh - box.top + halfH;
   // The path curves slowly.
@@ -108,26 +125,9 @@ EffectFrame AdvanceEffect(EffectState& e, const DisplaySettings& s, int w, int h
       const int d = m * 9 / 10;
       const int r = d / 2;
       // The lens centre stays at least R from every edge.
-      if (e.lensX - r < 0 && e.lensY - r < 0) {
-        e.lensX = e.lensY = r;
-        e.effectAngle = turn + (e.effectAngle + kPi);
-      } else if (e.lensX - r < 0) {
-        e.lensX = r;
-        e.effectAngle = turn + (kPi - e.effectAngle);
-      } else if (e.lensY - r < 0) {
-        e.lensY = r;
-        e.effectAngle = turn + (kTwoPi - e.effectAngle);
-      } else if (e.lensX + r > w && e.lensY + r > h) {
-        e.lensX = w - r;
-        e.lensY = h - r;
-        e.effectAngle = turn + (e.effectAngle + kPi);
-      } else if (e.lensX + r > w) {
-        e.lensX = w - r;
-        e.effectAngle = turn + (kPi - e.effectAngle);
-      } else if (e.lensY + r > h) {
-        e.lensY = h - r;
-        e.effectAngle = turn + (kTwoPi - e.effectAngle);
-      }
+      const Walls walls{e.lensX - r < 0, e.lensY - r < 0, e.lensX + r > w, e.lensY + r > h,
+                        double(r),       double(r),       double(w - r), double(h - r)};
+      Bounce(e.lensX, e.lensY, e.effectAngle, walls, turn);
       e.effectAngle += RandomTurn(random, 0.1);
       f.pointX = RoundToInt(e.lensX);
       f.pointY = RoundToInt(e.lensY);
@@ -142,26 +142,8 @@ EffectFrame AdvanceEffect(EffectState& e, const DisplaySettings& s, int w, int h
       e.lensX += std::cos(e.effectAngle) * 0.5;
       e.lensY += std::sin(e.effectAngle) * -0.5;
       const double turn = RandomTurn(random, 20);
-      if (e.lensX < 0 && e.lensY < 0) {
-        e.lensX = e.lensY = 0;
-        e.effectAngle = turn + (e.effectAngle + kPi);
-      } else if (e.lensX < 0) {
-        e.lensX = 0;
-        e.effectAngle = turn + (kPi - e.effectAngle);
-      } else if (e.lensY < 0) {
-        e.lensY = 0;
-        e.effectAngle = turn + (kTwoPi - e.effectAngle);
-      } else if (e.lensX > w && e.lensY > h) {
-        e.lensX = w;
-        e.lensY = h;
-        e.effectAngle = turn + (e.effectAngle + kPi);
-      } else if (e.lensX > w) {
-        e.lensX = w;
-        e.effectAngle = turn + (kPi - e.effectAngle);
-      } else if (e.lensY > h) {
-        e.lensY = h;
-        e.effectAngle = turn + (kTwoPi - e.effectAngle);
-      }
+      const Walls walls{e.lensX < 0, e.lensY < 0, e.lensX > w, e.lensY > h, 0, 0, double(w), double(h)};
+      Bounce(e.lensX, e.lensY, e.effectAngle, walls, turn);
       e.effectAngle += RandomTurn(random, 0.1);
       f.amplitude = WaveAmplitude(h, s.effectStrength);
       f.divisor = WaveLength(h, s.waveCount);
@@ -196,12 +178,12 @@ ItemLayout LayoutItem(int decodedWidth, int decodedHeight, const DisplaySettings
     l.canvas = true;
     l.canvasWidth = w * 22 / 20;
     l.canvasHeight = h * 22 / 20;
-    l.photoRect = IntRect{w / 20, h / 20, w * 21 / 20, h * 21 / 20};
+    l.photoRect = Rect{w / 20, h / 20, w * 21 / 20, h * 21 / 20};
   } else if (s.displayType == kRipple || s.displayType == kWave) {
     l.canvas = true;
     l.canvasWidth = w * 7 / 5;
     l.canvasHeight = h * 7 / 5;
-    l.photoRect = IntRect{w / 5, h / 5, w * 6 / 5, h * 6 / 5};
+    l.photoRect = Rect{w / 5, h / 5, w * 6 / 5, h * 6 / 5};
   }
   return l;
 }

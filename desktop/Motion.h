@@ -7,22 +7,14 @@
 #include <functional>
 
 #include "desktop/DisplaySettings.h"
+#include "framework/Angles.h"
+#include "framework/Rect.h"
 
 namespace k3 {
 
-inline constexpr double kPi = 3.14159265359;
-inline constexpr double kTwoPi = 6.28318530718;
 
 // A source of random numbers 0..32767.
 using RandomSource = std::function<int()>;
-
-struct IntRect {
-  int left = 0, top = 0, right = 0, bottom = 0;
-  constexpr int Width() const { return right - left; }
-  constexpr int Height() const { return bottom - top; }
-  constexpr bool Empty() const { return right <= left || bottom <= top; }
-  constexpr bool operator==(const IntRect&) const = default;
-};
 
 // Where the photo is and where it goes. The centre is that of the window's
 // picture on the screen; (-1, -1) means not placed yet. Direction 0 is to the
@@ -40,7 +32,7 @@ double InitialDirection(const RandomSource& random);
 // a picture of `width` x `height`) bounces off the desktop's edges with a
 // small random turn, one edge case per step. The first step with photos
 // places the centre in the middle of the desktop instead.
-void StepMotion(MotionState& m, const IntRect& desktop, int width, int height, const IntRect& box,
+void StepMotion(MotionState& m, const Rect& desktop, int width, int height, const Rect& box,
                 const RandomSource& random);
 
 // The direction after a throw from `start` to `end`; unchanged when the
@@ -89,7 +81,7 @@ struct ItemLayout {
   int photoWidth = 0, photoHeight = 0;
   bool canvas = false;
   int canvasWidth = 0, canvasHeight = 0;
-  IntRect photoRect;
+  Rect photoRect;
 };
 ItemLayout LayoutItem(int decodedWidth, int decodedHeight, const DisplaySettings& s);
 

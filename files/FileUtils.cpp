@@ -2,25 +2,24 @@
 
 #include <windows.h>
 
-#include "app/AppServices.h"
 #include "files/PathRules.h"
 #include "framework/Handles.h"
 
 namespace k3 {
 
-int FileExists(const std::wstring& path) {
-  if (path.empty()) return 0;
-  if (IsDriveRoot(path)) return 2;
+PathKind FileExists(const std::wstring& path) {
+  if (path.empty()) return PathKind::None;
+  if (IsDriveRoot(path)) return PathKind::Folder;
   // A wildcard would make the search match other names.
-  if (HasWildcard(path)) return 0;
+  if (HasWildcard(path)) return PathKind::None;
   WIN32_FIND_DATAW found;
   fw::FindHandle find(::FindFirstFileW(WithoutTrailingBackslash(path).c_str(), &found));
-  if (!find) return 0;
-  return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 2 : 1;
+  if (!find) return PathKind::None;
+  return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::Folder : PathKind::File;
 }
 
 int ReadWholeFile(const std::wstring& path, std::vector<std::uint8_t>& bytes) {
-  if (FileExists(path) == 0) return 0;
+  if (FileExists(path) == PathKind::None) return 0;
   fw::FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return 0;
@@ -57,13 +56,15 @@ int WriteWholeFile(std::uint32_t count, const std::wstring& path, const void* by
   return 1;
 }
 
-std::wstring MakeTempName(const std::wstring& extension) {
+std::wstring MakeTempName(const std::wstring& extension) { return MakeTempName(extension, ::GetTickCount()); }
+
+std::wstring MakeTempName(const std::wstring& extension, std::uint32_t tickCount) {
   wchar_t folder[512] = {};
   const DWORD n = ::GetTempPathW(512, folder);
-  const std::wstring base = TempNameBase(std::wstring(folder, n < 512 ? n : 0), ::GetTickCount());
+  const std::wstring base = TempNameBase(std::wstring(folder, n < 512 ? n : 0), tickCount);
   for (std::uint32_t i = 0;; ++i) {
     std::wstring candidate = TempNameCandidate(base, i, extension);
-    if (FileExists(candidate) == 0) return candidate;
+    if (FileExists(candidate) == PathKind::None) return candidate;
   }
 }
 
@@ -115,8 +116,7 @@ bool FileLivesIn(const std::wstring& file, const std::wstring& folderFinal) {
 }  // namespace
 
 int DeleteTree(const std::wstring& path) {
-  const int kind = FileExists(path);
-  if (kind == 1) {
+  if (FileExists(path) == PathKind::File) {
     DeleteFileForce(path);
     return 1;
   }
@@ -159,10 +159,16 @@ int DeleteTree(const std::wstring& path) {
   return 1;
 }
 
-int EnumeratePaths(const std::wstring& path, std::vector<std::wstring>& list, bool recurse, bool folders) {
-  const int kind = FileExists(path);
-  if (kind == 0) return 0;
-  if (kind == 1) {
+void OwnedFolder::reset() {
+  const std::wstring path = std::exchange(path_, {});
+  if (!path.empty() && FileExists(path) == PathKind::Folder) DeleteTree(path);
+}
+
+int EnumeratePaths(const std::wstring& path, std::vector<std::wstring>& list, bool recurse, bool folders,
+                   const std::function<void()>& betweenEntries) {
+  const PathKind kind = FileExists(path);
+  if (kind == PathKind::None) return 0;
+  if (kind == PathKind::File) {
     if (!folders) list.push_back(path);
     return 1;
   }
@@ -173,7 +179,7 @@ int EnumeratePaths(const std::wstring& path, std::vector<std::wstring>& list, bo
     const std::wstring name = found.cFileName;
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
       if (!folders) list.push_back(JoinPath(path, name));
-      PumpPaintMessages();
+      if (betweenEntries) betweenEntries();
       continue;
     }
     if (name == L"." || name == L"..") continue;
@@ -183,8 +189,10 @@ int EnumeratePaths(const std::wstring& path, std::vector<std::wstring>& list, bo
     if (folders) list.push_back(child);
     // A link to a folder is listed but not entered: a link back to a folder
     // above it would otherwise never end.
-    if (recurse && !IsLink(found.dwFileAttributes) && !EnumeratePaths(child, list, recurse, folders)) return 0;
-    PumpPaintMessages();
+    if (recurse && !IsLink(found.dwFileAttributes) && !EnumeratePaths(child, list, recurse, folders, betweenEntries)) {
+      return 0;
+    }
+    if (betweenEntries) betweenEntries();
   } while (::FindNextFileW(find.get(), &found));
   return 1;
 }

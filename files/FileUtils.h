@@ -4,14 +4,22 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace k3 {
 
-// 0 nothing there (or an empty path, or a wildcard pattern), 1 a file, 2 a
-// folder or a drive root. A folder may be given with a trailing backslash.
-int FileExists(const std::wstring& path);
+// What is at a path.
+enum class PathKind {
+  None = 0,    // nothing (or an empty path, or a wildcard pattern)
+  File = 1,
+  Folder = 2,  // a folder or a drive root
+};
+
+// A folder may be given with a trailing backslash.
+PathKind FileExists(const std::wstring& path);
 
 // The whole file into `bytes`. Fails for missing files and for files of
 // 4 GiB or more, which a 32-bit count cannot describe.
@@ -24,6 +32,8 @@ int WriteWholeFile(std::uint32_t count, const std::wstring& path, const void* by
 // A path in the user's temporary folder at which nothing exists yet (".tmp"
 // when the extension is empty). The caller creates the file or folder.
 std::wstring MakeTempName(const std::wstring& extension);
+// The same for a given tick count (the name's stem).
+std::wstring MakeTempName(const std::wstring& extension, std::uint32_t tickCount);
 
 // Deletes a file, clearing a read-only attribute if the first try fails.
 int DeleteFileForce(const std::wstring& path);
@@ -36,8 +46,38 @@ int DeleteTree(const std::wstring& path);
 // Appends the path (a file) or the entries of the folder to `list`: files
 // unless `folders` is set, sub-folders when it is; with `recurse`, depth
 // first. Folders named exactly "_PAGE_" are left out with all they hold;
-// links to folders are listed as folders but not entered.
-int EnumeratePaths(const std::wstring& path, std::vector<std::wstring>& list, bool recurse, bool folders);
+// links to folders are listed as folders but not entered. `betweenEntries`,
+// when given, is called after each entry: a long walk keeps the caller's
+// windows painted there.
+int EnumeratePaths(const std::wstring& path, std::vector<std::wstring>& list, bool recurse, bool folders,
+                   const std::function<void()>& betweenEntries = {});
+
+// A folder the program made (the photos of an opened package, say), deleted
+// with everything in it when its owner lets it go.
+class OwnedFolder {
+ public:
+  OwnedFolder() = default;
+  explicit OwnedFolder(std::wstring path) : path_(std::move(path)) {}
+  ~OwnedFolder() { reset(); }
+  OwnedFolder(const OwnedFolder&) = delete;
+  OwnedFolder& operator=(const OwnedFolder&) = delete;
+  OwnedFolder(OwnedFolder&& other) noexcept : path_(std::exchange(other.path_, {})) {}
+  OwnedFolder& operator=(OwnedFolder&& other) noexcept {
+    if (this != &other) {
+      reset();
+      path_ = std::exchange(other.path_, {});
+    }
+    return *this;
+  }
+
+  const std::wstring& path() const { return path_; }
+  bool empty() const { return path_.empty(); }
+  // Deletes the folder now (if it is still there) and owns nothing after.
+  void reset();
+
+ private:
+  std::wstring path_;
+};
 
 // The file name's extension, dot included; empty when there is none, and
 // `extension` unchanged for an empty path.

@@ -1,64 +1,66 @@
 #include "files/Package.h"
 
+#include <algorithm>
 #include <new>
-#include <vector>
 
-#include "app/Language.h"
-#include "desktop/Driftlet.h"
-#include "files/FileUtils.h"
 #include "files/PackageCodec.h"
-#include "framework/Handles.h"
 #include "res/resource.h"
-#include "update/ProgressDlg.h"
 
 namespace k3 {
 
 namespace {
 
-void ShowError(HWND parent, UINT japanese, UINT english) {
-  ShowPairedMessage(parent == ::GetDesktopWindow() ? nullptr : parent, japanese, english, MB_OK | MB_ICONERROR);
-}
+// The progress display of one operation, ended on every path.
+class ProgressScope {
+ public:
+  ProgressScope(PackageUi& ui, int lower, int upper) : ui_(ui) { ui_.BeginProgress(lower, upper); }
+  ~ProgressScope() { ui_.EndProgress(); }
+  ProgressScope(const ProgressScope&) = delete;
+  ProgressScope& operator=(const ProgressScope&) = delete;
+
+ private:
+  PackageUi& ui_;
+};
+
+int ClampToInt(std::size_t v) { return static_cast<int>(v > 0x7FFFFFFF ? 0x7FFFFFFF : v); }
 
 }  // namespace
 
-bool SavePackage(CDriftlet& driftlet, HWND parent, const std::wstring& path) {
-  if (driftlet.photoPaths.empty()) return false;
+bool SavePackage(const PackageSettings& settings, const std::vector<std::wstring>& photos,
+                 const std::wstring& path, PackageUi& ui) {
+  if (photos.empty()) return false;
   std::vector<std::uint8_t> bytes;
   try {
-    const auto settings = SettingsToBytes(driftlet.settings);
     PackageWriter writer(settings);
-    CProgressDlg progress;
-    progress.Open(parent, 0, static_cast<int>(driftlet.photoPaths.size()), false);
+    ProgressScope progress(ui, 0, ClampToInt(photos.size()));
     int done = 0;
-    for (const std::wstring& photo : driftlet.photoPaths) {
-      // A photo that cannot be read ends the collection: the package holds
-      // the photos before it.
+    for (const std::wstring& photo : photos) {
       std::vector<std::uint8_t> data;
       if (!ReadWholeFile(photo, data) || !writer.AddPhoto(data)) break;
-      progress.SetPos(++done);
+      ui.SetProgress(++done);
     }
     bytes = writer.Bytes();
   } catch (const std::bad_alloc&) {
     // Memory exhausted while collecting: reported as a failed write.
-    ShowError(parent, IDS_WRITE_ERROR_JA, IDS_WRITE_ERROR_EN);
+    ui.ShowError(IDS_WRITE_ERROR_JA, IDS_WRITE_ERROR_EN);
     return false;
   }
   if (bytes.size() > 0xFFFFFFFFu || !WriteWholeFile(static_cast<std::uint32_t>(bytes.size()), path, bytes.data())) {
-    ShowError(parent, IDS_WRITE_ERROR_JA, IDS_WRITE_ERROR_EN);
+    ui.ShowError(IDS_WRITE_ERROR_JA, IDS_WRITE_ERROR_EN);
     return false;
   }
   return true;
 }
 
-bool OpenPackage(CDriftlet& driftlet, HWND parent, const std::wstring& path) {
+bool OpenPackage(const std::wstring& path, PackageUi& ui, OpenedPackage& opened) {
   std::vector<std::uint8_t> data;
   if (!ReadWholeFile(path, data)) {
-    ShowError(parent, IDS_READ_ERROR_JA, IDS_READ_ERROR_EN);
+    ui.ShowError(IDS_READ_ERROR_JA, IDS_READ_ERROR_EN);
     return false;
   }
   const ParsedPackage package = ParsePackage(data.data(), data.size());
   if (package.status == PackageStatus::NotPackage) {
-    ShowError(parent, IDS_NOT_PACKAGE_JA, IDS_NOT_PACKAGE_EN);
+    ui.ShowError(IDS_NOT_PACKAGE_JA, IDS_NOT_PACKAGE_EN);
     return false;
   }
   // A damaged package (a record running past the end) is refused before
@@ -66,39 +68,30 @@ bool OpenPackage(CDriftlet& driftlet, HWND parent, const std::wstring& path) {
   // message.
   if (package.status != PackageStatus::Ok) return false;
 
-  const std::wstring folder = MakeTempName(L".tmp");
-  if (!::CreateDirectoryW(folder.c_str(), nullptr)) {
-    ShowError(parent, IDS_WRITE_ERROR_JA, IDS_WRITE_ERROR_EN);
+  const std::wstring folderPath = MakeTempName(L".tmp");
+  if (!::CreateDirectoryW(folderPath.c_str(), nullptr)) {
+    ui.ShowError(IDS_WRITE_ERROR_JA, IDS_WRITE_ERROR_EN);
     return false;
   }
-  driftlet.settings = SettingsFromBytes(package.settings);
+  OwnedFolder folder(folderPath);
 
   std::vector<std::wstring> extracted;
-  bool good = true;
   {
-    CProgressDlg progress;
-    progress.Open(parent == ::GetDesktopWindow() ? nullptr : parent, static_cast<int>(kPackageHeaderBytes),
-                  static_cast<int>(data.size() > 0x7FFFFFFF ? 0x7FFFFFFF : data.size()), false);
+    ProgressScope progress(ui, static_cast<int>(kPackageHeaderBytes), ClampToInt(data.size()));
     for (std::size_t k = 0; k < package.records.size(); ++k) {
       const PackageRecord& r = package.records[k];
-      const std::wstring name = folder + L"\\" + std::to_wstring(k) + L".jpg";
-      if (r.size > 0 && !WriteWholeFile(r.size, name, data.data() + r.offset)) {
-        good = false;
-        break;
-      }
-      // Also for an empty record: that path does not exist and LoadPhotos
-      // drops it.
+      const std::wstring name = folder.path() + L"\\" + std::to_wstring(k) + L".jpg";
+      // A photo that cannot be written: the folder goes with what it holds.
+      if (r.size > 0 && !WriteWholeFile(r.size, name, data.data() + r.offset)) return false;
+      // Also for an empty record: that path does not exist and the drifting
+      // window drops it.
       extracted.push_back(name);
-      const std::size_t end = r.offset + r.size;
-      progress.SetPos(static_cast<int>(end > 0x7FFFFFFF ? 0x7FFFFFFF : end));
+      ui.SetProgress(ClampToInt(r.offset + r.size));
     }
   }
-  if (!good) {
-    DeleteTree(folder);
-    return false;
-  }
-  driftlet.tempFolder = folder;
-  driftlet.LoadPhotos(extracted);
+  std::copy(package.settings, package.settings + opened.settings.size(), opened.settings.begin());
+  opened.folder = std::move(folder);
+  opened.photos = std::move(extracted);
   return true;
 }
 

@@ -2,16 +2,14 @@
 
 #include <cstring>
 
-#include "desktop/DisplaySettings.h"
-
 namespace k3 {
 
 PackageWriter::PackageWriter(std::span<const std::uint8_t> settings) {
   bytes_.reserve(kPackageHeaderBytes);
   bytes_.insert(bytes_.end(), kPackageMagic, kPackageMagic + kPackageMagicBytes);
-  std::uint8_t record[kSettingsBytes] = {};
-  std::memcpy(record, settings.data(), settings.size() < kSettingsBytes ? settings.size() : kSettingsBytes);
-  bytes_.insert(bytes_.end(), record, record + kSettingsBytes);
+  std::uint8_t record[kPackageSettingsBytes] = {};
+  std::memcpy(record, settings.data(), settings.size() < kPackageSettingsBytes ? settings.size() : kPackageSettingsBytes);
+  bytes_.insert(bytes_.end(), record, record + kPackageSettingsBytes);
 }
 
 bool PackageWriter::AddPhoto(std::span<const std::uint8_t> bytes) {

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <array>
 #include <span>
 #include <vector>
 
@@ -13,8 +14,12 @@ namespace k3 {
 
 inline constexpr char kPackageMagic[] = "Kelvarstone Driftlet File V1.0";
 inline constexpr std::size_t kPackageMagicBytes = 30;
-inline constexpr std::size_t kPackageHeaderBytes = 1054;  // magic + settings
+inline constexpr std::size_t kPackageSettingsBytes = 1024;  // the display settings record
+inline constexpr std::size_t kPackageHeaderBytes = 1054;    // magic + settings
 static_assert(sizeof kPackageMagic - 1 == kPackageMagicBytes);
+
+// The settings record as a package stores it, byte for byte.
+using PackageSettings = std::array<std::uint8_t, kPackageSettingsBytes>;
 
 // Builds packages in memory.
 class PackageWriter {

@@ -1,5 +1,6 @@
 #include "framework/Dialog.h"
 
+#include <cwchar>
 #include <utility>
 
 namespace fw {
@@ -9,11 +10,21 @@ thread_local CDialog* t_creatingDialog = nullptr;
 thread_local HHOOK t_creationHook = nullptr;
 }  // namespace
 
+bool IsDialogClassName(const wchar_t* className) {
+  if (!className) return false;
+  if (IS_INTRESOURCE(className)) return reinterpret_cast<ULONG_PTR>(className) == 32770;
+  return std::wcscmp(className, L"#32770") == 0;
+}
+
 LRESULT CALLBACK CDialog::CreationHook(int code, WPARAM wp, LPARAM lp) {
-  // The first window created while the hook is set is the dialog itself;
-  // its controls come later, when the binding is already made.
+  // The first window of the dialog class created while the hook is set is
+  // the dialog itself; its controls come later, when the binding is already
+  // made, and windows the system makes first are of other classes.
   if (code == HCBT_CREATEWND && t_creatingDialog) {
-    std::exchange(t_creatingDialog, nullptr)->SubclassWindow(reinterpret_cast<HWND>(wp));
+    const auto* create = reinterpret_cast<const CBT_CREATEWNDW*>(lp);
+    if (create && create->lpcs && IsDialogClassName(create->lpcs->lpszClass)) {
+      std::exchange(t_creatingDialog, nullptr)->SubclassWindow(reinterpret_cast<HWND>(wp));
+    }
   }
   return ::CallNextHookEx(t_creationHook, code, wp, lp);
 }
@@ -34,7 +45,12 @@ BOOL CDialog::Create(HWND owner) {
                                    &CDialog::DialogProc, 0);
   if (t_creationHook) ::UnhookWindowsHookEx(std::exchange(t_creationHook, nullptr));
   t_creatingDialog = nullptr;
-  return hwnd != nullptr && m_hWnd == hwnd;
+  if (hwnd && m_hWnd == hwnd) return TRUE;
+  // The binding missed: a window this object does not answer for must not
+  // stay on the screen.
+  if (m_hWnd && m_hWnd != hwnd) Unbind();
+  if (hwnd && ::IsWindow(hwnd)) ::DestroyWindow(hwnd);
+  return FALSE;
 }
 
 BOOL CDialog::PreTranslateMessage(MSG* msg) {

@@ -121,7 +121,12 @@ LRESULT CALLBACK CWnd::StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
   }
   if (!wnd) return ::DefWindowProcW(hwnd, msg, wp, lp);
 
-  LRESULT result = wnd->WindowProc(msg, wp, lp);
+  LRESULT result;
+  try {
+    result = wnd->WindowProc(msg, wp, lp);
+  } catch (...) {
+    result = ResultAfterFailure(hwnd, msg);
+  }
   if (msg == WM_NCDESTROY) {
     wnd->Unbind();
     CWinApp* app = CWinApp::Current();
@@ -131,12 +136,33 @@ LRESULT CALLBACK CWnd::StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
   return result;
 }
 
+LRESULT ResultAfterFailure(HWND hwnd, UINT msg) {
+  switch (msg) {
+    case WM_NCCREATE:
+      return FALSE;
+    case WM_CREATE:
+      return -1;
+    case WM_PAINT:
+    case WM_NCPAINT:
+      // Unanswered, the request would come back at once, for ever.
+      ::ValidateRect(hwnd, nullptr);
+      return 0;
+    default:
+      return 0;
+  }
+}
+
 std::wstring RegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon) {
   wchar_t name[96];
   std::swprintf(name, sizeof name / sizeof name[0], L"K3:%x:%llx:%llx:%llx", classStyle,
                 static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(cursor)),
                 static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(background)),
                 static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(icon)));
+  return RegisterNamedWndClass(name, classStyle, cursor, background, icon);
+}
+
+std::wstring RegisterNamedWndClass(const wchar_t* name, UINT classStyle, HCURSOR cursor, HBRUSH background,
+                                   HICON icon) {
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
   WNDCLASSEXW existing{};
   existing.cbSize = sizeof existing;

@@ -20,7 +20,10 @@
 //   5. After WM_NCDESTROY the binding is removed, the handle cleared and
 //      PostNcDestroy called. When the application's main window goes, the
 //      message loop is told to quit.
-// No exception leaves a window procedure: handlers report results.
+// No exception leaves a window procedure: handlers report results, and the
+// window procedure catches whatever a handler throws, ends that message with
+// a safe result (creation fails, a paint request is answered, anything else
+// gets 0) and lets the program go on.
 // A class that handles WM_DESTROY or WM_NCDESTROY destroys its window in its
 // own destructor: once that has run, its WindowProc is no longer reached.
 #pragma once
@@ -82,9 +85,12 @@ class CWnd {
   // The one window procedure of every framework window class.
   static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
- private:
+ protected:
   void Bind(HWND hwnd);
+  // Removes the binding (and a subclassing) without destroying the window.
   void Unbind();
+
+ private:
 
   WNDPROC superProc_ = nullptr;
 };
@@ -94,5 +100,15 @@ class CWnd {
 // The same parameters always give the same class.
 std::wstring RegisterWndClass(UINT classStyle, HCURSOR cursor = nullptr, HBRUSH background = nullptr,
                               HICON icon = nullptr);
+
+// Registers (once) a window class of the given name, for the windows of one
+// class of the program only, whose procedure is the framework's.
+std::wstring RegisterNamedWndClass(const wchar_t* name, UINT classStyle, HCURSOR cursor = nullptr,
+                                   HBRUSH background = nullptr, HICON icon = nullptr);
+
+// The result a message gets when its handler failed with an exception:
+// creation fails, a paint request is validated and answered, everything else
+// gets 0.
+LRESULT ResultAfterFailure(HWND hwnd, UINT msg);
 
 }  // namespace fw

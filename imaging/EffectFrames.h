@@ -3,10 +3,12 @@
 // same bit depth whose background is the key colour; null when the source
 // is below 24 bits per pixel or the frame cannot be made.
 //
-// A frame that is let go is kept for the next frame of the same size and
-// depth (one is kept): the frames of a photo come 20 times a second with the
-// same size, and a fresh bitmap costs a page fault on every page the first
-// time it is written.
+// A frame made with a FramePool is given back to that pool when it is let
+// go, and the pool hands it out again for the next frame of the same size
+// and depth (one is kept): the frames of a photo come 20 times a second with
+// the same size, and a fresh bitmap costs a page fault on every page the
+// first time it is written. The pool belongs to whoever makes the frames
+// and must outlive them.
 #pragma once
 
 #include <windows.h>
@@ -17,22 +19,40 @@
 
 namespace k3 {
 
+class FramePool;
+
+// Gives a frame back to its pool, or deletes it when it has none.
 struct FrameRecycler {
+  FramePool* pool = nullptr;
   void operator()(CImg* frame) const;
 };
 using FramePtr = std::unique_ptr<CImg, FrameRecycler>;
 
-// Deletes the kept frame (at shut-down, or before counting surfaces).
-void ReleaseRecycledFrames();
+class FramePool {
+ public:
+  FramePool() = default;
+  FramePool(const FramePool&) = delete;
+  FramePool& operator=(const FramePool&) = delete;
+
+  // A key-coloured frame of the given size and the source's depth.
+  FramePtr Take(const CImg& src, int width, int height);
+  // Deletes the kept frame.
+  void Clear() { kept_.reset(); }
+  bool HoldsFrame() const { return kept_ != nullptr; }
+
+ private:
+  friend struct FrameRecycler;
+  std::unique_ptr<CImg> kept_;
+};
 
 // A lens of radius R at point p (p.y counted from the bottom edge).
-FramePtr MakeSphereFrame(const CImg& src, POINT p, int radius);
+FramePtr MakeSphereFrame(const CImg& src, POINT p, int radius, FramePool* pool = nullptr);
 // Rings around p (p.y counted from the bottom edge), divisor a, amplitude b.
-FramePtr MakeRippleFrame(const CImg& src, POINT p, int a, int b);
+FramePtr MakeRippleFrame(const CImg& src, POINT p, int a, int b, FramePool* pool = nullptr);
 // Waves across the line through (p.y, a) at `angle` degrees.
-FramePtr MakeWaveFrame(const CImg& src, POINT p, int angle, int a, int b);
+FramePtr MakeWaveFrame(const CImg& src, POINT p, int angle, int a, int b, FramePool* pool = nullptr);
 // The photo turned by `hundredths` of a degree counter-clockwise, in its
 // bounding box.
-FramePtr MakeRotateFrame(const CImg& src, int hundredths);
+FramePtr MakeRotateFrame(const CImg& src, int hundredths, FramePool* pool = nullptr);
 
 }  // namespace k3

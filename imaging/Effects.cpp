@@ -10,17 +10,13 @@
 #include <emmintrin.h>
 #endif
 
+#include "framework/Angles.h"
 #include "imaging/Geometry.h"
 #include "imaging/Sine.h"
 
 namespace k3 {
 
 namespace {
-
-constexpr double kPi = 3.14159265359;
-constexpr double kHalfPi = 1.570796326795;
-constexpr double kThreeHalvesPi = 4.7123889803850005;
-constexpr double kTwoPi = 6.28318530718;
 
 // Fixed-point positions of one row of the result, in 1/256 pixel, with two
 // marks: no sample (the pixel keeps the key colour) and a copy of the source

@@ -16,20 +16,18 @@ constexpr Gdiplus::InterpolationMode kBicubic = Gdiplus::InterpolationModeHighQu
 // it selected) and takes it back afterwards on every path.
 class LentBitmap {
  public:
-  explicit LentBitmap(CImg& img) : img_(img), bitmap_(img.Detach()) {}
-  ~LentBitmap() {
-    if (bitmap_) img_.Attach(bitmap_);
-  }
+  explicit LentBitmap(CImg& img) : img_(img), lent_(img.Detach()) {}
+  ~LentBitmap() { Return(); }
   LentBitmap(const LentBitmap&) = delete;
   LentBitmap& operator=(const LentBitmap&) = delete;
-  HBITMAP get() const { return bitmap_; }
+  HBITMAP get() const { return lent_.bitmap; }
   void Return() {
-    if (bitmap_) img_.Attach(std::exchange(bitmap_, nullptr));
+    if (lent_.bitmap) img_.Attach(std::exchange(lent_, DetachedBitmap{}));
   }
 
  private:
   CImg& img_;
-  HBITMAP bitmap_;
+  DetachedBitmap lent_;
 };
 
 void DrawBicubic(CImg& img, HDC dst, const Gdiplus::Rect& to, int sx, int sy, int sw, int sh) {
@@ -92,9 +90,10 @@ std::unique_ptr<CImg> CropImage(const RECT& rect, CImg& src) {
   auto out = std::make_unique<CImg>();
   const int w = rect.right - rect.left, h = rect.bottom - rect.top;
   if (!out->Create(24, w, h)) return nullptr;
-  HDC dc = out->GetDC();
-  src.Draw(dc, 0, 0, w, h, rect.left, rect.top, w, h);
-  out->ReleaseDC();
+  {
+    ImgDc dc(*out);
+    src.Draw(dc.get(), 0, 0, w, h, rect.left, rect.top, w, h);
+  }
   return out;
 }
 
@@ -104,8 +103,7 @@ bool TurnQuarter(Turn turn, CImg& img) {
   CImg turned;
   if (!turned.Create(img.BitsPerPixel(), size.width, size.height)) return false;
   TurnPixels(img.View(), turned.View(), turn);
-  img.Destroy();
-  img.Attach(turned.Detach());
+  img = std::move(turned);
   return true;
 }
 

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstring>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "imaging/Exif.h"
@@ -19,6 +20,7 @@ struct SurfaceRegistry {
   CRITICAL_SECTION lock;
   int liveSurfaces = 0;
   ULONG_PTR gdiplusToken = 0;
+  int gdiplusStarts = 0;
   SurfaceRegistry() { ::InitializeCriticalSection(&lock); }
 };
 
@@ -65,6 +67,7 @@ bool EnsureGdiplus() {
   ULONG_PTR token = 0;
   if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return false;
   Registry().gdiplusToken = token;
+  ++Registry().gdiplusStarts;
   return true;
 }
 
@@ -144,9 +147,8 @@ HRESULT DecodeBitmap(Gdiplus::Bitmap& source, CImg& out) {
       table[i] = RGBQUAD{static_cast<BYTE>(c & 0xFF), static_cast<BYTE>((c >> 8) & 0xFF),
                          static_cast<BYTE>((c >> 16) & 0xFF), 0};
     }
-    HDC dc = out.GetDC();
-    ::SetDIBColorTable(dc, 0, palette->Count, table);
-    out.ReleaseDC();
+    ImgDc dc(out);
+    ::SetDIBColorTable(dc.get(), 0, palette->Count, table);
   }
 
   if (target == pf) {
@@ -177,7 +179,7 @@ bool ApplyOrientation(CImg& img, int orientation) {
   CImg upright;
   if (!upright.Create(img.BitsPerPixel(), size.width, size.height, img.HasAlpha())) return false;
   OrientPixels(img.View(), upright.View(), orientation);
-  img.Attach(upright.Detach());
+  img = std::move(upright);
   return true;
 }
 
@@ -197,9 +199,35 @@ CImg::~CImg() {
   }
 }
 
+CImg::CImg(CImg&& other) noexcept : CImg() { *this = std::move(other); }
+
+CImg& CImg::operator=(CImg&& other) noexcept {
+  if (this == &other) return *this;
+  Destroy();
+  bitmap_ = std::exchange(other.bitmap_, nullptr);
+  pixels_ = std::exchange(other.pixels_, nullptr);
+  width_ = std::exchange(other.width_, 0);
+  height_ = std::exchange(other.height_, 0);
+  pitch_ = std::exchange(other.pitch_, 0);
+  bitsPerPixel_ = std::exchange(other.bitsPerPixel_, 0);
+  isDIBSection_ = std::exchange(other.isDIBSection_, false);
+  hasAlpha_ = std::exchange(other.hasAlpha_, false);
+  transparentIndex_ = std::exchange(other.transparentIndex_, -1);
+  // A DC lent out goes with the bitmap selected in it.
+  dc_ = std::exchange(other.dc_, nullptr);
+  dcRefCount_ = std::exchange(other.dcRefCount_, 0);
+  previousBitmap_ = std::exchange(other.previousBitmap_, nullptr);
+  return *this;
+}
+
 int CImg::LiveSurfaces() {
   RegistryLock lock;
   return Registry().liveSurfaces;
+}
+
+int CImg::GdiplusStartCount() {
+  RegistryLock lock;
+  return Registry().gdiplusStarts;
 }
 
 bool CImg::GdiplusStarted() {
@@ -269,6 +297,12 @@ void CImg::Attach(HBITMAP bitmap, DibOrientation orientation) {
   isDIBSection_ = false;
 }
 
+void CImg::Attach(const DetachedBitmap& detached) {
+  Attach(detached.bitmap);
+  hasAlpha_ = detached.hasAlpha;
+  transparentIndex_ = detached.transparentIndex;
+}
+
 void CImg::DropDc() {
   // A bitmap that leaves the surface must not stay selected in a DC: it could
   // not be deleted, nor read by GDI+.
@@ -281,11 +315,11 @@ void CImg::DropDc() {
   dcRefCount_ = 0;
 }
 
-HBITMAP CImg::Detach() {
+DetachedBitmap CImg::Detach() {
   DropDc();
-  HBITMAP bitmap = bitmap_;
+  const DetachedBitmap detached{bitmap_, hasAlpha_, transparentIndex_};
   ClearLayout();
-  return bitmap;
+  return detached;
 }
 
 void CImg::Destroy() {
@@ -314,7 +348,8 @@ void CImg::ReleaseDC() {
 
 BOOL CImg::Draw(HDC dst, int x, int y, int width, int height, int srcX, int srcY, int srcWidth, int srcHeight) {
   if (!bitmap_) return FALSE;
-  HDC src = GetDC();
+  ImgDc dc(*this);
+  HDC src = dc.get();
   BOOL result;
   if (transparentIndex_ != -1) {
     RGBQUAD entry{};
@@ -327,16 +362,12 @@ BOOL CImg::Draw(HDC dst, int x, int y, int width, int height, int srcX, int srcY
   } else {
     result = ::StretchBlt(dst, x, y, width, height, src, srcX, srcY, srcWidth, srcHeight, SRCCOPY);
   }
-  ReleaseDC();
   return result;
 }
 
 HRESULT CImg::FinishDecode(CImg& decoded, int orientation) {
-  // Attach reads the layout only: the alpha flag goes with the pixels.
-  const bool alpha = decoded.HasAlpha();
   if (!ApplyOrientation(decoded, orientation)) return E_OUTOFMEMORY;
-  Attach(decoded.Detach());
-  hasAlpha_ = alpha;
+  *this = std::move(decoded);
   return S_OK;
 }
 
@@ -368,10 +399,8 @@ HRESULT CImg::LoadFromStream(IStream* stream) {
 
 BOOL DrawMagentaKeyed(CImg& img, HDC dst, int x, int y, int width, int height, int srcWidth, int srcHeight) {
   if (img.IsNull()) return FALSE;
-  HDC src = img.GetDC();
-  const BOOL result = ::TransparentBlt(dst, x, y, width, height, src, 0, 0, srcWidth, srcHeight, RGB(255, 0, 255));
-  img.ReleaseDC();
-  return result;
+  ImgDc src(img);
+  return ::TransparentBlt(dst, x, y, width, height, src.get(), 0, 0, srcWidth, srcHeight, RGB(255, 0, 255));
 }
 
 bool LoadImageFromMemory(std::size_t count, CImg& dst, const void* bytes) {
@@ -390,7 +419,7 @@ bool LoadImageFromMemory(std::size_t count, CImg& dst, const void* bytes) {
   if (FAILED(decoded.LoadFromStream(stream.get()))) return false;
   stream.reset();
   if (!ConvertTo24Bit(decoded) || !EnsureDIBSection(decoded)) return false;
-  dst.Attach(decoded.Detach());
+  dst = std::move(decoded);
   return true;
 }
 
@@ -400,11 +429,11 @@ namespace {
 bool RedrawAs24BitDib(CImg& img) {
   CImg copy;
   if (!copy.Create(24, img.Width(), img.Height())) return false;
-  HDC dc = copy.GetDC();
-  img.Draw(dc, 0, 0);
-  copy.ReleaseDC();
-  img.Destroy();
-  img.Attach(copy.Detach());
+  {
+    ImgDc dc(copy);
+    img.Draw(dc.get(), 0, 0);
+  }
+  img = std::move(copy);
   return true;
 }
 

@@ -8,6 +8,7 @@
 //
 // GDI+ is started by the first decode and shut down when the last surface
 // of the process is destroyed; memory DCs are reused through a small cache.
+// A surface is movable: the bitmap, its DC and its flags go to the target.
 #pragma once
 
 #include <windows.h>
@@ -24,25 +25,37 @@ namespace k3 {
 
 enum class DibOrientation { Automatic, TopDown, BottomUp };
 
+// A bitmap handed out of a surface with what the surface knew of it, so that
+// attaching it again keeps its alpha and its transparent colour.
+struct DetachedBitmap {
+  HBITMAP bitmap = nullptr;
+  bool hasAlpha = false;
+  int transparentIndex = -1;
+};
+
 class CImg {
  public:
   CImg();
   virtual ~CImg();
   CImg(const CImg&) = delete;
   CImg& operator=(const CImg&) = delete;
+  CImg(CImg&& other) noexcept;
+  CImg& operator=(CImg&& other) noexcept;
 
   // A new DIB section: bottom-up for a positive height, top-down for a
   // negative one. False leaves the surface unchanged.
   bool Create(int bitsPerPixel, int width, int height, bool alpha = false);
-  // Takes over a bitmap (the surface's old one, if any, is deleted).
+  // Takes over a bitmap (the surface's old one, if any, is deleted). A plain
+  // bitmap has no alpha and no transparent colour.
   void Attach(HBITMAP bitmap, DibOrientation orientation = DibOrientation::Automatic);
-  // Hands the bitmap out without deleting it.
-  HBITMAP Detach();
+  void Attach(const DetachedBitmap& detached);
+  // Hands the bitmap out, with its flags, without deleting it.
+  DetachedBitmap Detach();
   // Deletes the bitmap; the object can be filled again.
   void Destroy();
 
   // A memory DC with the bitmap selected, shared by nested calls. Every
-  // GetDC is paired with one ReleaseDC.
+  // GetDC is paired with one ReleaseDC; callers hold an ImgDc instead.
   HDC GetDC();
   void ReleaseDC();
 
@@ -77,6 +90,8 @@ class CImg {
   // Process-wide state, for tests and diagnostics.
   static int LiveSurfaces();
   static bool GdiplusStarted();
+  // How many times this process started GDI+ for its surfaces.
+  static int GdiplusStartCount();
 
  private:
   void ClearLayout();
@@ -95,6 +110,22 @@ class CImg {
   HDC dc_ = nullptr;
   int dcRefCount_ = 0;
   HGDIOBJ previousBitmap_ = nullptr;
+};
+
+// The surface's memory DC for one scope: acquired at construction, released
+// at the end of the scope on every path.
+class ImgDc {
+ public:
+  explicit ImgDc(CImg& img) : img_(img), dc_(img.GetDC()) {}
+  ~ImgDc() { img_.ReleaseDC(); }
+  ImgDc(const ImgDc&) = delete;
+  ImgDc& operator=(const ImgDc&) = delete;
+  HDC get() const { return dc_; }
+  explicit operator bool() const { return dc_ != nullptr; }
+
+ private:
+  CImg& img_;
+  HDC dc_;
 };
 
 // TransparentBlt from (0, 0, srcWidth, srcHeight) with magenta as the

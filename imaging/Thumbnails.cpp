@@ -4,7 +4,7 @@
 
 #include <cwchar>
 
-#include "files/PathRules.h"
+#include "framework/PathText.h"
 #include "imaging/ImageOps.h"
 
 namespace k3 {
@@ -20,7 +20,7 @@ bool LoadThumbnail(const wchar_t* path, CImg& dst, Size& size, bool fit) {
   const Size decoded = candidate->GetSize();
   Size wanted = size;
   if (wanted.width == 0 && wanted.height == 0) {
-    dst.Attach(candidate->Detach());
+    dst = std::move(*candidate);
     EnsureDIBSection(dst);
   } else {
     if (fit) {
@@ -28,7 +28,7 @@ bool LoadThumbnail(const wchar_t* path, CImg& dst, Size& size, bool fit) {
       FitInside(wanted, size.width, size.height);
     }
     const bool exact = decoded == wanted;
-    dst.Attach(candidate->Detach());
+    dst = std::move(*candidate);
     if (exact) {
       ConvertTo24Bit(dst);
       EnsureDIBSection(dst);
@@ -59,11 +59,12 @@ std::unique_ptr<CImg> MakeFileIconImage(const wchar_t* path) {
     ::DestroyIcon(icon);
     return nullptr;
   }
-  HDC dc = img->GetDC();
-  RECT all{0, 0, 32, 32};
-  ::FillRect(dc, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-  ::DrawIconEx(dc, 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL);
-  img->ReleaseDC();
+  {
+    ImgDc dc(*img);
+    RECT all{0, 0, 32, 32};
+    ::FillRect(dc.get(), &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    ::DrawIconEx(dc.get(), 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL);
+  }
   ::DestroyIcon(icon);
   return img;
 }

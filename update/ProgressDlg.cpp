@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "app/AppServices.h"
+#include "framework/Services.h"
 #include "res/resource.h"
 
 namespace k3 {

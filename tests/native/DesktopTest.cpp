@@ -91,8 +91,8 @@ struct Sequence {
   }
 };
 
-const IntRect kDesktop{0, 0, 1000, 800};
-const IntRect kBox{0, 0, 100, 60};
+const Rect kDesktop{0, 0, 1000, 800};
+const Rect kBox{0, 0, 100, 60};
 
 TEST(Motion, FirstStepCentresWithoutTurning) {
   Sequence r;
@@ -161,7 +161,7 @@ TEST(Motion, RandomTurnAndVisibleBoxOfAFrame) {
   // the frame, meets the edge.
   Sequence s;
   MotionState f{kPi, 50.2 + 0, 400};
-  const IntRect box{50, 70, 150, 130};
+  const Rect box{50, 70, 150, 130};
   StepMotion(f, kDesktop, 200, 200, box, s.Source());
   // A = cx - 100 + 50 + 50 = cx; left out when A - 50 < 0.
   EXPECT_NEAR(f.centreX, 50, 1e-9);
@@ -183,7 +183,7 @@ TEST(Composition, CanvasLayouts) {
   ASSERT_TRUE(l.canvas);
   EXPECT_EQ(l.canvasWidth, 179);
   EXPECT_EQ(l.canvasHeight, 89);
-  EXPECT_EQ(l.photoRect, (IntRect{25, 12, 153, 76}));
+  EXPECT_EQ(l.photoRect, (Rect{25, 12, 153, 76}));
   s.photoSize = 0;
   s.displayType = kPhoto;
   l = LayoutItem(500, 1000, s);
@@ -196,7 +196,7 @@ TEST(Composition, CanvasLayouts) {
   s.photoSize = 4;
   l = LayoutItem(100, 100, s);
   EXPECT_EQ(l.canvasWidth, 563);
-  EXPECT_EQ(l.photoRect, (IntRect{25, 25, 537, 537}));
+  EXPECT_EQ(l.photoRect, (Rect{25, 25, 537, 537}));
 }
 
 TEST(Composition, AmplitudeAndWavelength) {

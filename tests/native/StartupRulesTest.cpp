@@ -1,4 +1,5 @@
 #include "app/StartupRules.h"
+#include "framework/Rect.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
 #include "E2eHarness.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 
@@ -188,9 +189,15 @@ LPCWSTR MessageBoxIcon(HWND box) {
   ::GetWindowRect(iconControl, &rc);
   const int w = ::GetSystemMetrics(SM_CXICON), h = ::GetSystemMetrics(SM_CYICON);
   ::SetForegroundWindow(box);
-  ::Sleep(200);
   fw::WindowDc screen(nullptr);
-  const std::vector<COLORREF> shown = Capture(screen.get(), rc.left, rc.top, w, h);
+  // The icon is on the screen once its cell holds more than one colour.
+  std::vector<COLORREF> shown;
+  WaitUntil(
+      [&] {
+        shown = Capture(screen.get(), rc.left, rc.top, w, h);
+        return std::any_of(shown.begin(), shown.end(), [&](COLORREF c) { return c != shown.front(); });
+      },
+      3000);
   // Draw each candidate over the same background and keep the nearest.
   const COLORREF background = shown.front();
   LPCWSTR best = nullptr;

@@ -22,7 +22,7 @@ class FilesTest : public ::testing::Test {
     root += L"\\";
   }
   void TearDown() override {
-    if (FileExists(root)) DeleteTree(root);
+    if (FileExists(root) != PathKind::None) DeleteTree(root);
   }
   std::wstring Make(const std::wstring& relative, const std::string& text = "x") {
     const std::wstring path = root + relative;
@@ -37,15 +37,15 @@ class FilesTest : public ::testing::Test {
 };
 
 TEST_F(FilesTest, FileExistsKinds) {
-  EXPECT_EQ(FileExists(L""), 0);
-  EXPECT_EQ(FileExists(L"C:\\"), 2);
-  EXPECT_EQ(FileExists(L"Q:\\"), 2) << "a drive root is not looked up";
+  EXPECT_EQ(FileExists(L""), PathKind::None);
+  EXPECT_EQ(FileExists(L"C:\\"), PathKind::Folder);
+  EXPECT_EQ(FileExists(L"Q:\\"), PathKind::Folder) << "a drive root is not looked up";
   const std::wstring folder = Folder(L"photos");
-  EXPECT_EQ(FileExists(folder), 2);
-  EXPECT_EQ(FileExists(folder + L"\\"), 2);
-  EXPECT_EQ(FileExists(Make(L"photos\\a.jpg")), 1);
-  EXPECT_EQ(FileExists(root + L"missing.jpg"), 0);
-  EXPECT_EQ(FileExists(root + L"photos\\*.jpg"), 0) << "a pattern names no file";
+  EXPECT_EQ(FileExists(folder), PathKind::Folder);
+  EXPECT_EQ(FileExists(folder + L"\\"), PathKind::Folder);
+  EXPECT_EQ(FileExists(Make(L"photos\\a.jpg")), PathKind::File);
+  EXPECT_EQ(FileExists(root + L"missing.jpg"), PathKind::None);
+  EXPECT_EQ(FileExists(root + L"photos\\*.jpg"), PathKind::None) << "a pattern names no file";
 }
 
 TEST_F(FilesTest, ReadAndWriteWholeFiles) {
@@ -70,28 +70,29 @@ TEST_F(FilesTest, ReadAndWriteWholeFiles) {
   // A folder path cannot be written, and nothing is left behind.
   const std::wstring folder = Folder(L"target");
   EXPECT_FALSE(WriteWholeFile(2, folder, "no"));
-  EXPECT_EQ(FileExists(folder), 2);
+  EXPECT_EQ(FileExists(folder), PathKind::Folder);
   EXPECT_FALSE(WriteWholeFile(2, root + L"nofolder\\x.bin", "no"));
-  EXPECT_EQ(FileExists(root + L"nofolder\\x.bin"), 0);
+  EXPECT_EQ(FileExists(root + L"nofolder\\x.bin"), PathKind::None);
 }
 
 TEST_F(FilesTest, TempNamesSkipWhatExists) {
-  const std::wstring first = MakeTempName(L".k3t");
-  EXPECT_EQ(FileExists(first), 0);
-  EXPECT_EQ(first.substr(first.size() - 6), L"_0.k3t");
+  // One tick count for every call, as when they come within one tick.
+  constexpr std::uint32_t kTick = 0x00C0FFEE;
+  const std::wstring first = MakeTempName(L".k3t", kTick);
+  EXPECT_EQ(FileExists(first), PathKind::None);
+  EXPECT_EQ(first.substr(first.size() - 15), L"\\00C0FFEE_0.k3t");
   ASSERT_TRUE(WriteWholeFile(1, first, "x"));
-  // The same tick count would give _0 again; it exists now, so _1 follows.
-  std::wstring second;
-  for (int i = 0; i < 50; ++i) {
-    second = MakeTempName(L".k3t");
-    if (second.substr(0, second.size() - 6) == first.substr(0, first.size() - 6)) break;
-  }
-  if (second.substr(0, second.size() - 6) == first.substr(0, first.size() - 6)) {
-    EXPECT_EQ(second.substr(second.size() - 6), L"_1.k3t");
-  }
-  EXPECT_EQ(FileExists(second), 0);
-  EXPECT_EQ(MakeTempName(L"").substr(MakeTempName(L"").size() - 4), L".tmp");
+  const std::wstring second = MakeTempName(L".k3t", kTick);
+  EXPECT_EQ(second.substr(0, second.size() - 6), first.substr(0, first.size() - 6));
+  EXPECT_EQ(second.substr(second.size() - 6), L"_1.k3t") << "the name that exists is skipped";
+  ASSERT_TRUE(::CreateDirectoryW(second.c_str(), nullptr));
+  const std::wstring third = MakeTempName(L".k3t", kTick);
+  EXPECT_EQ(third.substr(third.size() - 6), L"_2.k3t") << "a folder counts as taken too";
+  EXPECT_EQ(FileExists(third), PathKind::None);
+  const std::wstring plain = MakeTempName(L"");
+  EXPECT_EQ(plain.substr(plain.size() - 4), L".tmp");
   DeleteFileForce(first);
+  ::RemoveDirectoryW(second.c_str());
 }
 
 TEST_F(FilesTest, DeleteTreeWithReadOnlyFilesAndNestedFolders) {
@@ -103,12 +104,12 @@ TEST_F(FilesTest, DeleteTreeWithReadOnlyFilesAndNestedFolders) {
   ::SetFileAttributesW((root + L"t\\a").c_str(), FILE_ATTRIBUTE_READONLY);
   Make(L"t\\top.txt");
   EXPECT_TRUE(DeleteTree(root + L"t"));
-  EXPECT_EQ(FileExists(root + L"t"), 0);
+  EXPECT_EQ(FileExists(root + L"t"), PathKind::None);
   EXPECT_FALSE(DeleteTree(root + L"t")) << "nothing left";
   const std::wstring single = Make(L"single.txt");
   ::SetFileAttributesW(single.c_str(), FILE_ATTRIBUTE_READONLY);
   EXPECT_TRUE(DeleteTree(single));
-  EXPECT_EQ(FileExists(single), 0);
+  EXPECT_EQ(FileExists(single), PathKind::None);
 }
 
 TEST_F(FilesTest, EnumerateSkipsExactlyPageFolders) {
@@ -169,9 +170,9 @@ TEST(DeleteTreeLinks, NeverFollowsALinkOutOfTheTree) {
   for (const auto& p : listed) EXPECT_EQ(p.find(L"deep.txt"), std::wstring::npos) << "links are not entered";
 
   DeleteTree(tree);
-  EXPECT_EQ(FileExists(outside + L"\\keep.txt"), 1);
-  EXPECT_EQ(FileExists(outside + L"\\inner\\deep.txt"), 1);
-  EXPECT_EQ(FileExists(tree + L"\\sub\\a.txt"), 0) << "the tree's own files are gone";
+  EXPECT_EQ(FileExists(outside + L"\\keep.txt"), PathKind::File);
+  EXPECT_EQ(FileExists(outside + L"\\inner\\deep.txt"), PathKind::File);
+  EXPECT_EQ(FileExists(tree + L"\\sub\\a.txt"), PathKind::None) << "the tree's own files are gone";
 }
 
 }  // namespace

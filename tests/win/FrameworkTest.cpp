@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+#include <stdexcept>
 #include <vector>
 
+#include "framework/Dialog.h"
 #include "framework/FrameWnd.h"
 #include "framework/WinApp.h"
 
@@ -81,6 +84,71 @@ TEST(CWnd, DestroyingTheObjectDestroysItsWindow) {
   EXPECT_FALSE(::IsWindow(hwnd));
   // A message to a stale handle can no longer reach a dead object.
   EXPECT_EQ(CWnd::FromHandle(hwnd), nullptr);
+}
+
+// A handler that fails with an exception, on request.
+class Thrower : public CWnd {
+ public:
+  bool throwOnCreate = false;
+  int answered = 0;
+
+ protected:
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
+    if (msg == WM_CREATE && throwOnCreate) throw std::runtime_error("create");
+    if (msg == WM_USER + 1) throw std::runtime_error("user");
+    if (msg == WM_USER + 2) return ++answered;
+    if (msg == WM_PAINT) throw std::bad_alloc();
+    return CWnd::WindowProc(msg, wp, lp);
+  }
+};
+
+TEST(CWnd, AnExceptionEndsOnlyItsMessage) {
+  Thrower w;
+  ASSERT_TRUE(w.CreateEx(0, nullptr, L"", WS_POPUP | WS_VISIBLE, RECT{0, 0, 50, 50}, nullptr, 0));
+  EXPECT_EQ(w.SendMessage(WM_USER + 1, 5, 6), 0);
+  EXPECT_EQ(w.SendMessage(WM_USER + 2), 1) << "the window goes on answering";
+  // A paint handler that throws still answers the request: no paint message
+  // is left to come back.
+  ::InvalidateRect(w.m_hWnd, nullptr, FALSE);
+  ::UpdateWindow(w.m_hWnd);
+  RECT update{};
+  EXPECT_FALSE(::GetUpdateRect(w.m_hWnd, &update, FALSE));
+  MSG msg;
+  EXPECT_FALSE(::PeekMessageW(&msg, w.m_hWnd, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+  EXPECT_TRUE(w.DestroyWindow());
+
+  // A creation whose handler throws fails and leaves no window.
+  Thrower failing;
+  failing.throwOnCreate = true;
+  EXPECT_FALSE(failing.CreateEx(0, nullptr, L"", WS_POPUP, RECT{0, 0, 10, 10}, nullptr, 0));
+  EXPECT_EQ(failing.m_hWnd, nullptr);
+}
+
+TEST(CWnd, NamedClassesAreSeparateFromTheSharedOnes) {
+  const std::wstring shared = RegisterWndClass(CS_DROPSHADOW);
+  const std::wstring own = RegisterNamedWndClass(L"K3TestOwnClass", CS_DROPSHADOW);
+  EXPECT_EQ(own, L"K3TestOwnClass");
+  EXPECT_NE(own, shared);
+  EXPECT_EQ(RegisterNamedWndClass(L"K3TestOwnClass", CS_DROPSHADOW), own) << "registered once";
+  WNDCLASSEXW info{};
+  info.cbSize = sizeof info;
+  ASSERT_TRUE(::GetClassInfoExW(::GetModuleHandleW(nullptr), own.c_str(), &info));
+  EXPECT_EQ(info.style, static_cast<UINT>(CS_DROPSHADOW));
+  EXPECT_EQ(info.hCursor, nullptr);
+  EXPECT_EQ(info.hbrBackground, nullptr);
+  EXPECT_EQ(info.hIcon, nullptr);
+  EXPECT_EQ(info.lpfnWndProc, &CWnd::StaticWndProc);
+}
+
+TEST(CDialog, OnlyTheDialogClassIsBound) {
+  EXPECT_TRUE(IsDialogClassName(MAKEINTATOM(32770)));
+  EXPECT_TRUE(IsDialogClassName(L"#32770"));
+  // Windows the system creates first on the thread, such as the
+  // input-method window, are of other classes.
+  EXPECT_FALSE(IsDialogClassName(L"IME"));
+  EXPECT_FALSE(IsDialogClassName(L"Default IME"));
+  EXPECT_FALSE(IsDialogClassName(MAKEINTATOM(32771)));
+  EXPECT_FALSE(IsDialogClassName(nullptr));
 }
 
 TEST(CWnd, CommandsAreRoutedThroughOnCmdMsg) {

@@ -1,5 +1,6 @@
 #include "ImageFixtures.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "framework/Handles.h"
@@ -14,6 +15,17 @@ GdiplusSession::GdiplusSession() {
 
 GdiplusSession::~GdiplusSession() {
   if (token_) Gdiplus::GdiplusShutdown(token_);
+}
+
+unsigned GdiHandleHighWater() {
+  std::vector<HRGN> probes;
+  unsigned highest = 0;
+  for (int i = 0; i < 2048; ++i) {
+    probes.push_back(::CreateRectRgn(0, 0, 1, 1));
+    highest = std::max(highest, static_cast<unsigned>(reinterpret_cast<UINT_PTR>(probes.back()) & 0xFFFF));
+  }
+  for (HRGN r : probes) ::DeleteObject(r);
+  return highest;
 }
 
 namespace {

@@ -31,6 +31,12 @@ std::vector<std::uint8_t> Encode(int w, int h, const Painter& paint, const wchar
 // The JPEG with an EXIF orientation record inserted after its start marker.
 std::vector<std::uint8_t> WithOrientation(const std::vector<std::uint8_t>& jpeg, int orientation);
 
+// How far the GDI handle table is filled: freed slots are reused first, so
+// after taking many fresh handles the highest index is about the number of
+// live objects plus the handles taken; it climbs only when objects stay
+// behind. (The system's own count of GDI objects is not kept under Wine.)
+unsigned GdiHandleHighWater();
+
 // A fresh temporary folder, removed with its files at the end of the test.
 class TempFolder {
  public:

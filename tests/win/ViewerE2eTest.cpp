@@ -87,9 +87,14 @@ TEST_F(ViewerTest, PhotoWindowHasTheSizeTaskBarEntryAndMoves) {
     }
   }
 
-  ::Sleep(1200);
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        const RECT now = Rect(viewer);
+        return now.left != first.left || now.top != first.top;
+      },
+      5000))
+      << "the photo drifts";
   const RECT later = Rect(viewer);
-  EXPECT_TRUE(later.left != first.left || later.top != first.top) << "the photo drifts";
   const COLORREF centre = ScreenPixel((later.left + later.right) / 2, (later.top + later.bottom) / 2);
   EXPECT_TRUE(Near(centre, kRed)) << std::hex << centre;
 
@@ -171,9 +176,17 @@ TEST_F(ViewerTest, EffectWindowsAreCutToThePhoto) {
     EXPECT_FALSE(::PtInRegion(region.get(), 0, 0)) << type << ": the key-colour corner is cut out";
     EXPECT_FALSE(::PtInRegion(region.get(), w - 1, h - 1)) << type;
     EXPECT_TRUE(::PtInRegion(region.get(), w / 2, h / 2)) << type;
-    // The photo shows in the middle; the desktop shows through the corner.
-    const COLORREF middle = ScreenPixel(rc.left + w / 2, rc.top + h / 2);
-    EXPECT_TRUE(Near(middle, kRed)) << type << " " << std::hex << middle;
+    // The photo shows in the middle (once its first frame is on the screen);
+    // the desktop shows through the corner.
+    COLORREF middle = 0;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+          const RECT now = Rect(viewer);
+          middle = ScreenPixel((now.left + now.right) / 2, (now.top + now.bottom) / 2);
+          return Near(middle, kRed);
+        },
+        3000))
+        << type << " " << std::hex << middle;
     EXPECT_FALSE(Near(ScreenPixel(rc.left + 1, rc.top + 1), 0xFF707080, 8)) << type << ": no key colour on screen";
     ::PostMessageW(viewer, WM_CLOSE, 0, 0);
     EXPECT_TRUE(program.WaitExit(10000)) << type;
@@ -195,13 +208,13 @@ TEST_F(ViewerTest, FollowsAMouseDragAndKeepsTheThrow) {
                 "sleep 0.1 mousemove %d %d sleep 0.2 mouseup 1",
                 x, y, x + 60, y, x + 140, y, x + 200, y);
   ASSERT_TRUE(RunUnixShell(command));
-  ::Sleep(100);
+  // The drop is where the mouse let go (the photo drifts on from there).
+  EXPECT_TRUE(WaitUntil([&] { return std::abs(Rect(viewer).left - before.left - 200) <= 25; }, 2000))
+      << "the window followed the mouse";
   const RECT dropped = Rect(viewer);
-  EXPECT_NEAR(dropped.left - before.left, 200, 25) << "the window followed the mouse";
   EXPECT_NEAR(dropped.top - before.top, 0, 25);
-  ::Sleep(1500);
+  EXPECT_TRUE(WaitUntil([&] { return Rect(viewer).left - dropped.left > 10; }, 5000)) << "it keeps going to the right";
   const RECT later = Rect(viewer);
-  EXPECT_GT(later.left - dropped.left, 10) << "it keeps going to the right";
   EXPECT_LT(std::abs(later.top - dropped.top), (later.left - dropped.left) / 2 + 3);
   ::PostMessageW(viewer, WM_CLOSE, 0, 0);
   EXPECT_TRUE(program.WaitExit(10000));

@@ -1,12 +1,14 @@
-// Small services of start-up that other subsystems share: the program
-// folder, file versions, paint pumping, work-area centring and the registry
-// association of package files.
+// Small services that every layer shares: the program folder, file
+// versions, paint pumping, work-area centring and the conversion between the
+// portable rectangle and the system's.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
+
+#include "framework/Rect.h"
 
 namespace k3 {
 
@@ -29,13 +31,7 @@ void PumpPaintMessages();
 // The rectangle of the given size centred in the desktop work area.
 RECT CenterInWorkArea(SIZE size);
 
-// Writes the association of ".<classWord>" files with the executable below
-// HKEY_CLASSES_ROOT. Returns 1 when every value was written, 0 at the first
-// failure (earlier writes stay).
-int RegisterPackageFileType(const wchar_t* classWord, const wchar_t* exePath);
-
-// Deletes subkey `name` of `parent` with everything below it. Returns 1 when
-// the subkey itself was deleted.
-int DeleteRegistryTree(HKEY parent, const wchar_t* name);
+inline RECT ToRect(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+inline Rect FromRect(const RECT& r) { return Rect{r.left, r.top, r.right, r.bottom}; }
 
 }  // namespace k3

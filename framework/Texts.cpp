@@ -1,6 +1,6 @@
-#include "app/Language.h"
+#include "framework/Texts.h"
 
-#include "app/StartupRules.h"
+#include "framework/LanguageRule.h"
 #include "framework/WinApp.h"
 
 namespace k3 {

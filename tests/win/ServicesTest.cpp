@@ -4,8 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/AppServices.h"
-#include "app/Language.h"
+#include "app/Association.h"
+#include "framework/Services.h"
+#include "framework/Texts.h"
 #include "files/PathRules.h"
 #include "framework/Handles.h"
 #include "res/resource.h"

@@ -1,6 +1,5 @@
-// The language rule of the program: the Japanese text when the system's
-// default language identifier is 1041, the English text otherwise, asked
-// again at each use.
+// Paired texts: the Japanese text when the system's default language
+// identifier is 1041, the English text otherwise, asked again at each use.
 #pragma once
 
 #include <windows.h>
