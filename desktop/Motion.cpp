@@ -30,27 +30,20 @@ struct Walls {
 // about the vertical, the top or bottom wall about the horizontal, in the
 // order low x, low y, high x, high y.
 void Bounce(double& x, double& y, double& direction, const Walls& w, double turn) {
-  if (w.lowX && w.lowY) {
-    x = w.minX;
-    y = w.minY;
-    direction = turn + (direction + kPi);
-  } else if (w.lowX) {
-    x = w.minX;
-    direction = turn + (kPi - direction);
-  } else if (w.lowY) {
-    y = w.minY;
-    direction = turn + (kTwoPi - direction);
-  } else if (w.highX && w.highY) {
-    x = w.maxX;
-    y = w.maxY;
-    direction = turn + (direction + kPi);
-  } else if (w.highX) {
-    x = w.maxX;
-    direction = turn + (kPi - direction);
-  } else if (w.highY) {
-    y = w.maxY;
-    direction = turn + (kTwoPi - direction);
-  }
+  // One side of the area: its vertical and its horizontal wall.
+  const auto side = [&](bool crossedX, bool crossedY, double wallX, double wallY) {
+    if (crossedX) x = wallX;
+    if (crossedY) y = wallY;
+    if (crossedX && crossedY) {
+      direction = turn + (direction + kPi);
+    } else if (crossedX) {
+      direction = turn + (kPi - direction);
+    } else if (crossedY) {
+      direction = turn + (kTwoPi - direction);
+    }
+    return crossedX || crossedY;
+  };
+  if (!side(w.lowX, w.lowY, w.minX, w.minY)) side(w.highX, w.highY, w.maxX, w.maxY);
 }
 
 }  // namespace
@@ -80,8 +73,10 @@ void StepMotion(MotionState& m, const Rect& d, int width, int height, const Rect
   double a = m.centreX - halfW + box.left + halfBw;
   double b = m.centreY - halfH + box.top + halfBh;
   const double turn = RandomTurn(random, 20);
-  const Walls walls{d.left > a - halfBw,  d.top > b - halfBh,   d.right < a + halfBw,  d.bottom < b + halfBh,
-                    double(d.left + halfBw), double(d.top + halfBh), double(d.right - halfBw), double(d.bottom - halfBh)};
+  // Left, top, right or bottom out: the visible box crossed that edge.
+  const Walls walls{d.left > a - halfBw,     d.top > b - halfBh,     d.right < a + halfBw,
+                    d.bottom < b + halfBh,   double(d.left + halfBw), double(d.top + halfBh),
+                    double(d.right - halfBw), double(d.bottom - halfBh)};
   Bounce(a, b, m.direction, walls, turn);
   m.centreX = a - halfBw - box.left + halfW;
   m.centreY = b - halfBh - box.top + halfH;
@@ -126,7 +121,7 @@ EffectFrame AdvanceEffect(EffectState& e, const DisplaySettings& s, int w, int h
       const int r = d / 2;
       // The lens centre stays at least R from every edge.
       const Walls walls{e.lensX - r < 0, e.lensY - r < 0, e.lensX + r > w, e.lensY + r > h,
-                        double(r),       double(r),       double(w - r), double(h - r)};
+                        double(r),       double(r),       double(w - r),  double(h - r)};
       Bounce(e.lensX, e.lensY, e.effectAngle, walls, turn);
       e.effectAngle += RandomTurn(random, 0.1);
       f.pointX = RoundToInt(e.lensX);

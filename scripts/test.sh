@@ -12,6 +12,8 @@ bash scripts/build.sh native win64 win32
 
 logs="$root/build/test-logs"
 mkdir -p "$logs"
+# Results of an earlier run must not be counted again.
+rm -rf build/native/test-results build/win64/test-results
 status=0
 
 echo "== native tests"
@@ -25,8 +27,8 @@ ctest --test-dir build/win64 --output-on-failure 2>&1 | tee "$logs/win64.log" ||
 wine_session_stop
 trap - EXIT
 
-# One closing line for both runs.
-summary() { grep -hoE '[0-9]+ tests failed out of [0-9]+' "$@" | awk '{f+=$1; t+=$6} END {printf "%d passed, %d failed\n", t-f, f}'; }
+# One closing line for both runs, counting test cases.
 echo "test.sh: finished in $(( $(date +%s) - started )) s"
-echo "total: $(summary "$logs/native.log" "$logs/win64.log")"
+python3 scripts/test-summary.py "$logs/native.log" "$logs/win64.log" -- \
+  build/native/test-results build/win64/test-results | sed '$s/^/total: /'
 exit $status

@@ -48,16 +48,60 @@ wine_session_start() {
   mkdir -p "$WINEPREFIX"
   wineserver -f -p &
   K3_WINESERVER_PID=$!
+  _k3_wait_wineserver || return 1
   if [ ! -f "$WINEPREFIX/.k3-ready" ]; then
     echo "wine-session: preparing the Wine prefix $WINEPREFIX"
-    wine wineboot -i >/dev/null 2>&1 || true
+    if ! wine wineboot -i >/dev/null 2>&1 || [ ! -f "$WINEPREFIX/system.reg" ]; then
+      echo "wine-session: the Wine prefix could not be prepared" >&2
+      return 1
+    fi
     if [ "$mode" = own-display ]; then
       # Without a window manager Wine waits two seconds for every managed
       # window to be withdrawn; the test display has none.
-      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+      if ! wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1; then
+        echo "wine-session: the Wine prefix could not be configured" >&2
+        return 1
+      fi
     fi
+    # Only a prefix that was prepared completely is marked ready.
     touch "$WINEPREFIX/.k3-ready"
   fi
+  # The prefix's services start with the first Wine program and live as
+  # long as the server. Started here, they hold no output of a later
+  # program open (ctest would wait for them at its first test otherwise).
+  if ! wine wineboot </dev/null >/dev/null 2>&1; then
+    echo "wine-session: the Wine services did not start" >&2
+    return 1
+  fi
+}
+
+# The wineserver is up once its socket exists, in a folder named after the
+# prefix's device and inode numbers (below /tmp/.wine-UID or, for some
+# builds of Wine, a /tmp/wine-XXXXXX folder of their own).
+_k3_server_socket_exists() {
+  local s
+  for s in /tmp/.wine-"$(id -u)"/"$1"/socket /tmp/wine-*/"$1"/socket; do
+    [ -S "$s" ] && return 0
+  done
+  return 1
+}
+
+_k3_wait_wineserver() {
+  local dev ino server i
+  read -r dev ino < <(stat -c '%d %i' "$WINEPREFIX")
+  server=$(printf 'server-%x-%x' "$dev" "$ino")
+  for i in $(seq 1 100); do
+    _k3_server_socket_exists "$server" && return 0
+    if ! kill -0 "$K3_WINESERVER_PID" 2>/dev/null; then
+      # Another server of this prefix may already serve it.
+      _k3_server_socket_exists "$server" && return 0
+      echo "wine-session: the wineserver did not start" >&2
+      return 1
+    fi
+    sleep 0.1
+  done
+  echo "wine-session: the wineserver did not come up within 10 s" >&2
+  return 1
 }
 
 wine_session_stop() {
