@@ -51,7 +51,8 @@ wine_session_start() {
   _k3_wait_wineserver || return 1
   if [ ! -f "$WINEPREFIX/.k3-ready" ]; then
     echo "wine-session: preparing the Wine prefix $WINEPREFIX"
-    if ! wine wineboot -i >/dev/null 2>&1 || [ ! -f "$WINEPREFIX/system.reg" ]; then
+    # (The server writes the registry files later, when it saves them.)
+    if ! wine wineboot -i </dev/null >/dev/null 2>&1 || [ ! -d "$WINEPREFIX/drive_c/windows" ]; then
       echo "wine-session: the Wine prefix could not be prepared" >&2
       return 1
     fi
