@@ -37,6 +37,24 @@ std::wstring AssociationOpenCommand(const std::wstring& exePath) {
   return s;
 }
 
+std::array<int, 21> SplashFadeInPercents() {
+  std::array<int, 21> p{};
+  for (int i = 0; i < 21; ++i) p[static_cast<std::size_t>(i)] = 5 * i;
+  return p;
+}
+
+std::array<int, 21> SplashFadeOutPercents() {
+  std::array<int, 21> p{};
+  for (int i = 0; i < 21; ++i) p[static_cast<std::size_t>(i)] = static_cast<int>(100.5 - 2.5 * i);
+  return p;
+}
+
+std::optional<std::uint8_t> LayeredOpacity(int percent) {
+  if (percent == 100) return std::nullopt;
+  const int clamped = percent < 0 ? 0 : (percent > 100 ? 100 : percent);
+  return static_cast<std::uint8_t>(clamped * 255 / 100);
+}
+
 std::wstring AssociationDefaultIcon(const std::wstring& exePath) { return L"\"" + exePath + L"\",0"; }
 
 }  // namespace k3

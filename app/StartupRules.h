@@ -4,6 +4,7 @@
 // system reports.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -44,5 +45,16 @@ LaunchDecision DecideLaunch(const std::vector<std::wstring>& args, const PathOra
 // "\"P\" \"%1\"" for the open command and "\"P\",0" for the icon.
 std::wstring AssociationOpenCommand(const std::wstring& exePath);
 std::wstring AssociationDefaultIcon(const std::wstring& exePath);
+
+// The splash: the logo fades in through 0, 5, ..., 100 percent and out
+// through trunc(100.5 - 2.5 i) for i = 0..20 (100, 98, 95, 93, ..., 53, 50).
+std::array<int, 21> SplashFadeInPercents();
+std::array<int, 21> SplashFadeOutPercents();
+
+// The constant opacity (0..255) of a window shown at `percent`: nothing for
+// exactly 100, which is shown without the layered style; otherwise the
+// percentage clamped to 0..100, times 255 / 100 (the product first). So 150
+// is full opacity through the layered style, and -5 is 0.
+std::optional<std::uint8_t> LayeredOpacity(int percent);
 
 }  // namespace k3

@@ -101,5 +101,21 @@ TEST(Association, QuotesPathAndPlaceholderVerbatim) {
   EXPECT_EQ(AssociationDefaultIcon(L"C:\\K3\\k3driftlet.bin"), L"\"C:\\K3\\k3driftlet.bin\",0");
 }
 
+TEST(Splash, FadeSequencesAndOpacity) {
+  const auto in = SplashFadeInPercents();
+  EXPECT_EQ(in.front(), 0);
+  EXPECT_EQ(in[1], 5);
+  EXPECT_EQ(in.back(), 100);
+  const auto out = SplashFadeOutPercents();
+  const std::array<int, 21> expected = {100, 98, 95, 93, 90, 88, 85, 83, 80, 78, 75,
+                                        73,  70, 68, 65, 63, 60, 58, 55, 53, 50};
+  EXPECT_EQ(out, expected);
+  EXPECT_EQ(LayeredOpacity(100), std::nullopt) << "exactly 100 drops the layered style";
+  EXPECT_EQ(LayeredOpacity(150), std::optional<std::uint8_t>(255)) << "clamped after the test for 100";
+  EXPECT_EQ(LayeredOpacity(-5), std::optional<std::uint8_t>(0));
+  EXPECT_EQ(LayeredOpacity(50), std::optional<std::uint8_t>(127));
+  EXPECT_EQ(LayeredOpacity(99), std::optional<std::uint8_t>(252));
+}
+
 }  // namespace
 }  // namespace k3

@@ -1,0 +1,231 @@
+// The main view's pure parts: resize zones and the clamped resize, the
+// proportional layout, the drop hint's place, the trackbar rules and the
+// IMG.DAT records.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "desktop/DisplaySettings.h"
+#include "ui/BorderZones.h"
+#include "ui/ImageListFile.h"
+#include "ui/ViewLayout.h"
+
+namespace k3 {
+namespace {
+
+const Rect kClient{0, 0, 800, 600};
+
+TEST(BorderZones, CornersEdgesAndTheirBoundaries) {
+  // Corner squares reach 16 pixels into the client area (15 is the last).
+  EXPECT_EQ(HitTestBorder(kClient, 0, 0), BorderZone::TopLeft);
+  EXPECT_EQ(HitTestBorder(kClient, 15, 15), BorderZone::TopLeft);
+  EXPECT_EQ(HitTestBorder(kClient, 16, 0), BorderZone::Top);
+  EXPECT_EQ(HitTestBorder(kClient, 0, 16), BorderZone::Left);
+  EXPECT_EQ(HitTestBorder(kClient, 799, 0), BorderZone::TopRight);
+  EXPECT_EQ(HitTestBorder(kClient, 784, 15), BorderZone::TopRight);
+  EXPECT_EQ(HitTestBorder(kClient, 783, 0), BorderZone::Top);
+  EXPECT_EQ(HitTestBorder(kClient, 0, 599), BorderZone::BottomLeft);
+  EXPECT_EQ(HitTestBorder(kClient, 15, 584), BorderZone::BottomLeft);
+  EXPECT_EQ(HitTestBorder(kClient, 799, 599), BorderZone::BottomRight);
+  EXPECT_EQ(HitTestBorder(kClient, 784, 584), BorderZone::BottomRight);
+  EXPECT_EQ(HitTestBorder(kClient, 783, 584), BorderZone::None);
+  EXPECT_EQ(HitTestBorder(kClient, 783, 592), BorderZone::Bottom);
+  // Edge strips are 8 pixels deep.
+  EXPECT_EQ(HitTestBorder(kClient, 7, 300), BorderZone::Left);
+  EXPECT_EQ(HitTestBorder(kClient, 8, 300), BorderZone::None);
+  EXPECT_EQ(HitTestBorder(kClient, 792, 300), BorderZone::Right);
+  EXPECT_EQ(HitTestBorder(kClient, 791, 300), BorderZone::None);
+  EXPECT_EQ(HitTestBorder(kClient, 400, 7), BorderZone::Top);
+  EXPECT_EQ(HitTestBorder(kClient, 400, 8), BorderZone::None);
+  EXPECT_EQ(HitTestBorder(kClient, 400, 592), BorderZone::Bottom);
+  EXPECT_EQ(HitTestBorder(kClient, 400, 591), BorderZone::None);
+  EXPECT_EQ(HitTestBorder(kClient, 400, 300), BorderZone::None);
+  // Outside the client area the zones go on for the capture's sake.
+  EXPECT_EQ(HitTestBorder(kClient, -16, -16), BorderZone::TopLeft);
+  EXPECT_EQ(HitTestBorder(kClient, -17, 0), BorderZone::None);
+  EXPECT_EQ(HitTestBorder(kClient, 807, 300), BorderZone::Right);
+  EXPECT_EQ(HitTestBorder(kClient, 808, 300), BorderZone::None);
+  EXPECT_EQ(HitTestBorder(Rect{}, 0, 0), BorderZone::None) << "an empty rectangle has no zones";
+  // A rectangle that does not start at the origin.
+  EXPECT_EQ(HitTestBorder(Rect{100, 50, 900, 650}, 100, 50), BorderZone::TopLeft);
+  EXPECT_EQ(HitTestBorder(Rect{100, 50, 900, 650}, 0, 0), BorderZone::None);
+}
+
+TEST(BorderZones, ResizeMovesOnlyTheZonesEdgesAndStopsAtTheMinimum) {
+  const Rect start{100, 100, 1100, 800};  // 1000 x 700
+  EXPECT_EQ(ResizeByZone(start, BorderZone::Left, 50, 999), (Rect{150, 100, 1100, 800}));
+  EXPECT_EQ(ResizeByZone(start, BorderZone::Left, 500, 0), (Rect{300, 100, 1100, 800})) << "stops at width 800";
+  EXPECT_EQ(ResizeByZone(start, BorderZone::Left, -60, 0), (Rect{40, 100, 1100, 800}));
+  EXPECT_EQ(ResizeByZone(start, BorderZone::Top, 0, 300), (Rect{100, 200, 1100, 800})) << "stops at height 600";
+  EXPECT_EQ(ResizeByZone(start, BorderZone::Right, -400, 0), (Rect{100, 100, 900, 800}));
+  EXPECT_EQ(ResizeByZone(start, BorderZone::Right, 30, 0), (Rect{100, 100, 1130, 800}));
+  EXPECT_EQ(ResizeByZone(start, BorderZone::Bottom, 0, -500), (Rect{100, 100, 1100, 700}));
+  EXPECT_EQ(ResizeByZone(start, BorderZone::BottomRight, -900, -900), (Rect{100, 100, 900, 700}))
+      << "the top-left corner stays";
+  EXPECT_EQ(ResizeByZone(start, BorderZone::TopLeft, 20, 10), (Rect{120, 110, 1100, 800}));
+  EXPECT_EQ(ResizeByZone(start, BorderZone::TopRight, 20, 10), (Rect{100, 110, 1120, 800}));
+  EXPECT_EQ(ResizeByZone(start, BorderZone::BottomLeft, 20, 10), (Rect{120, 100, 1100, 810}));
+  EXPECT_EQ(ResizeByZone(start, BorderZone::None, 20, 10), start);
+  // Already at the minimum: shrinking does nothing, growing works.
+  const Rect smallest{0, 0, 800, 600};
+  EXPECT_EQ(ResizeByZone(smallest, BorderZone::TopLeft, 5, 5), smallest);
+  EXPECT_EQ(ResizeByZone(smallest, BorderZone::TopLeft, -5, -5), (Rect{-5, -5, 800, 600}));
+}
+
+TEST(ViewLayout, ProportionalPlacesAtTwoWidths) {
+  const ViewLayout l = LayoutView(800, 600);
+  EXPECT_EQ(l.imageList, (Rect{10, 40, 375, 560}));
+  EXPECT_EQ(l.saveButton, (Rect{521, 567, 681, 591}));
+  EXPECT_EQ(l.removeButton, (Rect{87, 571, 157, 589}));
+  EXPECT_EQ(l.removeAllButton, (Rect{229, 571, 299, 589}));
+  EXPECT_EQ(l.closeButton, (Rect{775, 6, 792, 23}));
+  EXPECT_EQ(l.minimizeButton.left, 754);
+  EXPECT_EQ(l.productPageButton.left, 733);
+  EXPECT_EQ(l.vendorPageButton.left, 712);
+  for (const Rect& label : {l.typeLabel, l.speedLabel, l.sizeLabel, l.zOrderLabel, l.intervalLabel}) {
+    EXPECT_EQ(label.left, 424);
+    EXPECT_EQ(label.Width(), 100);
+  }
+  const int columns[4] = {504, 568, 632, 696};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(l.typeRadios[i], (Rect{columns[i], 60, columns[i] + 64, 76}));
+    EXPECT_EQ(l.sizeRadios[i].left, columns[i]);
+    EXPECT_EQ(l.intervalRadios[i], (Rect{columns[i], 360, columns[i] + 56, 376}));
+    EXPECT_EQ(l.intervalRadios[4 + i], (Rect{columns[i], 380, columns[i] + 56, 396}));
+  }
+  EXPECT_EQ(l.typeRadios[4], (Rect{504, 80, 568, 96}));
+  EXPECT_EQ(l.sizeRadios[4], (Rect{504, 260, 568, 276}));
+  EXPECT_EQ(l.intervalRadios[8], (Rect{504, 400, 560, 416}));
+  EXPECT_EQ(l.speedRadios[2], (Rect{632, 190, 696, 206}));
+  EXPECT_EQ(l.zOrderRadios[0], (Rect{504, 310, 568, 326}));
+  EXPECT_EQ(l.strengthSlider, (Rect{524, 100, 724, 124}));
+  EXPECT_EQ(l.waveCountSlider, (Rect{524, 130, 724, 154}));
+
+  // Wider: every proportion rounds half up (0.0125 x 1030 = 12.875).
+  const ViewLayout wide = LayoutView(1030, 700);
+  EXPECT_EQ(wide.imageList, (Rect{13, 40, 13 + 470, 660}));
+  EXPECT_EQ(wide.saveButton.left, 774 - 80);
+  EXPECT_EQ(wide.removeButton.left, 157 - 35);
+  EXPECT_EQ(wide.typeLabel.left, 546);
+  EXPECT_EQ(wide.typeRadios[3].left, 896);
+  EXPECT_EQ(wide.closeButton.left, 1005);
+  EXPECT_EQ(wide.saveButton.top, 667);
+  EXPECT_EQ(ProportionOf(0.5, 3), 2);
+  EXPECT_EQ(ProportionOf(0.0125, 0), 0);
+}
+
+TEST(ViewLayout, DropHintSitsInTheMiddleOfTheList) {
+  // List area: left 10, top 40, 365 x 520.
+  EXPECT_EQ(HelpWindowRect(800, 600), (Rect{10 + 107, 40 + 220, 10 + 257, 40 + 300}));
+  EXPECT_EQ(HelpWindowRect(800, 600).Width(), 150);
+  EXPECT_EQ(HelpWindowRect(800, 600).Height(), 80);
+  // 1030 x 701: top 46.73 -> 47, b = 607.5 -> 608, a = 470.
+  EXPECT_EQ(HelpWindowRect(1030, 701), (Rect{13 + 160, 47 + 264, 13 + 310, 47 + 344}));
+  EXPECT_EQ(CountLineOrigin(800).x, 10);
+  EXPECT_EQ(CountLineOrigin(800).y, 27);
+  EXPECT_EQ(SettingsCaptionOrigin(800).x, 410);
+}
+
+TEST(ViewLayout, TrackbarsFollowTheDisplayType) {
+  const TrackbarRule photo = TrackbarRuleFor(kPhoto), sphere = TrackbarRuleFor(kSphere),
+                     ripple = TrackbarRuleFor(kRipple), wave = TrackbarRuleFor(kWave),
+                     rotate = TrackbarRuleFor(kRotate);
+  EXPECT_FALSE(photo.strengthShown || photo.waveCountShown);
+  EXPECT_FALSE(rotate.strengthShown || rotate.waveCountShown);
+  EXPECT_TRUE(sphere.strengthShown);
+  EXPECT_EQ(sphere.strengthMin, 50);
+  EXPECT_EQ(sphere.strengthMax, 90);
+  EXPECT_FALSE(sphere.waveCountShown);
+  for (const TrackbarRule& r : {ripple, wave}) {
+    EXPECT_TRUE(r.strengthShown && r.waveCountShown);
+    EXPECT_EQ(r.strengthMin, 50);
+    EXPECT_EQ(r.strengthMax, 300);
+    EXPECT_EQ(r.waveCountMin, 1);
+    EXPECT_EQ(r.waveCountMax, 20);
+  }
+  EXPECT_FALSE(TrackbarRuleFor(9).strengthShown);
+}
+
+// A code page that knows ASCII only, and a file system where some files have
+// short forms.
+struct FakeSystem {
+  std::map<std::wstring, std::wstring> shortForms;
+  ImageListPaths Paths() const {
+    ImageListPaths p;
+    p.toAnsi = [](const std::wstring& w) -> std::optional<std::string> {
+      std::string s;
+      for (wchar_t c : w) {
+        if (c > 0x7F) return std::nullopt;
+        s.push_back(static_cast<char>(c));
+      }
+      return s;
+    };
+    p.fromAnsi = [](std::string_view s) { return std::wstring(s.begin(), s.end()); };
+    p.shortForm = [this](const std::wstring& w) -> std::optional<std::wstring> {
+      auto it = shortForms.find(w);
+      if (it == shortForms.end()) return std::nullopt;
+      return it->second;
+    };
+    p.longForm = [this](const std::wstring& w) -> std::optional<std::wstring> {
+      for (const auto& [longPath, shortPath] : shortForms) {
+        if (shortPath == w) return longPath;
+      }
+      return std::nullopt;
+    };
+    return p;
+  }
+};
+
+TEST(ImageListFile, RecordsOfFixedSizeInListOrder) {
+  FakeSystem fs;
+  const std::vector<std::wstring> photos = {L"C:\\a.jpg", L"C:\\photos\\b.jpeg", L"D:\\c.JPG"};
+  const std::vector<std::uint8_t> bytes = EncodeImageList(photos, fs.Paths());
+  ASSERT_EQ(bytes.size(), 1536u);
+  for (std::size_t i = 0; i < photos.size(); ++i) {
+    const char* record = reinterpret_cast<const char*>(bytes.data() + 512 * i);
+    EXPECT_EQ(std::string(record), std::string(photos[i].begin(), photos[i].end()));
+  }
+  EXPECT_EQ(DecodeImageList(bytes.data(), bytes.size(), fs.Paths()), photos);
+  EXPECT_TRUE(EncodeImageList({}, fs.Paths()).empty()) << "an empty list is an empty file";
+
+  // 1100 bytes: two whole records, the trailing piece is ignored.
+  std::vector<std::uint8_t> longer = bytes;
+  longer.resize(1100);
+  EXPECT_EQ(DecodeImageList(longer.data(), longer.size(), fs.Paths()).size(), 2u);
+  EXPECT_TRUE(DecodeImageList(longer.data(), 511, fs.Paths()).empty());
+}
+
+TEST(ImageListFile, RecordWithoutZeroByteIsReadToItsEndOnly) {
+  FakeSystem fs;
+  std::vector<std::uint8_t> bytes(1024, 'x');
+  bytes[512] = 'C';
+  bytes[513] = 0;
+  const auto photos = DecodeImageList(bytes.data(), bytes.size(), fs.Paths());
+  ASSERT_EQ(photos.size(), 2u);
+  EXPECT_EQ(photos[0], std::wstring(512, L'x')) << "the record's 512 bytes, nothing of the next";
+  EXPECT_EQ(photos[1], L"C");
+}
+
+TEST(ImageListFile, PathsTheCodePageCannotHoldKeepTheirFileThroughTheShortForm) {
+  FakeSystem fs;
+  const std::wstring japanese = L"C:\\\u5199\u771F\\a.jpg";
+  const std::wstring deep = L"C:\\" + std::wstring(300, L'd') + L"\\b.jpg";
+  const std::wstring nowhere = L"C:\\\u5199\u771F\\gone.jpg";
+  fs.shortForms[japanese] = L"C:\\FE8A~1\\a.jpg";
+  fs.shortForms[deep] = L"C:\\DDDDDD~1\\b.jpg";
+  const auto paths = fs.Paths();
+  EXPECT_EQ(RecordText(japanese, paths), std::optional<std::string>("C:\\FE8A~1\\a.jpg"));
+  EXPECT_EQ(RecordText(deep, paths), std::optional<std::string>("C:\\DDDDDD~1\\b.jpg"));
+  EXPECT_EQ(RecordText(nowhere, paths), std::nullopt) << "no lossless form: not stored";
+  EXPECT_EQ(RecordText(std::wstring(255, L'p'), paths)->size(), 255u);
+  EXPECT_EQ(RecordText(std::wstring(256, L'p'), paths), std::nullopt);
+
+  const std::vector<std::uint8_t> bytes = EncodeImageList({L"C:\\a.jpg", japanese, nowhere, deep}, paths);
+  ASSERT_EQ(bytes.size(), 3u * 512);
+  EXPECT_EQ(DecodeImageList(bytes.data(), bytes.size(), paths),
+            (std::vector<std::wstring>{L"C:\\a.jpg", japanese, deep}))
+      << "read back in their long forms";
+}
+
+}  // namespace
+}  // namespace k3
