@@ -49,12 +49,6 @@ std::array<int, 21> SplashFadeOutPercents() {
   return p;
 }
 
-std::optional<std::uint8_t> LayeredOpacity(int percent) {
-  if (percent == 100) return std::nullopt;
-  const int clamped = percent < 0 ? 0 : (percent > 100 ? 100 : percent);
-  return static_cast<std::uint8_t>(clamped * 255 / 100);
-}
-
 std::wstring AssociationDefaultIcon(const std::wstring& exePath) { return L"\"" + exePath + L"\",0"; }
 
 }  // namespace k3

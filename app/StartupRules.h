@@ -51,10 +51,4 @@ std::wstring AssociationDefaultIcon(const std::wstring& exePath);
 std::array<int, 21> SplashFadeInPercents();
 std::array<int, 21> SplashFadeOutPercents();
 
-// The constant opacity (0..255) of a window shown at `percent`: nothing for
-// exactly 100, which is shown without the layered style; otherwise the
-// percentage clamped to 0..100, times 255 / 100 (the product first). So 150
-// is full opacity through the layered style, and -5 is 0.
-std::optional<std::uint8_t> LayeredOpacity(int percent);
-
 }  // namespace k3

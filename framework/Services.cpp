@@ -1,5 +1,7 @@
 #include "framework/Services.h"
 
+#include "framework/WindowAlpha.h"
+
 #include <vector>
 
 
@@ -55,6 +57,35 @@ RECT CenterInWorkArea(SIZE size) {
     work = RECT{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
   }
   return ToRect(CenterInRect(FromRect(work), size.cx, size.cy));
+}
+
+namespace {
+
+using SetLayeredAttributes = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
+
+SetLayeredAttributes LayeredFunction() {
+  static const SetLayeredAttributes function = [] {
+    HMODULE user = ::GetModuleHandleW(L"user32.dll");
+    return user ? reinterpret_cast<SetLayeredAttributes>(
+                      reinterpret_cast<void*>(::GetProcAddress(user, "SetLayeredWindowAttributes")))
+                : nullptr;
+  }();
+  return function;
+}
+
+}  // namespace
+
+BOOL SetWindowAlphaPercent(int percent, HWND window) {
+  const SetLayeredAttributes setLayered = LayeredFunction();
+  if (!setLayered) return FALSE;
+  const LONG_PTR ex = ::GetWindowLongPtrW(window, GWL_EXSTYLE);
+  const std::optional<std::uint8_t> opacity = LayeredOpacity(percent);
+  if (!opacity) {
+    if (ex & WS_EX_LAYERED) ::SetWindowLongPtrW(window, GWL_EXSTYLE, ex & ~static_cast<LONG_PTR>(WS_EX_LAYERED));
+    return TRUE;
+  }
+  if (!(ex & WS_EX_LAYERED)) ::SetWindowLongPtrW(window, GWL_EXSTYLE, ex | WS_EX_LAYERED);
+  return setLayered(window, 0, *opacity, LWA_ALPHA);
 }
 
 }  // namespace k3

@@ -31,6 +31,12 @@ void PumpPaintMessages();
 // The rectangle of the given size centred in the desktop work area.
 RECT CenterInWorkArea(SIZE size);
 
+// Shows the window at `percent` opacity: exactly 100 removes the layered
+// style, anything else sets it with the clamped opacity. The system's
+// function is looked up by name once; without it nothing happens and the
+// answer is FALSE.
+BOOL SetWindowAlphaPercent(int percent, HWND window);
+
 inline RECT ToRect(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 inline Rect FromRect(const RECT& r) { return Rect{r.left, r.top, r.right, r.bottom}; }
 

@@ -1,5 +1,6 @@
 #include "app/StartupRules.h"
 #include "framework/Rect.h"
+#include "framework/WindowAlpha.h"
 
 #include <gtest/gtest.h>
 

@@ -179,6 +179,33 @@ struct PaintCounter {
   }
 };
 
+TEST(SetWindowAlphaPercent, LayeredStyleAndOpacity) {
+  HWND w = ::CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40, nullptr, nullptr,
+                             nullptr, nullptr);
+  ASSERT_TRUE(w);
+  auto layered = [&] { return (::GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_LAYERED) != 0; };
+  auto opacity = [&] {
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    COLORREF key = 0;
+    return ::GetLayeredWindowAttributes(w, &key, &alpha, &flags) && (flags & LWA_ALPHA) ? int{alpha} : -1;
+  };
+  EXPECT_TRUE(SetWindowAlphaPercent(0, w));
+  EXPECT_TRUE(layered());
+  EXPECT_EQ(opacity(), 0);
+  EXPECT_TRUE(SetWindowAlphaPercent(50, w));
+  EXPECT_EQ(opacity(), 127);
+  EXPECT_TRUE(SetWindowAlphaPercent(150, w));
+  EXPECT_TRUE(layered()) << "only exactly 100 drops the style";
+  EXPECT_EQ(opacity(), 255);
+  EXPECT_TRUE(SetWindowAlphaPercent(-5, w));
+  EXPECT_EQ(opacity(), 0);
+  EXPECT_TRUE(SetWindowAlphaPercent(100, w));
+  EXPECT_FALSE(layered());
+  EXPECT_TRUE(SetWindowAlphaPercent(100, w)) << "and again, without the style";
+  ::DestroyWindow(w);
+}
+
 TEST(PumpPaintMessages, DeliversPendingPaintsAtOnce) {
   WNDCLASSW wc{};
   wc.lpfnWndProc = &PaintCounter::Proc;
