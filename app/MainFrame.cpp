@@ -1,5 +1,7 @@
 #include "app/MainFrame.h"
 
+#include "app/StartupRules.h"
+
 #include "framework/Handles.h"
 #include "framework/Services.h"
 #include "framework/Texts.h"
@@ -61,7 +63,40 @@ LRESULT CMainFrame::OnCreate(UINT msg, WPARAM wp, LPARAM lp) {
 
   const RECT rc = CenterInWorkArea(kMinimumSize);
   ::MoveWindow(m_hWnd, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, TRUE);
+  PrepareSplash();
   return 0;
+}
+
+void CMainFrame::PrepareSplash() {
+  SetWindowAlphaPercent(0, m_hWnd);
+  PostMessage(WM_START_SPLASH);
+  logo_ = std::make_unique<CLogoWnd>();
+  if (!logo_->CreateLogo(m_hWnd)) logo_.reset();
+}
+
+void CMainFrame::RunSplash() {
+  // Only paint messages are delivered while the logo fades: the splash
+  // holds the thread for a little over three seconds.
+  if (logo_ && logo_->m_hWnd) {
+    HWND logo = logo_->m_hWnd;
+    ::RedrawWindow(logo, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    for (int percent : SplashFadeInPercents()) {
+      SetWindowAlphaPercent(percent, logo);
+      PumpPaintMessages();
+      ::Sleep(50);
+    }
+    PumpPaintMessages();
+    ::Sleep(1500);
+    PumpPaintMessages();
+    for (int percent : SplashFadeOutPercents()) {
+      SetWindowAlphaPercent(percent, logo);
+      PumpPaintMessages();
+      ::Sleep(25);
+    }
+  }
+  SetWindowAlphaPercent(100, m_hWnd);
+  // The object stays until the frame goes.
+  if (logo_) logo_->DestroyWindow();
 }
 
 void CMainFrame::OnSize(int width, int height) {
@@ -87,6 +122,7 @@ void CMainFrame::OnDestroy() {
     view_->DestroyWindow();
     view_.reset();
   }
+  logo_.reset();
 }
 
 void CMainFrame::OnActivateApp(bool active) {
@@ -131,6 +167,9 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_GETMINMAXINFO:
       OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lp));
       break;
+    case WM_START_SPLASH:
+      RunSplash();
+      return 0;
     case WM_CLOSE:
       if (!ConfirmClose()) return 0;
       break;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "app/LogoWnd.h"
 #include "desktop/Driftlet.h"
 #include "framework/FrameWnd.h"
 
@@ -27,6 +28,8 @@ class CMainFrame : public fw::CFrameWnd {
 
   // The smallest size the frame can be made by the system's sizing.
   static constexpr SIZE kMinimumSize{800, 600};
+  // Posted to the frame at its creation in normal mode: runs the splash.
+  static constexpr UINT WM_START_SPLASH = WM_USER + 1;
 
  protected:
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -39,11 +42,17 @@ class CMainFrame : public fw::CFrameWnd {
   void OnDestroy();
   void OnActivateApp(bool active);
   void OnPaint();
+  // Makes the frame transparent and shows the logo, before the splash.
+  void PrepareSplash();
+  // The logo fades in, holds and fades half out; then the frame shows.
+  void RunSplash();
 
   CDriftlet& driftlet_;
   std::wstring title_;
   bool viewerMode_;
   bool& appActive_;
+  // The splash's logo window; null in viewer mode.
+  std::unique_ptr<CLogoWnd> logo_;
   // The client view; null in viewer mode.
   std::unique_ptr<fw::CWnd> view_;
 };

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the program's icon and grab cursor (no image files are taken from
-anywhere else). Usage: make_art.py OUTPUT_FOLDER"""
+"""Draws the program's icon, grab cursor and start-up logo (no image files
+are taken from anywhere else). Usage: make_art.py OUTPUT_FOLDER"""
 import math
 import os
 import struct
@@ -125,9 +125,88 @@ def write_icon_file(path, kind, images, hotspot=(0, 0)):
         f.write(out + b''.join(blobs))
 
 
+def render_rect(width, height, shade, samples=2):
+    """Like render, for a width x height picture in pixel coordinates; the
+    shade gives opaque (r, g, b)."""
+    rows = []
+    n = samples * samples
+    for py in range(height):
+        row = []
+        for px in range(width):
+            acc = [0.0, 0.0, 0.0]
+            for sy in range(samples):
+                for sx in range(samples):
+                    r, g, b = shade(px + (sx + 0.5) / samples, py + (sy + 0.5) / samples)
+                    acc[0] += r
+                    acc[1] += g
+                    acc[2] += b
+            row.append(tuple(clamp(c / n) for c in acc))
+        rows.append(row)
+    return rows
+
+
+def write_bmp24(path, rows):
+    """A bottom-up 24-bit bitmap file."""
+    height, width = len(rows), len(rows[0])
+    stride = ((width * 3 + 3) // 4) * 4
+    pixels = bytearray()
+    for row in reversed(rows):
+        line = bytearray()
+        for r, g, b in row:
+            line += bytes((b, g, r))
+        line += bytes(stride - len(line))
+        pixels += line
+    header = struct.pack('<IiiHHIIiiII', 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    with open(path, 'wb') as f:
+        f.write(b'BM' + struct.pack('<IHHI', 14 + len(header) + len(pixels), 0, 0, 14 + len(header)))
+        f.write(header + pixels)
+
+
+def rounded_box_distance(x, y, left, top, right, bottom, radius):
+    """Signed distance from a rounded rectangle (negative inside)."""
+    cx = min(max(x, left + radius), right - radius)
+    cy = min(max(y, top + radius), bottom - radius)
+    return math.hypot(x - cx, y - cy) - radius
+
+
+def logo_shade(x, y):
+    """380 x 50: a rounded bar going from deep blue to teal over the view's
+    background, three photos drifting across it on a wave."""
+    background = (245, 250, 254)
+    d = rounded_box_distance(x, y, 2, 3, 378, 47, 12)
+    if d > 0:
+        return background
+    t = x / 380
+    bar = (40 + 20 * t, 90 + 80 * t, 190 - 10 * t)
+    # A soft light along the top of the bar.
+    glow = max(0.0, 1 - (y - 3) / 22) * 0.25
+    colour = tuple(c + (255 - c) * glow for c in bar)
+    # The drift path: a thin wave of light across the bar.
+    wave_y = 25 + 9 * math.sin(x / 38)
+    if abs(y - wave_y) < 1.2:
+        colour = tuple(c + (255 - c) * 0.45 for c in colour)
+    # Three photos on the path, each a white frame around a sky-and-hill
+    # picture, turned a little.
+    for i, (px, angle) in enumerate(((70, -0.18), (185, 0.12), (300, -0.08))):
+        py = 25 + 9 * math.sin(px / 38)
+        ca, sa = math.cos(angle), math.sin(angle)
+        u = (x - px) * ca + (y - py) * sa
+        v = -(x - px) * sa + (y - py) * ca
+        if abs(u) <= 17 and abs(v) <= 13:
+            if abs(u) > 14.5 or abs(v) > 10.5:
+                return (250, 250, 250)
+            hill = 4 * math.sin(u / 5 + i) + 3
+            if v > hill:
+                return (70 + 20 * i, 150, 80)
+            sky = (v + 10.5) / 21
+            return (120 + 80 * sky, 180 + 50 * sky, 250)
+    return colour
+
+
 def main():
     folder = sys.argv[1]
     os.makedirs(folder, exist_ok=True)
+    write_bmp24(os.path.join(folder, 'logo.bmp'), render_rect(380, 50, logo_shade))
     write_icon_file(os.path.join(folder, 'k3driftlet.ico'), 1,
                     [render(48, icon_shade), render(32, icon_shade), render(16, icon_shade)])
     write_icon_file(os.path.join(folder, 'grab.cur'), 2, [render(32, cursor_shade)], hotspot=(16, 16))

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <string_view>
 
 #include "framework/Handles.h"
 
@@ -32,7 +33,7 @@ bool WaitUntil(const std::function<bool()>& ready, DWORD timeoutMs) {
   }
 }
 
-Program::Program(const std::wstring& arguments) {
+Program::Program(const std::wstring& arguments, bool waitForInput) {
   std::wstring commandLine = L"\"" + DriftletPath() + L"\"";
   if (!arguments.empty()) commandLine += L" " + arguments;
   STARTUPINFOW si{};
@@ -42,7 +43,7 @@ Program::Program(const std::wstring& arguments) {
     ::CloseHandle(pi.hThread);
     process_ = pi.hProcess;
     pid_ = pi.dwProcessId;
-    ::WaitForInputIdle(process_, 10000);
+    if (waitForInput) ::WaitForInputIdle(process_, 10000);
   }
 }
 
@@ -181,6 +182,43 @@ std::vector<COLORREF> Capture(HDC source, int x, int y, int w, int h) {
 }
 
 }  // namespace
+
+namespace {
+
+struct FindLogo {
+  DWORD pid;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK CollectLogo(HWND hwnd, LPARAM lp) {
+  auto* find = reinterpret_cast<FindLogo*>(lp);
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(hwnd, &pid);
+  wchar_t cls[64] = {};
+  ::GetClassNameW(hwnd, cls, 64);
+  if (pid == find->pid && std::wstring_view(cls) == L"K3DriftletLogo") {
+    find->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+HWND FindLogoWindow(DWORD pid) {
+  FindLogo find{pid};
+  ::EnumWindows(&CollectLogo, reinterpret_cast<LPARAM>(&find));
+  return find.found;
+}
+
+std::optional<int> LayeredOpacity(HWND hwnd) {
+  if (!(::GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED)) return std::nullopt;
+  BYTE alpha = 0;
+  DWORD flags = 0;
+  COLORREF key = 0;
+  if (!::GetLayeredWindowAttributes(hwnd, &key, &alpha, &flags) || !(flags & LWA_ALPHA)) return 255;
+  return int{alpha};
+}
 
 LPCWSTR MessageBoxIcon(HWND box) {
   HWND iconControl = FindIconControl(box);

@@ -25,7 +25,9 @@ bool WaitUntil(const std::function<bool()>& ready, DWORD timeoutMs);
 // A started program; terminated at the end of the test if still running.
 class Program {
  public:
-  explicit Program(const std::wstring& arguments = L"");
+  // Unless told otherwise, waits until the program first waits for input
+  // (in normal mode that is after the start-up splash).
+  explicit Program(const std::wstring& arguments = L"", bool waitForInput = true);
   ~Program();
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
@@ -53,6 +55,12 @@ struct MessageBoxInfo {
   std::wstring caption;
   std::wstring text;
 };
+
+// The start-up logo window of the process (its own window class), if any.
+HWND FindLogoWindow(DWORD pid);
+
+// The constant opacity of a layered window, or nothing without one.
+std::optional<int> LayeredOpacity(HWND hwnd);
 
 // The next visible message box of the process.
 std::optional<MessageBoxInfo> WaitMessageBox(DWORD pid, DWORD timeoutMs = 15000);

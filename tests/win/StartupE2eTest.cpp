@@ -44,6 +44,52 @@ TEST(Startup, EditionFollowsTheLocale) {
   EXPECT_EQ(JapaneseEdition(), japaneseLocale);
 }
 
+TEST(Startup, SplashFadesTheLogoInWhileTheFrameIsTransparent) {
+  // Watched from the start: the splash runs before the program first waits
+  // for input.
+  Program program(L"", false);
+  ASSERT_TRUE(program.Started());
+  HWND logo = nullptr;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        logo = FindLogoWindow(program.Pid());
+        return logo && ::IsWindowVisible(logo);
+      },
+      15000))
+      << "the logo shows at start";
+  RECT rc{}, work{};
+  ::GetWindowRect(logo, &rc);
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_EQ(rc.right - rc.left, 380);
+  EXPECT_EQ(rc.bottom - rc.top, 50);
+  EXPECT_EQ(rc.left, work.left + (work.right - 380 - work.left) / 2);
+  EXPECT_EQ(rc.top, work.top + (work.bottom - work.top - 50) / 2);
+  EXPECT_TRUE(::GetWindowLongPtrW(logo, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) << "no task-bar button";
+  HWND frame = program.WaitMainFrame();
+  ASSERT_TRUE(frame);
+  EXPECT_EQ(::GetWindow(logo, GW_OWNER), frame);
+  EXPECT_EQ(LayeredOpacity(frame), std::optional<int>(0)) << "the frame is transparent during the splash";
+
+  // The logo fades in: it is seen part-way, then fully opaque without the
+  // layered style; later it fades to half.
+  bool partWay = false, opaque = false, half = false;
+  WaitUntil(
+      [&] {
+        const std::optional<int> alpha = LayeredOpacity(logo);
+        if (alpha && *alpha > 0 && *alpha < 255 && !opaque) partWay = true;
+        if (!alpha) opaque = true;
+        if (alpha && opaque && *alpha <= 140) half = true;
+        return half || !::IsWindow(logo);
+      },
+      8000);
+  EXPECT_TRUE(partWay);
+  EXPECT_TRUE(opaque);
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(logo); }, 8000)) << "the logo goes at the end";
+  EXPECT_FALSE(LayeredOpacity(frame)) << "and the frame shows at full opacity";
+  EXPECT_TRUE(::IsWindowVisible(frame));
+  CloseConfirmed(program, frame);
+}
+
 TEST(Startup, MainFrameIsCentredRoundedPopup) {
   Program program;
   ASSERT_TRUE(program.Started());

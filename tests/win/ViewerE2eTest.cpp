@@ -69,6 +69,7 @@ TEST_F(ViewerTest, PhotoWindowHasTheSizeTaskBarEntryAndMoves) {
   Program program(L"\"" + show + L"\"");
   HWND viewer = WaitViewerWindow(program);
   ASSERT_TRUE(viewer);
+  EXPECT_EQ(FindLogoWindow(program.Pid()), nullptr) << "no splash in viewer mode";
   EXPECT_EQ(WindowText(viewer), ExpectedTitle());
   EXPECT_FALSE(::GetWindowLongPtrW(viewer, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) << "a task-bar entry";
   EXPECT_TRUE(::GetWindowLongPtrW(viewer, GWL_EXSTYLE) & WS_EX_TOPMOST);
