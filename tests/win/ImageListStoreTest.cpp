@@ -1,0 +1,73 @@
+// IMG.DAT on real files: the records, the replacement of an old list, and
+// paths the thread's code page cannot spell.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "ImageFixtures.h"
+#include "files/FileUtils.h"
+#include "ui/ImageListStore.h"
+
+namespace k3 {
+namespace {
+
+TEST(ImageListStore, SavesRecordsAndReplacesTheOldListWhole) {
+  fixtures::TempFolder folder;
+  const std::vector<std::wstring> photos = {folder.Write(L"a.jpg", {1}), folder.Write(L"b.jpg", {2}),
+                                            folder.Write(L"c.jpeg", {3})};
+  const std::wstring list = folder.path() + L"IMG.DAT";
+  ASSERT_TRUE(SaveImageListFile(list, photos));
+  std::vector<std::uint8_t> bytes;
+  ASSERT_TRUE(ReadWholeFile(list, bytes));
+  ASSERT_EQ(bytes.size(), 1536u);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.data())),
+            std::string(photos[0].begin(), photos[0].end()));
+  EXPECT_EQ(LoadImageListFile(list), photos);
+
+  // A shorter list replaces the file; nothing of the writing stays beside it.
+  ASSERT_TRUE(SaveImageListFile(list, {photos[2]}));
+  ASSERT_TRUE(ReadWholeFile(list, bytes));
+  EXPECT_EQ(bytes.size(), 512u);
+  EXPECT_EQ(FileExists(list + L".new"), PathKind::None);
+  EXPECT_EQ(LoadImageListFile(list), std::vector<std::wstring>{photos[2]});
+
+  // A list that cannot be written leaves the old one as it was.
+  ASSERT_TRUE(::CreateDirectoryW((list + L".new").c_str(), nullptr));
+  EXPECT_FALSE(SaveImageListFile(list, photos));
+  ASSERT_TRUE(ReadWholeFile(list, bytes));
+  EXPECT_EQ(bytes.size(), 512u);
+  ::RemoveDirectoryW((list + L".new").c_str());
+
+  EXPECT_TRUE(LoadImageListFile(folder.path() + L"none.dat").empty());
+}
+
+TEST(ImageListStore, PathsOutsideTheCodePageComeBackWhole) {
+  fixtures::TempFolder folder;
+  // A folder named in Japanese and one in Greek: one of the two cannot be
+  // spelt in the code page of either edition.
+  std::vector<std::wstring> photos;
+  for (const wchar_t* name : {L"\u5199\u771F", L"\u03C6\u03C9\u03C4\u03BF"}) {
+    const std::wstring sub = folder.path() + name;
+    ASSERT_TRUE(::CreateDirectoryW(sub.c_str(), nullptr));
+    const std::wstring photo = sub + L"\\p.jpg";
+    ASSERT_TRUE(WriteWholeFile(1, photo, "x"));
+    photos.push_back(photo);
+  }
+  const std::wstring list = folder.path() + L"IMG.DAT";
+  ASSERT_TRUE(SaveImageListFile(list, photos));
+  std::vector<std::uint8_t> bytes;
+  ASSERT_TRUE(ReadWholeFile(list, bytes));
+  ASSERT_EQ(bytes.size(), 1024u) << "both stored";
+  for (std::size_t r = 0; r < 2; ++r) {
+    const std::string text(reinterpret_cast<const char*>(bytes.data() + 512 * r));
+    EXPECT_EQ(text.find('?'), std::string::npos) << "no replacement characters: " << text;
+  }
+  EXPECT_EQ(LoadImageListFile(list), photos) << "read back in their long forms";
+  ::DeleteFileW(photos[0].c_str());
+  ::DeleteFileW(photos[1].c_str());
+  ::RemoveDirectoryW((folder.path() + L"\u5199\u771F").c_str());
+  ::RemoveDirectoryW((folder.path() + L"\u03C6\u03C9\u03C4\u03BF").c_str());
+}
+
+}  // namespace
+}  // namespace k3
