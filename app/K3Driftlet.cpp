@@ -122,10 +122,9 @@ BOOL CK3Driftlet::InitInstance() {
     case LaunchKind::InvalidArgument:
       ShowPairedMessage(nullptr, IDS_INVALID_PARAMETER_JA, IDS_INVALID_PARAMETER_EN, MB_OK | MB_ICONINFORMATION);
       return FALSE;
-    case LaunchKind::Package:
+    case LaunchKind::Package: {
       // Viewer mode: the package's photos drift; the argument is passed as
       // given, not in its long form.
-    {
       PackageDialogs ui(::GetDesktopWindow());
       OpenedPackage opened;
       if (!OpenPackage(launch.argument, ui, opened)) return FALSE;
