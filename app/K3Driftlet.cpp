@@ -140,7 +140,7 @@ BOOL CK3Driftlet::InitInstance() {
 
   ReadFileVersion(exePath.c_str(), &m_versionMS, &m_versionLS);
 
-  auto* frame = new (std::nothrow) CMainFrame(*m_driftlet, m_appName, m_viewerMode, m_appActive);
+  auto* frame = new (std::nothrow) CMainFrame(*m_driftlet, m_appName, m_viewerMode, m_appActive, m_versionMS, m_versionLS);
   if (!frame) return FALSE;
   SetMainWnd(std::unique_ptr<fw::CWnd>(frame));
   if (!frame->LoadFrame(IDR_MAINFRAME, kFrameStyle)) return FALSE;

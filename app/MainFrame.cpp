@@ -24,8 +24,14 @@ HICON LoadProgramIcon(int sizeMetric) {
 }
 }  // namespace
 
-CMainFrame::CMainFrame(CDriftlet& driftlet, const std::wstring& title, bool viewerMode, bool& appActive)
-    : driftlet_(driftlet), title_(title), viewerMode_(viewerMode), appActive_(appActive) {}
+CMainFrame::CMainFrame(CDriftlet& driftlet, const std::wstring& title, bool viewerMode, bool& appActive,
+                       std::uint32_t versionMS, std::uint32_t versionLS)
+    : driftlet_(driftlet),
+      title_(title),
+      viewerMode_(viewerMode),
+      appActive_(appActive),
+      versionMS_(versionMS),
+      versionLS_(versionLS) {}
 
 CMainFrame::~CMainFrame() {
   if (m_hWnd) DestroyWindow();
@@ -64,6 +70,15 @@ LRESULT CMainFrame::OnCreate(UINT msg, WPARAM wp, LPARAM lp) {
   const RECT rc = CenterInWorkArea(kMinimumSize);
   ::MoveWindow(m_hWnd, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, TRUE);
   PrepareSplash();
+
+  view_ = std::make_unique<CChildView>(ViewContext{driftlet_, title_, versionMS_, versionLS_, appActive_});
+  if (!view_->CreateView(m_hWnd)) {
+    view_.reset();
+    return -1;
+  }
+  RECT client;
+  ::GetClientRect(m_hWnd, &client);
+  ::MoveWindow(view_->m_hWnd, 0, 0, client.right, client.bottom, TRUE);
   return 0;
 }
 
@@ -164,6 +179,9 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       fw::CFrameWnd::WindowProc(msg, wp, lp);
       OnSize(LOWORD(lp), HIWORD(lp));
       return 0;
+    case WM_MOVE:
+      if (view_ && view_->m_hWnd) view_->PlaceHelpWindow();
+      break;
     case WM_GETMINMAXINFO:
       OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lp));
       break;

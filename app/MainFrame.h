@@ -4,11 +4,13 @@
 // its region in step with its size.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
 #include "app/LogoWnd.h"
 #include "desktop/Driftlet.h"
+#include "ui/ChildView.h"
 #include "framework/FrameWnd.h"
 
 namespace k3 {
@@ -17,8 +19,12 @@ class CMainFrame : public fw::CFrameWnd {
  public:
   // The frame creates and destroys the window of `driftlet`, titled
   // `title`; in viewer mode it has no view and closes without asking.
-  // `appActive` is kept up to date with the application's activation.
-  CMainFrame(CDriftlet& driftlet, const std::wstring& title, bool viewerMode, bool& appActive);
+  // `appActive` is kept up to date with the application's activation; the
+  // view shows it, the title and the file version (`versionMS`/`LS`).
+  CMainFrame(CDriftlet& driftlet, const std::wstring& title, bool viewerMode, bool& appActive,
+             std::uint32_t versionMS = 0, std::uint32_t versionLS = 0);
+  // The main view; null in viewer mode.
+  CChildView* View() const { return view_.get(); }
   // Destroys the window while this class can still answer its messages.
   ~CMainFrame() override;
 
@@ -51,10 +57,12 @@ class CMainFrame : public fw::CFrameWnd {
   std::wstring title_;
   bool viewerMode_;
   bool& appActive_;
+  std::uint32_t versionMS_;
+  std::uint32_t versionLS_;
   // The splash's logo window; null in viewer mode.
   std::unique_ptr<CLogoWnd> logo_;
   // The client view; null in viewer mode.
-  std::unique_ptr<fw::CWnd> view_;
+  std::unique_ptr<CChildView> view_;
 };
 
 }  // namespace k3

@@ -56,6 +56,22 @@ int WriteWholeFile(std::uint32_t count, const std::wstring& path, const void* by
   return 1;
 }
 
+int ReplaceWholeFile(std::uint32_t count, const std::wstring& path, const void* bytes) {
+  // The new file lies in the same folder, so putting it in place is a rename
+  // on the same volume.
+  std::wstring fresh;
+  for (int i = 0;; ++i) {
+    fresh = path + L"." + std::to_wstring(i) + L".new";
+    if (FileExists(fresh) == PathKind::None) break;
+  }
+  if (!WriteWholeFile(count, fresh, bytes)) return 0;
+  if (!::MoveFileExW(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    ::DeleteFileW(fresh.c_str());
+    return 0;
+  }
+  return 1;
+}
+
 std::wstring MakeTempName(const std::wstring& extension) { return MakeTempName(extension, ::GetTickCount()); }
 
 std::wstring MakeTempName(const std::wstring& extension, std::uint32_t tickCount) {

@@ -29,6 +29,11 @@ int ReadWholeFile(const std::wstring& path, std::vector<std::uint8_t>& bytes);
 // write leaves no partial file behind.
 int WriteWholeFile(std::uint32_t count, const std::wstring& path, const void* bytes);
 
+// Writes the buffer to a new file beside `path` and puts it in place of
+// `path` only once every byte is written: a failure at any point leaves an
+// existing file as it was, and no partial file.
+int ReplaceWholeFile(std::uint32_t count, const std::wstring& path, const void* bytes);
+
 // A path in the user's temporary folder at which nothing exists yet (".tmp"
 // when the extension is empty). The caller creates the file or folder.
 std::wstring MakeTempName(const std::wstring& extension);

@@ -30,22 +30,37 @@ bool SavePackage(const PackageSettings& settings, const std::vector<std::wstring
                  const std::wstring& path, PackageUi& ui) {
   if (photos.empty()) return false;
   std::vector<std::uint8_t> bytes;
+  UINT failure[2] = {0, 0};
   try {
     PackageWriter writer(settings);
     ProgressScope progress(ui, 0, ClampToInt(photos.size()));
     int done = 0;
     for (const std::wstring& photo : photos) {
       std::vector<std::uint8_t> data;
-      if (!ReadWholeFile(photo, data) || !writer.AddPhoto(data)) break;
+      // A show without one of its photos is not the show the user saved:
+      // nothing is written.
+      if (!ReadWholeFile(photo, data)) {
+        failure[0] = IDS_READ_ERROR_JA, failure[1] = IDS_READ_ERROR_EN;
+        break;
+      }
+      if (!writer.AddPhoto(data)) {
+        failure[0] = IDS_WRITE_ERROR_JA, failure[1] = IDS_WRITE_ERROR_EN;
+        break;
+      }
       ui.SetProgress(++done);
     }
-    bytes = writer.Bytes();
+    if (!failure[0]) bytes = writer.Bytes();
   } catch (const std::bad_alloc&) {
     // Memory exhausted while collecting: reported as a failed write.
-    ui.ShowError(IDS_WRITE_ERROR_JA, IDS_WRITE_ERROR_EN);
+    failure[0] = IDS_WRITE_ERROR_JA, failure[1] = IDS_WRITE_ERROR_EN;
+  }
+  // Told once the progress display is gone.
+  if (failure[0]) {
+    ui.ShowError(failure[0], failure[1]);
     return false;
   }
-  if (bytes.size() > 0xFFFFFFFFu || !WriteWholeFile(static_cast<std::uint32_t>(bytes.size()), path, bytes.data())) {
+  // Written beside an existing package and put in its place when complete.
+  if (bytes.size() > 0xFFFFFFFFu || !ReplaceWholeFile(static_cast<std::uint32_t>(bytes.size()), path, bytes.data())) {
     ui.ShowError(IDS_WRITE_ERROR_JA, IDS_WRITE_ERROR_EN);
     return false;
   }

@@ -31,9 +31,9 @@ class PackageUi {
 };
 
 // Writes the package of the settings and the photos. False when there are
-// no photos (nothing written, no message) or the file cannot be written
-// (message shown; no partial file is left). A photo that cannot be read ends
-// the collection: the package holds the photos before it.
+// no photos (nothing written, no message), when a photo cannot be read or
+// the file cannot be written (message shown). Nothing partial is left, and
+// an existing file at `path` is replaced only by a complete package.
 bool SavePackage(const PackageSettings& settings, const std::vector<std::wstring>& photos,
                  const std::wstring& path, PackageUi& ui);
 

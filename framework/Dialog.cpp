@@ -5,28 +5,10 @@
 
 namespace fw {
 
-namespace {
-thread_local CDialog* t_creatingDialog = nullptr;
-thread_local HHOOK t_creationHook = nullptr;
-}  // namespace
-
 bool IsDialogClassName(const wchar_t* className) {
   if (!className) return false;
   if (IS_INTRESOURCE(className)) return reinterpret_cast<ULONG_PTR>(className) == 32770;
   return std::wcscmp(className, L"#32770") == 0;
-}
-
-LRESULT CALLBACK CDialog::CreationHook(int code, WPARAM wp, LPARAM lp) {
-  // The first window of the dialog class created while the hook is set is
-  // the dialog itself; its controls come later, when the binding is already
-  // made, and windows the system makes first are of other classes.
-  if (code == HCBT_CREATEWND && t_creatingDialog) {
-    const auto* create = reinterpret_cast<const CBT_CREATEWNDW*>(lp);
-    if (create && create->lpcs && IsDialogClassName(create->lpcs->lpszClass)) {
-      std::exchange(t_creatingDialog, nullptr)->SubclassWindow(reinterpret_cast<HWND>(wp));
-    }
-  }
-  return ::CallNextHookEx(t_creationHook, code, wp, lp);
 }
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM) {
@@ -39,12 +21,15 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM) {
 
 BOOL CDialog::Create(HWND owner) {
   if (m_hWnd) return FALSE;
-  t_creatingDialog = this;
-  t_creationHook = ::SetWindowsHookExW(WH_CBT, &CDialog::CreationHook, nullptr, ::GetCurrentThreadId());
-  HWND hwnd = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner,
-                                   &CDialog::DialogProc, 0);
-  if (t_creationHook) ::UnhookWindowsHookEx(std::exchange(t_creationHook, nullptr));
-  t_creatingDialog = nullptr;
+  // The first window of the dialog class created meanwhile is the dialog
+  // itself; its controls come later, when the binding is already made, and
+  // windows the system makes first are of other classes.
+  HWND hwnd;
+  {
+    SubclassAtCreation binding(*this, &IsDialogClassName);
+    hwnd = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner,
+                                &CDialog::DialogProc, 0);
+  }
   if (hwnd && m_hWnd == hwnd) return TRUE;
   // The binding missed: a window this object does not answer for must not
   // stay on the screen.

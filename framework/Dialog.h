@@ -29,7 +29,6 @@ class CDialog : public CWnd {
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-  static LRESULT CALLBACK CreationHook(int code, WPARAM wp, LPARAM lp);
 
   UINT templateId_;
 };

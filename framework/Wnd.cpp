@@ -14,8 +14,62 @@ constexpr wchar_t kBindingProperty[] = L"K3.CWnd";
 // The object whose window is being created on this thread; bound to the
 // window by its first message.
 thread_local CWnd* t_creating = nullptr;
+// The innermost creation hook of this thread.
+thread_local SubclassAtCreation* t_subclassing = nullptr;
+
+bool AnyClass(const wchar_t*) { return true; }
+
+// The wrapper of the control a parent's request comes from.
+CWnd* RequestingChild(HWND parent, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+      if (!item || item->CtlType == ODT_MENU) return nullptr;
+      return CWnd::FromHandle(item->hwndItem);
+    }
+    case WM_MEASUREITEM: {
+      const auto* item = reinterpret_cast<const MEASUREITEMSTRUCT*>(lp);
+      if (!item || item->CtlType == ODT_MENU) return nullptr;
+      return CWnd::FromHandle(::GetDlgItem(parent, static_cast<int>(wp)));
+    }
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORDLG:
+      if (!lp) return nullptr;
+      return CWnd::FromHandle(reinterpret_cast<HWND>(lp));
+    default:
+      return nullptr;
+  }
+}
 
 }  // namespace
+
+SubclassAtCreation::SubclassAtCreation(CWnd& target, bool (*wanted)(const wchar_t*))
+    : target_(&target), wanted_(wanted), outer_(t_subclassing),
+      hook_(::SetWindowsHookExW(WH_CBT, &SubclassAtCreation::Hook, nullptr, ::GetCurrentThreadId())) {
+  t_subclassing = this;
+}
+
+SubclassAtCreation::~SubclassAtCreation() {
+  if (hook_) ::UnhookWindowsHookEx(hook_);
+  t_subclassing = outer_;
+}
+
+LRESULT CALLBACK SubclassAtCreation::Hook(int code, WPARAM wp, LPARAM lp) {
+  SubclassAtCreation* self = t_subclassing;
+  if (code == HCBT_CREATEWND && self && self->target_) {
+    const auto* create = reinterpret_cast<const CBT_CREATEWNDW*>(lp);
+    if (create && create->lpcs && self->wanted_(create->lpcs->lpszClass)) {
+      std::exchange(self->target_, nullptr)->SubclassWindow(reinterpret_cast<HWND>(wp));
+    }
+  }
+  return ::CallNextHookEx(self ? self->hook_ : nullptr, code, wp, lp);
+}
 
 CWnd::~CWnd() {
   // An object destroyed while its window lives takes the window with it,
@@ -48,6 +102,24 @@ BOOL CWnd::PreCreateWindow(CREATESTRUCTW&) { return TRUE; }
 BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
 
 BOOL CWnd::OnCmdMsg(UINT, int) { return FALSE; }
+
+BOOL CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
+
+BOOL CWnd::CreateControl(const wchar_t* controlClass, const wchar_t* text, DWORD style, const RECT& rect,
+                         HWND parent, UINT id, DWORD exStyle) {
+  if (m_hWnd) return FALSE;
+  HWND hwnd;
+  {
+    SubclassAtCreation binding(*this, &AnyClass);
+    hwnd = ::CreateWindowExW(exStyle, controlClass, text, style, rect.left, rect.top, rect.right - rect.left,
+                             rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
+                             ::GetModuleHandleW(nullptr), nullptr);
+  }
+  if (hwnd && m_hWnd == hwnd) return TRUE;
+  if (m_hWnd && m_hWnd != hwnd) Unbind();
+  if (hwnd && ::IsWindow(hwnd)) ::DestroyWindow(hwnd);
+  return FALSE;
+}
 
 BOOL CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* windowName, DWORD style,
                     const RECT& rect, HWND parent, UINT_PTR idOrMenu, void* param) {
@@ -109,6 +181,10 @@ LRESULT CWnd::DefProc(UINT msg, WPARAM wp, LPARAM lp) {
 LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_COMMAND) {
     if (OnCmdMsg(LOWORD(wp), HIWORD(wp))) return 0;
+  }
+  if (CWnd* child = RequestingChild(m_hWnd, msg, wp, lp); child && child != this) {
+    LRESULT result = 0;
+    if (child->OnChildNotify(msg, wp, lp, &result)) return result;
   }
   return DefProc(msg, wp, lp);
 }

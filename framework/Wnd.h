@@ -17,7 +17,11 @@
 //      class's WindowProc with the same message.
 //   4. WM_COMMAND is turned into OnCmdMsg(id, code), which a class overrides
 //      to route commands (a frame offers them to its view first).
-//   5. After WM_NCDESTROY the binding is removed, the handle cleared and
+//   5. The owner-draw, scroll and colour requests a control sends its parent
+//      (WM_DRAWITEM, WM_MEASUREITEM, WM_HSCROLL, WM_VSCROLL, WM_CTLCOLOR*)
+//      are offered, as the parent's default handling, to the control's own
+//      wrapper (OnChildNotify), so that a control can draw its own items.
+//   6. After WM_NCDESTROY the binding is removed, the handle cleared and
 //      PostNcDestroy called. When the application's main window goes, the
 //      message loop is told to quit.
 // No exception leaves a window procedure: handlers report results, and the
@@ -54,6 +58,13 @@ class CWnd {
   // wrapper; its own procedure becomes the default processing.
   BOOL SubclassWindow(HWND hwnd);
 
+  // Creates a window of a system control class (a button, a list box, a
+  // trackbar) bound to this wrapper from its very first message, so that
+  // the requests it sends its parent while it is being created (a list
+  // box's item height, say) already reach this wrapper.
+  BOOL CreateControl(const wchar_t* controlClass, const wchar_t* text, DWORD style, const RECT& rect, HWND parent,
+                     UINT id, DWORD exStyle = 0);
+
   // The wrapper bound to a window, or null when the window is not one of ours.
   static CWnd* FromHandle(HWND hwnd);
 
@@ -64,6 +75,9 @@ class CWnd {
   virtual BOOL PreTranslateMessage(MSG* msg);
   // A command (menu, accelerator or control notification); TRUE when handled.
   virtual BOOL OnCmdMsg(UINT id, int code);
+  // A request this control sent its parent, offered back to it (see 5
+  // above); TRUE with *result set when the control answered it.
+  virtual BOOL OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result);
 
   // Sends a message to the window (shorthand used by callers).
   LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return ::SendMessageW(m_hWnd, msg, wp, lp); }
@@ -93,6 +107,25 @@ class CWnd {
  private:
 
   WNDPROC superProc_ = nullptr;
+};
+
+// Sets a creation hook on the calling thread for one scope: the first window
+// created in the scope for which `wanted` (the class name given to the
+// creation) answers true is subclassed onto `target` before its first
+// message.
+class SubclassAtCreation {
+ public:
+  SubclassAtCreation(CWnd& target, bool (*wanted)(const wchar_t* className));
+  ~SubclassAtCreation();
+  SubclassAtCreation(const SubclassAtCreation&) = delete;
+  SubclassAtCreation& operator=(const SubclassAtCreation&) = delete;
+
+ private:
+  static LRESULT CALLBACK Hook(int code, WPARAM wp, LPARAM lp);
+  CWnd* target_;
+  bool (*wanted_)(const wchar_t*);
+  SubclassAtCreation* outer_;
+  HHOOK hook_;
 };
 
 // Registers (once) and names a window class with the given class style,

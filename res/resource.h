@@ -51,3 +51,26 @@
 #define IDS_WRITE_ERROR_EN 11823
 #define IDS_READ_ERROR_JA 11824
 #define IDS_READ_ERROR_EN 11831
+
+// Main view: the settings panel's texts, the caption, the count line and the
+// save dialog's filter. Each pair is (Japanese, English) at (n, n + 1).
+#define IDS_TYPE_LABEL 300
+#define IDS_TYPE_PHOTO 302
+#define IDS_TYPE_SPHERE 304
+#define IDS_TYPE_RIPPLE 306
+#define IDS_TYPE_WAVE 308
+#define IDS_TYPE_ROTATE 310
+#define IDS_SPEED_LABEL 312
+#define IDS_SPEED_SLOW 314
+#define IDS_SPEED_NORMAL 316
+#define IDS_SPEED_FAST 318
+#define IDS_SIZE_LABEL 320
+#define IDS_ZORDER_LABEL 322
+#define IDS_ZORDER_BOTTOM 324
+#define IDS_ZORDER_NORMAL 326
+#define IDS_ZORDER_TOP 328
+#define IDS_INTERVAL_LABEL 330
+#define IDS_INTERVAL_FIRST 332  // nine pairs: 332 ... 349
+#define IDS_SETTINGS_CAPTION 350
+#define IDS_COUNT_LINE 352
+#define IDS_SAVE_FILTER 354

@@ -10,7 +10,8 @@ packages=(
   xvfb xdotool x11-utils x11-apps imagemagick
   locales
   googletest libgtest-dev libbenchmark-dev
-  python3
+  python3 python3-pil python3-xlib
+  fonts-ipafont-gothic fonts-liberation
 )
 
 missing=()

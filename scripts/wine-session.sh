@@ -67,6 +67,7 @@ wine_session_start() {
     # Only a prefix that was prepared completely is marked ready.
     touch "$WINEPREFIX/.k3-ready"
   fi
+  _k3_configure_fonts || return 1
   # The prefix's services start with the first Wine program and live as
   # long as the server. Started here, they hold no output of a later
   # program open (ctest would wait for them at its first test otherwise).
@@ -74,6 +75,24 @@ wine_session_start() {
     echo "wine-session: the Wine services did not start" >&2
     return 1
   fi
+}
+
+# The faces the program asks for, mapped to installed fonts (once per
+# prefix and version of the settings).
+_k3_configure_fonts() {
+  local here marker reg
+  here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+  marker="$WINEPREFIX/.k3-fonts-$(cksum <"$here/wine-fonts.reg" | cut -d' ' -f1)"
+  [ -f "$marker" ] && return 0
+  # regedit reads Unicode files as UTF-16 with a byte-order mark.
+  reg="$WINEPREFIX/drive_c/k3-fonts.reg"
+  { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$here/wine-fonts.reg"; } >"$reg"
+  if ! wine regedit /S 'C:\k3-fonts.reg' </dev/null >/dev/null 2>&1; then
+    echo "wine-session: the fonts of the Wine prefix could not be configured" >&2
+    return 1
+  fi
+  rm -f "$reg" "$WINEPREFIX"/.k3-fonts-*
+  touch "$marker"
 }
 
 # The wineserver is up once its socket exists, in a folder named after the

@@ -53,13 +53,7 @@ ImageListPaths SystemImageListPaths() {
 bool SaveImageListFile(const std::wstring& path, const std::vector<std::wstring>& photos) {
   const std::vector<std::uint8_t> bytes = EncodeImageList(photos, SystemImageListPaths());
   // A crash, a kill or a full disk during the write leaves the old list.
-  const std::wstring fresh = path + L".new";
-  if (!WriteWholeFile(static_cast<std::uint32_t>(bytes.size()), fresh, bytes.data())) return false;
-  if (!::MoveFileExW(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    ::DeleteFileW(fresh.c_str());
-    return false;
-  }
-  return true;
+  return ReplaceWholeFile(static_cast<std::uint32_t>(bytes.size()), path, bytes.data()) != 0;
 }
 
 std::vector<std::wstring> LoadImageListFile(const std::wstring& path) {

@@ -1,6 +1,6 @@
 // The main view's pure parts: resize zones and the clamped resize, the
 // proportional layout, the drop hint's place, the trackbar rules and the
-// IMG.DAT records.
+// IMG.DAT records, and the view's small text and selection rules.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -9,6 +9,7 @@
 #include "ui/BorderZones.h"
 #include "ui/ImageListFile.h"
 #include "ui/ViewLayout.h"
+#include "ui/ViewRules.h"
 
 namespace k3 {
 namespace {
@@ -225,6 +226,51 @@ TEST(ImageListFile, PathsTheCodePageCannotHoldKeepTheirFileThroughTheShortForm) 
   EXPECT_EQ(DecodeImageList(bytes.data(), bytes.size(), paths),
             (std::vector<std::wstring>{L"C:\\a.jpg", japanese, deep}))
       << "read back in their long forms";
+}
+
+TEST(ViewRules, PhotoFilesAreJpegByExtensionInAnyCase) {
+  EXPECT_TRUE(IsPhotoFileName(L"C:\\a\\b.JPG"));
+  EXPECT_TRUE(IsPhotoFileName(L"C:\\a\\b.Jpeg"));
+  EXPECT_TRUE(IsPhotoFileName(L"b.jpg"));
+  EXPECT_FALSE(IsPhotoFileName(L"C:\\a\\b.png"));
+  EXPECT_FALSE(IsPhotoFileName(L"C:\\a\\b.jpg.png"));
+  EXPECT_FALSE(IsPhotoFileName(L"C:\\a.jpg\\b"));
+  EXPECT_FALSE(IsPhotoFileName(L"C:\\a\\jpg"));
+  EXPECT_FALSE(IsPhotoFileName(L""));
+}
+
+TEST(ViewRules, CountLineFillsTwoNumbersAndNothingElse) {
+  EXPECT_EQ(FormatCountLine(L"%d images(%d selected)", 0, 0), L"0 images(0 selected)");
+  EXPECT_EQ(FormatCountLine(L"%d images(%d selected)", 12, 3), L"12 images(3 selected)");
+  EXPECT_EQ(FormatCountLine(L"%d \x500B\x306E\x753B\x50CF\x4E2D %d \x500B\x3092\x9078\x629E\x3057\x3066\x3044\x307E\x3059", 5, 1),
+            L"5 \x500B\x306E\x753B\x50CF\x4E2D 1 \x500B\x3092\x9078\x629E\x3057\x3066\x3044\x307E\x3059");
+  // A format asking for more than two numbers, or for a string, is shown as
+  // it stands rather than read past its arguments.
+  EXPECT_EQ(FormatCountLine(L"%d %d %d %s", 1, 2), L"1 2 %d %s");
+  // The line's buffer holds 63 characters.
+  EXPECT_EQ(FormatCountLine(std::wstring(100, L'x'), 0, 0).size(), 63u);
+}
+
+TEST(ViewRules, RowTextAddressesAndThumbnailPlace) {
+  EXPECT_EQ(PictureSizeLine(4000, 3000), L"width: 4000 pixel, height: 3000 pixel");
+  EXPECT_EQ(VendorPageAddress(true, L"h.example"), L"http://h.example/index.html");
+  EXPECT_EQ(VendorPageAddress(false, L"h.example"), L"http://h.example/index_e.html");
+  EXPECT_EQ(ProductPageAddress(true, L"h.example"), L"http://h.example/k3driftlet/k3driftlet.html");
+  EXPECT_EQ(ProductPageAddress(false, L"h.example"), L"http://h.example/k3driftlet/k3driftlet_e.html");
+  // A 4000 x 3000 photo's 96 x 72 thumbnail sits at (2, 14) in its row.
+  const ThumbOrigin wide = ThumbnailOrigin(96, 72);
+  EXPECT_EQ(wide.x, 2);
+  EXPECT_EQ(wide.y, 14);
+  const ThumbOrigin tall = ThumbnailOrigin(71, 96);
+  EXPECT_EQ(tall.x, 14);  // (96 - 71) / 2 + 2, truncated
+  EXPECT_EQ(tall.y, 2);
+}
+
+TEST(ViewRules, FirstCheckedButtonOfAGroup) {
+  EXPECT_EQ(FirstChecked({false, false, true, false}), 2);
+  EXPECT_EQ(FirstChecked({true, false, true}), 0);
+  EXPECT_EQ(FirstChecked({false, false}), -1);
+  EXPECT_EQ(FirstChecked({}), -1);
 }
 
 }  // namespace

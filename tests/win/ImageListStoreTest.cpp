@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/Handles.h"
+
 #include "ImageFixtures.h"
 #include "files/FileUtils.h"
 #include "ui/ImageListStore.h"
@@ -31,12 +33,18 @@ TEST(ImageListStore, SavesRecordsAndReplacesTheOldListWhole) {
   EXPECT_EQ(FileExists(list + L".new"), PathKind::None);
   EXPECT_EQ(LoadImageListFile(list), std::vector<std::wstring>{photos[2]});
 
-  // A list that cannot be written leaves the old one as it was.
-  ASSERT_TRUE(::CreateDirectoryW((list + L".new").c_str(), nullptr));
-  EXPECT_FALSE(SaveImageListFile(list, photos));
+  // A list that cannot be put in place (another program holds the old one
+  // open) leaves the old one as it was, and nothing beside it.
+  {
+    fw::FileHandle held(::CreateFileW(list.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    EXPECT_FALSE(SaveImageListFile(list, photos));
+  }
   ASSERT_TRUE(ReadWholeFile(list, bytes));
   EXPECT_EQ(bytes.size(), 512u);
-  ::RemoveDirectoryW((list + L".new").c_str());
+  std::vector<std::wstring> beside;
+  EnumeratePaths(folder.path(), beside, false, false);
+  EXPECT_EQ(beside.size(), photos.size() + 1) << "the photos and the list only";
 
   EXPECT_TRUE(LoadImageListFile(folder.path() + L"none.dat").empty());
 }

@@ -141,7 +141,7 @@ TEST(PackageFiles, ExtractedFolderGoesWithItsOwner) {
   EXPECT_FALSE(viewer.framePool.HoldsFrame());
 }
 
-TEST(PackageFiles, SaveNeedsPhotosAndStopsAtAnUnreadableOne) {
+TEST(PackageFiles, SaveNeedsPhotosAndWritesNothingWithoutAllOfThem) {
   fixtures::TempFolder folder;
   const std::wstring none = folder.path() + L"none.k3dlt";
   RecordingUi ui;
@@ -152,17 +152,37 @@ TEST(PackageFiles, SaveNeedsPhotosAndStopsAtAnUnreadableOne) {
 
   const std::vector<std::wstring> photos = {folder.Write(L"a.jpg", Fill(7, 1)), folder.path() + L"gone.jpg",
                                             folder.Write(L"c.jpg", Fill(9, 3))};
+  // A photo that cannot be read: the read error, and no package at all.
   const std::wstring path = folder.path() + L"partial.k3dlt";
-  ASSERT_TRUE(SavePackage(SettingsOf(DisplaySettings{}), photos, path, ui));
-  std::vector<std::uint8_t> bytes;
-  ASSERT_TRUE(ReadWholeFile(path, bytes));
-  EXPECT_EQ(bytes.size(), 1054u + 4 + 7) << "the photos before the unreadable one";
+  EXPECT_FALSE(SavePackage(SettingsOf(DisplaySettings{}), photos, path, ui));
+  EXPECT_EQ(ui.errors, (std::vector<UINT>{IDS_READ_ERROR_EN}));
+  EXPECT_EQ(FileExists(path), PathKind::None);
   EXPECT_EQ(ui.begun, ui.ended);
+
+  // Saving over an existing show: the old one stays until the new one is
+  // complete, and a failed save leaves it as it was.
+  const std::wstring existing = folder.path() + L"existing.k3dlt";
+  RecordingUi first;
+  ASSERT_TRUE(SavePackage(SettingsOf(DisplaySettings{}), {photos[0]}, existing, first));
+  std::vector<std::uint8_t> before;
+  ASSERT_TRUE(ReadWholeFile(existing, before));
+  RecordingUi again;
+  EXPECT_FALSE(SavePackage(SettingsOf(DisplaySettings{}), photos, existing, again));
+  std::vector<std::uint8_t> after;
+  ASSERT_TRUE(ReadWholeFile(existing, after));
+  EXPECT_EQ(after, before) << "the old show is untouched";
+  RecordingUi replacing;
+  ASSERT_TRUE(SavePackage(SettingsOf(DisplaySettings{}), {photos[0], photos[2]}, existing, replacing));
+  ASSERT_TRUE(ReadWholeFile(existing, after));
+  EXPECT_EQ(after.size(), 1054u + 4 + 7 + 4 + 9);
+  std::vector<std::wstring> left;
+  EnumeratePaths(folder.path(), left, false, false);
+  for (const std::wstring& name : left) EXPECT_EQ(name.find(L".new"), std::wstring::npos) << "no file left beside it";
 
   // A target that cannot be written: a message, and no file.
   RecordingUi failing;
   const std::wstring blocked = folder.path() + L"no\\such\\folder.k3dlt";
-  EXPECT_FALSE(SavePackage(SettingsOf(DisplaySettings{}), photos, blocked, failing));
+  EXPECT_FALSE(SavePackage(SettingsOf(DisplaySettings{}), {photos[0], photos[2]}, blocked, failing));
   EXPECT_EQ(failing.errors, (std::vector<UINT>{IDS_WRITE_ERROR_EN}));
   EXPECT_EQ(failing.begun, failing.ended) << "the progress display is closed on the failing path too";
 }

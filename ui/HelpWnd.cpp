@@ -1,0 +1,95 @@
+#include "ui/HelpWnd.h"
+
+#include <shellapi.h>
+
+#include "framework/Handles.h"
+#include "framework/Texts.h"
+#include "imaging/Thumbnails.h"
+#include "ui/ViewResources.h"
+
+namespace k3 {
+
+namespace {
+constexpr wchar_t kHelpClass[] = L"K3DriftletHint";
+constexpr UINT kTextFormat = DT_WORDBREAK | DT_PATH_ELLIPSIS;
+}  // namespace
+
+CHelpWnd::CHelpWnd(UINT textId) : text_(LoadResString(textId)) {}
+
+CHelpWnd::~CHelpWnd() {
+  if (m_hWnd) DestroyWindow();
+}
+
+BOOL CHelpWnd::PreCreateWindow(CREATESTRUCTW& cs) {
+  cs.dwExStyle |= WS_EX_TOOLWINDOW;
+  // No cursor and no background: the window paints every pixel itself.
+  className_ = fw::RegisterNamedWndClass(kHelpClass, 0);
+  cs.lpszClass = className_.c_str();
+  return TRUE;
+}
+
+BOOL CHelpWnd::CreateHint(HWND owner, HWND dropTarget) {
+  dropTarget_ = dropTarget;
+  if (!CreateEx(0, nullptr, L"", WS_POPUP, RECT{0, 0, 0, 0}, owner, 0)) return FALSE;
+  // Users drop their photos right onto the hint that asks for them.
+  if (dropTarget_) ::DragAcceptFiles(m_hWnd, TRUE);
+  return TRUE;
+}
+
+void CHelpWnd::OnSize(int width, int height) {
+  fw::GdiRegion region(::CreateRoundRectRgn(0, 0, width + 1, height + 1, 4, 4));
+  if (region && ::SetWindowRgn(m_hWnd, region.get(), TRUE)) region.release();
+}
+
+void CHelpWnd::OnPaint() {
+  fw::PaintDc paint(m_hWnd);
+  RECT client;
+  ::GetClientRect(m_hWnd, &client);
+  const int width = client.right - client.left;
+  const int height = client.bottom - client.top;
+  if (width <= 0 || height <= 0) return;
+  BackBuffer buffer;
+  if (!CreateFilledBackBuffer(buffer, paint.get(), width, height, RGB(255, 255, 255))) return;
+  if (fw::GdiFont font = MakeViewFont(12, FW_NORMAL)) {
+    fw::SelectObjectScope selected(buffer.dc(), font.get());
+    ::SetTextColor(buffer.dc(), RGB(64, 64, 64));
+    ::SetBkMode(buffer.dc(), TRANSPARENT);
+    // The block of lines is centred; each line starts at its left edge.
+    RECT measured{client.left + 8, client.top + 8, client.right - 8, client.bottom - 8};
+    ::DrawTextW(buffer.dc(), text_.c_str(), -1, &measured, kTextFormat | DT_CALCRECT);
+    const int w = measured.right - measured.left;
+    const int h = measured.bottom - measured.top;
+    RECT block{(width - w) / 2, (height - h) / 2, 0, 0};
+    block.right = block.left + w;
+    block.bottom = block.top + h;
+    ::DrawTextW(buffer.dc(), text_.c_str(), -1, &block, kTextFormat);
+  }
+  ::BitBlt(paint.get(), 0, 0, width, height, buffer.dc(), 0, 0, SRCCOPY);
+}
+
+LRESULT CHelpWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_SIZE:
+      fw::CWnd::WindowProc(msg, wp, lp);
+      OnSize(LOWORD(lp), HIWORD(lp));
+      return 0;
+    case WM_PAINT:
+      OnPaint();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_SETFOCUS:
+      // The hint never keeps the keyboard focus.
+      if (wp) ::SetFocus(reinterpret_cast<HWND>(wp));
+      return 0;
+    case WM_MOUSEACTIVATE:
+      return MA_NOACTIVATE;
+    case WM_DROPFILES:
+      if (dropTarget_ && ::IsWindow(dropTarget_)) return ::SendMessageW(dropTarget_, msg, wp, lp);
+      ::DragFinish(reinterpret_cast<HDROP>(wp));
+      return 0;
+  }
+  return fw::CWnd::WindowProc(msg, wp, lp);
+}
+
+}  // namespace k3

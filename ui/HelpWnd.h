@@ -1,0 +1,36 @@
+// CHelpWnd: the small rounded panel that floats over the empty photo list
+// and asks the user to drop JPEG files there. A photo dropped onto it goes
+// to the window it names, as if it had been dropped onto the list.
+#pragma once
+
+#include <string>
+
+#include "framework/Wnd.h"
+
+namespace k3 {
+
+class CHelpWnd : public fw::CWnd {
+ public:
+  // The text is the string resource `textId` (nothing when there is none).
+  explicit CHelpWnd(UINT textId);
+  ~CHelpWnd() override;
+
+  // A hidden popup owned by `owner`, with an empty rectangle. Files dropped
+  // onto it are handed to `dropTarget` (with its WM_DROPFILES).
+  BOOL CreateHint(HWND owner, HWND dropTarget);
+
+  BOOL PreCreateWindow(CREATESTRUCTW& cs) override;
+  const std::wstring& Text() const { return text_; }
+
+ protected:
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  void OnSize(int width, int height);
+  void OnPaint();
+
+  std::wstring text_;
+  HWND dropTarget_ = nullptr;
+};
+
+}  // namespace k3

@@ -1,0 +1,49 @@
+// The photo list of the main view: one 100-pixel row per photo with its
+// thumbnail, its path and its picture size; a multiple-selection list box
+// whose rows the list draws itself. The entries belong to the view; a row's
+// item data points at its entry.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "framework/ListBox.h"
+#include "imaging/Img.h"
+
+namespace k3 {
+
+// Posted to the list's parent after every click in the list, once the list
+// box has changed its selection; the first parameter is the row.
+inline constexpr UINT WM_IMAGE_LIST_CLICK = WM_USER + 2;
+
+// One photo of the list.
+class CImgThumb {
+ public:
+  CImgThumb(std::wstring path, std::unique_ptr<CImg> image, int width, int height)
+      : path(std::move(path)), image(std::move(image)), width(width), height(height) {}
+  virtual ~CImgThumb() = default;
+
+  std::wstring path;
+  // At most 96 x 96, aspect ratio kept; null draws the row's background only.
+  std::unique_ptr<CImg> image;
+  // The picture's own size.
+  int width = 0;
+  int height = 0;
+};
+
+class CImgList : public fw::CListBox {
+ public:
+  static constexpr int kRowHeight = 100;
+  static constexpr COLORREF kRowColour = RGB(229, 234, 238);
+  static constexpr COLORREF kSelectedRowColour = RGB(255, 234, 238);
+
+  ~CImgList() override;
+
+  void DrawItem(const DRAWITEMSTRUCT& item) override;
+  void MeasureItem(MEASUREITEMSTRUCT& item) override;
+
+ protected:
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+};
+
+}  // namespace k3

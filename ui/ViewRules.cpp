@@ -1,0 +1,58 @@
+#include "ui/ViewRules.h"
+
+#include "framework/PathText.h"
+
+namespace k3 {
+
+namespace {
+
+constexpr std::size_t kLineCapacity = 63;
+
+void AppendNumber(std::wstring& out, int value) { out += std::to_wstring(value); }
+
+}  // namespace
+
+bool IsPhotoFileName(std::wstring_view path) {
+  const std::wstring extension = PathExtension(path);
+  return EqualsNoCase(extension, L".jpg") || EqualsNoCase(extension, L".jpeg");
+}
+
+std::wstring FormatCountLine(std::wstring_view format, int photos, int selected) {
+  std::wstring out;
+  int next = 0;
+  for (std::size_t i = 0; i < format.size(); ++i) {
+    if (next < 2 && format[i] == L'%' && i + 1 < format.size() && format[i + 1] == L'd') {
+      AppendNumber(out, next == 0 ? photos : selected);
+      ++next;
+      ++i;
+      continue;
+    }
+    out += format[i];
+  }
+  if (out.size() > kLineCapacity) out.resize(kLineCapacity);
+  return out;
+}
+
+std::wstring PictureSizeLine(int width, int height) {
+  return L"width: " + std::to_wstring(width) + L" pixel, height: " + std::to_wstring(height) + L" pixel";
+}
+
+std::wstring VendorPageAddress(bool japanese, std::wstring_view host) {
+  return L"http://" + std::wstring(host) + (japanese ? L"/index.html" : L"/index_e.html");
+}
+
+std::wstring ProductPageAddress(bool japanese, std::wstring_view host) {
+  return L"http://" + std::wstring(host) + L"/" +
+         (japanese ? L"k3driftlet/k3driftlet.html" : L"k3driftlet/k3driftlet_e.html");
+}
+
+ThumbOrigin ThumbnailOrigin(int width, int height) { return ThumbOrigin{(96 - width) / 2 + 2, (96 - height) / 2 + 2}; }
+
+int FirstChecked(const std::vector<bool>& checks) {
+  for (std::size_t i = 0; i < checks.size(); ++i) {
+    if (checks[i]) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+}  // namespace k3

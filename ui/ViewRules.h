@@ -1,0 +1,44 @@
+// Small rules of the main view that need no window: which files are photos,
+// the count line, the web page addresses, where a thumbnail sits in its row
+// and which radio button of a group is checked. Pure, tested natively.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace k3 {
+
+// The vendor's web host, where the home page and the product page live.
+inline constexpr wchar_t kVendorWebHost[] = L"www.kelvarstone.example";
+
+// Whether a path names a photo the list takes: its extension is ".jpg" or
+// ".jpeg" in any case.
+bool IsPhotoFileName(std::wstring_view path);
+
+// The count line from its format: the first "%d" takes the number of
+// photos, the second the number selected; nothing else of the format is
+// read as a directive, so a format that asks for anything more is shown as
+// it stands. At most 63 characters, as the line's buffer holds.
+std::wstring FormatCountLine(std::wstring_view format, int photos, int selected);
+
+// The second line of a row: "width: %d pixel, height: %d pixel".
+std::wstring PictureSizeLine(int width, int height);
+
+// The web pages of the two page buttons for the edition.
+std::wstring VendorPageAddress(bool japanese, std::wstring_view host = kVendorWebHost);
+std::wstring ProductPageAddress(bool japanese, std::wstring_view host = kVendorWebHost);
+
+// Top-left corner of a w x h thumbnail centred in the 96 x 96 box at (2, 2)
+// of its row.
+struct ThumbOrigin {
+  int x = 0, y = 0;
+};
+ThumbOrigin ThumbnailOrigin(int width, int height);
+
+// The index of the first checked button of a group (its buttons in
+// ascending identifier order); -1 when none is checked.
+int FirstChecked(const std::vector<bool>& checks);
+
+
+}  // namespace k3
