@@ -110,6 +110,7 @@ void CMainFrame::RunSplash() {
     }
   }
   SetWindowAlphaPercent(100, m_hWnd);
+  PostMessage(WM_RESTORE_STACKING);
   // The object stays until the frame goes.
   if (logo_) logo_->DestroyWindow();
 }
@@ -187,6 +188,15 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_START_SPLASH:
       RunSplash();
+      return 0;
+    case WM_ACTIVATE:
+      // The activated frame may have been raised over the drifting window
+      // by the window system; once the activation is done, the drifting
+      // window goes back to its place.
+      if (LOWORD(wp) != WA_INACTIVE && !viewerMode_) PostMessage(WM_RESTORE_STACKING);
+      break;
+    case WM_RESTORE_STACKING:
+      driftlet_.RestoreStacking();
       return 0;
     case WM_CLOSE:
       if (!ConfirmClose()) return 0;

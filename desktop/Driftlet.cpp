@@ -112,9 +112,18 @@ void CDriftlet::StartMotionTimer() {
   if (m_hWnd) motionTimer = ::SetTimer(m_hWnd, kMotionTimer, settings.frameInterval, nullptr);
 }
 
+void CDriftlet::RestoreStacking() {
+  if (!m_hWnd) return;
+  if (settings.zOrder == kTopMost) {
+    ::SetWindowPos(m_hWnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  ApplyZOrder();
+}
+
 void CDriftlet::ApplyZOrder() {
   if (!m_hWnd) return;
-  constexpr UINT keep = SWP_NOMOVE | SWP_NOSIZE;
+  // Restacking never takes the activation from the window the user works in.
+  constexpr UINT keep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
   switch (settings.zOrder) {
     case kTopMost:
       ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, keep);
@@ -124,7 +133,7 @@ void CDriftlet::ApplyZOrder() {
       ::SetWindowPos(m_hWnd, HWND_TOP, 0, 0, 0, 0, keep);
       break;
     case kBottomMost:
-      ::SetWindowPos(m_hWnd, HWND_BOTTOM, 0, 0, 0, 0, keep | SWP_NOACTIVATE);
+      ::SetWindowPos(m_hWnd, HWND_BOTTOM, 0, 0, 0, 0, keep);
       break;
     default:
       break;

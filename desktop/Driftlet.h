@@ -78,6 +78,13 @@ class CDriftlet : public fw::CWnd {
   void ClearItems();
   // Draws the current frame or photo (into the window's own DC without one).
   void DrawFrame(HDC dc = nullptr);
+  // Puts the window where its stacking order says.
+  void ApplyZOrder();
+  // The same after another window of the program appeared over it: a
+  // topmost window is taken out of the topmost band and put back, so that
+  // the window system really moves it (one that already seems in place is
+  // left where the screen may not show it).
+  void RestoreStacking();
 
   // The display settings record, first member as the package file expects.
   DisplaySettings settings;
@@ -108,7 +115,6 @@ class CDriftlet : public fw::CWnd {
   void OnTimer(UINT_PTR id);
   void OnDestroy();
   void OnClose();
-  void ApplyZOrder();
   void StartSwitchTimer();
   void StartMotionTimer();
   // The modal loop of a grab: follows the mouse, then throws the photo.

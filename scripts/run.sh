@@ -2,10 +2,13 @@
 # Installs what is missing, builds the program and starts it under Wine: on
 # $DISPLAY when there is one, else on a display of its own whose screen is
 # saved every few seconds.
-# Usage: scripts/run.sh                 a demo show of sample photos the script draws
+# Usage: scripts/run.sh                 the main window, with sample photos the
+#                                       script draws in its list (first run)
+#        scripts/run.sh --demo          a demo show of those photos (viewer mode)
 #        scripts/run.sh SHOW.k3dlt      that show (viewer mode)
 #        scripts/run.sh PHOTO.jpg...    a show of those photos
-#        scripts/run.sh --main          the main window (normal mode)
+# The program runs from build/run/, a program folder of its own: its photo
+# list IMG.DAT lives there, apart from the tests' builds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -15,27 +18,39 @@ bash scripts/build.sh win64 >/dev/null
 if [ ! -f build/native/build.ninja ]; then cmake --preset native >/dev/null; fi
 cmake --build build/native --target k3pack >/dev/null
 
-# What to show: a package (made here from photos when needed).
+# The sample photos.
+demo="$root/build/demo"
+mkdir -p "$demo"
+if [ ! -f "$demo/swirl.jpg" ]; then
+  echo "run: drawing sample photos into $demo"
+  convert -size 640x480 -seed 11 plasma:orange-purple "$demo/sunset.jpg"
+  convert -size 480x640 -seed 23 plasma:skyblue-seagreen "$demo/lagoon.jpg"
+  convert -size 640x480 radial-gradient:gold-firebrick -swirl 180 "$demo/swirl.jpg"
+fi
+
+# The program folder of the run.
+program="$root/build/run"
+mkdir -p "$program"
+cp -f "$root/build/win64/bin/k3driftlet.bin" "$program/k3driftlet.bin"
+
+# What to show: a package (made here from photos when needed), or nothing
+# for the main window.
 show=""
-if [ $# -eq 0 ]; then
-  demo="$root/build/demo"
-  mkdir -p "$demo"
-  if [ ! -f "$demo/demo.k3dlt" ]; then
-    echo "run: drawing sample photos into $demo"
-    convert -size 640x480 -seed 11 plasma:orange-purple "$demo/sunset.jpg"
-    convert -size 480x640 -seed 23 plasma:skyblue-seagreen "$demo/lagoon.jpg"
-    convert -size 640x480 radial-gradient:gold-firebrick -swirl 180 "$demo/swirl.jpg"
-    build/native/k3pack --type ripple --size 256 --interval 5s "$demo/demo.k3dlt" \
-      "$demo/sunset.jpg" "$demo/lagoon.jpg" "$demo/swirl.jpg" >/dev/null
+if [ $# -eq 0 ] || [ "$1" = "--main" ]; then
+  # The first run finds the sample photos in the list; later runs keep the
+  # list the user left.
+  if [ ! -f "$program/IMG.DAT" ]; then
+    python3 scripts/image-list.py "$program/IMG.DAT" \
+      "$demo/sunset.jpg" "$demo/lagoon.jpg" "$demo/swirl.jpg"
   fi
+elif [ "$1" = "--demo" ]; then
   show="$demo/demo.k3dlt"
-elif [ "$1" = "--main" ]; then
-  show=""
+  build/native/k3pack --type ripple --size 256 --interval 5s "$show" \
+    "$demo/sunset.jpg" "$demo/lagoon.jpg" "$demo/swirl.jpg" >/dev/null
 elif [ $# -eq 1 ] && [[ "${1,,}" == *.k3dlt ]]; then
   show=$(realpath "$1")
 else
-  mkdir -p "$root/build/demo"
-  show="$root/build/demo/photos.k3dlt"
+  show="$demo/photos.k3dlt"
   build/native/k3pack --type ripple --size 256 "$show" "$@" >/dev/null
 fi
 
@@ -72,8 +87,8 @@ fi
 
 if [ -n "$show" ]; then
   echo "run: starting k3driftlet.bin with $show (close the drifting photo to end)"
-  wine "$root/build/win64/bin/k3driftlet.bin" "$(winepath -w "$show")" || true
+  wine "$program/k3driftlet.bin" "$(winepath -w "$show")" || true
 else
-  echo "run: starting k3driftlet.bin (close it to end)"
-  wine "$root/build/win64/bin/k3driftlet.bin" || true
+  echo "run: starting k3driftlet.bin with the main window (close it to end)"
+  wine "$program/k3driftlet.bin" || true
 fi
