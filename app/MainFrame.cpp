@@ -195,6 +195,11 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       // window goes back to its place.
       if (LOWORD(wp) != WA_INACTIVE && !viewerMode_) PostMessage(WM_RESTORE_STACKING);
       break;
+    case WM_PARENTNOTIFY:
+      // Some window systems raise the window a press lands in over every
+      // other, the drifting window too.
+      if (LOWORD(wp) == WM_LBUTTONDOWN || LOWORD(wp) == WM_RBUTTONDOWN) PostMessage(WM_RESTORE_STACKING);
+      break;
     case WM_RESTORE_STACKING:
       driftlet_.RestoreStacking();
       return 0;

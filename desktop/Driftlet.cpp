@@ -70,6 +70,8 @@ void CDriftlet::SetDisplayType(int type) {
   settings.displayType = static_cast<std::uint16_t>(type);
   RebuildItems();
   StepMotion(true);
+  // A new shape may have moved the window in the window system's stack.
+  RestoreStacking();
 }
 
 void CDriftlet::SetPhotoSize(int index) {
@@ -77,6 +79,8 @@ void CDriftlet::SetPhotoSize(int index) {
   settings.photoSize = static_cast<std::uint16_t>(index);
   RebuildItems();
   StepMotion(true);
+  // A new shape may have moved the window in the window system's stack.
+  RestoreStacking();
 }
 
 void CDriftlet::SetSpeed(int index) {

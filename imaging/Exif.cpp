@@ -50,7 +50,77 @@ int OrientationInTiff(const std::uint8_t* tiff, std::size_t size) {
   return 0;
 }
 
+// The embedded preview of IFD1 (tags 0x0201 offset, 0x0202 length), as a
+// range of the TIFF block.
+void PreviewInTiff(const std::uint8_t* tiff, std::size_t size, std::size_t& offset, std::size_t& length) {
+  offset = length = 0;
+  if (size < 8) return;
+  Reader r{tiff, size};
+  if (tiff[0] == 'M' && tiff[1] == 'M') {
+    r.bigEndian = true;
+  } else if (!(tiff[0] == 'I' && tiff[1] == 'I')) {
+    return;
+  }
+  std::uint32_t ifd0 = 0, ifd1 = 0;
+  unsigned count = 0;
+  if (!r.U32(4, ifd0) || !r.U16(ifd0, count)) return;
+  if (!r.U32(std::size_t(ifd0) + 2 + std::size_t(count) * 12, ifd1) || ifd1 == 0) return;
+  if (!r.U16(ifd1, count)) return;
+  std::uint32_t start = 0, bytes = 0;
+  for (unsigned i = 0; i < count; ++i) {
+    const std::size_t entry = std::size_t(ifd1) + 2 + std::size_t(i) * 12;
+    unsigned tag = 0;
+    if (!r.U16(entry, tag)) return;
+    if (tag == 0x0201 && !r.U32(entry + 8, start)) return;
+    if (tag == 0x0202 && !r.U32(entry + 8, bytes)) return;
+  }
+  if (bytes < 4 || start > size || size - start < bytes) return;
+  if (tiff[start] != 0xFF || tiff[start + 1] != 0xD8) return;
+  offset = start;
+  length = bytes;
+}
+
+bool IsFrameHeader(std::uint8_t marker) {
+  // SOF0..SOF15 except DHT (C4), JPG (C8) and DAC (CC).
+  return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+}
+
 }  // namespace
+
+JpegFacts ReadJpegFacts(const std::uint8_t* data, std::size_t size) {
+  JpegFacts facts;
+  if (!data || size < 4 || data[0] != 0xFF || data[1] != 0xD8) return facts;
+  std::size_t at = 2;
+  bool exifSeen = false;
+  while (at + 4 <= size) {
+    if (data[at] != 0xFF) break;
+    const std::uint8_t marker = data[at + 1];
+    if (marker == 0xFF) {
+      ++at;
+      continue;
+    }
+    if (marker == 0xDA || marker == 0xD9) break;
+    const std::size_t length = std::size_t(data[at + 2]) << 8 | data[at + 3];
+    if (length < 2 || length > size - at - 2) break;
+    const std::uint8_t* body = data + at + 4;
+    const std::size_t bodySize = length - 2;
+    if (!exifSeen && marker == 0xE1 && bodySize >= 6 && std::memcmp(body, "Exif\0\0", 6) == 0) {
+      exifSeen = true;
+      facts.orientation = OrientationInTiff(body + 6, bodySize - 6);
+      std::size_t offset = 0, bytes = 0;
+      PreviewInTiff(body + 6, bodySize - 6, offset, bytes);
+      if (bytes) {
+        facts.thumbnailOffset = std::size_t(body + 6 - data) + offset;
+        facts.thumbnailSize = bytes;
+      }
+    } else if (IsFrameHeader(marker) && bodySize >= 5) {
+      facts.stored = Size{int(body[3]) << 8 | body[4], int(body[1]) << 8 | body[2]};
+      break;
+    }
+    at += 2 + length;
+  }
+  return facts;
+}
 
 int ReadExifOrientation(const std::uint8_t* data, std::size_t size) {
   if (!data || size < 4 || data[0] != 0xFF || data[1] != 0xD8) return 0;

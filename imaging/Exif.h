@@ -13,6 +13,22 @@ namespace k3 {
 // hold no readable orientation. Never reads outside [data, data + size).
 int ReadExifOrientation(const std::uint8_t* data, std::size_t size);
 
+// What a JPEG file's header tells without decoding: the orientation, the
+// stored picture size (from its frame header) and where the small preview
+// picture a camera embeds in its EXIF record lies in the file, if any.
+struct JpegFacts {
+  int orientation = 0;
+  Size stored{0, 0};
+  std::size_t thumbnailOffset = 0;
+  std::size_t thumbnailSize = 0;  // 0: no embedded preview
+};
+
+// Reads the facts from the first bytes of a JPEG file (the header up to
+// the frame header is enough). Never reads outside [data, data + size); an
+// embedded preview is reported only when it lies wholly inside and starts
+// like a JPEG.
+JpegFacts ReadJpegFacts(const std::uint8_t* data, std::size_t size);
+
 // Size of the upright picture for a stored size and orientation.
 Size OrientedSize(Size stored, int orientation);
 

@@ -82,6 +82,89 @@ TEST(ExifOrientation, EveryTruncationIsSafe) {
   EXPECT_EQ(ReadExifOrientation(farIfd.data(), farIfd.size()), 0);
 }
 
+// SOI, an APP1 EXIF block whose IFD0 holds the orientation and whose IFD1
+// points at an embedded preview, then a baseline frame header of w x h.
+std::vector<std::uint8_t> CameraJpeg(int orientation, int w, int h, bool bigEndian, bool preview = true) {
+  std::vector<std::uint8_t> tiff;
+  auto u16 = [&](unsigned v) {
+    if (bigEndian) {
+      tiff.push_back(std::uint8_t(v >> 8));
+      tiff.push_back(std::uint8_t(v));
+    } else {
+      tiff.push_back(std::uint8_t(v));
+      tiff.push_back(std::uint8_t(v >> 8));
+    }
+  };
+  auto u32 = [&](std::uint32_t v) {
+    if (bigEndian) {
+      u16(v >> 16);
+      u16(v & 0xFFFF);
+    } else {
+      u16(v & 0xFFFF);
+      u16(v >> 16);
+    }
+  };
+  const std::vector<std::uint8_t> small = {0xFF, 0xD8, 0xFF, 0xD9, 1, 2, 3, 4};
+  tiff.push_back(bigEndian ? 'M' : 'I');
+  tiff.push_back(bigEndian ? 'M' : 'I');
+  u16(42);
+  u32(8);
+  // IFD0 at 8: one entry, then the offset of IFD1 (8 + 2 + 12 + 4 = 26).
+  u16(1);
+  u16(0x0112); u16(3); u32(1); u16(static_cast<unsigned>(orientation)); u16(0);
+  u32(preview ? 26 : 0);
+  // IFD1 at 26: two entries; the preview follows at 26 + 2 + 24 + 4 = 56.
+  u16(2);
+  u16(0x0201); u16(4); u32(1); u32(56);
+  u16(0x0202); u16(4); u32(1); u32(static_cast<std::uint32_t>(small.size()));
+  u32(0);
+  tiff.insert(tiff.end(), small.begin(), small.end());
+
+  std::vector<std::uint8_t> b = {0xFF, 0xD8};
+  const std::size_t length = 2 + 6 + tiff.size();
+  b.insert(b.end(), {0xFF, 0xE1, std::uint8_t(length >> 8), std::uint8_t(length)});
+  b.insert(b.end(), {'E', 'x', 'i', 'f', 0, 0});
+  b.insert(b.end(), tiff.begin(), tiff.end());
+  // SOF0: length 17, precision 8, height, width, 3 components.
+  b.insert(b.end(), {0xFF, 0xC0, 0x00, 0x11, 0x08, std::uint8_t(h >> 8), std::uint8_t(h), std::uint8_t(w >> 8),
+                     std::uint8_t(w), 0x03, 1, 0x22, 0, 2, 0x11, 1, 3, 0x11, 1});
+  b.insert(b.end(), {0xFF, 0xDA, 0x00, 0x02, 0xFF, 0xD9});
+  return b;
+}
+
+TEST(JpegFacts, SizeOrientationAndEmbeddedPreviewInBothByteOrders) {
+  for (bool big : {false, true}) {
+    const std::vector<std::uint8_t> file = CameraJpeg(6, 4000, 3000, big);
+    const JpegFacts f = ReadJpegFacts(file.data(), file.size());
+    EXPECT_EQ(f.orientation, 6);
+    EXPECT_EQ(f.stored.width, 4000);
+    EXPECT_EQ(f.stored.height, 3000);
+    ASSERT_EQ(f.thumbnailSize, 8u);
+    ASSERT_LE(f.thumbnailOffset + f.thumbnailSize, file.size());
+    EXPECT_EQ(file[f.thumbnailOffset], 0xFF);
+    EXPECT_EQ(file[f.thumbnailOffset + 1], 0xD8);
+    EXPECT_EQ(file[f.thumbnailOffset + 4], 1) << "the preview's own bytes";
+  }
+  const std::vector<std::uint8_t> plain = CameraJpeg(1, 640, 480, false, false);
+  const JpegFacts f = ReadJpegFacts(plain.data(), plain.size());
+  EXPECT_EQ(f.thumbnailSize, 0u) << "no IFD1, no preview";
+  EXPECT_EQ(f.stored.width, 640);
+  EXPECT_EQ(ReadJpegFacts(nullptr, 0).stored.width, 0);
+}
+
+TEST(JpegFacts, EveryTruncationIsSafeAndNeverPointsOutside) {
+  const std::vector<std::uint8_t> file = CameraJpeg(3, 1200, 800, true);
+  for (std::size_t n = 0; n <= file.size(); ++n) {
+    // A copy of exactly n bytes, so that the sanitizer sees every read
+    // past the end.
+    std::vector<std::uint8_t> part(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n));
+    const JpegFacts f = ReadJpegFacts(part.data(), part.size());
+    if (f.thumbnailSize) {
+      EXPECT_LE(f.thumbnailOffset + f.thumbnailSize, n);
+    }
+  }
+}
+
 TEST(OrientPixels, EveryOrientationStandsUpright) {
   // A 3 x 2 picture stored as the camera wrote it; after orienting, the
   // pixel that belongs at the upright top-left is there.

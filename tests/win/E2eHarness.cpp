@@ -33,8 +33,11 @@ bool WaitUntil(const std::function<bool()>& ready, DWORD timeoutMs) {
   }
 }
 
-Program::Program(const std::wstring& arguments, bool waitForInput) {
-  std::wstring commandLine = L"\"" + DriftletPath() + L"\"";
+Program::Program(const std::wstring& arguments, bool waitForInput) : Program(DriftletPath(), arguments, waitForInput) {}
+
+Program::Program(const std::wstring& exePath, const std::wstring& arguments, bool waitForInput) {
+  if (exePath == DriftletPath()) ::DeleteFileW((BinFolder() + L"IMG.DAT").c_str());
+  std::wstring commandLine = L"\"" + exePath + L"\"";
   if (!arguments.empty()) commandLine += L" " + arguments;
   STARTUPINFOW si{};
   si.cb = sizeof si;
@@ -89,11 +92,15 @@ BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM lp) {
   return TRUE;
 }
 
-std::vector<HWND> FindWindows(DWORD pid, const std::wstring& title, const std::wstring& className = L"") {
+}  // namespace
+
+std::vector<HWND> FindWindows(DWORD pid, const std::wstring& title, const std::wstring& className) {
   WindowQuery q{pid, title, className, {}};
   ::EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&q));
   return q.found;
 }
+
+namespace {
 
 bool IsToolWindow(HWND hwnd) { return (::GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0; }
 
@@ -139,8 +146,10 @@ std::optional<MessageBoxInfo> WaitMessageBox(DWORD pid, DWORD timeoutMs) {
   HWND box = nullptr;
   WaitUntil(
       [&] {
+        // Message boxes only: the progress bar and the save dialog are
+        // dialogs too, but have no text control of the message box's.
         for (HWND h : FindWindows(pid, L"", L"#32770")) {
-          if (::IsWindowVisible(h)) box = h;
+          if (::IsWindowVisible(h) && ::GetDlgItem(h, 0xFFFF)) box = h;
         }
         return box != nullptr;
       },
@@ -320,35 +329,91 @@ bool RunPackTool(const std::wstring& arguments) {
   return code == 0;
 }
 
-bool RunUnixShell(const std::string& command, DWORD timeoutMs) {
+std::string UnixPath(const std::wstring& path) {
+  using ToUnix = char*(CDECL*)(LPCWSTR);
+  auto toUnix = reinterpret_cast<ToUnix>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (!toUnix) return {};
+  char* p = toUnix(path.c_str());
+  if (!p) return {};
+  std::string out(p);
+  ::HeapFree(::GetProcessHeap(), 0, p);
+  return out;
+}
+
+std::optional<int> RunUnixCommand(const std::string& command, DWORD timeoutMs) {
   // Wine starts Unix programs but gives no handle to wait on: the command
-  // leaves a mark in a file when it is done.
+  // leaves its exit status in a file when it is done.
   wchar_t temp[MAX_PATH];
   ::GetTempPathW(MAX_PATH, temp);
-  const std::wstring mark = std::wstring(temp) + L"k3-unix-done-" + std::to_wstring(::GetTickCount64());
-  char unixMark[MAX_PATH * 3] = {};
-  {
-    // The Unix path of the mark, from Wine's path mapping.
-    using ToUnix = char*(CDECL*)(LPCWSTR);
-    auto toUnix = reinterpret_cast<ToUnix>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    if (!toUnix) return false;
-    char* p = toUnix(mark.c_str());
-    if (!p) return false;
-    lstrcpynA(unixMark, p, sizeof unixMark);
-    ::HeapFree(::GetProcessHeap(), 0, p);
-  }
-  std::string full = "Z:\\bin\\sh -c \"" + command + "; touch '" + unixMark + "'\"";
+  static int serial = 0;
+  const std::wstring mark =
+      std::wstring(temp) + L"k3-unix-done-" + std::to_wstring(::GetTickCount64()) + L"-" + std::to_wstring(++serial);
+  const std::string unixMark = UnixPath(mark);
+  if (unixMark.empty()) return std::nullopt;
+  std::string full = "Z:\\bin\\sh -c \"" + command + "; echo $? > '" + unixMark + ".part'; mv '" + unixMark +
+                     ".part' '" + unixMark + "'\"";
   std::wstring wide(full.begin(), full.end());
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (!::CreateProcessW(nullptr, wide.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  if (!::CreateProcessW(nullptr, wide.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    return std::nullopt;
+  }
   if (pi.hThread) ::CloseHandle(pi.hThread);
   if (pi.hProcess) ::CloseHandle(pi.hProcess);
   const bool done = WaitUntil([&] { return ::GetFileAttributesW(mark.c_str()) != INVALID_FILE_ATTRIBUTES; }, timeoutMs);
+  std::optional<int> status;
+  if (done) {
+    char text[16] = {};
+    HANDLE f = ::CreateFileW(mark.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f != INVALID_HANDLE_VALUE) {
+      DWORD read = 0;
+      ::ReadFile(f, text, sizeof text - 1, &read, nullptr);
+      ::CloseHandle(f);
+      status = std::atoi(text);
+    }
+  }
   ::DeleteFileW(mark.c_str());
-  return done;
+  return status;
+}
+
+bool RunUnixShell(const std::string& command, DWORD timeoutMs) { return RunUnixCommand(command, timeoutMs).has_value(); }
+
+bool MouseClick(int x, int y) {
+  return RunUnixCommand("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) +
+                        " sleep 0.1 click 1") == 0;
+}
+
+bool MouseDrag(int fromX, int fromY, int toX, int toY) {
+  // In steps, as a hand moves, with the button held throughout.
+  std::string steps;
+  for (int i = 1; i <= 5; ++i) {
+    steps += " mousemove " + std::to_string(fromX + (toX - fromX) * i / 5) + " " +
+             std::to_string(fromY + (toY - fromY) * i / 5) + " sleep 0.1";
+  }
+  return RunUnixCommand("xdotool mousemove " + std::to_string(fromX) + " " + std::to_string(fromY) +
+                        " sleep 0.1 mousedown 1 sleep 0.2" + steps + " sleep 0.2 mouseup 1") == 0;
+}
+
+std::optional<int> DropFiles(int x, int y, const std::vector<std::wstring>& paths) {
+  std::string command = "/usr/bin/python3 '" K3_TEST_TOOLS "/xdnd-drop.py' " + std::to_string(x) + " " +
+                        std::to_string(y);
+  for (const std::wstring& p : paths) command += " '" + UnixPath(p) + "'";
+  return RunUnixCommand(command, 20000);
+}
+
+POINT ScreenCentre(HWND hwnd) {
+  RECT r{};
+  ::GetWindowRect(hwnd, &r);
+  return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+RECT RectIn(HWND parent, HWND child) {
+  RECT r{};
+  ::GetWindowRect(child, &r);
+  ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+  return r;
 }
 
 COLORREF ScreenPixel(int x, int y) {

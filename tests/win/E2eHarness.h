@@ -28,6 +28,10 @@ class Program {
   // Unless told otherwise, waits until the program first waits for input
   // (in normal mode that is after the start-up splash).
   explicit Program(const std::wstring& arguments = L"", bool waitForInput = true);
+  // The same for a copy of the program at `exePath` (a program folder of a
+  // test's own, with its own IMG.DAT). A start of the shared build begins
+  // without a photo list.
+  Program(const std::wstring& exePath, const std::wstring& arguments, bool waitForInput);
   ~Program();
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
@@ -74,6 +78,10 @@ void PressButton(HWND dialog, int id);
 
 std::wstring WindowText(HWND hwnd);
 
+// Top-level windows of a process (0: any) with the title and class given
+// (empty: any).
+std::vector<HWND> FindWindows(DWORD pid, const std::wstring& title, const std::wstring& className = L"");
+
 // Registry helpers for HKEY_CLASSES_ROOT.
 std::optional<std::wstring> ReadDefaultValue(HKEY root, const std::wstring& key, DWORD* type = nullptr);
 std::vector<std::wstring> SubkeyNames(HKEY root, const std::wstring& key);
@@ -98,5 +106,27 @@ HWND WaitViewerWindow(const Program& program, DWORD timeoutMs = 15000);
 
 // Folders in the user's temporary folder whose names end in ".tmp".
 std::vector<std::wstring> TempFolders();
+
+// The Unix path Wine maps a Windows path to; empty when it has none.
+std::string UnixPath(const std::wstring& path);
+
+// Runs a shell command on the Unix side; its exit status, or nothing when
+// it could not start or did not end within `timeoutMs`.
+std::optional<int> RunUnixCommand(const std::string& command, DWORD timeoutMs = 15000);
+
+// The real X mouse (xdotool): clicks, presses, moves and releases the left
+// button at screen points.
+bool MouseClick(int x, int y);
+bool MouseDrag(int fromX, int fromY, int toX, int toY);
+
+// Drops files and folders at a screen point the way a file manager does
+// (X drag and drop); the tool's exit status (0 when the drop was taken).
+std::optional<int> DropFiles(int x, int y, const std::vector<std::wstring>& paths);
+
+// Centre of a window on the screen.
+POINT ScreenCentre(HWND hwnd);
+
+// A window's rectangle in the client coordinates of `parent`.
+RECT RectIn(HWND parent, HWND child);
 
 }  // namespace e2e

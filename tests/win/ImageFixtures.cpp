@@ -91,6 +91,37 @@ std::vector<std::uint8_t> WithOrientation(const std::vector<std::uint8_t>& jpeg,
   return out;
 }
 
+std::vector<std::uint8_t> WithPreview(const std::vector<std::uint8_t>& jpeg, const std::vector<std::uint8_t>& preview,
+                                      int orientation) {
+  // Little-endian TIFF: IFD0 at 8 (orientation), IFD1 at 26 (offset and
+  // length of the preview), the preview at 56.
+  std::vector<std::uint8_t> tiff = {'I', 'I', 0x2A, 0, 8, 0, 0, 0};
+  auto u16 = [&](unsigned v) {
+    tiff.push_back(static_cast<std::uint8_t>(v));
+    tiff.push_back(static_cast<std::uint8_t>(v >> 8));
+  };
+  auto u32 = [&](std::uint32_t v) {
+    u16(v & 0xFFFF);
+    u16(v >> 16);
+  };
+  u16(1);
+  u16(0x0112); u16(3); u32(1); u16(static_cast<unsigned>(orientation)); u16(0);
+  u32(26);
+  u16(2);
+  u16(0x0201); u16(4); u32(1); u32(56);
+  u16(0x0202); u16(4); u32(1); u32(static_cast<std::uint32_t>(preview.size()));
+  u32(0);
+  tiff.insert(tiff.end(), preview.begin(), preview.end());
+  const std::size_t length = 2 + 6 + tiff.size();
+  const std::uint8_t header[] = {jpeg[0], jpeg[1], 0xFF, 0xE1, static_cast<std::uint8_t>(length >> 8),
+                                 static_cast<std::uint8_t>(length), 'E', 'x', 'i', 'f', 0, 0};
+  std::vector<std::uint8_t> out(sizeof header + tiff.size() + jpeg.size() - 2);
+  auto at = std::copy(std::begin(header), std::end(header), out.begin());
+  at = std::copy(tiff.begin(), tiff.end(), at);
+  std::copy(jpeg.begin() + 2, jpeg.end(), at);
+  return out;
+}
+
 TempFolder::TempFolder() {
   wchar_t base[MAX_PATH];
   ::GetTempPathW(MAX_PATH, base);

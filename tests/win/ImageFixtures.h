@@ -31,6 +31,11 @@ std::vector<std::uint8_t> Encode(int w, int h, const Painter& paint, const wchar
 // The JPEG with an EXIF orientation record inserted after its start marker.
 std::vector<std::uint8_t> WithOrientation(const std::vector<std::uint8_t>& jpeg, int orientation);
 
+// The JPEG with an EXIF record holding an orientation and, as a camera
+// embeds it, a small preview JPEG (at most 64 KiB with the record).
+std::vector<std::uint8_t> WithPreview(const std::vector<std::uint8_t>& jpeg, const std::vector<std::uint8_t>& preview,
+                                      int orientation = 1);
+
 // How far the GDI handle table is filled: freed slots are reused first, so
 // after taking many fresh handles the highest index is about the number of
 // live objects plus the handles taken; it climbs only when objects stay

@@ -338,6 +338,44 @@ TEST_F(ImagingTest, LargePhotoDecodes) {
   EXPECT_EQ(img.GetSize(), (Size{4000, 3000}));
 }
 
+TEST_F(ImagingTest, CameraPreviewGivesTheThumbnailWhenItIsGoodEnough) {
+  // The picture is red, its embedded preview blue: the colour tells which
+  // one the thumbnail came from.
+  const auto picture = Encode(800, 600, [](int, int) { return kRed; }, L"image/jpeg");
+  const auto preview = Encode(160, 120, [](int, int) { return kBlue; }, L"image/jpeg");
+  const auto camera = folder.Write(L"camera.jpg", fixtures::WithPreview(picture, preview));
+  CImg thumb;
+  Size size{96, 96};
+  ASSERT_TRUE(LoadThumbnail(camera.c_str(), thumb, size, true));
+  EXPECT_EQ(size, (Size{800, 600})) << "the picture's own size";
+  EXPECT_EQ(thumb.GetSize(), (Size{96, 72}));
+  EXPECT_TRUE(Near(Bgr(thumb, 48, 36), 255, 0, 0)) << "from the preview";
+
+  // Turned by the camera: the preview is turned too, the size is upright.
+  const auto turned = folder.Write(L"turned.jpg", fixtures::WithPreview(picture, preview, 6));
+  size = {96, 96};
+  ASSERT_TRUE(LoadThumbnail(turned.c_str(), thumb, size, true));
+  EXPECT_EQ(size, (Size{600, 800}));
+  EXPECT_EQ(thumb.GetSize(), (Size{72, 96}));
+
+  // A preview of another shape (bars) or too small is not used.
+  const auto barred = Encode(160, 160, [](int, int) { return kBlue; }, L"image/jpeg");
+  const auto tiny = Encode(40, 30, [](int, int) { return kBlue; }, L"image/jpeg");
+  for (const auto& [name, small] : {std::pair{L"barred.jpg", barred}, std::pair{L"tiny.jpg", tiny}}) {
+    const auto path = folder.Write(name, fixtures::WithPreview(picture, small));
+    size = {96, 96};
+    ASSERT_TRUE(LoadThumbnail(path.c_str(), thumb, size, true));
+    EXPECT_EQ(size, (Size{800, 600}));
+    EXPECT_EQ(thumb.GetSize(), (Size{96, 72}));
+    EXPECT_TRUE(Near(Bgr(thumb, 48, 36), 0, 0, 255)) << "decoded from the picture";
+  }
+  // The full picture is still the picture, not the preview.
+  CImg full;
+  ASSERT_EQ(full.Load(camera.c_str()), S_OK);
+  EXPECT_EQ(full.GetSize(), (Size{800, 600}));
+  EXPECT_TRUE(Near(Bgr(full, 400, 300), 0, 0, 255));
+}
+
 TEST_F(ImagingTest, ThumbnailsFitTheBox) {
   const auto large = folder.Write(L"large.jpg", HalvesJpeg(1600, 1200));
   CImg thumb;

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Makes the README's screenshots from the real program under Wine, on a
+# display of its own: the main window with the sample photos in its list
+# (English and Japanese editions) and a drifting Ripple photo.
+# Usage: scripts/screenshots.sh   (writes docs/screenshots/*.png)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+bash scripts/install-deps.sh
+bash scripts/build.sh win64 >/dev/null
+if [ ! -f build/native/build.ninja ]; then cmake --preset native >/dev/null; fi
+cmake --build build/native --target k3pack >/dev/null
+
+demo="$root/build/demo"
+mkdir -p "$demo" "$root/docs/screenshots"
+if [ ! -f "$demo/swirl.jpg" ]; then
+  convert -size 640x480 -seed 11 plasma:orange-purple "$demo/sunset.jpg"
+  convert -size 480x640 -seed 23 plasma:skyblue-seagreen "$demo/lagoon.jpg"
+  convert -size 640x480 radial-gradient:gold-firebrick -swirl 180 "$demo/swirl.jpg"
+fi
+program="$root/build/screenshots-program"
+mkdir -p "$program"
+cp -f build/win64/bin/k3driftlet.bin "$program/"
+
+source scripts/wine-session.sh
+trap wine_session_stop EXIT INT TERM
+wine_session_start "$root/build/win64/wineprefix-shots" own-display
+
+# The geometry (WxH+X+Y) of the program's window of the given size class:
+# "frame" is the 800 x 600 main window, "drift" the other one.
+geometry() {
+  xwininfo -root -children | grep '"Kelvarstone Photo Driftlet"\|"フォトドリフレット"' |
+    awk -v want="$1" '{ for (i = 1; i <= NF; i++) if ($i ~ /^[0-9]+x[0-9]+\+/) g = $i;
+                        split(g, p, /[x+]/); big = (p[1] == 800 && p[2] == 600);
+                        if ((want == "frame") == big) { print g; exit } }'
+}
+
+shoot() {  # shoot NAME GEOMETRY [MARGIN]
+  local g=$2 m=${3:-0} w h x y
+  IFS='x+' read -r w h x y <<<"$g"
+  import -window root -crop "$((w + 2 * m))x$((h + 2 * m))+$((x - m))+$((y - m))" +repage "docs/screenshots/$1.png"
+  echo "screenshots: docs/screenshots/$1.png"
+}
+
+for edition in en ja; do
+  locale=en_US.UTF-8
+  [ "$edition" = ja ] && locale=ja_JP.UTF-8
+  python3 scripts/image-list.py "$program/IMG.DAT" "$demo/sunset.jpg" "$demo/lagoon.jpg" "$demo/swirl.jpg"
+  LC_ALL=$locale LANG=$locale wine "$program/k3driftlet.bin" >/dev/null 2>&1 &
+  sleep 9
+  shoot "main-$edition" "$(geometry frame)"
+  wineserver -k >/dev/null 2>&1 || true
+  wine wineboot >/dev/null 2>&1 || true
+done
+
+build/native/k3pack --type ripple --size 256 --interval 60s "$demo/ripple.k3dlt" "$demo/sunset.jpg" >/dev/null
+wine "$program/k3driftlet.bin" "$(winepath -w "$demo/ripple.k3dlt")" >/dev/null 2>&1 &
+sleep 6
+shoot ripple "$(geometry drift)" 16
+wineserver -k >/dev/null 2>&1 || true

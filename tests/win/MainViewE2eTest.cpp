@@ -1,0 +1,772 @@
+// End to end on the real k3driftlet.bin: the main view as a user meets it.
+// Every test runs a copy of the program in a folder of its own (with its
+// own IMG.DAT), drops real files through X drag and drop, clicks and drags
+// with the real X mouse and answers the real dialogs.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "E2eHarness.h"
+#include "ImageFixtures.h"
+#include "desktop/DisplaySettings.h"
+#include "files/PackageCodec.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr int kViewId = 0xE900;
+constexpr int kList = 203;
+
+bool Japanese() { return JapaneseEdition(); }
+
+std::vector<std::uint8_t> ReadFileBytes(const std::wstring& path) {
+  std::vector<std::uint8_t> bytes;
+  HANDLE f = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return bytes;
+  const DWORD size = ::GetFileSize(f, nullptr);
+  bytes.resize(size);
+  DWORD read = 0;
+  if (size) ::ReadFile(f, bytes.data(), size, &read, nullptr);
+  ::CloseHandle(f);
+  bytes.resize(read);
+  return bytes;
+}
+
+// A JPEG of one colour.
+std::vector<std::uint8_t> Jpeg(int w, int h, std::uint32_t argb) {
+  fixtures::GdiplusSession gdiplus;
+  return fixtures::Encode(w, h, [&](int, int) { return argb; }, L"image/jpeg");
+}
+
+// The records of an IMG.DAT: the text of each up to its zero byte.
+std::vector<std::string> Records(const std::vector<std::uint8_t>& bytes) {
+  std::vector<std::string> out;
+  for (std::size_t at = 0; at + 512 <= bytes.size(); at += 512) {
+    const char* text = reinterpret_cast<const char*>(bytes.data() + at);
+    out.emplace_back(text, strnlen(text, 512));
+  }
+  return out;
+}
+
+std::string Narrow(const std::wstring& s) {
+  const int n = ::WideCharToMultiByte(CP_ACP, 0, s.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n > 0 ? n - 1 : 0), '\0');
+  ::WideCharToMultiByte(CP_ACP, 0, s.c_str(), -1, out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+void WriteImageList(const std::wstring& path, const std::vector<std::wstring>& photos) {
+  std::vector<std::uint8_t> bytes;
+  for (const std::wstring& p : photos) {
+    std::vector<std::uint8_t> record(512, 0);
+    const std::string text = Narrow(p);
+    std::copy(text.begin(), text.end(), record.begin());
+    bytes.insert(bytes.end(), record.begin(), record.end());
+  }
+  HANDLE f = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  ::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  ::CloseHandle(f);
+}
+
+// A program folder of the test's own with a copy of the program, and the
+// photos the test makes.
+class ViewSession {
+ public:
+  ViewSession() {
+    exe_ = folder_.path() + L"k3driftlet.bin";
+    ::CopyFileW(DriftletPath().c_str(), exe_.c_str(), FALSE);
+    ::CreateDirectoryW(Photos().c_str(), nullptr);
+  }
+
+  std::wstring Photos() const { return folder_.path() + L"photos\\"; }
+  std::wstring ListFile() const { return folder_.path() + L"IMG.DAT"; }
+  std::wstring Photo(const std::wstring& name, std::uint32_t argb, int w = 160, int h = 120) {
+    const std::wstring path = Photos() + name;
+    const std::vector<std::uint8_t> bytes = Jpeg(w, h, argb);
+    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    ::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(f);
+    return path;
+  }
+
+  // Starts the program and waits for its main view.
+  bool Start() {
+    program_ = std::make_unique<Program>(exe_, L"", true);
+    frame = program_->WaitMainFrame();
+    if (!frame) return false;
+    view = ::GetDlgItem(frame, kViewId);
+    drift = program_->WaitDriftWindow();
+    // The splash is over once the frame is opaque.
+    return view && WaitUntil([&] { return !LayeredOpacity(frame); }, 10000);
+  }
+
+  Program& program() { return *program_; }
+  HWND Control(int id) const { return ::GetDlgItem(view, id); }
+  int Count() const { return static_cast<int>(::SendMessageW(Control(kList), LB_GETCOUNT, 0, 0)); }
+  std::vector<int> Selected() const {
+    std::vector<int> out;
+    for (int i = 0; i < Count(); ++i) {
+      if (::SendMessageW(Control(kList), LB_GETSEL, i, 0) > 0) out.push_back(i);
+    }
+    return out;
+  }
+  HWND Hint() const {
+    for (HWND h : FindWindows(program_->Pid(), L"", L"K3DriftletHint")) return h;
+    return nullptr;
+  }
+
+  // A point inside `r` (screen coordinates) away from the drifting window,
+  // which floats over everything and would take the click or the drop.
+  POINT Clear(RECT r) const {
+    RECT d{};
+    if (drift && ::IsWindowVisible(drift)) ::GetWindowRect(drift, &d);
+    ::InflateRect(&d, 60, 60);
+    POINT best{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    for (int i = 1; i < 8; ++i) {
+      for (int j = 1; j < 4; ++j) {
+        POINT p{r.left + (r.right - r.left) * i / 8, r.top + (r.bottom - r.top) * j / 4};
+        if (!::PtInRect(&d, p)) return p;
+      }
+    }
+    return best;
+  }
+  POINT ClearOf(HWND hwnd) const {
+    RECT r{};
+    ::GetWindowRect(hwnd, &r);
+    return Clear(r);
+  }
+  // The screen rectangle of a row of the list.
+  RECT Row(int index) const {
+    RECT r{};
+    ::SendMessageW(Control(kList), LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r));
+    ::MapWindowPoints(Control(kList), nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  }
+  bool Click(HWND control) {
+    const POINT p = ClearOf(control);
+    return MouseClick(p.x, p.y);
+  }
+  bool ClickRow(int index) {
+    const POINT p = Clear(Row(index));
+    return MouseClick(p.x, p.y);
+  }
+  bool DropOnList(const std::vector<std::wstring>& paths) {
+    RECT r{};
+    ::GetWindowRect(Control(kList), &r);
+    // Below the rows that may be there, where the empty list shows.
+    r.top = std::min<LONG>(r.bottom - 40, r.top + 100 * Count() + 10);
+    const POINT p = Clear(r);
+    return DropFiles(p.x, p.y, paths) == 0;
+  }
+  bool WaitCount(int n) const {
+    return WaitUntil([&] { return Count() == n && CProgressClosed(); }, 15000);
+  }
+  bool CProgressClosed() const {
+    for (HWND h : FindWindows(program_->Pid(), L"", L"#32770")) {
+      if (::IsWindowVisible(h)) return false;
+    }
+    return true;
+  }
+  // Answers the next message box with `button`; its text.
+  std::wstring Answer(int button) {
+    auto box = WaitMessageBox(program_->Pid());
+    if (!box) return L"(no message box)";
+    PressButton(box->hwnd, button);
+    WaitUntil([&] { return !::IsWindow(box->hwnd); }, 5000);
+    return box->text;
+  }
+  // Confirms the exit question and waits for the end.
+  bool Exit() {
+    ::PostMessageW(frame, WM_CLOSE, 0, 0);
+    Answer(IDYES);
+    return program_->WaitExit(15000).has_value();
+  }
+
+  HWND frame = nullptr;
+  HWND view = nullptr;
+  HWND drift = nullptr;
+
+ private:
+  fixtures::TempFolder folder_;
+  std::wstring exe_;
+  std::unique_ptr<Program> program_;
+};
+
+struct Expected {
+  int id;
+  int left;
+  int width;
+};
+
+TEST(MainView, ControlsTheirPlacesChecksAndTrackbars) {
+  ViewSession s;
+  ASSERT_TRUE(s.Start());
+  RECT client{};
+  ::GetClientRect(s.view, &client);
+  ASSERT_EQ(client.right, 800);
+  ASSERT_EQ(client.bottom, 600);
+  // At a width of 800 (and the view's own controls of the title row).
+  for (const Expected& e : {Expected{203, 10, 365}, Expected{200, 521, 160}, Expected{205, 87, 70},
+                            Expected{206, 229, 70}, Expected{218, 775, 17}, Expected{217, 754, 17},
+                            Expected{216, 733, 17}, Expected{215, 712, 17}, Expected{223, 504, 64},
+                            Expected{224, 568, 64}, Expected{225, 632, 64}, Expected{226, 696, 64},
+                            Expected{227, 504, 64}, Expected{248, 524, 200}, Expected{249, 524, 200},
+                            Expected{239, 504, 56}, Expected{247, 504, 56}}) {
+    HWND c = s.Control(e.id);
+    ASSERT_TRUE(c) << e.id;
+    const RECT r = RectIn(s.view, c);
+    EXPECT_EQ(r.left, e.left) << e.id;
+    EXPECT_EQ(r.right - r.left, e.width) << e.id;
+  }
+  EXPECT_EQ(RectIn(s.view, s.Control(200)).top, 600 - 33);
+  EXPECT_EQ(RectIn(s.view, s.Control(203)).bottom, 40 + 520);
+  // The labels: five, at x 424, texts in the edition's language.
+  std::vector<std::wstring> labels;
+  for (HWND c = ::GetWindow(s.view, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+    if (::GetDlgCtrlID(c) == 0xFFFF) {
+      EXPECT_EQ(RectIn(s.view, c).left, 424);
+      labels.push_back(WindowText(c));
+    }
+  }
+  const std::vector<std::wstring> expectedLabels =
+      Japanese() ? std::vector<std::wstring>{L"タイプ", L"スピード", L"サイズ", L"重なり", L"画像送り"}
+                 : std::vector<std::wstring>{L"Type", L"Speed", L"Size", L"Z order", L"Interval"};
+  EXPECT_EQ(labels, expectedLabels);
+  EXPECT_EQ(WindowText(s.Control(224)), Japanese() ? L"球体" : L"Sphare");
+  EXPECT_EQ(WindowText(s.Control(238)), Japanese() ? L"最前面" : L"Top");
+  EXPECT_EQ(WindowText(s.Control(247)), Japanese() ? L"60分" : L"60min");
+
+  // The checks: Ripple, Normal speed, 128, topmost, 5 seconds; nothing else.
+  std::vector<int> checked;
+  for (int id = 223; id <= 247; ++id) {
+    if (::SendMessageW(s.Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED) checked.push_back(id);
+  }
+  EXPECT_EQ(checked, (std::vector<int>{225, 229, 233, 238, 240}));
+  // Both trackbars of Ripple: strength 90 in 50..300, count 10 in 1..20.
+  HWND strength = s.Control(248), count = s.Control(249);
+  EXPECT_TRUE(::IsWindowVisible(strength));
+  EXPECT_TRUE(::IsWindowVisible(count));
+  EXPECT_EQ(::SendMessageW(strength, TBM_GETPOS, 0, 0), 90);
+  EXPECT_EQ(::SendMessageW(strength, TBM_GETRANGEMIN, 0, 0), 50);
+  EXPECT_EQ(::SendMessageW(strength, TBM_GETRANGEMAX, 0, 0), 300);
+  EXPECT_EQ(::SendMessageW(count, TBM_GETPOS, 0, 0), 10);
+  EXPECT_EQ(::SendMessageW(count, TBM_GETRANGEMIN, 0, 0), 1);
+  EXPECT_EQ(::SendMessageW(count, TBM_GETRANGEMAX, 0, 0), 20);
+
+  // The empty list shows the drop hint, 150 x 80, in its middle, with no
+  // task-bar button.
+  HWND hint = s.Hint();
+  ASSERT_TRUE(hint);
+  EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(hint) != FALSE; }, 5000));
+  RECT h{};
+  ::GetWindowRect(hint, &h);
+  EXPECT_EQ(h.right - h.left, 150);
+  EXPECT_EQ(h.bottom - h.top, 80);
+  POINT origin{0, 0};
+  ::ClientToScreen(s.view, &origin);
+  EXPECT_EQ(h.left - origin.x, 10 + (365 - 150) / 2);
+  EXPECT_EQ(h.top - origin.y, 40 + (520 - 80) / 2);
+  EXPECT_TRUE(::GetWindowLongPtrW(hint, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+
+  // Choosing Photo hides both trackbars; Sphere shows the strength one in
+  // 50..90; a click on a radio button checks only it in its group.
+  ASSERT_TRUE(s.Click(s.Control(223)));
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindowVisible(strength) && !::IsWindowVisible(count); }, 5000));
+  ASSERT_TRUE(s.Click(s.Control(224)));
+  EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(strength) && !::IsWindowVisible(count); }, 5000));
+  EXPECT_EQ(::SendMessageW(strength, TBM_GETRANGEMAX, 0, 0), 90);
+  EXPECT_EQ(::SendMessageW(s.Control(225), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+
+  // Z order: Bottom takes the drifting window out of the topmost band.
+  ASSERT_TRUE(s.Click(s.Control(236)));
+  EXPECT_TRUE(WaitUntil([&] { return !(::GetWindowLongPtrW(s.drift, GWL_EXSTYLE) & WS_EX_TOPMOST); }, 5000));
+  ASSERT_TRUE(s.Click(s.Control(238)));
+  EXPECT_TRUE(WaitUntil([&] { return (::GetWindowLongPtrW(s.drift, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }, 5000));
+  EXPECT_TRUE(s.Exit());
+}
+
+TEST(MainView, DropsAddJpegFilesAndFoldersOnceAndTheListSurvivesARestart) {
+  ViewSession s;
+  const std::wstring first = s.Photo(L"first.JPG", 0xFFFF0000);
+  const std::wstring second = s.Photo(L"second.Jpeg", 0xFF0000FF);
+  const std::wstring png = s.Photos() + L"third.png";
+  {
+    fixtures::GdiplusSession gdiplus;
+    const auto bytes = fixtures::Encode(40, 30, [](int, int) { return 0xFF00FF00u; }, L"image/png");
+    HANDLE f = ::CreateFileW(png.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    ::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(f);
+  }
+  // A folder with a sub-folder and a "_PAGE_" folder.
+  const std::wstring album = s.Photos() + L"album";
+  for (const wchar_t* sub : {L"", L"\\inner", L"\\_PAGE_"}) ::CreateDirectoryW((album + sub).c_str(), nullptr);
+  const std::wstring inAlbum = s.Photo(L"album\\a.jpg", 0xFF808000);
+  const std::wstring inner = s.Photo(L"album\\inner\\b.jpg", 0xFF008080);
+  s.Photo(L"album\\_PAGE_\\c.jpg", 0xFF800080);
+
+  ASSERT_TRUE(s.Start());
+  // Onto the drop hint of the empty list.
+  HWND hint = s.Hint();
+  ASSERT_TRUE(hint);
+  ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(hint) != FALSE; }, 5000));
+  const POINT onHint = ScreenCentre(hint);
+  ASSERT_EQ(DropFiles(onHint.x, onHint.y, {first}), 0);
+  ASSERT_TRUE(s.WaitCount(1));
+  EXPECT_EQ(s.Selected(), std::vector<int>{0}) << "the first photo of an empty list is selected";
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindowVisible(hint); }, 5000));
+  RECT d{};
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        ::GetWindowRect(s.drift, &d);
+        return ::IsWindowVisible(s.drift) && d.right - d.left > 100;
+      },
+      5000))
+      << "and drifts";
+
+  // .Jpeg in, .png out; the new photo is not selected.
+  ASSERT_TRUE(s.DropOnList({second, png}));
+  ASSERT_TRUE(s.WaitCount(2));
+  EXPECT_EQ(s.Selected(), std::vector<int>{0});
+  // A folder: its photos and those of its sub-folder, not those of _PAGE_.
+  ASSERT_TRUE(s.DropOnList({album}));
+  ASSERT_TRUE(s.WaitCount(4));
+  // The same file again adds nothing.
+  ASSERT_TRUE(s.DropOnList({first}));
+  ::Sleep(1000);
+  EXPECT_TRUE(s.WaitCount(4));
+
+  // Esc asks the exit question; Yes writes the list.
+  ::SetForegroundWindow(s.frame);
+  ::PostMessageW(s.view, WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_EQ(s.Answer(IDYES), Japanese() ? L"終了しますか？" : L"Are you sure to exit?");
+  ASSERT_TRUE(s.program().WaitExit(15000));
+  std::vector<std::uint8_t> list = ReadFileBytes(s.ListFile());
+  EXPECT_EQ(list.size(), 4u * 512);
+  std::vector<std::string> records = Records(list);
+  std::vector<std::string> expected = {Narrow(first), Narrow(second), Narrow(inAlbum), Narrow(inner)};
+  // The folder's entries come in the order the folder lists them.
+  ASSERT_EQ(records.size(), 4u);
+  std::sort(records.begin() + 2, records.end());
+  std::sort(expected.begin() + 2, expected.end());
+  EXPECT_EQ(records, expected);
+
+  // The next start shows the same photos in the same order, only the first
+  // selected; a photo moved away in between is skipped and left out.
+  ASSERT_TRUE(::MoveFileW(second.c_str(), (s.Photos() + L"moved.jpg").c_str()));
+  ASSERT_TRUE(s.Start());
+  ASSERT_TRUE(s.WaitCount(3));
+  EXPECT_EQ(s.Selected(), std::vector<int>{0});
+  EXPECT_FALSE(::IsWindowVisible(s.Hint()));
+  ASSERT_TRUE(s.Exit());
+  list = ReadFileBytes(s.ListFile());
+  ASSERT_EQ(list.size(), 3u * 512);
+  records = Records(list);
+  EXPECT_EQ(records[0], Narrow(first));
+  std::sort(records.begin() + 1, records.end());
+  std::vector<std::string> rest = {Narrow(inAlbum), Narrow(inner)};
+  std::sort(rest.begin(), rest.end());
+  EXPECT_EQ(std::vector<std::string>(records.begin() + 1, records.end()), rest);
+}
+
+// The colour under the middle of the drifting window.
+COLORREF DriftColour(HWND drift) {
+  RECT r{};
+  ::GetWindowRect(drift, &r);
+  return ScreenPixel((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+bool Reddish(COLORREF c) { return GetRValue(c) > 180 && GetBValue(c) < 90; }
+bool Bluish(COLORREF c) { return GetBValue(c) > 180 && GetRValue(c) < 90; }
+
+TEST(MainView, RowClicksToggleTheSelectionAndTheDriftingWindowFollows) {
+  ViewSession s;
+  const std::wstring red = s.Photo(L"red.jpg", 0xFFFF0000);
+  const std::wstring blue = s.Photo(L"blue.jpg", 0xFF0000FF);
+  WriteImageList(s.ListFile(), {red, blue});
+  ASSERT_TRUE(s.Start());
+  ASSERT_TRUE(s.WaitCount(2));
+  // The plain photo, switched every second.
+  ASSERT_TRUE(s.Click(s.Control(223)));
+  ASSERT_TRUE(s.Click(s.Control(239)));
+  ASSERT_TRUE(WaitUntil([&] { return ::SendMessageW(s.Control(239), BM_GETCHECK, 0, 0) == BST_CHECKED; }, 5000));
+
+  auto seen = [&](DWORD ms) {
+    bool r = false, b = false;
+    WaitUntil(
+        [&] {
+          const COLORREF c = DriftColour(s.drift);
+          r = r || Reddish(c);
+          b = b || Bluish(c);
+          return false;
+        },
+        ms);
+    return std::make_pair(r, b);
+  };
+  auto only = seen(2500);
+  EXPECT_TRUE(only.first);
+  EXPECT_FALSE(only.second) << "only the selected red photo drifts";
+
+  ASSERT_TRUE(s.ClickRow(1));
+  ASSERT_TRUE(WaitUntil([&] { return s.Selected() == std::vector<int>{0, 1}; }, 5000));
+  auto both = seen(3500);
+  EXPECT_TRUE(both.first && both.second) << "both photos alternate";
+
+  ASSERT_TRUE(s.ClickRow(0));
+  ASSERT_TRUE(WaitUntil([&] { return s.Selected() == std::vector<int>{1}; }, 5000));
+  ::Sleep(300);
+  auto blueOnly = seen(2500);
+  EXPECT_FALSE(blueOnly.first);
+  EXPECT_TRUE(blueOnly.second) << "the deselected photo is dropped at once";
+  EXPECT_TRUE(s.Exit());
+}
+
+TEST(MainView, DeleteAndDeleteAllAskFirstAndSayWhatIsMissing) {
+  ViewSession s;
+  ASSERT_TRUE(s.Start());
+  const std::wstring addFirst = Japanese() ? L"画像をドラッグアンドドロップで追加してから、この操作を行ってください。"
+                                           : L"You can do this operation after you add jmages.";
+  const std::wstring noSelection =
+      Japanese() ? L"画像が選択されていません。\n画像をクリックして選択してください。" : L"No images are selected.";
+  const std::wstring sure = Japanese() ? L"本当に操作対象から外しますか？" : L"Are you sure to delete?";
+  for (int id : {200, 205, 206}) {
+    ASSERT_TRUE(s.Click(s.Control(id)));
+    EXPECT_EQ(s.Answer(IDOK), addFirst) << id;
+  }
+  ASSERT_TRUE(s.DropOnList({s.Photo(L"a.jpg", 0xFFFF0000), s.Photo(L"b.jpg", 0xFF00FF00), s.Photo(L"c.jpg", 0xFF0000FF)}));
+  ASSERT_TRUE(s.WaitCount(3));
+  ASSERT_TRUE(s.ClickRow(0));
+  ASSERT_TRUE(WaitUntil([&] { return s.Selected().empty(); }, 5000));
+  for (int id : {200, 205}) {
+    ASSERT_TRUE(s.Click(s.Control(id)));
+    EXPECT_EQ(s.Answer(IDOK), noSelection) << id;
+  }
+  // Delete All needs no selection; No removes nothing.
+  ASSERT_TRUE(s.Click(s.Control(206)));
+  EXPECT_EQ(s.Answer(IDNO), sure);
+  EXPECT_EQ(s.Count(), 3);
+  // Delete removes the selected photos only.
+  ASSERT_TRUE(s.ClickRow(1));
+  ASSERT_TRUE(WaitUntil([&] { return s.Selected() == std::vector<int>{1}; }, 5000));
+  ASSERT_TRUE(s.Click(s.Control(205)));
+  EXPECT_EQ(s.Answer(IDYES), sure);
+  ASSERT_TRUE(s.WaitCount(2));
+  EXPECT_TRUE(s.Selected().empty());
+  ASSERT_TRUE(s.Click(s.Control(206)));
+  EXPECT_EQ(s.Answer(IDYES), sure);
+  ASSERT_TRUE(s.WaitCount(0));
+  EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(s.Hint()) != FALSE; }, 5000)) << "the drop hint is back";
+  EXPECT_TRUE(s.Exit());
+  EXPECT_EQ(ReadFileBytes(s.ListFile()).size(), 0u);
+}
+
+// The save dialog of the process, once it shows.
+HWND WaitSaveDialog(DWORD pid) {
+  HWND dialog = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND h : FindWindows(pid, L"", L"#32770")) {
+          if (::IsWindowVisible(h) && !::GetDlgItem(h, 0xFFFF) && ::GetDlgItem(h, IDOK)) dialog = h;
+        }
+        return dialog != nullptr;
+      },
+      15000);
+  return dialog;
+}
+
+// The first edit control in or below `parent`.
+HWND FindEdit(HWND parent) {
+  for (HWND c = ::GetWindow(parent, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+    wchar_t cls[32] = {};
+    ::GetClassNameW(c, cls, 32);
+    if (_wcsicmp(cls, L"Edit") == 0) return c;
+    if (HWND inner = FindEdit(c)) return inner;
+  }
+  return nullptr;
+}
+
+// The file name box of the save dialog: an edit control, inside a combo
+// box in the newer style.
+HWND FileNameBox(HWND dialog) {
+  for (int id : {0x47c, 0x480}) {
+    HWND c = ::GetDlgItem(dialog, id);
+    if (!c) continue;
+    wchar_t cls[32] = {};
+    ::GetClassNameW(c, cls, 32);
+    if (_wcsicmp(cls, L"Edit") == 0) return c;
+    if (HWND edit = FindEdit(c)) return edit;
+  }
+  return nullptr;
+}
+
+TEST(MainView, SaveWritesTheSelectedPhotosAndTheChosenSettings) {
+  ViewSession s;
+  const std::wstring a = s.Photo(L"a.jpg", 0xFFFF0000);
+  const std::wstring b = s.Photo(L"b.jpg", 0xFF00FF00);
+  const std::wstring c = s.Photo(L"c.jpg", 0xFF0000FF);
+  WriteImageList(s.ListFile(), {a, b, c});
+  ASSERT_TRUE(s.Start());
+  ASSERT_TRUE(s.WaitCount(3));
+  ASSERT_TRUE(s.ClickRow(2));
+  ASSERT_TRUE(WaitUntil([&] { return s.Selected() == std::vector<int>{0, 2}; }, 5000));
+  // Bottom-most first (the drifting window then stays out of the way of the
+  // clicks), Wave, 256; the wave count thumb dragged to its right end.
+  for (int id : {236, 226, 234}) {
+    ASSERT_TRUE(s.Click(s.Control(id)));
+    EXPECT_TRUE(WaitUntil([&] { return ::SendMessageW(s.Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }, 5000)) << id;
+  }
+  HWND count = s.Control(249);
+  ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(count) != FALSE; }, 5000));
+  // The thumb at 10 of 1..20 sits a little left of the bar's middle (the
+  // bar's rectangles cannot be asked for from another process).
+  RECT bar{};
+  ::GetWindowRect(count, &bar);
+  const int y = (bar.top + bar.bottom) / 2;
+  const int thumbX = bar.left + 13 + (bar.right - bar.left - 26) * (10 - 1) / (20 - 1);
+  ASSERT_TRUE(MouseDrag(thumbX, y, bar.right + 40, y));
+  EXPECT_TRUE(WaitUntil([&] { return ::SendMessageW(count, TBM_GETPOS, 0, 0) == 20; }, 5000));
+  // A click beside the strength thumb moves it without storing anything.
+  HWND strength = s.Control(248);
+  RECT sb{};
+  ::GetWindowRect(strength, &sb);
+  const LRESULT before = ::SendMessageW(strength, TBM_GETPOS, 0, 0);
+  ASSERT_TRUE(MouseClick(sb.right - 12, (sb.top + sb.bottom) / 2));
+  EXPECT_TRUE(WaitUntil([&] { return ::SendMessageW(strength, TBM_GETPOS, 0, 0) != before; }, 5000));
+
+  ASSERT_TRUE(s.Click(s.Control(200)));
+  HWND dialog = WaitSaveDialog(s.program().Pid());
+  ASSERT_TRUE(dialog);
+  HWND name = FileNameBox(dialog);
+  ASSERT_TRUE(name);
+  fixtures::TempFolder target;
+  const std::wstring chosen = target.path() + L"show";
+  ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(chosen.c_str()));
+  ::SendMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  EXPECT_EQ(s.Answer(IDOK), Japanese() ? L"処理が完了しました。" : L"The process has been completed.");
+
+  // The default extension is added; the package holds the selected photos
+  // byte for byte and the settings chosen.
+  const std::vector<std::uint8_t> package = ReadFileBytes(chosen + L".K3DLT");
+  const k3::ParsedPackage parsed = k3::ParsePackage(package.data(), package.size());
+  ASSERT_EQ(parsed.status, k3::PackageStatus::Ok);
+  ASSERT_EQ(parsed.records.size(), 2u);
+  const std::vector<std::uint8_t> bytesA = ReadFileBytes(a), bytesC = ReadFileBytes(c);
+  EXPECT_TRUE(std::equal(bytesA.begin(), bytesA.end(), package.begin() + parsed.records[0].offset));
+  EXPECT_EQ(parsed.records[0].size, bytesA.size());
+  EXPECT_TRUE(std::equal(bytesC.begin(), bytesC.end(), package.begin() + parsed.records[1].offset));
+  const k3::DisplaySettings settings = k3::SettingsFromBytes(parsed.settings);
+  EXPECT_EQ(settings.displayType, k3::kWave);
+  EXPECT_EQ(settings.photoSize, 3);
+  EXPECT_EQ(settings.zOrder, k3::kBottomMost);
+  EXPECT_EQ(settings.frameInterval, 25) << "the checked Normal speed runs";
+  EXPECT_EQ(settings.waveCount, 20) << "the thumb drag stored its value";
+  EXPECT_EQ(settings.effectStrength, 90) << "a click beside the thumb stores nothing";
+  EXPECT_TRUE(s.Exit());
+}
+
+TEST(MainView, DraggingMovesAndResizesTheFrameNeverBelowItsMinimum) {
+  ViewSession s;
+  ASSERT_TRUE(s.Start());
+  RECT start{};
+  ::GetWindowRect(s.frame, &start);
+  // The view's background below the settings panel moves the frame.
+  POINT from{start.left + 600, start.top + 480};
+  ASSERT_TRUE(MouseDrag(from.x, from.y, from.x - 60, from.y - 40));
+  RECT moved{};
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        ::GetWindowRect(s.frame, &moved);
+        return moved.left == start.left - 60 && moved.top == start.top - 40;
+      },
+      5000));
+  EXPECT_EQ(moved.right - moved.left, 800);
+
+  // The bottom-right corner makes it larger, and never smaller than the
+  // minimum; the top-left corner stays.
+  ASSERT_TRUE(MouseDrag(moved.right - 4, moved.bottom - 4, moved.right + 96, moved.bottom + 76));
+  RECT grown{};
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        ::GetWindowRect(s.frame, &grown);
+        return grown.right - grown.left == 900 && grown.bottom - grown.top == 680;
+      },
+      5000));
+  EXPECT_EQ(grown.left, moved.left);
+  EXPECT_EQ(grown.top, moved.top);
+  // The view follows and lays its controls out again.
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        RECT client{};
+        ::GetClientRect(s.view, &client);
+        return client.right == 900 && RectIn(s.view, s.Control(218)).left == 900 - 25;
+      },
+      5000));
+  ASSERT_TRUE(MouseDrag(grown.right - 4, grown.bottom - 4, grown.right - 304, grown.bottom - 304));
+  RECT shrunk{};
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        ::GetWindowRect(s.frame, &shrunk);
+        return shrunk.right - shrunk.left == 800 && shrunk.bottom - shrunk.top == 600;
+      },
+      5000));
+  EXPECT_EQ(shrunk.left, grown.left);
+
+  // The left edge dragged to the right stops at the minimum; the right edge
+  // does not move.
+  ASSERT_TRUE(MouseDrag(shrunk.left + 3, shrunk.top + 300, shrunk.left + 203, shrunk.top + 300));
+  ::Sleep(500);
+  RECT edge{};
+  ::GetWindowRect(s.frame, &edge);
+  EXPECT_EQ(edge.right - edge.left, 800);
+  EXPECT_EQ(edge.right, shrunk.right);
+  EXPECT_TRUE(s.Exit());
+}
+
+TEST(MainView, CloseMinimiseAndWebPageButtons) {
+  ViewSession s;
+  // The browser stand-in, made for this test in its own folder, records the
+  // address it is given.
+  fixtures::TempFolder record;
+  const std::wstring log = record.path() + L"browser.log";
+  const std::wstring script = record.path() + L"browser.sh";
+  const std::string unixLog = UnixPath(log), unixScript = UnixPath(script);
+  ASSERT_FALSE(unixLog.empty());
+  ASSERT_EQ(RunUnixCommand("sed 's|\\$K3_BROWSER_RECORD|" + unixLog + "|' '" K3_TEST_TOOLS "/record-browser.sh' > '" +
+                           unixScript + "' && chmod +x '" + unixScript + "'"),
+            0);
+  HKEY key = nullptr;
+  ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\WineBrowser", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key, nullptr),
+            ERROR_SUCCESS);
+  const std::wstring browsers(unixScript.begin(), unixScript.end());
+  ::RegSetValueExW(key, L"Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(browsers.c_str()),
+                   static_cast<DWORD>((browsers.size() + 1) * sizeof(wchar_t)));
+  ::RegCloseKey(key);
+
+  ASSERT_TRUE(s.Start());
+  const std::wstring exitQuestion = Japanese() ? L"終了しますか？" : L"Are you sure to exit?";
+  ASSERT_TRUE(s.Click(s.Control(218)));
+  EXPECT_EQ(s.Answer(IDNO), exitQuestion) << "the close button asks";
+  EXPECT_TRUE(s.program().Running());
+
+  auto recorded = [&] {
+    std::vector<std::uint8_t> bytes = ReadFileBytes(log);
+    return std::string(bytes.begin(), bytes.end());
+  };
+  const std::string vendor = Japanese() ? "http://www.kelvarstone.example/index.html\n"
+                                        : "http://www.kelvarstone.example/index_e.html\n";
+  const std::string product = Japanese() ? "http://www.kelvarstone.example/k3driftlet/k3driftlet.html\n"
+                                         : "http://www.kelvarstone.example/k3driftlet/k3driftlet_e.html\n";
+  ASSERT_TRUE(s.Click(s.Control(215)));
+  EXPECT_TRUE(WaitUntil([&] { return recorded() == vendor; }, 15000)) << recorded();
+  ASSERT_TRUE(s.Click(s.Control(216)));
+  EXPECT_TRUE(WaitUntil([&] { return recorded() == vendor + product; }, 15000)) << recorded();
+  ::PostMessageW(s.view, WM_KEYDOWN, VK_F1, 0);
+  EXPECT_TRUE(WaitUntil([&] { return recorded() == vendor + product + product; }, 15000)) << "F1 opens the product page";
+
+  ASSERT_TRUE(s.Click(s.Control(217)));
+  EXPECT_TRUE(WaitUntil([&] { return ::IsIconic(s.frame) != FALSE; }, 5000));
+  EXPECT_TRUE(s.Exit());
+  ::RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Wine\\WineBrowser");
+}
+
+// The pixels of `text` drawn black on white in `font`, one picture per
+// character.
+std::vector<std::vector<COLORREF>> CharacterPictures(HFONT font, const std::wstring& text) {
+  std::vector<std::vector<COLORREF>> out;
+  HDC screen = ::GetDC(nullptr);
+  HDC dc = ::CreateCompatibleDC(screen);
+  HBITMAP bmp = ::CreateCompatibleBitmap(screen, 32, 32);
+  ::ReleaseDC(nullptr, screen);
+  HGDIOBJ oldBmp = ::SelectObject(dc, bmp);
+  HGDIOBJ oldFont = ::SelectObject(dc, font);
+  for (wchar_t ch : text) {
+    RECT r{0, 0, 32, 32};
+    ::FillRect(dc, &r, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    ::SetBkMode(dc, TRANSPARENT);
+    ::DrawTextW(dc, &ch, 1, &r, DT_LEFT | DT_TOP | DT_NOPREFIX);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < 32; ++y)
+      for (int x = 0; x < 32; ++x) pixels.push_back(::GetPixel(dc, x, y));
+    out.push_back(std::move(pixels));
+  }
+  ::SelectObject(dc, oldFont);
+  ::SelectObject(dc, oldBmp);
+  ::DeleteObject(bmp);
+  ::DeleteDC(dc);
+  return out;
+}
+
+// How many different pictures the characters of a text give: a font
+// without the glyphs draws the same empty box for each.
+std::size_t DistinctPictures(HFONT font, const std::wstring& text) {
+  auto pictures = CharacterPictures(font, text);
+  std::sort(pictures.begin(), pictures.end());
+  return static_cast<std::size_t>(std::unique(pictures.begin(), pictures.end()) - pictures.begin());
+}
+
+std::size_t InkPixels(HWND window) {
+  RECT r{};
+  ::GetWindowRect(window, &r);
+  HDC screen = ::GetDC(nullptr);
+  std::size_t ink = 0;
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x) {
+      const COLORREF c = ::GetPixel(screen, x, y);
+      if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 300) ++ink;
+    }
+  ::ReleaseDC(nullptr, screen);
+  return ink;
+}
+
+TEST(MainView, TextsShowAsGlyphsOfTheEditionsFonts) {
+  // The faces the program asks for resolve to installed fonts that have
+  // the edition's glyphs: the view's face and the message box font.
+  const wchar_t* face = Japanese() ? L"\xFF2D\xFF33 \x30B4\x30B7\x30C3\x30AF" : L"Arial";
+  HFONT viewFont = ::CreateFontW(16, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, face);
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  ASSERT_TRUE(::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
+  HFONT boxFont = ::CreateFontIndirectW(&metrics.lfMessageFont);
+  const std::wstring label = Japanese() ? L"\u753B\u50CF\u9001\u308A" : L"Interval";  // 画像送り
+  const std::wstring question = Japanese() ? L"\u7D42\u4E86\u3057\u307E\u3059\u304B" : L"Exitsur";  // 終了しますか
+  EXPECT_EQ(DistinctPictures(viewFont, label), label.size()) << "view font";
+  std::wstring uniqueQuestion = question;
+  std::sort(uniqueQuestion.begin(), uniqueQuestion.end());
+  uniqueQuestion.erase(std::unique(uniqueQuestion.begin(), uniqueQuestion.end()), uniqueQuestion.end());
+  EXPECT_EQ(DistinctPictures(boxFont, uniqueQuestion), uniqueQuestion.size()) << "message box font";
+  ::DeleteObject(viewFont);
+  ::DeleteObject(boxFont);
+
+  // On the screen: the label and the exit question carry ink, drawn by the
+  // program itself.
+  ViewSession s;
+  ASSERT_TRUE(s.Start());
+  HWND intervalLabel = nullptr;
+  for (HWND c = ::GetWindow(s.view, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+    if (::GetDlgCtrlID(c) == 0xFFFF && WindowText(c) == (Japanese() ? L"画像送り" : L"Interval")) intervalLabel = c;
+  }
+  ASSERT_TRUE(intervalLabel);
+  EXPECT_GT(InkPixels(intervalLabel), 40u);
+  ::PostMessageW(s.frame, WM_CLOSE, 0, 0);
+  auto box = WaitMessageBox(s.program().Pid());
+  ASSERT_TRUE(box);
+  ::Sleep(300);
+  EXPECT_GT(InkPixels(::GetDlgItem(box->hwnd, 0xFFFF)), 40u);
+  RunUnixCommand("mkdir -p '" K3_TEST_TOOLS "/../../../build/screenshots' && import -window root '" K3_TEST_TOOLS
+                 "/../../../build/screenshots/exit-question-" + std::string(Japanese() ? "ja" : "en") + ".png'");
+  PressButton(box->hwnd, IDYES);
+  EXPECT_TRUE(s.program().WaitExit(15000));
+}
+
+}  // namespace
