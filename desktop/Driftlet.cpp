@@ -1,5 +1,7 @@
 #include "desktop/Driftlet.h"
 
+#include <algorithm>
+
 #include <cstdlib>
 
 #include "framework/Handles.h"
@@ -159,11 +161,33 @@ void CDriftlet::LoadPhotos(const std::vector<std::wstring>& paths) {
 
 void CDriftlet::ClearItems() { items.clear(); }
 
+namespace {
+
+// The last write time of a file, or 0.
+std::uint64_t LastWriteTime(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA info{};
+  if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &info)) return 0;
+  return static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32 | info.ftLastWriteTime.dwLowDateTime;
+}
+
+}  // namespace
+
 void CDriftlet::RebuildItems() {
   // The new items are made before the old ones go, so the surfaces never
-  // all vanish in between and GDI+ keeps running through a rebuild.
+  // all vanish in between and GDI+ keeps running through a rebuild. An old
+  // item made from the same unchanged file for the same type and size is
+  // moved over as it is.
   std::vector<std::unique_ptr<CDriftletImg>> rebuilt;
   for (const std::wstring& path : photoPaths) {
+    const std::uint64_t fileTime = LastWriteTime(path);
+    auto same = std::find_if(items.begin(), items.end(), [&](const std::unique_ptr<CDriftletImg>& old) {
+      return old && old->path == path && old->fileTime == fileTime && old->displayType == settings.displayType &&
+             old->photoSize == settings.photoSize;
+    });
+    if (same != items.end()) {
+      rebuilt.push_back(std::move(*same));
+      continue;
+    }
     auto item = std::make_unique<CDriftletImg>();
     auto photo = std::make_unique<CImg>();
     Size decoded{0, 0};
@@ -191,6 +215,10 @@ void CDriftlet::RebuildItems() {
     item->width = photo->Width();
     item->height = photo->Height();
     item->image = std::move(photo);
+    item->path = path;
+    item->fileTime = fileTime;
+    item->displayType = settings.displayType;
+    item->photoSize = settings.photoSize;
     rebuilt.push_back(std::move(item));
   }
   items.swap(rebuilt);

@@ -11,6 +11,7 @@
 // extracted from a package all go when the window is destroyed.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,6 +32,12 @@ struct CDriftletImg {
   std::unique_ptr<CImg> image;
   int width = 0;
   int height = 0;
+  // What it was prepared from and for: a later rebuild for the same type
+  // and size takes it over when the file has not changed.
+  std::wstring path;
+  std::uint64_t fileTime = 0;
+  std::uint16_t displayType = 0;
+  std::uint16_t photoSize = 0;
 };
 
 class CDriftlet : public fw::CWnd {
@@ -73,7 +80,8 @@ class CDriftlet : public fw::CWnd {
   void StepMotion(bool compose);
   // Builds, shapes, places and draws one frame.
   void ComposeFrame();
-  // Prepares every photo for the chosen size and type.
+  // Prepares every photo for the chosen size and type; photos already
+  // prepared for them are kept, not made again.
   void RebuildItems();
   void ClearItems();
   // Draws the current frame or photo (into the window's own DC without one).

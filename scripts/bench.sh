@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Measures the per-frame image work: the native kernels (Google Benchmark),
 # ImageMagick's -wave on the same 716 x 716 Ripple canvas in the same run
-# (one thread), and the Windows build under Wine (generators and regions).
+# (one thread), the Windows build under Wine (generators and regions), and
+# the main view with 12-megapixel camera photos under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -35,3 +36,6 @@ source scripts/wine-session.sh
 trap wine_session_stop EXIT
 wine_session_start "$root/build/win64/wineprefix" own-display
 wine build/win64/bin/win_bench.exe | tee "$out/wine.txt"
+
+echo "== the main view with camera photos under Wine (500 photos dropped, IMG.DAT at start, a growing selection)"
+wine build/win64/bin/win_view_bench.exe 2>/dev/null | tee "$out/view.txt"

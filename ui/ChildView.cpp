@@ -73,6 +73,34 @@ void SetTrackbar(fw::CWnd* bar, bool shown, int low, int high, int position) {
   ::ShowWindow(bar->m_hWnd, shown ? SW_SHOW : SW_HIDE);
 }
 
+// Keeps a list from redrawing row by row during a long import, yet shows
+// what has arrived twice a second (the first photo at once).
+class BatchedRedraw {
+ public:
+  explicit BatchedRedraw(fw::CListBox& list) : list_(list) { list_.SetRedraw(false); }
+  ~BatchedRedraw() {
+    list_.SetRedraw(true);
+    ::InvalidateRect(list_.m_hWnd, nullptr, TRUE);
+  }
+  BatchedRedraw(const BatchedRedraw&) = delete;
+  BatchedRedraw& operator=(const BatchedRedraw&) = delete;
+
+  void RowsAdded() {
+    const ULONGLONG now = ::GetTickCount64();
+    if (shown_ && now - last_ < 500) return;
+    shown_ = true;
+    last_ = now;
+    list_.SetRedraw(true);
+    ::RedrawWindow(list_.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    list_.SetRedraw(false);
+  }
+
+ private:
+  fw::CListBox& list_;
+  ULONGLONG last_ = 0;
+  bool shown_ = false;
+};
+
 }  // namespace
 
 CChildView::CChildView(const ViewContext& context)
@@ -607,17 +635,13 @@ void CChildView::RemovePhotos(bool all) {
 
 void CChildView::ImportPaths(const std::vector<std::wstring>& paths) {
   if (paths.empty() || !imageList) return;
-  imageList->SetRedraw(false);
-  {
-    CProgressDlg progress;
-    progress.Open(m_hWnd, 0, static_cast<int>(paths.size()), true);
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-      AddPhoto(paths[i]);
-      if (!progress.SetPos(static_cast<int>(i))) break;
-    }
+  BatchedRedraw redraw(*imageList);
+  CProgressDlg progress;
+  progress.Open(m_hWnd, 0, static_cast<int>(paths.size()), true);
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    if (AddPhoto(paths[i])) redraw.RowsAdded();
+    if (!progress.SetPos(static_cast<int>(i))) break;
   }
-  imageList->SetRedraw(true);
-  ::InvalidateRect(imageList->m_hWnd, nullptr, TRUE);
 }
 
 void CChildView::OnDropFiles(HDROP drop) {
@@ -639,19 +663,16 @@ void CChildView::LoadImageList() {
   const std::vector<std::wstring> photos = LoadImageListFile(listFilePath);
   if (photos.empty()) return;
   const unsigned long long length = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-  imageList->SetRedraw(false);
-  {
-    CProgressDlg progress;
-    progress.Open(m_hWnd, 0, static_cast<int>(std::min<unsigned long long>(length, 0x7FFFFFFF)), true);
-    int position = 0;
-    for (const std::wstring& photo : photos) {
-      if (!AddPhoto(photo)) continue;
-      position += static_cast<int>(kImageListRecordBytes);
-      if (!progress.SetPos(position)) break;
-    }
+  BatchedRedraw redraw(*imageList);
+  CProgressDlg progress;
+  progress.Open(m_hWnd, 0, static_cast<int>(std::min<unsigned long long>(length, 0x7FFFFFFF)), true);
+  int position = 0;
+  for (const std::wstring& photo : photos) {
+    if (!AddPhoto(photo)) continue;
+    redraw.RowsAdded();
+    position += static_cast<int>(kImageListRecordBytes);
+    if (!progress.SetPos(position)) break;
   }
-  imageList->SetRedraw(true);
-  ::InvalidateRect(imageList->m_hWnd, nullptr, TRUE);
 }
 
 void CChildView::SaveImageList() {

@@ -119,5 +119,50 @@ TEST(Driftlet, RebuildingThePhotosKeepsGdiplusRunning) {
   EXPECT_FALSE(CImg::GdiplusStarted()) << "with the last surface GDI+ stops";
 }
 
+TEST(Driftlet, PreparedPhotosAreReusedWhileTheirTypeSizeAndFileStay) {
+  fixtures::TempFolder folder;
+  std::vector<std::wstring> photos;
+  {
+    fixtures::GdiplusSession encoders;
+    for (const wchar_t* name : {L"a.jpg", L"b.jpg", L"c.jpg"}) {
+      photos.push_back(folder.Write(name, fixtures::Encode(80, 60, [](int, int) { return 0xFF00FF00u; }, L"image/jpeg")));
+    }
+  }
+  CDriftlet d;
+  d.LoadPhotos({photos[0], photos[1]});
+  ASSERT_EQ(d.items.size(), 2u);
+  const CImg* a = d.items[0]->image.get();
+  const CImg* b = d.items[1]->image.get();
+  // One more photo selected: the two prepared ones are taken over, in the
+  // new order.
+  d.LoadPhotos({photos[1], photos[2], photos[0]});
+  ASSERT_EQ(d.items.size(), 3u);
+  EXPECT_EQ(d.items[0]->image.get(), b);
+  EXPECT_EQ(d.items[2]->image.get(), a);
+  // Another size: everything is prepared again.
+  d.SetPhotoSize(1);
+  ASSERT_EQ(d.items.size(), 3u);
+  EXPECT_EQ(d.items[0]->width, 64 * 7 / 5) << "the Ripple canvas of a 64 photo";
+  // A file written again is prepared again.
+  const CImg* c = d.items[1]->image.get();
+  const CImg* first = d.items[0]->image.get();
+  FILETIME now{};
+  ::GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER t{};
+  t.LowPart = now.dwLowDateTime;
+  t.HighPart = now.dwHighDateTime;
+  t.QuadPart += 10'000'000;  // a second later
+  const FILETIME later{t.LowPart, t.HighPart};
+  {
+    fw::FileHandle file(::CreateFileW(photos[2].c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                      nullptr));
+    ASSERT_TRUE(file);
+    ASSERT_TRUE(::SetFileTime(file.get(), nullptr, nullptr, &later));
+  }
+  d.LoadPhotos({photos[1], photos[2], photos[0]});
+  EXPECT_EQ(d.items[0]->image.get(), first);
+  EXPECT_NE(d.items[1]->image.get(), c) << "the changed file";
+}
+
 }  // namespace
 }  // namespace k3
