@@ -54,7 +54,7 @@ for edition in en ja; do
   wine wineboot >/dev/null 2>&1 || true
 done
 
-build/native/k3pack --type ripple --size 256 --interval 60s "$demo/ripple.k3dlt" "$demo/sunset.jpg" >/dev/null
+build/native/k3pack --type ripple --size 256 --interval 60m "$demo/ripple.k3dlt" "$demo/sunset.jpg" >/dev/null
 wine "$program/k3driftlet.bin" "$(winepath -w "$demo/ripple.k3dlt")" >/dev/null 2>&1 &
 sleep 6
 shoot ripple "$(geometry drift)" 16
