@@ -201,6 +201,7 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (LOWORD(wp) == WM_LBUTTONDOWN || LOWORD(wp) == WM_RBUTTONDOWN) PostMessage(WM_RESTORE_STACKING);
       break;
     case WM_RESTORE_STACKING:
+      if (view_) view_->RaiseHelpWindow();
       driftlet_.RestoreStacking();
       return 0;
     case WM_CLOSE:

@@ -36,8 +36,9 @@ class CMainFrame : public fw::CFrameWnd {
   static constexpr SIZE kMinimumSize{800, 600};
   // Posted to the frame at its creation in normal mode: runs the splash.
   static constexpr UINT WM_START_SPLASH = WM_USER + 1;
-  // Posted to the frame after it appeared or was activated: the drifting
-  // window takes its place in the stacking order again.
+  // Posted to the frame after it appeared, was activated or clicked: the
+  // drop hint and the drifting window take their places in the stacking
+  // order again.
   static constexpr UINT WM_RESTORE_STACKING = WM_USER + 3;
 
  protected:

@@ -312,6 +312,16 @@ void CChildView::PlaceHelpWindow() {
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void CChildView::RaiseHelpWindow() {
+  if (!helpWindow || !helpWindow->m_hWnd || !::IsWindowVisible(helpWindow->m_hWnd)) return;
+  // Through the topmost band and back: a real move of the window, so that
+  // every layer of the window system learns it, yet it ends among the
+  // ordinary windows, right over the main window that owns it.
+  constexpr UINT keep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+  ::SetWindowPos(helpWindow->m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, keep);
+  ::SetWindowPos(helpWindow->m_hWnd, HWND_NOTOPMOST, 0, 0, 0, 0, keep);
+}
+
 void CChildView::ApplyDropHintRule() {
   if (!helpWindow || !helpWindow->m_hWnd) return;
   ::ShowWindow(helpWindow->m_hWnd, thumbs.empty() ? SW_SHOWNOACTIVATE : SW_HIDE);
@@ -734,6 +744,7 @@ LRESULT CChildView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       LoadImageList();
       ::InvalidateRect(m_hWnd, nullptr, TRUE);
       ApplyDropHintRule();
+      RaiseHelpWindow();
       return 0;
     case WM_IMAGE_LIST_CLICK:
       ApplySelection();

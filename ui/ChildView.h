@@ -77,6 +77,9 @@ class CChildView : public fw::CWnd {
   // Puts the drop hint in the middle of the list (screen coordinates); the
   // frame calls it whenever it moves.
   void PlaceHelpWindow();
+  // Puts the drop hint over the main window again, when it shows (after
+  // the window system raised the main window over it).
+  void RaiseHelpWindow();
   void LayoutControls();
 
   // The photo collection.

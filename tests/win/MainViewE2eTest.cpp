@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -277,6 +278,38 @@ TEST(MainView, ControlsTheirPlacesChecksAndTrackbars) {
   EXPECT_EQ(h.left - origin.x, 10 + (365 - 150) / 2);
   EXPECT_EQ(h.top - origin.y, 40 + (520 - 80) / 2);
   EXPECT_TRUE(::GetWindowLongPtrW(hint, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+  // It shows on the screen over the list: white around its text.
+  EXPECT_TRUE(WaitUntil([&] { return ScreenPixel(h.left + 4, h.top + 40) == RGB(255, 255, 255); }, 5000));
+
+  // A click on the hint leaves the keyboard focus where it was.
+  GUITHREADINFO gui{};
+  gui.cbSize = sizeof gui;
+  const DWORD thread = ::GetWindowThreadProcessId(s.frame, nullptr);
+  ::GetGUIThreadInfo(thread, &gui);
+  const HWND focusBefore = gui.hwndFocus;
+  const POINT onHint = ScreenCentre(hint);
+  ASSERT_TRUE(MouseClick(onHint.x, onHint.y));
+  ::Sleep(300);
+  ::GetGUIThreadInfo(thread, &gui);
+  EXPECT_EQ(gui.hwndFocus, focusBefore) << "the focus is on control " << ::GetDlgCtrlID(gui.hwndFocus);
+  EXPECT_NE(gui.hwndFocus, hint);
+
+  // The title bar is blue while the program is active, grey while another
+  // window is.
+  auto titleBar = [&] { return ScreenPixel(origin.x + 200, origin.y + 14); };
+  EXPECT_TRUE(WaitUntil([&] { return GetBValue(titleBar()) > GetRValue(titleBar()) + 60; }, 5000)) << "blue";
+  HWND other = ::CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40, nullptr, nullptr,
+                                 nullptr, nullptr);
+  ::SetForegroundWindow(other);
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        const COLORREF c = titleBar();
+        return std::abs(GetBValue(c) - GetRValue(c)) < 20;
+      },
+      5000))
+      << "grey";
+  ::DestroyWindow(other);
+  ::SetForegroundWindow(s.frame);
 
   // Choosing Photo hides both trackbars; Sphere shows the strength one in
   // 50..90; a click on a radio button checks only it in its group.
@@ -396,8 +429,19 @@ TEST(MainView, RowClicksToggleTheSelectionAndTheDriftingWindowFollows) {
   WriteImageList(s.ListFile(), {red, blue});
   ASSERT_TRUE(s.Start());
   ASSERT_TRUE(s.WaitCount(2));
-  // The plain photo, switched every second.
+  // Ripple needs room around the 128 x 96 photo; the plain photo is the
+  // photo's own size; 64 makes it smaller.
+  auto driftSize = [&] {
+    RECT r{};
+    ::GetWindowRect(s.drift, &r);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+  };
+  EXPECT_TRUE(WaitUntil([&] { return driftSize().cx == 128 * 7 / 5 && driftSize().cy == 96 * 7 / 5; }, 5000));
   ASSERT_TRUE(s.Click(s.Control(223)));
+  EXPECT_TRUE(WaitUntil([&] { return driftSize().cx == 128 && driftSize().cy == 96; }, 5000));
+  ASSERT_TRUE(s.Click(s.Control(232)));
+  EXPECT_TRUE(WaitUntil([&] { return driftSize().cx == 64 && driftSize().cy == 48; }, 5000));
+  // Switched every second.
   ASSERT_TRUE(s.Click(s.Control(239)));
   ASSERT_TRUE(WaitUntil([&] { return ::SendMessageW(s.Control(239), BM_GETCHECK, 0, 0) == BST_CHECKED; }, 5000));
 
