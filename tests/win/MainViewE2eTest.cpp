@@ -18,6 +18,7 @@
 #include "ImageFixtures.h"
 #include "desktop/DisplaySettings.h"
 #include "files/PackageCodec.h"
+#include "ui/ViewLayout.h"
 
 using namespace e2e;
 
@@ -229,6 +230,27 @@ TEST(MainView, ControlsTheirPlacesChecksAndTrackbars) {
     EXPECT_EQ(r.left, e.left) << e.id;
     EXPECT_EQ(r.right - r.left, e.width) << e.id;
   }
+  // And every control where the layout puts it at 800 x 600.
+  const k3::ViewLayout layout = k3::LayoutView(800, 600);
+  auto same = [&](int id, const k3::Rect& r) {
+    const RECT got = RectIn(s.view, s.Control(id));
+    EXPECT_EQ((k3::Rect{got.left, got.top, got.right, got.bottom}), r) << id;
+  };
+  same(200, layout.saveButton);
+  same(203, layout.imageList);
+  same(205, layout.removeButton);
+  same(206, layout.removeAllButton);
+  same(215, layout.vendorPageButton);
+  same(216, layout.productPageButton);
+  same(217, layout.minimizeButton);
+  same(218, layout.closeButton);
+  same(248, layout.strengthSlider);
+  same(249, layout.waveCountSlider);
+  for (int i = 0; i < 5; ++i) same(223 + i, layout.typeRadios[i]);
+  for (int i = 0; i < 3; ++i) same(228 + i, layout.speedRadios[i]);
+  for (int i = 0; i < 5; ++i) same(231 + i, layout.sizeRadios[i]);
+  for (int i = 0; i < 3; ++i) same(236 + i, layout.zOrderRadios[i]);
+  for (int i = 0; i < 9; ++i) same(239 + i, layout.intervalRadios[i]);
   EXPECT_EQ(RectIn(s.view, s.Control(200)).top, 600 - 33);
   EXPECT_EQ(RectIn(s.view, s.Control(203)).bottom, 40 + 520);
   // The labels: five, at x 424, texts in the edition's language.
