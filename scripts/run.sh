@@ -20,13 +20,7 @@ cmake --build build/native --target k3pack >/dev/null
 
 # The sample photos.
 demo="$root/build/demo"
-mkdir -p "$demo"
-if [ ! -f "$demo/swirl.jpg" ]; then
-  echo "run: drawing sample photos into $demo"
-  convert -size 640x480 -seed 11 plasma:orange-purple "$demo/sunset.jpg"
-  convert -size 480x640 -seed 23 plasma:skyblue-seagreen "$demo/lagoon.jpg"
-  convert -size 640x480 radial-gradient:gold-firebrick -swirl 180 "$demo/swirl.jpg"
-fi
+bash scripts/sample-photos.sh "$demo"
 
 # The program folder of the run.
 program="$root/build/run"

@@ -13,12 +13,8 @@ if [ ! -f build/native/build.ninja ]; then cmake --preset native >/dev/null; fi
 cmake --build build/native --target k3pack >/dev/null
 
 demo="$root/build/demo"
-mkdir -p "$demo" "$root/docs/screenshots"
-if [ ! -f "$demo/swirl.jpg" ]; then
-  convert -size 640x480 -seed 11 plasma:orange-purple "$demo/sunset.jpg"
-  convert -size 480x640 -seed 23 plasma:skyblue-seagreen "$demo/lagoon.jpg"
-  convert -size 640x480 radial-gradient:gold-firebrick -swirl 180 "$demo/swirl.jpg"
-fi
+mkdir -p "$root/docs/screenshots"
+bash scripts/sample-photos.sh "$demo"
 program="$root/build/screenshots-program"
 mkdir -p "$program"
 cp -f build/win64/bin/k3driftlet.bin "$program/"

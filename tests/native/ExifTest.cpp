@@ -8,36 +8,47 @@
 namespace k3 {
 namespace {
 
+// A TIFF block written in either byte order.
+struct TiffWriter {
+  bool bigEndian;
+  std::vector<std::uint8_t> bytes;
+  explicit TiffWriter(bool big) : bigEndian(big) {
+    bytes.push_back(big ? 'M' : 'I');
+    bytes.push_back(big ? 'M' : 'I');
+    U16(42);
+    U32(8);
+  }
+  void U16(unsigned v) {
+    if (bigEndian) {
+      bytes.push_back(std::uint8_t(v >> 8));
+      bytes.push_back(std::uint8_t(v));
+    } else {
+      bytes.push_back(std::uint8_t(v));
+      bytes.push_back(std::uint8_t(v >> 8));
+    }
+  }
+  void U32(std::uint32_t v) {
+    if (bigEndian) {
+      U16(v >> 16);
+      U16(v & 0xFFFF);
+    } else {
+      U16(v & 0xFFFF);
+      U16(v >> 16);
+    }
+  }
+};
+
 // SOI, a JFIF APP0, then an APP1 with an EXIF block holding IFD0 entries.
 std::vector<std::uint8_t> Jpeg(int orientation, bool bigEndian = false, unsigned type = 3) {
   std::vector<std::uint8_t> b = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x06, 'J', 'F', 'I', 'F'};
-  std::vector<std::uint8_t> tiff;
-  auto u16 = [&](unsigned v) {
-    if (bigEndian) {
-      tiff.push_back(std::uint8_t(v >> 8));
-      tiff.push_back(std::uint8_t(v));
-    } else {
-      tiff.push_back(std::uint8_t(v));
-      tiff.push_back(std::uint8_t(v >> 8));
-    }
-  };
-  auto u32 = [&](std::uint32_t v) {
-    if (bigEndian) {
-      u16(v >> 16);
-      u16(v & 0xFFFF);
-    } else {
-      u16(v & 0xFFFF);
-      u16(v >> 16);
-    }
-  };
-  tiff.push_back(bigEndian ? 'M' : 'I');
-  tiff.push_back(bigEndian ? 'M' : 'I');
-  u16(42);
-  u32(8);
+  TiffWriter w(bigEndian);
+  auto u16 = [&](unsigned v) { w.U16(v); };
+  auto u32 = [&](std::uint32_t v) { w.U32(v); };
   u16(2);  // two entries: a width tag first, then the orientation
   u16(0x0100); u16(4); u32(1); u32(640);
   u16(0x0112); u16(type); u32(1); u16(static_cast<unsigned>(orientation)); u16(0);
   u32(0);
+  const std::vector<std::uint8_t>& tiff = w.bytes;
   const std::size_t length = 2 + 6 + tiff.size();
   b.insert(b.end(), {0xFF, 0xE1, std::uint8_t(length >> 8), std::uint8_t(length)});
   b.insert(b.end(), {'E', 'x', 'i', 'f', 0, 0});
@@ -85,30 +96,10 @@ TEST(ExifOrientation, EveryTruncationIsSafe) {
 // SOI, an APP1 EXIF block whose IFD0 holds the orientation and whose IFD1
 // points at an embedded preview, then a baseline frame header of w x h.
 std::vector<std::uint8_t> CameraJpeg(int orientation, int w, int h, bool bigEndian, bool preview = true) {
-  std::vector<std::uint8_t> tiff;
-  auto u16 = [&](unsigned v) {
-    if (bigEndian) {
-      tiff.push_back(std::uint8_t(v >> 8));
-      tiff.push_back(std::uint8_t(v));
-    } else {
-      tiff.push_back(std::uint8_t(v));
-      tiff.push_back(std::uint8_t(v >> 8));
-    }
-  };
-  auto u32 = [&](std::uint32_t v) {
-    if (bigEndian) {
-      u16(v >> 16);
-      u16(v & 0xFFFF);
-    } else {
-      u16(v & 0xFFFF);
-      u16(v >> 16);
-    }
-  };
+  TiffWriter t(bigEndian);
+  auto u16 = [&](unsigned v) { t.U16(v); };
+  auto u32 = [&](std::uint32_t v) { t.U32(v); };
   const std::vector<std::uint8_t> small = {0xFF, 0xD8, 0xFF, 0xD9, 1, 2, 3, 4};
-  tiff.push_back(bigEndian ? 'M' : 'I');
-  tiff.push_back(bigEndian ? 'M' : 'I');
-  u16(42);
-  u32(8);
   // IFD0 at 8: one entry, then the offset of IFD1 (8 + 2 + 12 + 4 = 26).
   u16(1);
   u16(0x0112); u16(3); u32(1); u16(static_cast<unsigned>(orientation)); u16(0);
@@ -118,6 +109,7 @@ std::vector<std::uint8_t> CameraJpeg(int orientation, int w, int h, bool bigEndi
   u16(0x0201); u16(4); u32(1); u32(56);
   u16(0x0202); u16(4); u32(1); u32(static_cast<std::uint32_t>(small.size()));
   u32(0);
+  std::vector<std::uint8_t>& tiff = t.bytes;
   tiff.insert(tiff.end(), small.begin(), small.end());
 
   std::vector<std::uint8_t> b = {0xFF, 0xD8};
