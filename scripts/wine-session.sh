@@ -41,7 +41,8 @@ wine_session_start() {
   export WINEARCH=win64
   export WINEDEBUG=${WINEDEBUG:--all}
   # No Mono or Gecko installer dialogs in a fresh prefix.
-  export WINEDLLOVERRIDES="mscoree,mshtml="
+  # No Start-menu entries of installed packages in the Unix desktop.
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   if [ "$mode" = own-display ] || [ -z "${DISPLAY:-}" ]; then
     k3_start_xvfb || return 1
   fi
@@ -68,6 +69,12 @@ wine_session_start() {
     touch "$WINEPREFIX/.k3-ready"
   fi
   _k3_configure_fonts || return 1
+  # The user's folders (Desktop, Documents, ...) are the prefix's own, not
+  # links into the Unix home: what a test installs stays in the prefix.
+  local link
+  for link in "$WINEPREFIX"/drive_c/users/*/*; do
+    if [ -L "$link" ]; then rm -f "$link" && mkdir -p "$link"; fi
+  done
   # The prefix's services start with the first Wine program and live as
   # long as the server. Started here, they hold no output of a later
   # program open (ctest would wait for them at its first test otherwise).
