@@ -67,3 +67,50 @@ TEST(ProgressMath, EmptyRangeShowsAFullBar) {
 
 }  // namespace
 }  // namespace k3
+
+#include "update/HttpRules.h"
+
+namespace k3 {
+namespace {
+
+TEST(FetchBlock, GrowsIn64KiBStepsWithZeroedSlack) {
+  EXPECT_EQ(FetchCapacity(0), 65536u);
+  EXPECT_EQ(FetchCapacity(1), 65536u);
+  EXPECT_EQ(FetchCapacity(65536), 65536u);
+  EXPECT_EQ(FetchCapacity(65537), 131072u);
+
+  std::vector<std::uint8_t> chunk(65536, 0xAB);
+  FetchBlock block;
+  ASSERT_TRUE(block.Append(chunk.data(), chunk.size()));
+  EXPECT_EQ(block.size(), 65536u);
+  EXPECT_EQ(block.allocated(), 65536u) << "exactly 64 KiB fills one step";
+  ASSERT_TRUE(block.Append(chunk.data(), 1));
+  EXPECT_EQ(block.allocated(), 131072u);
+  for (std::size_t i = 65537; i < 131072; ++i) ASSERT_EQ(block.data()[i], 0) << i;
+  EXPECT_EQ(block.data()[65536], 0xAB);
+  // Small reads in between keep the slack zero.
+  ASSERT_TRUE(block.Append(chunk.data(), 100));
+  EXPECT_EQ(block.size(), 65637u);
+  EXPECT_EQ(block.data()[65637], 0);
+  std::uint8_t* out = block.Release();
+  EXPECT_EQ(block.size(), 0u);
+  EXPECT_EQ(block.data(), nullptr);
+  std::free(out);
+
+  FetchBlock empty;
+  EXPECT_TRUE(empty.Append(nullptr, 0));
+  EXPECT_EQ(empty.data(), nullptr) << "an empty body allocates nothing";
+}
+
+TEST(FetchBlock, RedirectTargetAndProgress) {
+  EXPECT_EQ(RedirectTarget(L"HTTP/1.1 302 Found\r\nLocation: http://h/x?a=1\r\nContent-Length: 0\r\n\r\n"),
+            std::optional<std::wstring>(L"http://h/x?a=1"));
+  EXPECT_EQ(RedirectTarget(L"HTTP/1.1 302 Found\r\nLocation: http://h/last"), std::optional<std::wstring>(L"http://h/last"));
+  EXPECT_FALSE(RedirectTarget(L"HTTP/1.1 302 Found\r\nlocation:http://h/\r\n\r\n"));
+  EXPECT_EQ(ProgressKiB(0), 0);
+  EXPECT_EQ(ProgressKiB(1023), 0);
+  EXPECT_EQ(ProgressKiB(1024 * 700 + 5), 700);
+}
+
+}  // namespace
+}  // namespace k3
