@@ -45,6 +45,14 @@
 #define IDS_INVALID_PARAMETER_EN 154
 #define IDS_NO_INTERNET_JA 850
 #define IDS_NO_INTERNET_EN 851
+// The download's failures: the clock (Japanese only), a WinINet error with
+// its code and text, the fetch's own error code, memory exhausted.
+#define IDS_CLOCK_WRONG_JA 852
+#define IDS_INTERNET_ERROR_JA 854
+#define IDS_INTERNET_ERROR_EN 855
+#define IDS_FETCH_ERROR 856
+#define IDS_FETCH_NO_MEMORY_JA 858
+#define IDS_FETCH_NO_MEMORY_EN 859
 #define IDS_COMPLETED_JA 11811
 #define IDS_COMPLETED_EN 11812
 #define IDS_WRITE_ERROR_JA 11822

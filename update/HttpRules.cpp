@@ -60,6 +60,29 @@ std::optional<std::wstring> RedirectTarget(std::wstring_view rawHeaders) {
   return std::wstring(rawHeaders.substr(from, to - from));
 }
 
+std::wstring FillCodeAndText(std::wstring_view format, long code, std::wstring_view text) {
+  std::wstring out;
+  bool codeDone = false, textDone = false;
+  for (std::size_t i = 0; i < format.size(); ++i) {
+    if (format[i] == L'%' && i + 1 < format.size()) {
+      if (!codeDone && format[i + 1] == L'd') {
+        out += std::to_wstring(code);
+        codeDone = true;
+        ++i;
+        continue;
+      }
+      if (!textDone && format[i + 1] == L's') {
+        out += text;
+        textDone = true;
+        ++i;
+        continue;
+      }
+    }
+    out += format[i];
+  }
+  return out;
+}
+
 int ProgressKiB(std::size_t bytes) {
   const std::size_t kib = bytes / 1024;
   return kib > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(kib);

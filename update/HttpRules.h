@@ -50,6 +50,10 @@ class FetchBlock {
 // the text after "Location: " up to the end of its line; nothing without.
 std::optional<std::wstring> RedirectTarget(std::wstring_view rawHeaders);
 
+// A message text from its format: the first "%d" takes the code, the first
+// "%s" the text; nothing else of the format is read as a directive.
+std::wstring FillCodeAndText(std::wstring_view format, long code, std::wstring_view text = {});
+
 // The progress of a download as the progress dialog is told it: whole KiB.
 int ProgressKiB(std::size_t bytes);
 

@@ -107,6 +107,10 @@ TEST(FetchBlock, RedirectTargetAndProgress) {
             std::optional<std::wstring>(L"http://h/x?a=1"));
   EXPECT_EQ(RedirectTarget(L"HTTP/1.1 302 Found\r\nLocation: http://h/last"), std::optional<std::wstring>(L"http://h/last"));
   EXPECT_FALSE(RedirectTarget(L"HTTP/1.1 302 Found\r\nlocation:http://h/\r\n\r\n"));
+  EXPECT_EQ(FillCodeAndText(L"Error: Exiting with CInternetException(%d) %s", 12029, L"cannot connect"),
+            L"Error: Exiting with CInternetException(12029) cannot connect");
+  EXPECT_EQ(FillCodeAndText(L"(%d)\n", -7), L"(-7)\n");
+  EXPECT_EQ(FillCodeAndText(L"%s %s %d %d", 1, L"a"), L"a %s 1 %d") << "one of each, nothing read beyond";
   EXPECT_EQ(ProgressKiB(0), 0);
   EXPECT_EQ(ProgressKiB(1023), 0);
   EXPECT_EQ(ProgressKiB(1024 * 700 + 5), 700);

@@ -1,0 +1,145 @@
+#include "update/HttpFetch.h"
+
+#include <cstdlib>
+#include <memory>
+#include <new>
+#include <optional>
+#include <vector>
+
+#include "framework/Texts.h"
+#include "framework/WinApp.h"
+#include "res/resource.h"
+#include "update/HttpRules.h"
+#include "update/ProgressDlg.h"
+
+namespace k3 {
+
+namespace {
+
+constexpr DWORD kTimeoutMs = 20000;
+constexpr wchar_t kHeaders[] = L"Accept: */*\r\nUser-Agent: Kelvarstone Uploader\r\n";
+
+// The wait cursor for one scope.
+class WaitCursor {
+ public:
+  WaitCursor() : previous_(::SetCursor(::LoadCursorW(nullptr, IDC_WAIT))) {}
+  ~WaitCursor() { ::SetCursor(previous_); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+
+ private:
+  HCURSOR previous_;
+};
+
+std::unique_ptr<fw::CHttpFile> SendPost(fw::CHttpConnection& connection, const std::wstring& object, DWORD flags,
+                                        DWORD& status) {
+  auto request = connection.OpenRequest(L"POST", object, flags, 1);
+  request->AddRequestHeaders(kHeaders, HTTP_ADDREQ_FLAG_ADD_IF_NEW);
+  request->SendRequest();
+  status = request->QueryStatusCode();
+  return request;
+}
+
+}  // namespace
+
+CMyHttpSession::CMyHttpSession()
+    : fw::CInternetSession(L"Kelvarstone HttpSession", 1, INTERNET_OPEN_TYPE_PRECONFIG, INTERNET_FLAG_DONT_CACHE) {}
+
+BOOL HttpFetch(const std::wstring& url, std::uint8_t** body, std::size_t* length, CProgressDlg* progress) {
+  if (body) *body = nullptr;
+  if (length) *length = 0;
+  int result = 0;
+  std::wstring message;
+  FetchBlock block;
+  bool cancelled = false;
+  try {
+    CMyHttpSession session;
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
+                         INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT}) {
+      session.SetOption(option, kTimeoutMs);
+    }
+    // The connection and the request are released on every path by their
+    // owners, each once.
+    std::unique_ptr<fw::CHttpConnection> connection;
+    std::unique_ptr<fw::CHttpFile> request;
+    fw::UrlParts parts;
+    if (!fw::ParseUrl(url, parts)) throw CMyHttpException(1);
+    connection = session.GetHttpConnection(parts.server, parts.port);
+    if (!connection) throw CMyHttpException(-1);
+    DWORD status = 0;
+    // WinINet would follow redirects itself, to any target and any number
+    // of times: the one redirect that is followed is followed here, by hand.
+    request = SendPost(*connection, parts.object,
+                       INTERNET_FLAG_NO_AUTO_REDIRECT | (parts.scheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0),
+                       status);
+    if (status == HTTP_STATUS_DENIED) {
+      const DWORD answer = ::InternetErrorDlg(::GetDesktopWindow(), nullptr, ERROR_INTERNET_INCORRECT_PASSWORD,
+                                              FLAGS_ERROR_UI_FLAGS_GENERATE_DATA | FLAGS_ERROR_UI_FLAGS_CHANGE_OPTIONS,
+                                              nullptr);
+      if (answer != ERROR_INTERNET_FORCE_RETRY) throw CMyHttpException(-2);
+      request->SendRequest();
+      status = request->QueryStatusCode();
+    }
+    if (status == HTTP_STATUS_MOVED || status == HTTP_STATUS_REDIRECT || status == HTTP_STATUS_REDIRECT_METHOD) {
+      const std::optional<std::wstring> target = RedirectTarget(request->QueryRawHeaders());
+      if (!target) throw CMyHttpException(-3);
+      request.reset();
+      connection.reset();
+      fw::UrlParts next;
+      if (!fw::ParseUrl(*target, next)) throw CMyHttpException(-4);
+      if (next.scheme != INTERNET_SCHEME_HTTP) throw CMyHttpException(-5);
+      connection = session.GetHttpConnection(next.server, next.port);
+      // Only one redirect is followed: the second answer is read whatever
+      // its status.
+      request = SendPost(*connection, next.object, INTERNET_FLAG_EXISTING_CONNECT | INTERNET_FLAG_NO_AUTO_REDIRECT,
+                         status);
+    }
+    WaitCursor wait;
+    std::vector<std::uint8_t> chunk(kFetchChunkBytes, 0);
+    for (;;) {
+      const DWORD n = request->Read(chunk.data(), static_cast<DWORD>(chunk.size()));
+      if (n == 0) break;
+      if (!block.Append(chunk.data(), n)) throw std::bad_alloc();
+      if (progress && !progress->SetPos(ProgressKiB(block.size()))) {
+        cancelled = true;
+        break;
+      }
+    }
+  } catch (const fw::CInternetException& e) {
+    result = 2;
+    const bool japanese = IsJapaneseSystem();
+    if (japanese && e.Error() == ERROR_INTERNET_SEC_CERT_DATE_INVALID) {
+      message = LoadResString(IDS_CLOCK_WRONG_JA);
+    } else {
+      message = FillCodeAndText(LoadResString(PickText(IDS_INTERNET_ERROR_JA, IDS_INTERNET_ERROR_EN)),
+                                static_cast<long>(e.Error()), e.Text(1024));
+    }
+  } catch (const CMyHttpException& e) {
+    result = e.code;
+    // The fetch's own failures before any reading show their code alone.
+    if (e.code == 1 || (e.code <= -1 && e.code >= -5)) {
+      message = std::to_wstring(e.code);
+    } else {
+      message = FillCodeAndText(LoadResString(IDS_FETCH_ERROR), e.code);
+    }
+  } catch (const std::bad_alloc&) {
+    result = 3;
+    message = LoadResString(PickText(IDS_FETCH_NO_MEMORY_JA, IDS_FETCH_NO_MEMORY_EN));
+  }
+  if (block.size() > 0) {
+    if (!cancelled) {
+      const std::size_t n = block.size();
+      std::uint8_t* data = block.Release();
+      if (body && length) {
+        *body = data;
+        *length = n;
+      } else {
+        std::free(data);
+      }
+    }
+  }
+  if (result != 0) fw::AppMessageBox(nullptr, message.c_str(), MB_OK);
+  return result == 0;
+}
+
+}  // namespace k3
