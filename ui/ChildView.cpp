@@ -23,6 +23,7 @@
 #include "ui/ViewResources.h"
 #include "ui/ViewRules.h"
 #include "update/PackageDialogs.h"
+#include "update/Updater.h"
 #include "update/ProgressDlg.h"
 
 namespace k3 {
@@ -176,6 +177,7 @@ void CChildView::BuildControls() {
                        reinterpret_cast<LONG_PTR>(::LoadCursorW(nullptr, IDC_HAND)));
   }
   productPageButton = MakeButton(kProductPage);
+  updateButton = MakeButton(kUpdate);
   minimizeButton = MakeButton(kMinimize);
   closeButton = MakeButton(kClose);
   saveButton = MakeButton(kSave);
@@ -251,6 +253,7 @@ void CChildView::DestroyControls() {
   Destroy(intervalLabel);
   DestroyAll(intervalRadios);
   Destroy(vendorPageButton);
+  Destroy(updateButton);
   Destroy(productPageButton);
   Destroy(minimizeButton);
   Destroy(closeButton);
@@ -290,6 +293,7 @@ void CChildView::LayoutControls() {
   Place(minimizeButton.get(), l.minimizeButton);
   Place(productPageButton.get(), l.productPageButton);
   Place(vendorPageButton.get(), l.vendorPageButton);
+  Place(updateButton.get(), l.updateButton);
 }
 
 void CChildView::ApplyTrackbarRules() {
@@ -486,6 +490,10 @@ int CChildView::CheckedIndex(UINT firstId, int count) const {
 }
 
 BOOL CChildView::OnCmdMsg(UINT id, int code) {
+  // An owner-drawn button reports a second click soon after the first as a
+  // double click: for these buttons it is a click like any other.
+  const bool imageButton = id == kSave || id == kRemove || id == kRemoveAll || (id >= kUpdate && id <= kClose);
+  if (code == BN_DOUBLECLICKED && imageButton) code = BN_CLICKED;
   if (!m_hWnd || code != BN_CLICKED) return FALSE;
   CDriftlet& d = context_.driftlet;
   if (id >= kTypeFirst && id < kTypeFirst + 5) {
@@ -522,6 +530,9 @@ BOOL CChildView::OnCmdMsg(UINT id, int code) {
     case kVendorPage:
     case kProductPage:
       OpenWebPage(id);
+      return TRUE;
+    case kUpdate:
+      RunUpdate(Frame());
       return TRUE;
     case kMinimize:
       ::ShowWindow(Frame(), SW_SHOWMINIMIZED);

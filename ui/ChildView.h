@@ -132,6 +132,8 @@ class CChildView : public fw::CWnd {
   ViewContext context_;
 
   std::unique_ptr<fw::CWnd> vendorPageButton;
+  // The update command's button (the gear).
+  std::unique_ptr<fw::CWnd> updateButton;
   std::unique_ptr<fw::CWnd> productPageButton;
   std::unique_ptr<fw::CWnd> minimizeButton;
   std::unique_ptr<fw::CWnd> closeButton;

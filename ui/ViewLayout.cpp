@@ -35,6 +35,7 @@ ViewLayout LayoutView(int w, int h) {
   l.minimizeButton = At(w - 46, 6, 17, 17);
   l.productPageButton = At(w - 67, 6, 17, 17);
   l.vendorPageButton = At(w - 88, 6, 17, 17);
+  l.updateButton = At(w - 109, 6, 17, 17);
 
   const int labelLeft = ProportionOf(0.53, w);
   l.typeLabel = At(labelLeft, 60, 100, 16);

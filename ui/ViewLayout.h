@@ -18,6 +18,8 @@ int ProportionOf(double k, int width);
 struct ViewLayout {
   Rect saveButton, imageList, removeButton, removeAllButton;
   Rect closeButton, minimizeButton, productPageButton, vendorPageButton;
+  // The update command's button: the sixth of the row, left of the others.
+  Rect updateButton;
   // The settings panel, group by group: the label, then the radio buttons
   // in the order of their command identifiers.
   Rect typeLabel, speedLabel, sizeLabel, zOrderLabel, intervalLabel;

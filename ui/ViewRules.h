@@ -7,10 +7,10 @@
 #include <string_view>
 #include <vector>
 
+#include "update/UpdateRules.h"
+
 namespace k3 {
 
-// The vendor's web host, where the home page and the product page live.
-inline constexpr wchar_t kVendorWebHost[] = L"www.kelvarstone.example";
 
 // Whether a path names a photo the list takes: its extension is ".jpg" or
 // ".jpeg" in any case.

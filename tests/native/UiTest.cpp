@@ -83,6 +83,7 @@ TEST(ViewLayout, ProportionalPlacesAtTwoWidths) {
   EXPECT_EQ(l.minimizeButton.left, 754);
   EXPECT_EQ(l.productPageButton.left, 733);
   EXPECT_EQ(l.vendorPageButton.left, 712);
+  EXPECT_EQ(l.updateButton.left, 691) << "the sixth button, left of the vendor page";
   for (const Rect& label : {l.typeLabel, l.speedLabel, l.sizeLabel, l.zOrderLabel, l.intervalLabel}) {
     EXPECT_EQ(label.left, 424);
     EXPECT_EQ(label.Width(), 100);

@@ -450,3 +450,71 @@ std::vector<std::wstring> TempFolders() {
 }
 
 }  // namespace e2e
+
+namespace e2e {
+
+namespace {
+std::string ReadSmallFile(const std::wstring& path) {
+  HANDLE f = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  char text[64] = {};
+  DWORD read = 0;
+  if (f != INVALID_HANDLE_VALUE) {
+    ::ReadFile(f, text, sizeof text - 1, &read, nullptr);
+    ::CloseHandle(f);
+  }
+  return std::string(text, read);
+}
+constexpr wchar_t kInternetSettings[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+}  // namespace
+
+UpdateService::UpdateService(const std::wstring& releases) {
+  wchar_t temp[MAX_PATH];
+  ::GetTempPathW(MAX_PATH, temp);
+  folder_ = std::wstring(temp) + L"k3-service-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+            std::to_wstring(::GetTickCount64()) + L"\\";
+  ::CreateDirectoryW(folder_.c_str(), nullptr);
+  const std::string folder = UnixPath(folder_);
+  RunUnixCommand("/usr/bin/python3 '" K3_TEST_TOOLS "/update-service.py' --releases '" + UnixPath(releases) +
+                 "' --port-file '" + folder + "port' --max-requests 100 --max-seconds 120 >/dev/null 2>&1 & echo $! > '" +
+                 folder + "pid'");
+  const std::wstring portFile = folder_ + L"port";
+  WaitUntil([&] { return ::GetFileAttributesW(portFile.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
+  port_ = std::atoi(ReadSmallFile(portFile).c_str());
+}
+
+UpdateService::~UpdateService() {
+  const std::string folder = UnixPath(folder_);
+  RunUnixCommand("kill $(cat '" + folder + "pid') 2>/dev/null; rm -rf '" + folder + "'");
+}
+
+std::wstring UpdateService::Url(const std::wstring& path) const {
+  return L"http://127.0.0.1:" + std::to_wstring(port_) + path;
+}
+
+bool UpdateService::SetFault(const std::string& fault) {
+  return RunUnixCommand("/usr/bin/python3 '" K3_TEST_TOOLS "/set-fault.py' " + std::to_string(port_) + " " + fault) == 0;
+}
+
+ProxyScope::ProxyScope(int port) {
+  HKEY key = nullptr;
+  if (::RegCreateKeyExW(HKEY_CURRENT_USER, kInternetSettings, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr)) {
+    return;
+  }
+  const DWORD enable = 1;
+  const std::wstring server = L"127.0.0.1:" + std::to_wstring(port);
+  ::RegSetValueExW(key, L"ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enable), sizeof enable);
+  ::RegSetValueExW(key, L"ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
+                   static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t)));
+  ::RegCloseKey(key);
+}
+
+ProxyScope::~ProxyScope() {
+  HKEY key = nullptr;
+  if (::RegOpenKeyExW(HKEY_CURRENT_USER, kInternetSettings, 0, KEY_ALL_ACCESS, &key)) return;
+  const DWORD disable = 0;
+  ::RegSetValueExW(key, L"ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&disable), sizeof disable);
+  ::RegDeleteValueW(key, L"ProxyServer");
+  ::RegCloseKey(key);
+}
+
+}  // namespace e2e

@@ -123,6 +123,36 @@ bool MouseDrag(int fromX, int fromY, int toX, int toY);
 // (X drag and drop); the tool's exit status (0 when the drop was taken).
 std::optional<int> DropFiles(int x, int y, const std::vector<std::wstring>& paths);
 
+// The project's update service on a loopback address, started by the
+// test and stopped by its process id at the end; it ends by itself after
+// 100 requests or two minutes.
+class UpdateService {
+ public:
+  explicit UpdateService(const std::wstring& releases);
+  ~UpdateService();
+  UpdateService(const UpdateService&) = delete;
+  UpdateService& operator=(const UpdateService&) = delete;
+  int port() const { return port_; }
+  std::wstring Url(const std::wstring& path) const;
+  // Makes the service misbehave from now on ("" for none).
+  bool SetFault(const std::string& fault);
+
+ private:
+  std::wstring folder_;
+  int port_ = 0;
+};
+
+// The proxy of the Internet settings of this prefix's user, pointed at a
+// loopback port for the scope (so that the vendor's host name reaches the
+// test's service), and removed again.
+class ProxyScope {
+ public:
+  explicit ProxyScope(int port);
+  ~ProxyScope();
+  ProxyScope(const ProxyScope&) = delete;
+  ProxyScope& operator=(const ProxyScope&) = delete;
+};
+
 // Centre of a window on the screen.
 POINT ScreenCentre(HWND hwnd);
 

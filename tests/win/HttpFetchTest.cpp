@@ -57,40 +57,6 @@ class BoxAnswerer {
   std::thread thread_;
 };
 
-// The update service, started and stopped by this test by its process id.
-class Service {
- public:
-  explicit Service(const std::wstring& releases) {
-    const std::string folder = e2e::UnixPath(scratch_.path());
-    portFile_ = scratch_.path() + L"port";
-    e2e::RunUnixCommand("/usr/bin/python3 '" K3_TEST_TOOLS "/update-service.py' --releases '" +
-                        e2e::UnixPath(releases) + "' --port-file '" + folder + "port' --max-requests 100 " +
-                        "--max-seconds 120 >/dev/null 2>&1 & echo $! > '" + folder + "pid'");
-    e2e::WaitUntil([&] { return ::GetFileAttributesW(portFile_.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
-    port_ = std::stoi(Read(portFile_));
-  }
-  ~Service() { e2e::RunUnixCommand("kill $(cat '" + e2e::UnixPath(scratch_.path()) + "pid') 2>/dev/null"); }
-  std::wstring Url(const std::wstring& path) const {
-    return L"http://127.0.0.1:" + std::to_wstring(port_) + path;
-  }
-  int port() const { return port_; }
-
- private:
-  static std::string Read(const std::wstring& path) {
-    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    char text[32] = {};
-    DWORD read = 0;
-    if (f != INVALID_HANDLE_VALUE) {
-      ::ReadFile(f, text, sizeof text - 1, &read, nullptr);
-      ::CloseHandle(f);
-    }
-    return std::string(text, read).empty() ? "0" : std::string(text, read);
-  }
-  fixtures::TempFolder scratch_;
-  std::wstring portFile_;
-  int port_ = 0;
-};
-
 struct Fetched {
   BOOL ok = FALSE;
   std::vector<std::uint8_t> body;
@@ -112,7 +78,7 @@ Fetched Fetch(const std::wstring& url) {
 
 TEST(HttpFetch, BodiesErrorPagesRedirectsAndFailures) {
   fixtures::TempFolder releases;
-  Service service(releases.path());
+  e2e::UpdateService service(releases.path());
   ASSERT_GT(service.port(), 0) << "the service is up";
   BoxAnswerer boxes;
 
@@ -140,6 +106,16 @@ TEST(HttpFetch, BodiesErrorPagesRedirectsAndFailures) {
   EXPECT_TRUE(twice.ok);
   EXPECT_TRUE(twice.body.empty());
   EXPECT_TRUE(boxes.Texts().empty()) << "no failure so far";
+
+  // The vendor's host name through the proxy of the Internet settings,
+  // which every session takes.
+  {
+    e2e::ProxyScope proxy(service.port());
+    Fetched viaProxy = Fetch(L"http://www.kelvarstone.example/bytes/7");
+    EXPECT_TRUE(viaProxy.ok);
+    EXPECT_EQ(viaProxy.body.size(), 7u);
+  }
+  EXPECT_TRUE(boxes.Texts().empty());
 
   // Failures, each with its message.
   EXPECT_FALSE(Fetch(service.Url(L"/redirect/303?to=https://127.0.0.1/x")).ok);

@@ -28,13 +28,14 @@ import sys
 import threading
 import time
 import urllib.parse
-from http.server import BaseHTTPRequestHandler, HTTPServer
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 PACKAGES = {'k3driftlet': 'K3DriftletSetup.msi', 'k3driftlet_e': 'K3DriftletSetup_E.msi'}
 
 
 class Handler(BaseHTTPRequestHandler):
-    protocol_version = 'HTTP/1.1'
+    # One request per connection: nothing is left half-read for the next one.
+    protocol_version = 'HTTP/1.0'
 
     def log_message(self, fmt, *args):
         sys.stderr.write('update-service: ' + (fmt % args) + '\n')
@@ -62,6 +63,9 @@ class Handler(BaseHTTPRequestHandler):
         query = dict(urllib.parse.parse_qsl(url.query))
         parts = url.path.strip('/').split('/')
         head = parts[0] if parts else ''
+        if head == 'set-fault':
+            self.server.fault = parts[1] if len(parts) > 1 else ''
+            return self.send(200, b'ok')
         if head == 'versioninfo.php':
             return self.versioninfo(query)
         if head == 'bytes':
@@ -124,7 +128,10 @@ def main():
     ap.add_argument('--max-requests', type=int, default=200)
     ap.add_argument('--max-seconds', type=float, default=300)
     args = ap.parse_args()
-    server = HTTPServer(('127.0.0.1', args.port), Handler)
+    # One thread per connection: a client that keeps a connection open for
+    # later requests does not hold up the others.
+    server = ThreadingHTTPServer(('127.0.0.1', args.port), Handler)
+    server.daemon_threads = True
     server.releases, server.fault, server.count = args.releases, args.fault, 0
     server.timeout = 0.2
     with open(args.port_file + '.part', 'w') as f:
