@@ -16,6 +16,7 @@
 #include "E2eHarness.h"
 #include "ImageFixtures.h"
 #include "update/HttpFetch.h"
+#include "update/ProgressDlg.h"
 
 namespace k3 {
 namespace {
@@ -106,6 +107,24 @@ TEST(HttpFetch, BodiesErrorPagesRedirectsAndFailures) {
   EXPECT_TRUE(twice.ok);
   EXPECT_TRUE(twice.body.empty());
   EXPECT_TRUE(boxes.Texts().empty()) << "no failure so far";
+
+  // A cancellable progress dialog shows the download in KiB; a click waiting
+  // when the first piece has arrived cancels it: success, and no body.
+  {
+    CProgressDlg progress;
+    ASSERT_TRUE(progress.Open(nullptr, 0, 300000 / 1024, true));
+    ::PostMessageW(progress.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    std::uint8_t* body = nullptr;
+    std::size_t length = 0;
+    EXPECT_TRUE(HttpFetch(service.Url(L"/bytes/300000"), &body, &length, &progress));
+    EXPECT_EQ(body, nullptr);
+    EXPECT_EQ(length, 0u);
+    std::free(body);
+    // Without a click the same download goes to its end.
+    EXPECT_TRUE(HttpFetch(service.Url(L"/bytes/300000"), &body, &length, &progress));
+    EXPECT_EQ(length, 300000u);
+    std::free(body);
+  }
 
   // The vendor's host name through the proxy of the Internet settings,
   // which every session takes.
