@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "WinTiming.h"
+
 #include "E2eHarness.h"
 #include "ImageFixtures.h"
 #include "desktop/Driftlet.h"
@@ -26,30 +28,11 @@
 namespace {
 
 using namespace k3;
-
-double NowMs() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  ::QueryPerformanceCounter(&now);
-  return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using k3::bench::NowMs;
 
 double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   return v.empty() ? 0 : v[v.size() / 2];
-}
-
-bool WriteBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
-  HANDLE f = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const BOOL ok = ::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  ::CloseHandle(f);
-  return ok && written == bytes.size();
 }
 
 // A folder of `count` names for one photo file.
@@ -175,8 +158,8 @@ int main() {
   }
   const std::wstring plainFile = work.path() + L"plain.jpg";
   const std::wstring cameraFile = work.path() + L"camera.jpg";
-  WriteBytes(plainFile, picture);
-  WriteBytes(cameraFile, fixtures::WithPreview(picture, preview));
+  e2e::WriteFileBytes(plainFile, picture);
+  e2e::WriteFileBytes(cameraFile, fixtures::WithPreview(picture, preview));
   std::printf("12-megapixel JPEG: %zu bytes, with its preview %zu bytes\n", picture.size(),
               picture.size() + preview.size());
 

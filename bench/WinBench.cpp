@@ -9,6 +9,8 @@
 #include <memory>
 #include <vector>
 
+#include "WinTiming.h"
+
 #include "BenchFrames.h"
 #include "imaging/EffectFrames.h"
 #include "imaging/ImageOps.h"
@@ -17,17 +19,6 @@ namespace {
 
 using namespace k3;
 using namespace k3::bench;
-
-double NowMs() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  ::QueryPerformanceCounter(&now);
-  return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 void Measure(const char* name, int runs, const std::function<void()>& work) {
   work();  // warm up

@@ -8,10 +8,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 minutes=${1:-10}
 
-bash scripts/install-deps.sh
-bash scripts/build.sh win64 >/dev/null
-if [ ! -f build/native/build.ninja ]; then cmake --preset native >/dev/null; fi
-cmake --build build/native --target k3pack >/dev/null
+bash scripts/prepare-program.sh
 
 work="$root/build/measure"
 mkdir -p "$work"

@@ -7,10 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-bash scripts/install-deps.sh
-bash scripts/build.sh win64 >/dev/null
-if [ ! -f build/native/build.ninja ]; then cmake --preset native >/dev/null; fi
-cmake --build build/native --target k3pack >/dev/null
+bash scripts/prepare-program.sh
 
 demo="$root/build/demo"
 mkdir -p "$root/docs/screenshots"

@@ -329,6 +329,24 @@ bool RunPackTool(const std::wstring& arguments) {
   return code == 0;
 }
 
+std::vector<std::uint8_t> ReadFileBytes(const std::wstring& path) {
+  std::vector<std::uint8_t> bytes;
+  fw::FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return bytes;
+  bytes.resize(::GetFileSize(file.get(), nullptr));
+  DWORD read = 0;
+  if (!bytes.empty() && !::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) read = 0;
+  bytes.resize(read);
+  return bytes;
+}
+
+bool WriteFileBytes(const std::wstring& path, const void* bytes, std::size_t count) {
+  fw::FileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  if (!file) return false;
+  DWORD written = 0;
+  return ::WriteFile(file.get(), bytes, static_cast<DWORD>(count), &written, nullptr) && written == count;
+}
+
 std::string UnixPath(const std::wstring& path) {
   using ToUnix = char*(CDECL*)(LPCWSTR);
   auto toUnix = reinterpret_cast<ToUnix>(

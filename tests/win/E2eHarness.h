@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -103,6 +105,14 @@ COLORREF ScreenPixel(int x, int y);
 // The visible, titled window of a viewer (the drifting window, which has a
 // task-bar button in viewer mode), once it has a size.
 HWND WaitViewerWindow(const Program& program, DWORD timeoutMs = 15000);
+
+// The whole file (empty when it cannot be read), and a file written whole.
+std::vector<std::uint8_t> ReadFileBytes(const std::wstring& path);
+bool WriteFileBytes(const std::wstring& path, const void* bytes, std::size_t count);
+template <typename Bytes>
+bool WriteFileBytes(const std::wstring& path, const Bytes& bytes) {
+  return WriteFileBytes(path, bytes.data(), bytes.size());
+}
 
 // Folders in the user's temporary folder whose names end in ".tmp".
 std::vector<std::wstring> TempFolders();

@@ -70,17 +70,6 @@ std::wstring ProductCode() { return std::wstring(k3::ProductCode(JapaneseEdition
 
 bool Installed() { return ::MsiQueryProductStateW(ProductCode().c_str()) == INSTALLSTATE_DEFAULT; }
 
-std::vector<std::uint8_t> Bytes(const std::wstring& path) {
-  std::vector<std::uint8_t> out;
-  HANDLE f = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return out;
-  out.resize(::GetFileSize(f, nullptr));
-  DWORD read = 0;
-  if (!out.empty()) ::ReadFile(f, out.data(), static_cast<DWORD>(out.size()), &read, nullptr);
-  ::CloseHandle(f);
-  return out;
-}
-
 // "a.b.c.d" of a program's file version.
 std::wstring FileVersion(const std::wstring& path) {
   DWORD ignored = 0;
@@ -133,7 +122,7 @@ TEST_F(Installation, ForTheUserWithShortcutsThatStartKickerAndRemovedWhole) {
   EXPECT_TRUE(Installed());
   EXPECT_TRUE(Exists(InstallFolder() + L"k3driftlet.bin"));
   EXPECT_TRUE(Exists(InstallFolder() + L"Kicker.exe"));
-  EXPECT_EQ(Bytes(InstallFolder() + L"k3driftlet.bin"), Bytes(BinFolder() + L"k3driftlet.bin"));
+  EXPECT_EQ(ReadFileBytes(InstallFolder() + L"k3driftlet.bin"), ReadFileBytes(BinFolder() + L"k3driftlet.bin"));
   ASSERT_TRUE(Exists(MenuShortcut()));
   EXPECT_TRUE(Exists(DesktopShortcut()));
   // One version number: the product's and both programs' file versions.
@@ -202,7 +191,7 @@ TEST_F(Installation, KickerInstallsAWaitingPackageFirstAndOnlyTheEditionsOwn) {
   EXPECT_FALSE(Exists(waiting)) << "the package is gone";
   EXPECT_TRUE(Exists(other)) << "the other edition's package stays";
   EXPECT_TRUE(Installed());
-  EXPECT_EQ(Bytes(program), Bytes(BinFolder() + L"k3driftlet.bin")) << "the package's program is installed";
+  EXPECT_EQ(ReadFileBytes(program), ReadFileBytes(BinFolder() + L"k3driftlet.bin")) << "the package's program is installed";
   CloseForeignProgram(frame);
   EXPECT_EQ(::WaitForSingleObject(pi.hProcess, 30000), WAIT_OBJECT_0) << "Kicker ends with the program";
   ::CloseHandle(pi.hProcess);

@@ -29,19 +29,6 @@ constexpr int kList = 203;
 
 bool Japanese() { return JapaneseEdition(); }
 
-std::vector<std::uint8_t> ReadFileBytes(const std::wstring& path) {
-  std::vector<std::uint8_t> bytes;
-  HANDLE f = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return bytes;
-  const DWORD size = ::GetFileSize(f, nullptr);
-  bytes.resize(size);
-  DWORD read = 0;
-  if (size) ::ReadFile(f, bytes.data(), size, &read, nullptr);
-  ::CloseHandle(f);
-  bytes.resize(read);
-  return bytes;
-}
-
 // A JPEG of one colour.
 std::vector<std::uint8_t> Jpeg(int w, int h, std::uint32_t argb) {
   fixtures::GdiplusSession gdiplus;
@@ -73,10 +60,7 @@ void WriteImageList(const std::wstring& path, const std::vector<std::wstring>& p
     std::copy(text.begin(), text.end(), record.begin());
     bytes.insert(bytes.end(), record.begin(), record.end());
   }
-  HANDLE f = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  ::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  ::CloseHandle(f);
+  WriteFileBytes(path, bytes);
 }
 
 // A program folder of the test's own with a copy of the program, and the
@@ -93,11 +77,7 @@ class ViewSession {
   std::wstring ListFile() const { return folder_.path() + L"IMG.DAT"; }
   std::wstring Photo(const std::wstring& name, std::uint32_t argb, int w = 160, int h = 120) {
     const std::wstring path = Photos() + name;
-    const std::vector<std::uint8_t> bytes = Jpeg(w, h, argb);
-    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    ::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    ::CloseHandle(f);
+    WriteFileBytes(path, Jpeg(w, h, argb));
     return path;
   }
 
@@ -357,11 +337,7 @@ TEST(MainView, DropsAddJpegFilesAndFoldersOnceAndTheListSurvivesARestart) {
   const std::wstring png = s.Photos() + L"third.png";
   {
     fixtures::GdiplusSession gdiplus;
-    const auto bytes = fixtures::Encode(40, 30, [](int, int) { return 0xFF00FF00u; }, L"image/png");
-    HANDLE f = ::CreateFileW(png.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    ::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    ::CloseHandle(f);
+    WriteFileBytes(png, fixtures::Encode(40, 30, [](int, int) { return 0xFF00FF00u; }, L"image/png"));
   }
   // A folder with a sub-folder and a "_PAGE_" folder.
   const std::wstring album = s.Photos() + L"album";

@@ -19,24 +19,6 @@ using namespace e2e;
 
 namespace {
 
-std::vector<std::uint8_t> ReadBytes(const std::wstring& path) {
-  std::vector<std::uint8_t> out;
-  HANDLE f = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return out;
-  out.resize(::GetFileSize(f, nullptr));
-  DWORD read = 0;
-  if (!out.empty()) ::ReadFile(f, out.data(), static_cast<DWORD>(out.size()), &read, nullptr);
-  ::CloseHandle(f);
-  return out;
-}
-
-void WriteText(const std::wstring& path, const std::string& text) {
-  HANDLE f = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  ::WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  ::CloseHandle(f);
-}
-
 // A folder of releases: each product with the given version and the build's
 // package of its edition.
 struct Releases {
@@ -45,14 +27,14 @@ struct Releases {
     for (bool japanese : {true, false}) {
       const std::wstring product = folder.path() + (japanese ? L"k3driftlet" : L"k3driftlet_e");
       ::CreateDirectoryW(product.c_str(), nullptr);
-      WriteText(product + L"\\version", version);
+      WriteFileBytes(product + L"\\version", version);
       const std::wstring name(k3::PendingPackageName(japanese));
       ::CopyFileW((BinFolder() + L"..\\installer\\" + name).c_str(), (product + L"\\" + name).c_str(), FALSE);
     }
   }
   void SetVersion(const std::string& version) {
     for (const wchar_t* product : {L"k3driftlet", L"k3driftlet_e"}) {
-      WriteText(folder.path() + product + L"\\version", version);
+      WriteFileBytes(folder.path() + product + L"\\version", version);
     }
   }
   std::wstring Package() const {
@@ -102,15 +84,15 @@ TEST(Update, NewerVersionDownloadedBesideTheProgramNewestAndBrokenServiceLeaveNo
 
   // A newer version: its package beside the program, byte for byte.
   EXPECT_EQ(update(), done);
-  EXPECT_EQ(ReadBytes(downloaded), ReadBytes(releases.Package()));
+  EXPECT_EQ(ReadFileBytes(downloaded), ReadFileBytes(releases.Package()));
 
   // A broken download leaves the package that is there as it was, and no
   // partial file: a body of another length than announced, an error page
   // served with status 200 or 404 instead of the version.
-  const std::vector<std::uint8_t> before = ReadBytes(downloaded);
+  const std::vector<std::uint8_t> before = ReadFileBytes(downloaded);
   ASSERT_TRUE(service.SetFault("badlength"));
   EXPECT_EQ(update(), error);
-  EXPECT_EQ(ReadBytes(downloaded), before);
+  EXPECT_EQ(ReadFileBytes(downloaded), before);
   ::DeleteFileW(downloaded.c_str());
   EXPECT_EQ(update(), error);
   EXPECT_EQ(::GetFileAttributesW(downloaded.c_str()), INVALID_FILE_ATTRIBUTES) << "nothing written";
@@ -132,7 +114,7 @@ TEST(Update, NewerVersionDownloadedBesideTheProgramNewestAndBrokenServiceLeaveNo
   ASSERT_TRUE(::CopyFileW(releases.Package().c_str(), downloaded.c_str(), FALSE));
   ASSERT_TRUE(service.SetFault("truncated"));
   EXPECT_EQ(update(), error);
-  EXPECT_EQ(ReadBytes(downloaded), ReadBytes(releases.Package()));
+  EXPECT_EQ(ReadFileBytes(downloaded), ReadFileBytes(releases.Package()));
   std::vector<std::wstring> left;
   WIN32_FIND_DATAW found;
   HANDLE find = ::FindFirstFileW((programFolder.path() + L"*").c_str(), &found);
