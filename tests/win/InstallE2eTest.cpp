@@ -1,18 +1,26 @@
 // End to end: the edition's Windows Installer package installed by Wine's
 // msiexec for the user, the shortcut that starts Kicker, Kicker starting
-// the program and installing a waiting setup package, and the removal.
+// the program, the update command fetching the next version from the
+// project's service and Kicker installing it at the next start, packages
+// Kicker refuses, a failed installation that leaves the previous version,
+// and the removal.
 #include <windows.h>
+#include <commctrl.h>
 #include <msi.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "E2eHarness.h"
+#include "Releases.h"
 #include "kicker/KickerRules.h"
 
 using namespace e2e;
@@ -70,6 +78,20 @@ std::wstring ProductCode() { return std::wstring(k3::ProductCode(JapaneseEdition
 
 bool Installed() { return ::MsiQueryProductStateW(ProductCode().c_str()) == INSTALLSTATE_DEFAULT; }
 
+std::wstring InstalledVersion() {
+  wchar_t version[32] = {};
+  DWORD length = 32;
+  if (::MsiGetProductInfoW(ProductCode().c_str(), INSTALLPROPERTY_VERSIONSTRING, version, &length) != 0) return {};
+  return version;
+}
+
+// The edition's package of another build folder ("next", "broken") or of
+// the other edition.
+std::wstring PackageOf(const std::wstring& folder, bool japanese = JapaneseEdition()) {
+  return BinFolder() + L"..\\installer\\" + folder + L"\\" + std::wstring(k3::PendingPackageName(japanese));
+}
+std::wstring Pending() { return InstallFolder() + std::wstring(k3::PendingPackageName(JapaneseEdition())); }
+
 // "a.b.c.d" of a program's file version.
 std::wstring FileVersion(const std::wstring& path) {
   DWORD ignored = 0;
@@ -84,6 +106,48 @@ std::wstring FileVersion(const std::wstring& path) {
 
 // Processes of the given executable name.
 int CountProcesses(const wchar_t* name);
+
+// A process started by the test, ended by it if still running.
+class Started {
+ public:
+  explicit Started(const std::wstring& commandLine) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::wstring line = commandLine;
+    if (::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+      ::CloseHandle(pi.hThread);
+      process_ = pi.hProcess;
+    }
+  }
+  ~Started() {
+    if (!process_) return;
+    if (::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) ::TerminateProcess(process_, 1);
+    ::CloseHandle(process_);
+  }
+  Started(const Started&) = delete;
+  Started& operator=(const Started&) = delete;
+  bool ok() const { return process_ != nullptr; }
+  bool WaitExit(DWORD timeoutMs) { return process_ && ::WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0; }
+
+ private:
+  HANDLE process_ = nullptr;
+};
+
+std::wstring Kicker() { return L"\"" + InstallFolder() + L"Kicker.exe\""; }
+
+// The full path of a window's program.
+std::wstring ImageOf(HWND window) {
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(window, &pid);
+  HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!process) return {};
+  wchar_t image[MAX_PATH] = {};
+  DWORD size = MAX_PATH;
+  ::QueryFullProcessImageNameW(process, 0, image, &size);
+  ::CloseHandle(process);
+  return image;
+}
 
 // The main frame of a k3driftlet.bin started by someone else.
 HWND WaitForeignFrame(DWORD timeoutMs) {
@@ -132,6 +196,11 @@ TEST_F(Installation, ForTheUserWithShortcutsThatStartKickerAndRemovedWhole) {
   EXPECT_EQ(FileVersion(InstallFolder() + L"k3driftlet.bin"), version);
   EXPECT_EQ(FileVersion(InstallFolder() + L"Kicker.exe"), version);
 
+  // The program folder has blanks in its path: a program named after its
+  // first word in the folder above must not be what starts.
+  const std::wstring planted = KnownFolder(CSIDL_LOCAL_APPDATA) + L"\\Programs\\Kelvarstone.exe";
+  ASSERT_TRUE(::CopyFileW(DriftletPath().c_str(), planted.c_str(), FALSE));
+
   // The user opens the shortcut: Kicker starts and starts the program.
   ::ShellExecuteW(nullptr, L"open", MenuShortcut().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
   HWND frame = WaitForeignFrame(30000);
@@ -145,6 +214,8 @@ TEST_F(Installation, ForTheUserWithShortcutsThatStartKickerAndRemovedWhole) {
   ::QueryFullProcessImageNameW(process, 0, image, &size);
   EXPECT_EQ(_wcsicmp(image, (InstallFolder() + L"k3driftlet.bin").c_str()), 0) << "from the program folder";
   EXPECT_TRUE(WaitUntil([] { return CountProcesses(L"Kicker.exe") == 1; }, 10000)) << "Kicker waits for it";
+  EXPECT_EQ(CountProcesses(L"Kelvarstone.exe"), 0);
+  ::DeleteFileW(planted.c_str());
   // A second Kicker meanwhile ends at once and starts nothing.
   EXPECT_EQ(RunWait(L"\"" + InstallFolder() + L"Kicker.exe\"", 15000), std::optional<DWORD>(0));
   EXPECT_EQ(CountProcesses(L"k3driftlet.bin"), 1);
@@ -162,40 +233,150 @@ TEST_F(Installation, ForTheUserWithShortcutsThatStartKickerAndRemovedWhole) {
   EXPECT_FALSE(Exists(DesktopShortcut()));
 }
 
-TEST_F(Installation, KickerInstallsAWaitingPackageFirstAndOnlyTheEditionsOwn) {
-  ASSERT_EQ(RunWait(Msiexec() + L" /qn /i \"" + Package() + L"\""), std::optional<DWORD>(0));
-  // The installed program is spoilt; the package waiting beside it brings
-  // back the one it holds, since Kicker removes the product and installs
-  // the package. The other edition's package is not this edition's.
-  const std::wstring program = InstallFolder() + L"k3driftlet.bin";
-  {
-    HANDLE f = ::CreateFileW(program.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(f, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    ::WriteFile(f, "spoilt", 6, &written, nullptr);
-    ::CloseHandle(f);
-  }
-  const std::wstring waiting = InstallFolder() + std::wstring(k3::PendingPackageName(JapaneseEdition()));
-  const std::wstring other = InstallFolder() + std::wstring(k3::PendingPackageName(!JapaneseEdition()));
-  ASSERT_TRUE(::CopyFileW(Package().c_str(), waiting.c_str(), FALSE));
-  ASSERT_TRUE(::CopyFileW(Package().c_str(), other.c_str(), FALSE));
-
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  std::wstring line = L"\"" + InstallFolder() + L"Kicker.exe\"";
-  ASSERT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-  ::CloseHandle(pi.hThread);
-  HWND frame = WaitForeignFrame(120000);
-  ASSERT_TRUE(frame) << "the program starts after the installation";
-  EXPECT_FALSE(Exists(waiting)) << "the package is gone";
-  EXPECT_TRUE(Exists(other)) << "the other edition's package stays";
-  EXPECT_TRUE(Installed());
-  EXPECT_EQ(ReadFileBytes(program), ReadFileBytes(BinFolder() + L"k3driftlet.bin")) << "the package's program is installed";
+// Kicker started from the program folder: it ends with the program, whose
+// frame is handed to `checks` first.
+void RunKickerOnce(const std::function<void(HWND)>& checks, DWORD startMs = 60000) {
+  Started kicker(Kicker());
+  ASSERT_TRUE(kicker.ok());
+  HWND frame = WaitForeignFrame(startMs);
+  ASSERT_TRUE(frame) << "the program starts";
+  EXPECT_EQ(_wcsicmp(ImageOf(frame).c_str(), (InstallFolder() + L"k3driftlet.bin").c_str()), 0);
+  checks(frame);
   CloseForeignProgram(frame);
-  EXPECT_EQ(::WaitForSingleObject(pi.hProcess, 30000), WAIT_OBJECT_0) << "Kicker ends with the program";
-  ::CloseHandle(pi.hProcess);
-  ::DeleteFileW(other.c_str());
+  EXPECT_TRUE(kicker.WaitExit(30000)) << "Kicker ends with the program";
+}
+
+TEST_F(Installation, KickerRefusesWhatIsNotANewerPackageOfTheEdition) {
+  ASSERT_EQ(RunWait(Msiexec() + L" /qn /i \"" + Package() + L"\""), std::optional<DWORD>(0));
+  const std::wstring program = InstallFolder() + L"k3driftlet.bin";
+  const std::vector<std::uint8_t> installed = ReadFileBytes(program);
+  const std::vector<std::uint8_t> next = ReadFileBytes(PackageOf(L"next"));
+  ASSERT_GT(next.size(), 100000u);
+  const std::vector<std::uint8_t> half(next.begin(), next.begin() + next.size() / 2);
+  const std::string page = "<html>maintenance</html>";
+  // The other edition's package under its own name is not this edition's
+  // and stays where it is.
+  const std::wstring otherName = InstallFolder() + std::wstring(k3::PendingPackageName(!JapaneseEdition()));
+  ASSERT_TRUE(::CopyFileW(PackageOf(L"next", !JapaneseEdition()).c_str(), otherName.c_str(), FALSE));
+
+  struct Case {
+    const char* what;
+    std::vector<std::uint8_t> bytes;
+  };
+  const std::vector<Case> cases = {
+      {"the same version", ReadFileBytes(Package())},
+      {"the other edition's newer package", ReadFileBytes(PackageOf(L"next", !JapaneseEdition()))},
+      {"a download cut in half", half},
+      {"a page instead of a package", std::vector<std::uint8_t>(page.begin(), page.end())},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(WriteFileBytes(Pending(), c.bytes));
+    RunKickerOnce([&](HWND) {
+      EXPECT_FALSE(Exists(Pending())) << "the refused package is gone";
+      EXPECT_TRUE(Installed());
+      EXPECT_EQ(InstalledVersion(), L"1.1.6.0");
+      EXPECT_EQ(ReadFileBytes(program), installed) << "the installed program is untouched";
+    });
+  }
+  EXPECT_TRUE(Exists(otherName));
+  ::DeleteFileW(otherName.c_str());
+}
+
+TEST_F(Installation, AFailedInstallationLeavesThePreviousVersionWorking) {
+  ASSERT_EQ(RunWait(Msiexec() + L" /qn /i \"" + Package() + L"\""), std::optional<DWORD>(0));
+  const std::wstring program = InstallFolder() + L"k3driftlet.bin";
+  // A newer package of the edition that refuses to install, and a program
+  // named like Windows Installer's beside Kicker, which must not be the one
+  // that runs.
+  ASSERT_TRUE(::CopyFileW(PackageOf(L"broken").c_str(), Pending().c_str(), FALSE));
+  const std::wstring planted = InstallFolder() + L"msiexec.exe";
+  ASSERT_TRUE(::CopyFileW(DriftletPath().c_str(), planted.c_str(), FALSE));
+  // Windows Installer tells the user why, and the user answers.
+  std::wstring told;
+  std::thread user([&] {
+    if (auto box = WaitMessageBox(0, 120000)) {
+      told = box->text;
+      PressButton(box->hwnd, IDOK);
+    }
+  });
+  RunKickerOnce(
+      [&](HWND) {
+        EXPECT_FALSE(Exists(Pending()));
+        EXPECT_TRUE(Installed()) << "installed again";
+        EXPECT_EQ(InstalledVersion(), L"1.1.6.0");
+        EXPECT_EQ(FileVersion(program), L"1.1.6.0");
+        EXPECT_EQ(ReadFileBytes(program), ReadFileBytes(BinFolder() + L"k3driftlet.bin"));
+        EXPECT_TRUE(Exists(MenuShortcut()));
+      },
+      180000);
+  user.join();
+  EXPECT_EQ(told, L"This package cannot be installed.");
+  ::DeleteFileW(planted.c_str());
+}
+
+// The progress bar of the program's progress dialog, if one is shown.
+HWND ProgressBar(DWORD pid) {
+  for (HWND dialog : FindWindows(pid, L"", L"#32770")) {
+    if (!::IsWindowVisible(dialog)) continue;
+    if (HWND bar = ::FindWindowExW(dialog, nullptr, PROGRESS_CLASSW, nullptr)) return bar;
+  }
+  return nullptr;
+}
+
+TEST_F(Installation, UpdateCommandFetchesTheNextVersionAndKickerInstallsIt) {
+  ASSERT_EQ(RunWait(Msiexec() + L" /qn /i \"" + Package() + L"\""), std::optional<DWORD>(0));
+  const std::wstring program = InstallFolder() + L"k3driftlet.bin";
+  Releases releases("01010700", L"installer\\next");
+  UpdateService service(releases.folder.path());
+  ASSERT_GT(service.port(), 0);
+  ProxyScope proxy(service.port());
+  // The package comes in pieces, so that the progress bar is seen moving.
+  ASSERT_TRUE(service.SetFault("paced"));
+
+  RunKickerOnce([&](HWND frame) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(frame, &pid);
+    ASSERT_TRUE(WaitUntil([&] { return !LayeredOpacity(frame); }, 10000));
+    HWND gear = ::GetDlgItem(::GetDlgItem(frame, 0xE900), 214);
+    ASSERT_TRUE(gear);
+    const POINT p = ScreenCentre(gear);
+    MouseClick(p.x, p.y);
+    std::set<LRESULT> positions;
+    WaitUntil(
+        [&] {
+          if (HWND bar = ProgressBar(pid)) {
+            DWORD_PTR position = 0;
+            if (::SendMessageTimeoutW(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 500, &position)) {
+              positions.insert(static_cast<LRESULT>(position));
+            }
+          }
+          return positions.size() >= 3;
+        },
+        30000);
+    EXPECT_GE(positions.size(), 3u) << "the progress bar moves";
+    auto box = WaitMessageBox(pid, 60000);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text, JapaneseEdition() ? L"最新版のダウンロードが成功しました。\nプログラムを終了し、再起動してください。"
+                                           : L"Download of the latest version was completed.\nTerminate this program and restart.");
+    PressButton(box->hwnd, IDOK);
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(box->hwnd); }, 5000));
+    EXPECT_EQ(ReadFileBytes(Pending()), ReadFileBytes(releases.Package()));
+  });
+
+  // The next start through Kicker installs it, then starts it.
+  RunKickerOnce(
+      [&](HWND) {
+        EXPECT_FALSE(Exists(Pending())) << "the package is deleted";
+        EXPECT_TRUE(Installed());
+        EXPECT_EQ(InstalledVersion(), L"1.1.7.0");
+        EXPECT_EQ(FileVersion(program), L"1.1.7.0");
+        // (Kicker itself runs while it installs: Windows Installer replaces
+        // its file at the next restart of the system.)
+        EXPECT_TRUE(Exists(MenuShortcut()));
+        EXPECT_TRUE(Exists(DesktopShortcut()));
+      },
+      180000);
 }
 
 }  // namespace

@@ -13,36 +13,12 @@
 
 #include "E2eHarness.h"
 #include "ImageFixtures.h"
+#include "Releases.h"
 #include "kicker/KickerRules.h"
 
 using namespace e2e;
 
 namespace {
-
-// A folder of releases: each product with the given version and the build's
-// package of its edition.
-struct Releases {
-  fixtures::TempFolder folder;
-  explicit Releases(const std::string& version) {
-    for (bool japanese : {true, false}) {
-      const std::wstring product = folder.path() + (japanese ? L"k3driftlet" : L"k3driftlet_e");
-      ::CreateDirectoryW(product.c_str(), nullptr);
-      WriteFileBytes(product + L"\\version", version);
-      const std::wstring name(k3::PendingPackageName(japanese));
-      ::CopyFileW((BinFolder() + L"..\\installer\\" + name).c_str(), (product + L"\\" + name).c_str(), FALSE);
-    }
-  }
-  void SetVersion(const std::string& version) {
-    for (const wchar_t* product : {L"k3driftlet", L"k3driftlet_e"}) {
-      WriteFileBytes(folder.path() + product + L"\\version", version);
-    }
-  }
-  std::wstring Package() const {
-    const bool japanese = JapaneseEdition();
-    return folder.path() + (japanese ? L"k3driftlet\\" : L"k3driftlet_e\\") +
-           std::wstring(k3::PendingPackageName(japanese));
-  }
-};
 
 std::wstring Texts(const std::wstring& jaText, const std::wstring& enText) {
   return JapaneseEdition() ? jaText : enText;

@@ -20,7 +20,8 @@ Misbehaviour, by path:
   /truncated/N           announces N bytes, sends half, closes
   /slow/MS               waits MS milliseconds, then answers "slow"
 and for versioninfo.php the extra field fault=status404|status200page|
-short|truncated|slow|badlength changes the answer of that request."""
+short|truncated|slow|badlength|paced changes the answer of that request
+("paced": the package in 64 KiB pieces, 100 ms apart)."""
 import argparse
 import os
 import socket
@@ -114,6 +115,13 @@ class Handler(BaseHTTPRequestHandler):
             if fault == 'truncated':
                 self.send(200, data[:len(data) // 2], length=len(data))
                 self.close_connection = True
+                return
+            if fault == 'paced':
+                self.send(200, b'', length=len(data))
+                for at in range(0, len(data), 65536):
+                    self.wfile.write(data[at:at + 65536])
+                    self.wfile.flush()
+                    time.sleep(0.1)
                 return
             return self.send(200, data)
         return self.send(400, b'<html>unknown action</html>')
