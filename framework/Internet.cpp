@@ -116,6 +116,10 @@ void CInternetSession::Close() {
   session_ = nullptr;
 }
 
+void CHttpFile::SetOption(DWORD option, DWORD value) {
+  if (!::InternetSetOptionW(request_, option, &value, sizeof value)) ThrowLastError();
+}
+
 void CInternetSession::SetOption(DWORD option, DWORD value) {
   if (!::InternetSetOptionW(session_, option, &value, sizeof value)) ThrowLastError();
 }

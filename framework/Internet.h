@@ -49,6 +49,7 @@ class CHttpFile {
   CHttpFile(const CHttpFile&) = delete;
   CHttpFile& operator=(const CHttpFile&) = delete;
 
+  void SetOption(DWORD option, DWORD value);
   void AddRequestHeaders(const std::wstring& headers, DWORD modifiers);
   void SendRequest();
   DWORD QueryStatusCode();
@@ -56,6 +57,8 @@ class CHttpFile {
   // Up to `count` bytes of the body; 0 at its end.
   DWORD Read(void* buffer, DWORD count);
   void Close();
+  // The request itself, for the system's dialogs that act on it.
+  HINTERNET handle() const { return request_; }
 
  private:
   HINTERNET request_;

@@ -34,6 +34,10 @@ class WaitCursor {
 std::unique_ptr<fw::CHttpFile> SendPost(fw::CHttpConnection& connection, const std::wstring& object, DWORD flags,
                                         DWORD& status) {
   auto request = connection.OpenRequest(L"POST", object, flags, 1);
+  // The session's time-outs again on the request: Wine's requests take
+  // only the connect time-out from their session.
+  request->SetOption(INTERNET_OPTION_SEND_TIMEOUT, kTimeoutMs);
+  request->SetOption(INTERNET_OPTION_RECEIVE_TIMEOUT, kTimeoutMs);
   request->AddRequestHeaders(kHeaders, HTTP_ADDREQ_FLAG_ADD_IF_NEW);
   request->SendRequest();
   status = request->QueryStatusCode();
@@ -73,7 +77,9 @@ BOOL HttpFetch(const std::wstring& url, std::uint8_t** body, std::size_t* length
                        INTERNET_FLAG_NO_AUTO_REDIRECT | (parts.scheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0),
                        status);
     if (status == HTTP_STATUS_DENIED) {
-      const DWORD answer = ::InternetErrorDlg(::GetDesktopWindow(), nullptr, ERROR_INTERNET_INCORRECT_PASSWORD,
+      // The dialog is given the request: the user name and password it asks
+      // for are stored with it, so that the request sent again carries them.
+      const DWORD answer = ::InternetErrorDlg(::GetDesktopWindow(), request->handle(), ERROR_INTERNET_INCORRECT_PASSWORD,
                                               FLAGS_ERROR_UI_FLAGS_GENERATE_DATA | FLAGS_ERROR_UI_FLAGS_CHANGE_OPTIONS,
                                               nullptr);
       if (answer != ERROR_INTERNET_FORCE_RETRY) throw CMyHttpException(-2);

@@ -157,5 +157,110 @@ TEST(HttpFetch, BodiesErrorPagesRedirectsAndFailures) {
   }
 }
 
+// Answers the system's password dialog of this process, filling in the
+// given user name and password or cancelling it, and message boxes with OK,
+// keeping their texts.
+class PasswordAnswerer {
+ public:
+  PasswordAnswerer(std::wstring user, std::wstring password)
+      : user_(std::move(user)), password_(std::move(password)), thread_([this] { Watch(); }) {}
+  ~PasswordAnswerer() {
+    stop_ = true;
+    thread_.join();
+  }
+  int dialogs() const { return dialogs_; }
+  std::vector<std::wstring> Texts() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return texts_;
+  }
+
+ private:
+  void Watch() {
+    while (!stop_) {
+      for (HWND dialog : e2e::FindWindows(::GetCurrentProcessId(), L"", L"#32770")) {
+        if (!::IsWindowVisible(dialog)) continue;
+        std::vector<HWND> edits;
+        for (HWND c = ::FindWindowExW(dialog, nullptr, L"Edit", nullptr); c; c = ::FindWindowExW(dialog, c, L"Edit", nullptr)) {
+          edits.push_back(c);
+        }
+        if (edits.size() >= 2) {
+          ++dialogs_;
+          if (user_.empty()) {
+            ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+          } else {
+            ::SendMessageW(edits[0], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(user_.c_str()));
+            ::SendMessageW(edits[1], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(password_.c_str()));
+            ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+          }
+        } else if (HWND text = ::GetDlgItem(dialog, 0xFFFF)) {
+          wchar_t buffer[2048] = {};
+          ::GetWindowTextW(text, buffer, 2048);
+          {
+            std::lock_guard<std::mutex> lock(mutex_);
+            texts_.push_back(buffer);
+          }
+          ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        }
+        e2e::WaitUntil([&] { return !::IsWindowVisible(dialog); }, 3000);
+      }
+      ::Sleep(50);
+    }
+  }
+  std::wstring user_;
+  std::wstring password_;
+  std::atomic<bool> stop_{false};
+  std::atomic<int> dialogs_{0};
+  std::mutex mutex_;
+  std::vector<std::wstring> texts_;
+  std::thread thread_;
+};
+
+TEST(HttpFetch, AskedForAPasswordTheUsersAnswerDecides) {
+  fixtures::TempFolder releases;
+  e2e::UpdateService service(releases.path());
+  ASSERT_GT(service.port(), 0);
+  // The dialog cancelled: "-2". (First: the system keeps a password that
+  // worked for the rest of the process.)
+  {
+    PasswordAnswerer user(L"", L"");
+    EXPECT_FALSE(Fetch(service.Url(L"/auth")).ok);
+    e2e::WaitUntil([&] { return !user.Texts().empty(); }, 5000);
+    EXPECT_EQ(user.dialogs(), 1);
+    EXPECT_EQ(user.Texts(), std::vector<std::wstring>{L"-2"});
+  }
+  // The right user name and password: the request goes again with them.
+  {
+    PasswordAnswerer user(L"k3", L"drift");
+    const Fetched f = Fetch(service.Url(L"/auth"));
+    EXPECT_TRUE(f.ok);
+    EXPECT_EQ(std::string(f.body.begin(), f.body.end()), "authorised");
+    EXPECT_EQ(user.dialogs(), 1);
+    EXPECT_TRUE(user.Texts().empty());
+  }
+}
+
+TEST(HttpFetch, AServerThatDoesNotAnswerTimesOutWithTheWinInetMessage) {
+  fixtures::TempFolder releases;
+  e2e::UpdateService service(releases.path());
+  ASSERT_GT(service.port(), 0);
+  BoxAnswerer boxes;
+  // The answer would come after 40 s; the fetch gives up after its 20 s.
+  EXPECT_FALSE(Fetch(service.Url(L"/slow/40000")).ok);
+  e2e::WaitUntil([] { return false; }, 600);
+  const std::vector<std::wstring> texts = boxes.Texts();
+  ASSERT_EQ(texts.size(), 1u);
+  // Windows says 12002 (timed out); Wine's requests say 12030 (connection
+  // aborted) when the time-out ends their wait.
+  bool known = false;
+  for (const wchar_t* code : {L"12002", L"12030"}) {
+    if (e2e::JapaneseEdition()) {
+      known = known || texts[0].find(std::wstring(L"エラーコード＝") + code) != std::wstring::npos;
+    } else {
+      known = known || texts[0].rfind(std::wstring(L"Error: Exiting with CInternetException(") + code + L") ", 0) == 0;
+    }
+  }
+  EXPECT_TRUE(known) << texts[0];
+}
+
 }  // namespace
 }  // namespace k3

@@ -19,10 +19,13 @@ Misbehaviour, by path:
   /redirect-bare/CODE    that status without a Location header
   /truncated/N           announces N bytes, sends half, closes
   /slow/MS               waits MS milliseconds, then answers "slow"
+  /auth                  401 (Basic) unless the request carries user "k3"
+                         with password "drift"; then "authorised"
 and for versioninfo.php the extra field fault=status404|status200page|
 short|truncated|slow|badlength|paced changes the answer of that request
 ("paced": the package in 64 KiB pieces, 100 ms apart)."""
 import argparse
+import base64
 import os
 import socket
 import sys
@@ -83,6 +86,11 @@ class Handler(BaseHTTPRequestHandler):
             self.send(200, bytes(n // 2), length=n)
             self.close_connection = True
             return
+        if head == 'auth':
+            expected = 'Basic ' + base64.b64encode(b'k3:drift').decode()
+            if self.headers.get('Authorization') == expected:
+                return self.send(200, b'authorised')
+            return self.send(401, b'<html>who are you</html>', {'WWW-Authenticate': 'Basic realm="k3"'})
         if head == 'slow':
             time.sleep(int(parts[1]) / 1000)
             return self.send(200, b'slow')
