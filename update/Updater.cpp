@@ -25,9 +25,11 @@ struct Body {
   }
 };
 
-// The system's answer whether the computer is on a network; looked up by
-// name (the library may be missing), and without it the flow goes on.
-bool NetworkAlive() {
+}  // namespace
+
+// Looked up by name (the library may be missing); without it the flow goes
+// on.
+bool SystemNetworkAlive() {
   using IsNetworkAliveFn = BOOL(WINAPI*)(LPDWORD);
   static HMODULE sens = ::LoadLibraryW(L"sensapi.dll");
   if (!sens) return true;
@@ -36,8 +38,6 @@ bool NetworkAlive() {
   DWORD flags = 0;
   return alive(&flags) != FALSE;
 }
-
-}  // namespace
 
 int CheckForNewerVersion(const std::wstring& program, const std::wstring& product) {
   std::uint32_t ms = 0, ls = 0;
@@ -81,9 +81,9 @@ int DownloadSetupPackage(const std::wstring& product, const std::wstring& target
   return result;
 }
 
-void RunUpdate(HWND owner) {
+void RunUpdate(HWND owner, NetworkCheck networkAlive) {
   constexpr UINT kNotice = MB_OK | MB_ICONINFORMATION;
-  if (!NetworkAlive()) {
+  if (!networkAlive()) {
     ShowPairedMessage(owner, IDS_NO_INTERNET_JA, IDS_NO_INTERNET_EN, kNotice);
     return;
   }

@@ -18,8 +18,13 @@ int CheckForNewerVersion(const std::wstring& program, const std::wstring& produc
 // stays as it was).
 int DownloadSetupPackage(const std::wstring& product, const std::wstring& target);
 
+// Whether the computer is on a network, as the system says (true when the
+// system cannot tell).
+bool SystemNetworkAlive();
+using NetworkCheck = bool (*)();
+
 // The whole flow with its messages: network check, version check,
 // download.
-void RunUpdate(HWND owner);
+void RunUpdate(HWND owner, NetworkCheck networkAlive = SystemNetworkAlive);
 
 }  // namespace k3

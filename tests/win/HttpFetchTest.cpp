@@ -15,7 +15,9 @@
 
 #include "E2eHarness.h"
 #include "ImageFixtures.h"
+#include "Releases.h"
 #include "update/HttpFetch.h"
+#include "update/Updater.h"
 #include "update/ProgressDlg.h"
 
 namespace k3 {
@@ -260,6 +262,26 @@ TEST(HttpFetch, AServerThatDoesNotAnswerTimesOutWithTheWinInetMessage) {
     }
   }
   EXPECT_TRUE(known) << texts[0];
+}
+
+TEST(UpdateFlow, WithoutANetworkItSaysSoAndAsksTheServiceNothing) {
+  e2e::Releases releases("01010600");
+  e2e::UpdateService service(releases.folder.path());
+  ASSERT_GT(service.port(), 0);
+  e2e::ProxyScope proxy(service.port());
+  BoxAnswerer boxes;
+  RunUpdate(nullptr, [] { return false; });
+  e2e::WaitUntil([] { return false; }, 600);
+  EXPECT_EQ(boxes.Texts(), std::vector<std::wstring>{e2e::JapaneseEdition() ? L"インターネットの接続が見つかりません。"
+                                                                           : L"Error in no Internet connection."});
+  // With a network the same flow asks the service, which has nothing newer
+  // than this build.
+  RunUpdate(nullptr, [] { return true; });
+  e2e::WaitUntil([] { return false; }, 600);
+  EXPECT_EQ(boxes.Texts(),
+            std::vector<std::wstring>{e2e::JapaneseEdition() ? L"既に最新の状態です。" : L"No newer program was found."});
+  const Fetched count = Fetch(service.Url(L"/requests"));
+  EXPECT_EQ(std::string(count.body.begin(), count.body.end()), "1") << "only the version was asked for";
 }
 
 }  // namespace

@@ -9,9 +9,13 @@
 
 #include "E2eHarness.h"
 #include "ImageFixtures.h"
-#include "kicker/KickerRules.h"
 
 namespace e2e {
+
+// The package names of the service and the update client.
+inline std::wstring PackageName(bool japanese) {
+  return japanese ? L"K3DriftletSetup.msi" : L"K3DriftletSetup_E.msi";
+}
 
 struct Releases {
   fixtures::TempFolder folder;
@@ -20,7 +24,7 @@ struct Releases {
       const std::wstring product = folder.path() + (japanese ? L"k3driftlet" : L"k3driftlet_e");
       ::CreateDirectoryW(product.c_str(), nullptr);
       WriteFileBytes(product + L"\\version", version);
-      const std::wstring name(k3::PendingPackageName(japanese));
+      const std::wstring name = PackageName(japanese);
       ::CopyFileW((BinFolder() + L"..\\" + installers + L"\\" + name).c_str(), (product + L"\\" + name).c_str(), FALSE);
     }
   }
@@ -33,7 +37,7 @@ struct Releases {
   std::wstring Package() const {
     const bool japanese = JapaneseEdition();
     return folder.path() + (japanese ? L"k3driftlet\\" : L"k3driftlet_e\\") +
-           std::wstring(k3::PendingPackageName(japanese));
+           PackageName(japanese);
   }
 };
 

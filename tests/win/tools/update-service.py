@@ -19,6 +19,7 @@ Misbehaviour, by path:
   /redirect-bare/CODE    that status without a Location header
   /truncated/N           announces N bytes, sends half, closes
   /slow/MS               waits MS milliseconds, then answers "slow"
+  /requests              how many requests came before this one
   /auth                  401 (Basic) unless the request carries user "k3"
                          with password "drift"; then "authorised"
 and for versioninfo.php the extra field fault=status404|status200page|
@@ -72,6 +73,8 @@ class Handler(BaseHTTPRequestHandler):
             return self.send(200, b'ok')
         if head == 'versioninfo.php':
             return self.versioninfo(query)
+        if head == 'requests':
+            return self.send(200, str(self.server.count - 1).encode())
         if head == 'bytes':
             n = int(parts[1])
             return self.send(200, bytes(i % 251 for i in range(n)))
