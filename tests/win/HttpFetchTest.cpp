@@ -3,6 +3,7 @@
 // followed once, refused redirects and refused connections, each failure
 // told in a message box with the texts the program defines.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -126,6 +127,22 @@ TEST(HttpFetch, BodiesErrorPagesRedirectsAndFailures) {
     EXPECT_TRUE(HttpFetch(service.Url(L"/bytes/300000"), &body, &length, &progress));
     EXPECT_EQ(length, 300000u);
     std::free(body);
+  }
+  // Several MiB, the bar full at the end.
+  {
+    constexpr int kBytes = 5 * 1024 * 1024 + 3;
+    CProgressDlg progress;
+    ASSERT_TRUE(progress.Open(nullptr, 0, kBytes / 1024, false));
+    std::uint8_t* body = nullptr;
+    std::size_t length = 0;
+    EXPECT_TRUE(HttpFetch(service.Url(L"/bytes/" + std::to_wstring(kBytes)), &body, &length, &progress));
+    ASSERT_EQ(length, static_cast<std::size_t>(kBytes));
+    EXPECT_EQ(body[kBytes - 1], (kBytes - 1) % 251);
+    std::free(body);
+    HWND bar = ::FindWindowExW(progress.m_hWnd, nullptr, PROGRESS_CLASSW, nullptr);
+    ASSERT_TRUE(bar);
+    EXPECT_EQ(::SendMessageW(bar, PBM_GETPOS, 0, 0), ::SendMessageW(bar, PBM_GETRANGE, FALSE, 0));
+    EXPECT_GT(::SendMessageW(bar, PBM_GETPOS, 0, 0), 0);
   }
 
   // The vendor's host name through the proxy of the Internet settings,

@@ -231,6 +231,18 @@ TEST_F(Installation, ForTheUserWithShortcutsThatStartKickerAndRemovedWhole) {
   EXPECT_FALSE(Exists(InstallFolder() + L"Kicker.exe"));
   EXPECT_FALSE(Exists(MenuShortcut()));
   EXPECT_FALSE(Exists(DesktopShortcut()));
+  // What stays in the program folder is the user's photo list only.
+  std::vector<std::wstring> left;
+  WIN32_FIND_DATAW found;
+  HANDLE find = ::FindFirstFileW((InstallFolder() + L"*").c_str(), &found);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      if (found.cFileName[0] != L'.') left.push_back(found.cFileName);
+    } while (::FindNextFileW(find, &found));
+    ::FindClose(find);
+  }
+  EXPECT_EQ(left, std::vector<std::wstring>{L"IMG.DAT"});
+  EXPECT_FALSE(Exists(KnownFolder(CSIDL_PROGRAMS) + L"\\" + FolderName())) << "nor the menu's folder";
 }
 
 // Kicker started from the program folder: it ends with the program, whose
