@@ -26,6 +26,8 @@ int Random() { return std::rand(); }
 
 }  // namespace
 
+void RestartEffectAnimation() { g_effect = EffectState{}; }
+
 bool CDriftlet::PrimaryButtonHeld() const {
   const int key = ::GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
   return (::GetAsyncKeyState(key) & 0x8000) != 0;
@@ -59,7 +61,9 @@ void CDriftlet::ShowPackage(OpenedPackage&& package) {
 BOOL CDriftlet::PreCreateWindow(CREATESTRUCTW& cs) {
   if (toolWindow_) cs.dwExStyle |= WS_EX_TOOLWINDOW;
   HCURSOR grab = ::LoadCursorW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_GRAB));
-  className_ = fw::RegisterWndClass(0, grab, static_cast<HBRUSH>(::GetStockObject(HOLLOW_BRUSH)), nullptr);
+  // A device context of its own: the frames are drawn into it twenty times
+  // a second.
+  className_ = fw::RegisterWndClass(CS_OWNDC, grab, static_cast<HBRUSH>(::GetStockObject(HOLLOW_BRUSH)), nullptr);
   cs.lpszClass = className_.c_str();
   return TRUE;
 }
@@ -159,7 +163,10 @@ void CDriftlet::LoadPhotos(const std::vector<std::wstring>& paths) {
   StepMotion(true);
 }
 
-void CDriftlet::ClearItems() { items.clear(); }
+void CDriftlet::ClearItems() {
+  items.clear();
+  drawn_ = nullptr;
+}
 
 namespace {
 
@@ -222,6 +229,7 @@ void CDriftlet::RebuildItems() {
     rebuilt.push_back(std::move(item));
   }
   items.swap(rebuilt);
+  drawn_ = nullptr;
 }
 
 void CDriftlet::StepMotion(bool compose) {
@@ -251,16 +259,58 @@ void CDriftlet::StepMotion(bool compose) {
 }
 
 void CDriftlet::ShapeAndPlace(int left, int top) {
-  fw::GdiRegion region = MakeKeyRegion(*frameImage);
   // The frame is drawn right after, over the whole window: neither the new
-  // shape nor the move needs a repaint of its own.
-  if (region) {
-    ::GetRgnBox(region.get(), &frameBox);
+  // shape nor the move needs a repaint of its own. A frame whose visible
+  // pixels are those of the window's region keeps the region.
+  CollectOpaqueRuns(frameImage->View(), newRuns_);
+  if (!onlyChanges || !shaped_ || newRuns_ != shapeRuns_) {
+    RECT box{};
+    fw::GdiRegion region = RegionFromRuns(newRuns_, frameImage->Width(), frameImage->Height(), &box);
     // The window owns the region from here on.
-    if (::SetWindowRgn(m_hWnd, region.get(), FALSE)) region.release();
+    if (region && ::SetWindowRgn(m_hWnd, region.get(), FALSE)) {
+      region.release();
+      shaped_ = true;
+      shapeRuns_.swap(newRuns_);
+      shapeBox_ = box;
+    } else {
+      shaped_ = false;
+      shapeRuns_.clear();
+    }
+    frameBox = box;
+  } else {
+    frameBox = shapeBox_;
   }
-  ::SetWindowPos(m_hWnd, nullptr, left, top, frameImage->Width(), frameImage->Height(),
-                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+  Place(left, top, frameImage->Width(), frameImage->Height());
+}
+
+void CDriftlet::ClearShape() {
+  if (!onlyChanges || shaped_) ::SetWindowRgn(m_hWnd, nullptr, FALSE);
+  shaped_ = false;
+  shapeRuns_.clear();
+}
+
+bool CDriftlet::Place(int left, int top, int width, int height) {
+  RECT now{};
+  ::GetWindowRect(m_hWnd, &now);
+  const bool sized = now.right - now.left != width || now.bottom - now.top != height;
+  if (onlyChanges && !sized && now.left == left && now.top == top) return false;
+  UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW;
+  // A move keeps the window's pixels; only a new size needs new ones.
+  if (onlyChanges && !sized) flags |= SWP_NOSIZE;
+  ::SetWindowPos(m_hWnd, nullptr, left, top, width, height, flags);
+  if (sized) drawn_ = nullptr;
+  return sized;
+}
+
+void CDriftlet::ForgetWindowState() {
+  shaped_ = false;
+  shapeRuns_.clear();
+  drawn_ = nullptr;
+}
+
+HDC CDriftlet::FrameDc() {
+  if (!dc_ && m_hWnd) dc_ = std::make_unique<fw::WindowDc>(m_hWnd);
+  return dc_ ? dc_->get() : nullptr;
 }
 
 void CDriftlet::ComposeFrame() {
@@ -291,9 +341,8 @@ void CDriftlet::ComposeFrame() {
       break;
     default:
       // The plain photo: a rectangular window of the photo's size.
-      ::SetWindowRgn(m_hWnd, nullptr, FALSE);
-      ::SetWindowPos(m_hWnd, nullptr, RoundToInt(motion.centreX - w / 2), RoundToInt(motion.centreY - h / 2), w, h,
-                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+      ClearShape();
+      Place(RoundToInt(motion.centreX - w / 2), RoundToInt(motion.centreY - h / 2), w, h);
       break;
   }
   // An effect that gives no frame skips it: the window keeps its shape and
@@ -308,17 +357,21 @@ void CDriftlet::ComposeFrame() {
 
 void CDriftlet::DrawFrame(HDC dc) {
   if (items.empty() || !m_hWnd) return;
-  std::unique_ptr<fw::WindowDc> own;
-  if (!dc) {
-    own = std::make_unique<fw::WindowDc>(m_hWnd);
-    dc = own->get();
-    if (!dc) return;
-  }
+  // Asked by the system (a paint), the window is drawn whatever it shows;
+  // for a frame, only what differs from what the window shows already.
+  const bool asked = dc != nullptr;
+  if (!dc) dc = FrameDc();
+  if (!dc) return;
   if (currentIndex >= static_cast<int>(items.size())) currentIndex = 0;
   if (settings.displayType >= kSphere && settings.displayType <= kRotate) {
+    // Every frame of an effect is a new picture.
+    drawn_ = nullptr;
     if (frameImage) frameImage->Draw(dc, 0, 0);
   } else {
-    items[static_cast<std::size_t>(currentIndex)]->image->Draw(dc, 0, 0);
+    CImg* photo = items[static_cast<std::size_t>(currentIndex)]->image.get();
+    if (onlyChanges && !asked && photo == drawn_) return;
+    photo->Draw(dc, 0, 0);
+    drawn_ = photo;
   }
 }
 
@@ -400,6 +453,8 @@ void CDriftlet::OnDestroy() {
     if (*timer) ::KillTimer(m_hWnd, std::exchange(*timer, 0));
   }
   ReleaseContent();
+  dc_.reset();
+  ForgetWindowState();
 }
 
 void CDriftlet::OnClose() {

@@ -22,6 +22,7 @@
 #include "files/Package.h"
 #include "framework/Wnd.h"
 #include "imaging/EffectFrames.h"
+#include "imaging/Effects.h"
 #include "imaging/Img.h"
 
 namespace k3 {
@@ -39,6 +40,10 @@ struct CDriftletImg {
   std::uint16_t displayType = 0;
   std::uint16_t photoSize = 0;
 };
+
+// Starts the effects' animation, which the whole process shares, from its
+// beginning (for tests and benchmarks that repeat a sequence of frames).
+void RestartEffectAnimation();
 
 class CDriftlet : public fw::CWnd {
  public:
@@ -111,6 +116,10 @@ class CDriftlet : public fw::CWnd {
   bool composing = false;
   std::vector<std::wstring> photoPaths;
   std::vector<std::unique_ptr<CDriftletImg>> items;
+  // Frames give the window system only what changed since the last one (a
+  // new region, a new place, new pixels). Off, every frame sets the region,
+  // the place and the pixels again (for comparison in tests and benchmarks).
+  bool onlyChanges = true;
 
  protected:
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -129,12 +138,34 @@ class CDriftlet : public fw::CWnd {
   void DragWindow();
   // Cuts the window to the frame's visible pixels and places it.
   void ShapeAndPlace(int left, int top);
+  // Gives the window no region (the plain photo's rectangle).
+  void ClearShape();
+  // Moves and sizes the window; whether its size changed.
+  bool Place(int left, int top, int width, int height);
+  // Forgets what the window system was last given, so that the next frame
+  // gives it everything again.
+  void ForgetWindowState();
+  HDC FrameDc();
   void ReleaseContent();
 
   HWND closeTarget_ = nullptr;
   bool toolWindow_ = true;
   // Set when the window loses the mouse capture during a grab.
   bool captureLost_ = false;
+
+  // What the window system was last given: the region's runs (none set when
+  // `shaped_` is false), the window's rectangle, and the picture drawn into
+  // the window (null: the window's pixels are to be drawn).
+  bool shaped_ = false;
+  std::vector<PixelRun> shapeRuns_;
+  std::vector<PixelRun> newRuns_;
+  RECT shapeBox_{0, 0, 0, 0};
+  RECT placed_{0, 0, 0, 0};
+  bool placeKnown_ = false;
+  const CImg* drawn_ = nullptr;
+  // The window's own device context (its class gives each window one),
+  // taken once.
+  std::unique_ptr<fw::WindowDc> dc_;
 };
 
 }  // namespace k3

@@ -61,6 +61,7 @@ struct PixelRun {
   int y;
   int x0;
   int x1;
+  bool operator==(const PixelRun&) const = default;
 };
 void CollectOpaqueRuns(const PixelView& view, std::vector<PixelRun>& runs);
 

@@ -112,6 +112,11 @@ fw::GdiRegion MakeKeyRegion(const CImg& img) {
   std::vector<PixelRun> runs;
   runs.reserve(static_cast<std::size_t>(img.Height()) * 2);
   CollectOpaqueRuns(img.View(), runs);
+  return RegionFromRuns(runs, img.Width(), img.Height(), nullptr);
+}
+
+fw::GdiRegion RegionFromRuns(const std::vector<PixelRun>& runs, int width, int height, RECT* box) {
+  if (box) ::SetRectEmpty(box);
   if (runs.empty()) return fw::GdiRegion(::CreateRectRgn(0, 0, 0, 0));
   // One RGNDATA block: the header followed by one rectangle per run.
   std::vector<std::uint8_t> block(sizeof(RGNDATAHEADER) + runs.size() * sizeof(RECT));
@@ -120,7 +125,7 @@ fw::GdiRegion MakeKeyRegion(const CImg& img) {
   data->rdh.iType = RDH_RECTANGLES;
   data->rdh.nCount = static_cast<DWORD>(runs.size());
   data->rdh.nRgnSize = static_cast<DWORD>(runs.size() * sizeof(RECT));
-  RECT bounds{img.Width(), img.Height(), 0, 0};
+  RECT bounds{width, height, 0, 0};
   auto* rects = reinterpret_cast<RECT*>(data->Buffer);
   for (std::size_t i = 0; i < runs.size(); ++i) {
     const PixelRun& r = runs[i];
@@ -131,6 +136,7 @@ fw::GdiRegion MakeKeyRegion(const CImg& img) {
     if (r.y + 1 > bounds.bottom) bounds.bottom = r.y + 1;
   }
   data->rdh.rcBound = bounds;
+  if (box) *box = bounds;
   return fw::GdiRegion(::ExtCreateRegion(nullptr, static_cast<DWORD>(block.size()), data));
 }
 

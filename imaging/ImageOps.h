@@ -5,8 +5,10 @@
 #include <windows.h>
 
 #include <memory>
+#include <vector>
 
 #include "framework/Handles.h"
+#include "imaging/Effects.h"
 #include "imaging/Geometry.h"
 #include "imaging/Img.h"
 
@@ -33,6 +35,10 @@ bool TurnQuarter(Turn turn, CImg& img);
 // from the runs of each row; null below 24 bits per pixel. The caller owns
 // the region (until it hands it to a window).
 fw::GdiRegion MakeKeyRegion(const CImg& img);
+
+// The region of the runs (all within `width` x `height`) in one call, and
+// its bounding box (empty for no runs).
+fw::GdiRegion RegionFromRuns(const std::vector<PixelRun>& runs, int width, int height, RECT* box);
 
 // The same region built by one union per run, the slower classic way; kept
 // for comparison in the benchmarks and tests.

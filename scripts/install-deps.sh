@@ -13,6 +13,8 @@ packages=(
   python3 python3-pil python3-xlib
   fonts-ipafont-gothic fonts-liberation
 )
+# The viewer's measurement runs on real photos: a package of wallpaper photos.
+if [ "${1:-}" = --measure ]; then packages+=(lomiri-wallpapers-20.04); fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,32 +1,47 @@
 #!/usr/bin/env bash
-# Measures the running viewer under Wine: the CPU time it takes over 60
-# seconds with the default show (Ripple, size 128) and with Ripple at size
-# 512, and its memory over 10 minutes of a 1-second switch over 5 photos.
+# Measures the running viewer under Wine on real photos: the wallpaper
+# photos of Debian's lomiri-wallpapers-20.04 (4096 x 2304 to 6028 x 3391).
+# For each show, in several rounds, the CPU time over a number of seconds of
+# the program, of its wineserver and of the X server, each in % of one core;
+# then the program's memory, handles and GDI objects over some minutes of a
+# 1-second switch over the photos.
 # Usage: scripts/measure-viewer.sh [memory-minutes]   (default 10)
+# Environment: K3_MEASURE_SHOWS (default "default photo128 ripple512"),
+#              K3_MEASURE_ROUNDS (3), K3_MEASURE_SECONDS (30),
+#              K3_MEASURE_PROGRAM (another k3driftlet.bin, to compare builds).
+# Results are printed and kept in build/bench-results/viewer.txt.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 minutes=${1:-10}
+rounds=${K3_MEASURE_ROUNDS:-3}
+seconds=${K3_MEASURE_SECONDS:-30}
 
+bash scripts/install-deps.sh --measure
 bash scripts/prepare-program.sh
+cmake --build build/win64 --target win_probe >/dev/null
 
+program=${K3_MEASURE_PROGRAM:-$root/build/win64/bin/k3driftlet.bin}
+photos=(/usr/share/backgrounds/Kleiber_by_Lukas_Baubkus.jpg /usr/share/backgrounds/Infinite-Sea_by_Aury88.jpg
+  /usr/share/backgrounds/Fossa_by_Jasper_Roks.jpg /usr/share/backgrounds/Painting-Colors_by__herobrine7gamer.jpg)
 work="$root/build/measure"
-mkdir -p "$work"
-for i in 1 2 3 4 5; do
-  [ -f "$work/p$i.jpg" ] || convert -size 800x600 -seed "$i" plasma:fractal "$work/p$i.jpg"
-done
-build/native/k3pack "$work/default.k3dlt" "$work/p1.jpg" "$work/p2.jpg" >/dev/null
-build/native/k3pack --size 512 "$work/ripple512.k3dlt" "$work/p1.jpg" "$work/p2.jpg" >/dev/null
-build/native/k3pack --interval 1s "$work/switch.k3dlt" "$work"/p?.jpg >/dev/null
+mkdir -p "$work" build/bench-results
+build/native/k3pack "$work/default.k3dlt" "${photos[@]:0:2}" >/dev/null
+build/native/k3pack --type photo "$work/photo128.k3dlt" "${photos[@]:0:2}" >/dev/null
+build/native/k3pack --size 512 "$work/ripple512.k3dlt" "${photos[@]:0:2}" >/dev/null
+build/native/k3pack --interval 1s "$work/switch.k3dlt" "${photos[@]}" >/dev/null
 
 source scripts/wine-session.sh
 trap wine_session_stop EXIT
 wine_session_start "$root/build/win64/wineprefix" own-display
 hz=$(getconf CLK_TCK)
+out="$root/build/bench-results/viewer.txt"
+: >"$out"
+say() { echo "$*" | tee -a "$out"; }
 
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 start_viewer() {
-  wine build/win64/bin/k3driftlet.bin "$(winepath -w "$1")" >/dev/null 2>&1 &
+  wine "$program" "$(winepath -w "$1")" >/dev/null 2>&1 &
   local pid=""
   for _ in $(seq 1 100); do
     pid=$(pgrep -x 'k3driftlet.bin' | head -1 || true)
@@ -40,24 +55,31 @@ stop_viewer() {
   for _ in $(seq 1 50); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done
 }
 
-for show in ${K3_MEASURE_SHOWS:-default ripple512}; do
-  pid=$(start_viewer "$work/$show.k3dlt")
-  sleep 5
-  server=$K3_WINESERVER_PID
-  a=$(cpu_ticks "$pid"); s=$(cpu_ticks "$server")
-  sleep 60
-  b=$(cpu_ticks "$pid"); t=$(cpu_ticks "$server")
-  awk -v a="$a" -v b="$b" -v s="$s" -v t="$t" -v hz="$hz" -v n="$show" \
-    'BEGIN {printf "%-10s viewer %.1f %% of one core over 60 s (wineserver %.1f %%)\n", n, 100*(b-a)/hz/60, 100*(t-s)/hz/60}'
-  stop_viewer "$pid"
+say "$program"
+say "CPU in % of one core over $seconds s, $rounds rounds; photos of lomiri-wallpapers-20.04"
+say "$(printf '%-10s %6s %8s %10s %8s' show round program wineserver X)"
+for show in ${K3_MEASURE_SHOWS:-default photo128 ripple512}; do
+  for round in $(seq 1 "$rounds"); do
+    pid=$(start_viewer "$work/$show.k3dlt")
+    sleep 6
+    a=$(cpu_ticks "$pid"); s=$(cpu_ticks "$K3_WINESERVER_PID"); x=$(cpu_ticks "$K3_XVFB_PID")
+    sleep "$seconds"
+    b=$(cpu_ticks "$pid"); t=$(cpu_ticks "$K3_WINESERVER_PID"); y=$(cpu_ticks "$K3_XVFB_PID")
+    say "$(awk -v a="$a" -v b="$b" -v s="$s" -v t="$t" -v x="$x" -v y="$y" -v hz="$hz" -v d="$seconds" \
+      -v n="$show" -v r="$round" \
+      'BEGIN {printf "%-10s %6d %7.1f%% %9.1f%% %7.1f%%", n, r, 100*(b-a)/hz/d, 100*(t-s)/hz/d, 100*(y-x)/hz/d}')"
+    stop_viewer "$pid"
+  done
 done
 
 pid=$(start_viewer "$work/switch.k3dlt")
 sleep 10
-echo "memory: 5 photos, 1-second switch, $minutes minutes"
+winpid=$(wine build/win64/bin/win_probe.exe --find k3driftlet.bin 2>/dev/null | tr -d '\r')
+say "memory: 4 photos, 1-second switch, $minutes minutes"
 for m in $(seq 0 "$minutes"); do
   rss=$(awk '/VmRSS/ {print $2}' "/proc/$pid/status")
-  echo "  minute $m: resident $rss KiB"
+  counts=$(wine build/win64/bin/win_probe.exe "$winpid" 2>/dev/null | tr -d '\r')
+  say "  minute $m: resident $rss KiB, $counts"
   if [ "$m" -lt "$minutes" ]; then sleep 60; fi
 done
 stop_viewer "$pid"

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
 #include "ImageFixtures.h"
 #include "desktop/Driftlet.h"
 #include "framework/Handles.h"
@@ -162,6 +166,114 @@ TEST(Driftlet, PreparedPhotosAreReusedWhileTheirTypeSizeAndFileStay) {
   d.LoadPhotos({photos[1], photos[2], photos[0]});
   EXPECT_EQ(d.items[0]->image.get(), first);
   EXPECT_NE(d.items[1]->image.get(), c) << "the changed file";
+}
+
+// What the drifting window shows after a frame: its place, its region and
+// its pixels (as the window holds them for the screen; the screen itself
+// takes them over a little later).
+struct SeenFrame {
+  RECT rect{};
+  std::vector<std::uint8_t> region;  // the region's data; empty for none
+  std::vector<std::uint32_t> pixels;
+  bool operator==(const SeenFrame& o) const {
+    return ::EqualRect(&rect, &o.rect) && region == o.region && pixels == o.pixels;
+  }
+};
+
+SeenFrame See(HWND window) {
+  SeenFrame seen;
+  ::GetWindowRect(window, &seen.rect);
+  fw::GdiRegion region(::CreateRectRgn(0, 0, 0, 0));
+  if (::GetWindowRgn(window, region.get()) != ERROR) {
+    seen.region.resize(::GetRegionData(region.get(), 0, nullptr));
+    ::GetRegionData(region.get(), static_cast<DWORD>(seen.region.size()), reinterpret_cast<RGNDATA*>(seen.region.data()));
+  }
+  const int w = seen.rect.right - seen.rect.left, h = seen.rect.bottom - seen.rect.top;
+  if (w <= 0 || h <= 0) return seen;
+  CImg shot;
+  if (!shot.Create(32, w, h)) return seen;
+  {
+    ImgDc dc(shot);
+    HDC own = ::GetDC(window);
+    ::BitBlt(dc.get(), 0, 0, w, h, own, 0, 0, SRCCOPY);
+    ::ReleaseDC(window, own);
+  }
+  const PixelView v = shot.View();
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const std::uint8_t* p = v.At(x, y);
+      seen.pixels.push_back(p[0] | p[1] << 8 | p[2] << 16);
+    }
+  }
+  return seen;
+}
+
+// A fixed sequence of frames: the same random numbers, the same start, two
+// motion steps between frames, a photo switch and a type change half-way.
+std::vector<SeenFrame> PlaySequence(const std::vector<std::wstring>& photos, int type, bool onlyChanges) {
+  CDriftlet d;
+  d.onlyChanges = onlyChanges;
+  if (!d.CreateDriftWindow(L"Drift test", true, nullptr)) return {};
+  // The test takes the steps itself.
+  for (UINT_PTR id : {1, 2, 3}) ::KillTimer(d.m_hWnd, id);
+  std::srand(7);
+  RestartEffectAnimation();
+  d.settings.displayType = static_cast<std::uint16_t>(type);
+  d.motion.direction = 0.7;
+  d.LoadPhotos(photos);
+  d.motion.centreX = 300;
+  d.motion.centreY = 200;
+  std::vector<SeenFrame> frames;
+  for (int frame = 0; frame < 24; ++frame) {
+    if (frame == 12) {
+      d.currentIndex = 1;
+      ::InvalidateRect(d.m_hWnd, nullptr, TRUE);
+    }
+    if (frame == 18) d.SetPhotoSize(1);
+    d.StepMotion(false);
+    d.StepMotion(true);
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+    ::GdiFlush();
+    frames.push_back(See(d.m_hWnd));
+  }
+  return frames;
+}
+
+TEST(Driftlet, FramesGiveTheWindowSystemOnlyChangesAndTheWindowShowsTheSame) {
+  fixtures::TempFolder folder;
+  std::vector<std::wstring> photos;
+  {
+    fixtures::GdiplusSession encoders;
+    photos.push_back(folder.Write(L"a.jpg", fixtures::Encode(160, 120, [](int x, int y) {
+      return 0xFF000000u | static_cast<std::uint32_t>(x * 255 / 160) << 16 | static_cast<std::uint32_t>(y * 2);
+    }, L"image/jpeg")));
+    photos.push_back(folder.Write(L"b.jpg", fixtures::Encode(90, 120, [](int x, int) {
+      return x < 45 ? 0xFFFF8000u : 0xFF0080FFu;
+    }, L"image/jpeg")));
+  }
+  for (int type : {kPhoto, kRipple, kSphere, kRotate}) {
+    SCOPED_TRACE(type);
+    const std::vector<SeenFrame> everything = PlaySequence(photos, type, false);
+    const std::vector<SeenFrame> changes = PlaySequence(photos, type, true);
+    ASSERT_EQ(everything.size(), 24u);
+    ASSERT_EQ(changes.size(), everything.size());
+    int moved = 0;
+    for (std::size_t i = 0; i < everything.size(); ++i) {
+      EXPECT_TRUE(::EqualRect(&changes[i].rect, &everything[i].rect)) << "place of frame " << i;
+      EXPECT_TRUE(changes[i].region == everything[i].region) << "region of frame " << i;
+      std::size_t differ = 0;
+      for (std::size_t p = 0; p < std::min(changes[i].pixels.size(), everything[i].pixels.size()); ++p) {
+        differ += changes[i].pixels[p] != everything[i].pixels[p];
+      }
+      EXPECT_EQ(changes[i].pixels.size(), everything[i].pixels.size()) << "frame " << i;
+      EXPECT_EQ(differ, 0u) << "pixels of frame " << i;
+      EXPECT_FALSE(everything[i].pixels.empty());
+      if (i > 0 && !::EqualRect(&everything[i].rect, &everything[i - 1].rect)) ++moved;
+    }
+    EXPECT_GT(moved, 10) << "the window drifts";
+    EXPECT_EQ(everything.front().region.empty(), type == kPhoto) << "the effects cut the window to the photo";
+  }
 }
 
 }  // namespace

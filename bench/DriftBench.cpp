@@ -1,0 +1,147 @@
+// Windows benchmark of the drifting window's frames, run under Wine on a real
+// photo: the time of a whole frame (two motion steps and a composed frame) for
+// the Photo type at 128 and Ripple at 128 and 512, once giving the window
+// system everything each frame and once only what changed; then each step
+// of a Ripple frame on its own. Usage: win_drift_bench PHOTO.jpg
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "WinTiming.h"
+#include "desktop/Driftlet.h"
+#include "imaging/EffectFrames.h"
+#include "imaging/ImageOps.h"
+
+namespace {
+
+using namespace k3;
+using namespace k3::bench;
+
+void Pump() {
+  MSG msg;
+  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+}
+
+double ProcessCpuMs() {
+  FILETIME created, ended, kernel, user;
+  ::GetProcessTimes(::GetCurrentProcess(), &created, &ended, &kernel, &user);
+  auto ms = [](const FILETIME& t) {
+    return static_cast<double>(static_cast<std::uint64_t>(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 10000.0;
+  };
+  return ms(kernel) + ms(user);
+}
+
+void Report(const char* name, std::vector<double> times, double cpuMs) {
+  std::sort(times.begin(), times.end());
+  double sum = 0;
+  for (double t : times) sum += t;
+  std::printf("%-46s median %6.3f ms  mean %6.3f ms  CPU %6.3f ms/frame  (%zu frames)\n", name,
+              times[times.size() / 2], sum / static_cast<double>(times.size()), cpuMs / static_cast<double>(times.size()),
+              times.size());
+}
+
+void Frames(const std::wstring& photo, const char* name, int type, int size, bool onlyChanges) {
+  CDriftlet d;
+  d.onlyChanges = onlyChanges;
+  if (!d.CreateDriftWindow(L"Drift bench", true, nullptr)) return;
+  for (UINT_PTR id : {1, 2, 3}) ::KillTimer(d.m_hWnd, id);
+  d.settings.displayType = static_cast<std::uint16_t>(type);
+  d.settings.photoSize = static_cast<std::uint16_t>(size);
+  d.LoadPhotos({photo});
+  for (int i = 0; i < 20; ++i) {
+    d.StepMotion(false);
+    d.StepMotion(true);
+    Pump();
+  }
+  std::vector<double> times;
+  const double cpu = ProcessCpuMs();
+  for (int i = 0; i < 400; ++i) {
+    const double start = NowMs();
+    d.StepMotion(false);
+    d.StepMotion(true);
+    Pump();
+    times.push_back(NowMs() - start);
+  }
+  Report(name, times, ProcessCpuMs() - cpu);
+}
+
+void Step(const char* name, const std::function<void()>& work) {
+  work();
+  std::vector<double> times;
+  const double cpu = ProcessCpuMs();
+  for (int i = 0; i < 400; ++i) {
+    const double start = NowMs();
+    work();
+    times.push_back(NowMs() - start);
+  }
+  Report(name, times, ProcessCpuMs() - cpu);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: win_drift_bench PHOTO.jpg\n");
+    return 2;
+  }
+  const std::wstring photo = argv[1];
+  std::printf("whole frames (two motion steps and one composed frame each)\n");
+  for (bool onlyChanges : {false, true}) {
+    const char* how = onlyChanges ? "only changes" : "everything";
+    Frames(photo, (std::string("Photo 128, ") + how).c_str(), kPhoto, 2, onlyChanges);
+    Frames(photo, (std::string("Ripple 128, ") + how).c_str(), kRipple, 2, onlyChanges);
+    Frames(photo, (std::string("Ripple 512, ") + how).c_str(), kRipple, 4, onlyChanges);
+  }
+
+  // The steps of a Ripple 128 frame, each on its own.
+  std::printf("steps of a Ripple 128 frame\n");
+  CDriftlet d;
+  if (!d.CreateDriftWindow(L"Drift bench", true, nullptr)) return 1;
+  for (UINT_PTR id : {1, 2, 3}) ::KillTimer(d.m_hWnd, id);
+  d.LoadPhotos({photo});
+  d.StepMotion(true);
+  Pump();
+  if (d.items.empty() || !d.frameImage) return 1;
+  CImg& canvas = *d.items[0]->image;
+  FramePool pool;
+  FramePtr frame = MakeRippleFrame(canvas, POINT{canvas.Width() / 2, canvas.Height() / 2}, 10, 4, &pool);
+  std::vector<PixelRun> runs;
+  Step("effect frame (Ripple)", [&] {
+    frame.reset();
+    frame = MakeRippleFrame(canvas, POINT{canvas.Width() / 2, canvas.Height() / 2}, 10, 4, &pool);
+  });
+  Step("opaque runs of the frame", [&] { CollectOpaqueRuns(frame->View(), runs); });
+  Step("region from the runs", [&] { RegionFromRuns(runs, frame->Width(), frame->Height(), nullptr); });
+  Step("region from the runs and SetWindowRgn", [&] {
+    fw::GdiRegion region = RegionFromRuns(runs, frame->Width(), frame->Height(), nullptr);
+    if (::SetWindowRgn(d.m_hWnd, region.get(), FALSE)) region.release();
+  });
+  RECT r{};
+  ::GetWindowRect(d.m_hWnd, &r);
+  int x = 0;
+  Step("SetWindowPos, a move of one pixel", [&] {
+    x ^= 1;
+    ::SetWindowPos(d.m_hWnd, nullptr, r.left + x, r.top, 0, 0,
+                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_NOSIZE);
+  });
+  Step("SetWindowPos, move and size", [&] {
+    x ^= 1;
+    ::SetWindowPos(d.m_hWnd, nullptr, r.left + x, r.top, r.right - r.left + x, r.bottom - r.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+  });
+  Step("GetWindowRect", [&] { ::GetWindowRect(d.m_hWnd, &r); });
+  Step("GetDC and ReleaseDC", [&] { ::ReleaseDC(d.m_hWnd, ::GetDC(d.m_hWnd)); });
+  HDC dc = ::GetDC(d.m_hWnd);
+  Step("drawing the frame into the window", [&] {
+    frame->Draw(dc, 0, 0);
+    ::GdiFlush();
+  });
+  ::ReleaseDC(d.m_hWnd, dc);
+  Step("GetWindowRect of the desktop", [&] { ::GetWindowRect(::GetDesktopWindow(), &r); });
+  return 0;
+}
