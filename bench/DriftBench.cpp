@@ -115,7 +115,10 @@ int wmain(int argc, wchar_t** argv) {
     frame.reset();
     frame = MakeRippleFrame(canvas, POINT{canvas.Width() / 2, canvas.Height() / 2}, 10, 4, &pool);
   });
-  Step("opaque runs of the frame", [&] { CollectOpaqueRuns(frame->View(), runs); });
+  Step("opaque runs of the frame", [&] {
+    runs.clear();
+    CollectOpaqueRuns(frame->View(), runs);
+  });
   Step("region from the runs", [&] { RegionFromRuns(runs, frame->Width(), frame->Height(), nullptr); });
   Step("region from the runs and SetWindowRgn", [&] {
     fw::GdiRegion region = RegionFromRuns(runs, frame->Width(), frame->Height(), nullptr);

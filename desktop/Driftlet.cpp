@@ -262,6 +262,7 @@ void CDriftlet::ShapeAndPlace(int left, int top) {
   // The frame is drawn right after, over the whole window: neither the new
   // shape nor the move needs a repaint of its own. A frame whose visible
   // pixels are those of the window's region keeps the region.
+  newRuns_.clear();
   CollectOpaqueRuns(frameImage->View(), newRuns_);
   if (!onlyChanges || !shaped_ || newRuns_ != shapeRuns_) {
     RECT box{};

@@ -63,6 +63,7 @@ struct PixelRun {
   int x1;
   bool operator==(const PixelRun&) const = default;
 };
+// Appends the runs of every row, top to bottom, to `runs`.
 void CollectOpaqueRuns(const PixelView& view, std::vector<PixelRun>& runs);
 
 }  // namespace k3

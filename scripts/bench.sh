@@ -2,12 +2,13 @@
 # Measures the per-frame image work: the native kernels (Google Benchmark),
 # ImageMagick's -wave on the same 716 x 716 Ripple canvas in the same run
 # (one thread), the Windows build under Wine (generators and regions), and
-# the main view with 12-megapixel camera photos under Wine.
+# the drifting window's frames on a real photo under Wine, and the main view
+# with 12-megapixel camera photos under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh --measure
 if [ ! -f build/bench/build.ninja ]; then cmake --preset bench >/dev/null; fi
 cmake --build build/bench -j "$(nproc)" >/dev/null
 bash scripts/build.sh win64 >/dev/null
@@ -36,6 +37,10 @@ source scripts/wine-session.sh
 trap wine_session_stop EXIT
 wine_session_start "$root/build/win64/wineprefix" own-display
 wine build/win64/bin/win_bench.exe | tee "$out/wine.txt"
+
+echo "== the drifting window's frames on a wallpaper photo (6028 x 3391) under Wine"
+wine build/win64/bin/win_drift_bench.exe "$(winepath -w /usr/share/backgrounds/Kleiber_by_Lukas_Baubkus.jpg)" 2>/dev/null |
+  tee "$out/drift.txt"
 
 echo "== the main view with camera photos under Wine (500 photos dropped, IMG.DAT at start, a growing selection)"
 wine build/win64/bin/win_view_bench.exe 2>/dev/null | tee "$out/view.txt"
