@@ -68,6 +68,27 @@ void Frames(const std::wstring& photo, const char* name, int type, int size, boo
     times.push_back(NowMs() - start);
   }
   Report(name, times, ProcessCpuMs() - cpu);
+  if (onlyChanges) return;
+  // How often a frame changes the window's shape, place and size.
+  std::vector<PixelRun> last, now;
+  RECT lastRect{};
+  int shapes = 0, moves = 0, sizes = 0;
+  for (int i = 0; i < 400; ++i) {
+    d.StepMotion(false);
+    d.StepMotion(true);
+    Pump();
+    now.clear();
+    if (d.frameImage) CollectOpaqueRuns(d.frameImage->View(), now);
+    RECT rect{};
+    ::GetWindowRect(d.m_hWnd, &rect);
+    shapes += i > 0 && now != last;
+    moves += i > 0 && (rect.left != lastRect.left || rect.top != lastRect.top);
+    sizes += i > 0 && (rect.right - rect.left != lastRect.right - lastRect.left ||
+                       rect.bottom - rect.top != lastRect.bottom - lastRect.top);
+    last.swap(now);
+    lastRect = rect;
+  }
+  std::printf("  of 399 frames: %d new shapes, %d moves, %d new sizes\n", shapes, moves, sizes);
 }
 
 void Step(const char* name, const std::function<void()>& work) {

@@ -234,8 +234,13 @@ void CDriftlet::RebuildItems() {
 
 void CDriftlet::StepMotion(bool compose) {
   if (!m_hWnd) return;
-  RECT desktop{};
-  ::GetWindowRect(::GetDesktopWindow(), &desktop);
+  // The desktop's rectangle is asked for once (each answer is a round trip
+  // to the window system) and again when the display changes.
+  if (!desktopKnown_) {
+    ::GetWindowRect(::GetDesktopWindow(), &desktop_);
+    desktopKnown_ = true;
+  }
+  const RECT desktop = desktop_;
   if (::IsRectEmpty(&desktop)) {
     motion.centreX = motion.centreY = -1;
     ::MoveWindow(m_hWnd, 0, 0, 0, 0, TRUE);
@@ -483,6 +488,9 @@ LRESULT CDriftlet::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_ERASEBKGND:
       return 1;  // the frame covers the whole window
+    case WM_DISPLAYCHANGE:
+      desktopKnown_ = false;
+      break;
     case WM_DESTROY:
       OnDestroy();
       break;

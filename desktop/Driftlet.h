@@ -163,6 +163,9 @@ class CDriftlet : public fw::CWnd {
   RECT placed_{0, 0, 0, 0};
   bool placeKnown_ = false;
   const CImg* drawn_ = nullptr;
+  // The desktop's rectangle, as the motion bounces off it.
+  RECT desktop_{0, 0, 0, 0};
+  bool desktopKnown_ = false;
   // The window's own device context (its class gives each window one),
   // taken once.
   std::unique_ptr<fw::WindowDc> dc_;
