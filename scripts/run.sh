@@ -46,11 +46,7 @@ else
 fi
 
 source scripts/wine-session.sh
-mode=use-display
-if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
-  unset DISPLAY
-  mode=own-display
-fi
+mode=$(wine_display_mode)
 
 shots="$root/build/screenshots"
 shooter=""

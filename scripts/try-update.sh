@@ -36,11 +36,7 @@ for p in k3driftlet:K3DriftletSetup.msi k3driftlet_e:K3DriftletSetup_E.msi; do
 done
 
 source scripts/wine-session.sh
-mode=use-display
-if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
-  unset DISPLAY
-  mode=own-display
-fi
+mode=$(wine_display_mode)
 service=""
 cleanup() {
   [ -n "$service" ] && kill "$service" 2>/dev/null || true

@@ -131,6 +131,17 @@ _k3_wait_wineserver() {
   return 1
 }
 
+# The user's display when one answers, else one of the session's own:
+# prints the mode for wine_session_start (use-display or own-display; with
+# own-display it starts an Xvfb and points DISPLAY at it).
+wine_display_mode() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    echo use-display
+  else
+    echo own-display
+  fi
+}
+
 wine_session_stop() {
   if [ -n "$K3_WINESERVER_PID" ]; then
     # Ends every Wine process of this prefix, then the server itself.
