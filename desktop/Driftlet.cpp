@@ -166,6 +166,7 @@ void CDriftlet::LoadPhotos(const std::vector<std::wstring>& paths) {
 void CDriftlet::ClearItems() {
   items.clear();
   drawn_ = nullptr;
+  frameSource_ = nullptr;
 }
 
 namespace {
@@ -230,6 +231,7 @@ void CDriftlet::RebuildItems() {
   }
   items.swap(rebuilt);
   drawn_ = nullptr;
+  frameSource_ = nullptr;
 }
 
 void CDriftlet::StepMotion(bool compose) {
@@ -320,9 +322,11 @@ HDC CDriftlet::FrameDc() {
 }
 
 void CDriftlet::ComposeFrame() {
-  frameImage.reset();
-  ::SetRectEmpty(&frameBox);
-  if (items.empty() || !m_hWnd) return;
+  if (items.empty() || !m_hWnd) {
+    frameImage.reset();
+    ::SetRectEmpty(&frameBox);
+    return;
+  }
   if (currentIndex >= static_cast<int>(items.size())) currentIndex = 0;
   const CDriftletImg& item = *items[static_cast<std::size_t>(currentIndex)];
   const int w = item.width, h = item.height;
@@ -331,6 +335,20 @@ void CDriftlet::ComposeFrame() {
   if (motion.centreX == -1 && motion.centreY == -1) StepMotion(false);
   composing = true;
   const EffectFrame f = AdvanceEffect(g_effect, settings, w, h, Random);
+  // The effects move their centre by half a pixel a frame: every other
+  // frame is the picture of the one before, which the window shows already
+  // with its region; it only moves.
+  const bool same = onlyChanges && frameImage && frameSource_ == item.image.get() &&
+                    frameType_ == settings.displayType && SameEffectPicture(settings.displayType, f, frameEffect_);
+  if (same) {
+    Place(RoundToInt(motion.centreX - frameImage->Width() / 2 - f.shiftX),
+          RoundToInt(motion.centreY - frameImage->Height() / 2 - f.shiftY), frameImage->Width(), frameImage->Height());
+    composing = false;
+    DrawFrame();
+    return;
+  }
+  frameImage.reset();
+  ::SetRectEmpty(&frameBox);
   const POINT p{f.pointX, f.pointY};
   switch (settings.displayType) {
     case kSphere:
@@ -351,6 +369,10 @@ void CDriftlet::ComposeFrame() {
       Place(RoundToInt(motion.centreX - w / 2), RoundToInt(motion.centreY - h / 2), w, h);
       break;
   }
+  frameSource_ = item.image.get();
+  frameType_ = settings.displayType;
+  frameEffect_ = f;
+  frameFresh_ = frameImage != nullptr;
   // An effect that gives no frame skips it: the window keeps its shape and
   // place until the next one.
   if (frameImage) {
@@ -370,9 +392,11 @@ void CDriftlet::DrawFrame(HDC dc) {
   if (!dc) return;
   if (currentIndex >= static_cast<int>(items.size())) currentIndex = 0;
   if (settings.displayType >= kSphere && settings.displayType <= kRotate) {
-    // Every frame of an effect is a new picture.
-    drawn_ = nullptr;
-    if (frameImage) frameImage->Draw(dc, 0, 0);
+    if (!frameImage) return;
+    if (onlyChanges && !asked && !frameFresh_ && frameImage.get() == drawn_) return;
+    frameImage->Draw(dc, 0, 0);
+    drawn_ = frameImage.get();
+    frameFresh_ = false;
   } else {
     CImg* photo = items[static_cast<std::size_t>(currentIndex)]->image.get();
     if (onlyChanges && !asked && photo == drawn_) return;

@@ -163,6 +163,12 @@ class CDriftlet : public fw::CWnd {
   RECT placed_{0, 0, 0, 0};
   bool placeKnown_ = false;
   const CImg* drawn_ = nullptr;
+  // What the current effect frame was made from (its item image, type and
+  // parameters), and whether it is new since it was last drawn.
+  const CImg* frameSource_ = nullptr;
+  int frameType_ = -1;
+  EffectFrame frameEffect_;
+  bool frameFresh_ = false;
   // The desktop's rectangle, as the motion bounces off it.
   RECT desktop_{0, 0, 0, 0};
   bool desktopKnown_ = false;

@@ -161,6 +161,22 @@ EffectFrame AdvanceEffect(EffectState& e, const DisplaySettings& s, int w, int h
   return f;
 }
 
+bool SameEffectPicture(int displayType, const EffectFrame& a, const EffectFrame& b) {
+  const bool point = a.pointX == b.pointX && a.pointY == b.pointY;
+  switch (displayType) {
+    case kSphere:
+      return point && a.radius == b.radius;
+    case kRipple:
+      return point && a.divisor == b.divisor && a.amplitude == b.amplitude;
+    case kWave:
+      return point && a.angle == b.angle && a.divisor == b.divisor && a.amplitude == b.amplitude;
+    case kRotate:
+      return a.angle == b.angle;
+    default:
+      return false;
+  }
+}
+
 ItemLayout LayoutItem(int decodedWidth, int decodedHeight, const DisplaySettings& s) {
   ItemLayout l;
   const int side = BoxSide(s.photoSize);

@@ -65,6 +65,11 @@ struct EffectFrame {
 EffectFrame AdvanceEffect(EffectState& e, const DisplaySettings& s, int width, int height,
                           const RandomSource& random);
 
+// Whether two frames of the display type, made from the same item image,
+// are the same picture: only the parameters the type's generator takes are
+// compared (Ripple ignores the angle, Rotate the centre, ...).
+bool SameEffectPicture(int displayType, const EffectFrame& a, const EffectFrame& b);
+
 // trunc(v + 0.5) for a screen coordinate or similar, safe for any double.
 int RoundToInt(double v);
 

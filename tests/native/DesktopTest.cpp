@@ -248,6 +248,59 @@ TEST(Composition, EffectsAdvance) {
   EXPECT_EQ(f.angle, static_cast<int>(ripple.wavePhase * 10 + 0.5));
 }
 
+TEST(Composition, FramesOfTheSamePictureAreKnownByTheirTypesParameters) {
+  EffectFrame a;
+  a.pointX = 10;
+  a.pointY = 20;
+  a.radius = 30;
+  a.divisor = 89;
+  a.amplitude = 3;
+  a.angle = 500;
+  a.shiftX = 0.5;
+  for (int type : {kSphere, kRipple, kWave, kRotate}) EXPECT_TRUE(SameEffectPicture(type, a, a)) << type;
+  EXPECT_FALSE(SameEffectPicture(kPhoto, a, a)) << "the plain photo is no effect frame";
+  auto with = [&](auto change) {
+    EffectFrame b = a;
+    change(b);
+    return b;
+  };
+  const EffectFrame moved = with([](EffectFrame& b) { b.pointX = 11; });
+  const EffectFrame turned = with([](EffectFrame& b) { b.angle = 501; });
+  const EffectFrame wider = with([](EffectFrame& b) { b.radius = 31; });
+  const EffectFrame stronger = with([](EffectFrame& b) { b.amplitude = 4; });
+  const EffectFrame shifted = with([](EffectFrame& b) { b.shiftX = -0.5; });
+  // Each type's generator takes its own parameters; the rest do not matter
+  // (the shift places the window, it does not change the picture).
+  EXPECT_FALSE(SameEffectPicture(kSphere, a, moved));
+  EXPECT_FALSE(SameEffectPicture(kSphere, a, wider));
+  EXPECT_TRUE(SameEffectPicture(kSphere, a, turned));
+  EXPECT_TRUE(SameEffectPicture(kSphere, a, stronger));
+  EXPECT_FALSE(SameEffectPicture(kRipple, a, moved));
+  EXPECT_FALSE(SameEffectPicture(kRipple, a, stronger));
+  EXPECT_TRUE(SameEffectPicture(kRipple, a, turned)) << "the ripple has no angle";
+  EXPECT_FALSE(SameEffectPicture(kWave, a, turned));
+  EXPECT_FALSE(SameEffectPicture(kWave, a, stronger));
+  EXPECT_TRUE(SameEffectPicture(kWave, a, wider));
+  EXPECT_FALSE(SameEffectPicture(kRotate, a, turned));
+  EXPECT_TRUE(SameEffectPicture(kRotate, a, moved)) << "the rotation has no centre";
+  for (int type : {kSphere, kRipple, kWave, kRotate}) EXPECT_TRUE(SameEffectPicture(type, a, shifted)) << type;
+
+  // Ripple's centre moves half a pixel a frame: about every other frame
+  // repeats the one before.
+  EffectState e;
+  DisplaySettings s;
+  Sequence r{{5000, 16000, 16383, 16384}};
+  EffectFrame last = AdvanceEffect(e, s, 179, 134, r.Source());
+  int repeats = 0;
+  for (int i = 0; i < 200; ++i) {
+    const EffectFrame f = AdvanceEffect(e, s, 179, 134, r.Source());
+    repeats += SameEffectPicture(kRipple, f, last);
+    last = f;
+  }
+  EXPECT_GT(repeats, 50);
+  EXPECT_LT(repeats, 150);
+}
+
 std::vector<std::uint8_t> Bytes(std::size_t n, std::uint8_t fill) { return std::vector<std::uint8_t>(n, fill); }
 
 TEST(Package, RoundTripKeepsEverySettingsByte) {
