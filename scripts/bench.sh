@@ -35,7 +35,7 @@ echo "Ripple 716x716 native median: $ripple_ms ms; ImageMagick / Ripple = $(awk 
 echo "== Windows build under Wine"
 source scripts/wine-session.sh
 trap wine_session_stop EXIT
-wine_session_start "$root/build/win64/wineprefix" own-display
+wine_session_start "$root/build/win64/wineprefix-bench" own-display
 wine build/win64/bin/win_bench.exe | tee "$out/wine.txt"
 
 echo "== the drifting window's frames on a wallpaper photo (6028 x 3391) under Wine"

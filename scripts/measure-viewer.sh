@@ -9,6 +9,9 @@
 # Environment: K3_MEASURE_SHOWS (default "default photo128 ripple512"),
 #              K3_MEASURE_ROUNDS (3), K3_MEASURE_SECONDS (30),
 #              K3_MEASURE_PROGRAM (another k3driftlet.bin, to compare builds).
+#              K3_MEASURE_ROUNDS=0 measures the memory only.
+# It runs in a Wine prefix of its own (build/win64/wineprefix-measure), so
+# the tests may run meanwhile (though they share the processor).
 # Results are printed and kept in build/bench-results/viewer.txt.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -33,7 +36,7 @@ build/native/k3pack --interval 1s "$work/switch.k3dlt" "${photos[@]}" >/dev/null
 
 source scripts/wine-session.sh
 trap wine_session_stop EXIT
-wine_session_start "$root/build/win64/wineprefix" own-display
+wine_session_start "$root/build/win64/wineprefix-measure" own-display
 hz=$(getconf CLK_TCK)
 out="$root/build/bench-results/viewer.txt"
 : >"$out"
