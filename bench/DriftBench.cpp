@@ -140,6 +140,10 @@ int wmain(int argc, wchar_t** argv) {
     runs.clear();
     CollectOpaqueRuns(frame->View(), runs);
   });
+  std::vector<RunBlock> blocks;
+  JoinRunRows(runs, blocks);
+  std::printf("  the frame's %zu runs are %zu rectangles when rows with the same runs join\n", runs.size(), blocks.size());
+  Step("rows with the same runs joined", [&] { JoinRunRows(runs, blocks); });
   Step("region from the runs", [&] { RegionFromRuns(runs, frame->Width(), frame->Height(), nullptr); });
   Step("region from the runs and SetWindowRgn", [&] {
     fw::GdiRegion region = RegionFromRuns(runs, frame->Width(), frame->Height(), nullptr);

@@ -392,4 +392,28 @@ void CollectOpaqueRuns(const PixelView& view, std::vector<PixelRun>& runs) {
   }
 }
 
+void JoinRunRows(const std::vector<PixelRun>& runs, std::vector<RunBlock>& blocks) {
+  blocks.clear();
+  // The rectangles of the row above: blocks[above, blocks.size()).
+  std::size_t above = 0;
+  int aboveY = 0;
+  for (std::size_t i = 0; i < runs.size();) {
+    const int y = runs[i].y;
+    std::size_t end = i;
+    while (end < runs.size() && runs[end].y == y) ++end;
+    bool same = i > 0 && y == aboveY + 1 && end - i == blocks.size() - above;
+    for (std::size_t k = 0; same && k < end - i; ++k) {
+      same = blocks[above + k].x0 == runs[i + k].x0 && blocks[above + k].x1 == runs[i + k].x1;
+    }
+    if (same) {
+      for (std::size_t k = above; k < blocks.size(); ++k) blocks[k].y1 = y + 1;
+    } else {
+      above = blocks.size();
+      for (std::size_t k = i; k < end; ++k) blocks.push_back(RunBlock{runs[k].x0, y, runs[k].x1, y + 1});
+    }
+    aboveY = y;
+    i = end;
+  }
+}
+
 }  // namespace k3

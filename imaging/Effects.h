@@ -66,4 +66,17 @@ struct PixelRun {
 // Appends the runs of every row, top to bottom, to `runs`.
 void CollectOpaqueRuns(const PixelView& view, std::vector<PixelRun>& runs);
 
+// Rows y0..y1-1 that all have the run x0..x1.
+struct RunBlock {
+  int x0;
+  int y0;
+  int x1;
+  int y1;
+  bool operator==(const RunBlock&) const = default;
+};
+// The same pixels as `runs` (rows top to bottom, each left to right) in
+// fewer rectangles: a row whose runs are those of the row above extends that
+// row's rectangles downwards. Replaces the contents of `blocks`.
+void JoinRunRows(const std::vector<PixelRun>& runs, std::vector<RunBlock>& blocks);
+
 }  // namespace k3

@@ -118,22 +118,27 @@ fw::GdiRegion MakeKeyRegion(const CImg& img) {
 fw::GdiRegion RegionFromRuns(const std::vector<PixelRun>& runs, int width, int height, RECT* box) {
   if (box) ::SetRectEmpty(box);
   if (runs.empty()) return fw::GdiRegion(::CreateRectRgn(0, 0, 0, 0));
-  // One RGNDATA block: the header followed by one rectangle per run.
-  std::vector<std::uint8_t> block(sizeof(RGNDATAHEADER) + runs.size() * sizeof(RECT));
+  // Rows with the same runs as the row above join its rectangles: the
+  // system builds the region one rectangle at a time, and the window system
+  // gets the fewer rectangles too.
+  std::vector<RunBlock> blocks;
+  JoinRunRows(runs, blocks);
+  // One RGNDATA block: the header followed by the rectangles.
+  std::vector<std::uint8_t> block(sizeof(RGNDATAHEADER) + blocks.size() * sizeof(RECT));
   auto* data = reinterpret_cast<RGNDATA*>(block.data());
   data->rdh.dwSize = sizeof(RGNDATAHEADER);
   data->rdh.iType = RDH_RECTANGLES;
-  data->rdh.nCount = static_cast<DWORD>(runs.size());
-  data->rdh.nRgnSize = static_cast<DWORD>(runs.size() * sizeof(RECT));
+  data->rdh.nCount = static_cast<DWORD>(blocks.size());
+  data->rdh.nRgnSize = static_cast<DWORD>(blocks.size() * sizeof(RECT));
   RECT bounds{width, height, 0, 0};
   auto* rects = reinterpret_cast<RECT*>(data->Buffer);
-  for (std::size_t i = 0; i < runs.size(); ++i) {
-    const PixelRun& r = runs[i];
-    rects[i] = RECT{r.x0, r.y, r.x1, r.y + 1};
-    if (r.x0 < bounds.left) bounds.left = r.x0;
-    if (r.x1 > bounds.right) bounds.right = r.x1;
-    if (r.y < bounds.top) bounds.top = r.y;
-    if (r.y + 1 > bounds.bottom) bounds.bottom = r.y + 1;
+  for (std::size_t i = 0; i < blocks.size(); ++i) {
+    const RunBlock& b = blocks[i];
+    rects[i] = RECT{b.x0, b.y0, b.x1, b.y1};
+    if (b.x0 < bounds.left) bounds.left = b.x0;
+    if (b.x1 > bounds.right) bounds.right = b.x1;
+    if (b.y0 < bounds.top) bounds.top = b.y0;
+    if (b.y1 > bounds.bottom) bounds.bottom = b.y1;
   }
   data->rdh.rcBound = bounds;
   if (box) *box = bounds;

@@ -4,9 +4,11 @@
 # For each show, in several rounds, the CPU time over a number of seconds of
 # the program, of its wineserver and of the X server, each in % of one core;
 # then the program's memory, handles and GDI objects over some minutes of a
-# 1-second switch over the photos.
+# 1-second switch over the photos. The floor shows run bench/WindowFloor.cpp:
+# what the window system alone costs for the viewer's timers and frames.
 # Usage: scripts/measure-viewer.sh [memory-minutes]   (default 10)
-# Environment: K3_MEASURE_SHOWS (default "default photo128 ripple512"),
+# Environment: K3_MEASURE_SHOWS (default "default photo128 ripple512
+#              floor-timers floor-frames"),
 #              K3_MEASURE_ROUNDS (3), K3_MEASURE_SECONDS (30),
 #              K3_MEASURE_PROGRAM (another k3driftlet.bin, to compare builds).
 #              K3_MEASURE_ROUNDS=0 measures the memory only.
@@ -22,7 +24,7 @@ seconds=${K3_MEASURE_SECONDS:-30}
 
 bash scripts/install-deps.sh --measure
 bash scripts/prepare-program.sh
-cmake --build build/win64 --target win_probe >/dev/null
+cmake --build build/win64 --target win_probe win_floor >/dev/null
 
 program=${K3_MEASURE_PROGRAM:-$root/build/win64/bin/k3driftlet.bin}
 photos=(/usr/share/backgrounds/Kleiber_by_Lukas_Baubkus.jpg /usr/share/backgrounds/Infinite-Sea_by_Aury88.jpg
@@ -43,11 +45,21 @@ out="$root/build/bench-results/viewer.txt"
 say() { echo "$*" | tee -a "$out"; }
 
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+# The viewer on a package, or for a show floor-timers / floor-frames the
+# window system's share alone: the drifting window without photos (its
+# timers only), or the default show's frames made beforehand and only shown.
 start_viewer() {
-  wine "$program" "$(winepath -w "$1")" >/dev/null 2>&1 &
+  local name=k3driftlet.bin
+  case "$1" in
+    */floor-timers.k3dlt) name=win_floor.exe; wine build/win64/bin/win_floor.exe timers >/dev/null 2>&1 & ;;
+    */floor-frames.k3dlt)
+      name=win_floor.exe
+      wine build/win64/bin/win_floor.exe frames "$(winepath -w "${photos[0]}")" >/dev/null 2>&1 & ;;
+    *) wine "$program" "$(winepath -w "$1")" >/dev/null 2>&1 & ;;
+  esac
   local pid=""
   for _ in $(seq 1 100); do
-    pid=$(pgrep -x 'k3driftlet.bin' | head -1 || true)
+    pid=$(pgrep -x "$name" | head -1 || true)
     [ -n "$pid" ] && break
     sleep 0.1
   done
@@ -61,7 +73,7 @@ stop_viewer() {
 say "$program"
 say "CPU in % of one core over $seconds s, $rounds rounds; photos of lomiri-wallpapers-20.04"
 say "$(printf '%-10s %6s %8s %10s %8s' show round program wineserver X)"
-for show in ${K3_MEASURE_SHOWS:-default photo128 ripple512}; do
+for show in ${K3_MEASURE_SHOWS:-default photo128 ripple512 floor-timers floor-frames}; do
   for round in $(seq 1 "$rounds"); do
     pid=$(start_viewer "$work/$show.k3dlt")
     sleep 6

@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <random>
+#include <vector>
 
 #include "ReferenceEffects.h"
 #include "TestImage.h"
@@ -81,6 +83,56 @@ TEST(OpaqueRuns, KeyIsThreeBytesWhateverTheFourth) {
   EXPECT_EQ((std::vector<int>{runs[0].y, runs[0].x0, runs[0].x1}), (std::vector<int>{1, 0, 2}));
   EXPECT_EQ((std::vector<int>{runs[1].y, runs[1].x0, runs[1].x1}), (std::vector<int>{1, 5, 6}));
   EXPECT_EQ((std::vector<int>{runs[2].y, runs[2].x0, runs[2].x1}), (std::vector<int>{2, 3, 4}));
+}
+
+TEST(OpaqueRuns, RowsWithTheSameRunsJoinIntoRectanglesOfTheSamePixels) {
+  // Hand-made: a 3-row block, a row of two runs, a gap, then the block's
+  // run again (not joined across the gap), and a row of the same count but
+  // other columns.
+  const std::vector<PixelRun> runs{{0, 1, 4}, {1, 1, 4}, {2, 1, 4}, {3, 0, 1}, {3, 2, 5},
+                                   {5, 1, 4}, {6, 0, 3}};
+  std::vector<RunBlock> blocks{{9, 9, 9, 9}};  // replaced, not appended to
+  JoinRunRows(runs, blocks);
+  EXPECT_EQ(blocks, (std::vector<RunBlock>{{1, 0, 4, 3}, {0, 3, 1, 4}, {2, 3, 5, 4}, {1, 5, 4, 6}, {0, 6, 3, 7}}));
+  JoinRunRows({}, blocks);
+  EXPECT_TRUE(blocks.empty());
+
+  // Rows drawn from a few patterns, so that equal neighbours are common:
+  // the rectangles cover exactly the pixels of the runs, once each.
+  std::mt19937 random(7);
+  for (int round = 0; round < 50; ++round) {
+    const int w = 1 + static_cast<int>(random() % 40), h = 1 + static_cast<int>(random() % 30);
+    TestImage img(w, h, 4);
+    FillKey(img.view);
+    std::vector<std::vector<bool>> patterns(3, std::vector<bool>(static_cast<std::size_t>(w)));
+    for (auto& pattern : patterns)
+      for (std::size_t x = 0; x < pattern.size(); ++x) pattern[x] = random() % 3 != 0;
+    for (int y = 0; y < h; ++y) {
+      const auto choice = random() % 4;  // 3: a row of key colour only
+      for (int x = 0; x < w; ++x)
+        if (choice < 3 && patterns[choice][static_cast<std::size_t>(x)]) img.Set(x, y, 1, 2, 3);
+    }
+    std::vector<PixelRun> rowRuns;
+    CollectOpaqueRuns(img.view, rowRuns);
+    JoinRunRows(rowRuns, blocks);
+    std::vector<int> covered(static_cast<std::size_t>(w * h));
+    for (const RunBlock& b : blocks) {
+      ASSERT_TRUE(b.x0 < b.x1 && b.y0 < b.y1 && b.x0 >= 0 && b.x1 <= w && b.y0 >= 0 && b.y1 <= h) << round;
+      for (int y = b.y0; y < b.y1; ++y)
+        for (int x = b.x0; x < b.x1; ++x) ++covered[static_cast<std::size_t>(y * w + x)];
+    }
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        ASSERT_EQ(covered[static_cast<std::size_t>(y * w + x)], img.IsKey(x, y) ? 0 : 1) << round << " " << x << "," << y;
+    EXPECT_LE(blocks.size(), rowRuns.size());
+    // No rectangle ends where the row below has exactly its row's runs.
+    for (const RunBlock& b : blocks) {
+      if (b.y1 >= h) continue;
+      bool sameBelow = true;
+      for (int x = 0; x < w; ++x) sameBelow = sameBelow && img.IsKey(x, b.y1 - 1) == img.IsKey(x, b.y1);
+      EXPECT_FALSE(sameBelow) << round << ": row " << b.y1 << " should have joined";
+    }
+  }
 }
 
 // A 2x2 source with one channel value per corner: P 10, Rt 110, Dn 210, DR 60.
