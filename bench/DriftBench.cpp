@@ -132,9 +132,18 @@ int wmain(int argc, wchar_t** argv) {
   FramePool pool;
   FramePtr frame = MakeRippleFrame(canvas, POINT{canvas.Width() / 2, canvas.Height() / 2}, 10, 4, &pool);
   std::vector<PixelRun> runs;
-  Step("effect frame (Ripple)", [&] {
+  // The centre moves a pixel a frame; without a pool the rings' offsets are
+  // computed for each frame, a pool keeps them.
+  int shift = 0;
+  Step("effect frame (Ripple), offsets computed", [&] {
+    shift ^= 1;
     frame.reset();
-    frame = MakeRippleFrame(canvas, POINT{canvas.Width() / 2, canvas.Height() / 2}, 10, 4, &pool);
+    frame = MakeRippleFrame(canvas, POINT{canvas.Width() / 2 + shift, canvas.Height() / 2}, 10, 4);
+  });
+  Step("effect frame (Ripple), offsets kept", [&] {
+    shift ^= 1;
+    frame.reset();
+    frame = MakeRippleFrame(canvas, POINT{canvas.Width() / 2 + shift, canvas.Height() / 2}, 10, 4, &pool);
   });
   Step("opaque runs of the frame", [&] {
     runs.clear();

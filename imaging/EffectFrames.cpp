@@ -47,7 +47,7 @@ FramePtr MakeSphereFrame(const CImg& src, POINT p, int radius, FramePool* pool) 
 
 FramePtr MakeRippleFrame(const CImg& src, POINT p, int a, int b, FramePool* pool) {
   auto frame = NewFrame(src, src.Width(), src.Height(), pool);
-  if (frame) RenderRipple(src.View(), frame->View(), p.x, p.y, a, b);
+  if (frame) RenderRipple(src.View(), frame->View(), p.x, p.y, a, b, pool ? pool->Ripple() : nullptr);
   return frame;
 }
 

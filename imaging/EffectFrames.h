@@ -15,6 +15,7 @@
 
 #include <memory>
 
+#include "imaging/Effects.h"
 #include "imaging/Img.h"
 
 namespace k3 {
@@ -36,18 +37,25 @@ class FramePool {
 
   // A key-coloured frame of the given size and the source's depth.
   FramePtr Take(const CImg& src, int width, int height);
-  // Deletes the kept frame.
-  void Clear() { kept_.reset(); }
+  // Deletes the kept frame and table.
+  void Clear() {
+    kept_.reset();
+    ripple_ = RippleTable{};
+  }
   bool HoldsFrame() const { return kept_ != nullptr; }
+  // Ripple's offsets, kept for the frames of the next centres.
+  RippleTable* Ripple() { return &ripple_; }
 
  private:
   friend struct FrameRecycler;
   std::unique_ptr<CImg> kept_;
+  RippleTable ripple_;
 };
 
 // A lens of radius R at point p (p.y counted from the bottom edge).
 FramePtr MakeSphereFrame(const CImg& src, POINT p, int radius, FramePool* pool = nullptr);
 // Rings around p (p.y counted from the bottom edge), divisor a, amplitude b.
+// A pool keeps the rings' offsets for the next frames.
 FramePtr MakeRippleFrame(const CImg& src, POINT p, int a, int b, FramePool* pool = nullptr);
 // Waves across the line through (p.y, a) at `angle` degrees.
 FramePtr MakeWaveFrame(const CImg& src, POINT p, int angle, int a, int b, FramePool* pool = nullptr);

@@ -153,6 +153,38 @@ void DistanceRange(long long centre, int count, long long& low, long long& high)
   }
 }
 
+// trunc(v) when v is a finite value near the frame, else no sample: added
+// to a base it gives Position(v, base).
+inline int Offset(double v) { return v > -kPositionLimit && v < kPositionLimit ? static_cast<int>(v) : kNoSample; }
+inline int WithBase(int offset, int base) { return offset == kNoSample ? kNoSample : offset + base; }
+
+// The offsets of distances (lowX + k, d), k < span: the square root, the
+// factor and the divisions in passes the compiler can put in vector
+// registers.
+template <typename Scale>
+void RadialOffsets(long long lowX, long long d, std::size_t span, Scale& scale, double* radius, double* factor,
+                   int* xPos, int* xNeg, int* yPos, int* yNeg) {
+  const double dy = static_cast<double>(d);
+  for (std::size_t k = 0; k < span; ++k) {
+    const double i = static_cast<double>(lowX + static_cast<long long>(k));
+    radius[k] = std::sqrt(i * i + dy * dy);
+  }
+  scale(lowX, d, radius, factor, span);
+  for (std::size_t k = 0; k < span; ++k) {
+    const double i = static_cast<double>(lowX + static_cast<long long>(k));
+    const double magX = 256 * factor[k] * i / radius[k];
+    const double magY = dy * factor[k] * 256 / radius[k];
+    xPos[k] = Offset(magX + 0.5);
+    xNeg[k] = Offset(-magX + 0.5);
+    yPos[k] = Offset(magY + 0.5);
+    yNeg[k] = Offset(-magY + 0.5);
+  }
+}
+
+// A table of more entries than this (16 MiB) is not kept: such frames are
+// made from their formulas each time.
+constexpr long long kMaxTableEntries = 1LL << 20;
+
 // Sphere and Ripple move each pixel along the line from the centre
 // (column px, row cy): the source offset is the pixel's offset scaled by a
 // factor that depends on the distance only. `scale(i, d, r)` gives that
@@ -161,50 +193,78 @@ void DistanceRange(long long centre, int count, long long& low, long long& high)
 // The offsets (dx, dy), (-dx, dy), (dx, -dy) and (-dx, -dy) share one
 // evaluation exactly: negation is exact in floating point, and the source
 // offsets are computed as 256 * s * dx / r and dy * s * 256 / r, whose
-// magnitudes do not depend on the signs. So the square root, the factor and
-// the divisions run once per (|dx|, |dy|), in passes the compiler can put in
-// vector registers, and rows cy - d and cy + d are filled together.
+// magnitudes do not depend on the signs. So they are computed once per
+// (|dx|, |dy|), and rows cy - d and cy + d are filled together. With a
+// table they are computed once for all centres.
 template <typename Scale>
-void RenderRadial(const PixelView& src, const PixelView& dst, int px, long long cy, Scale scale) {
+void RenderRadial(const PixelView& src, const PixelView& dst, int px, long long cy, Scale scale,
+                  RippleTable* table) {
   int baseX, baseY;
   if (dst.width <= 0 || dst.height <= 0 || !PositionBase(px, baseX) || !PositionBase(cy, baseY)) return;
   long long lowX, highX, lowY, highY;
   DistanceRange(px, dst.width, lowX, highX);
   DistanceRange(cy, dst.height, lowY, highY);
   const std::size_t span = static_cast<std::size_t>(highX - lowX) + 1;
-  std::vector<double> radius(span), factor(span);
-  std::vector<int> xNeg(span), xPos(span), yNeg(span), yPos(span);
+  if (table && (highX > table->maxX || highY > table->maxY)) {
+    // Every centre inside the frame needs distances up to the frame's size.
+    const long long maxX = std::max<long long>(highX, dst.width - 1);
+    const long long maxY = std::max<long long>(highY, dst.height - 1);
+    if ((maxX + 1) * (maxY + 1) > kMaxTableEntries) {
+      table = nullptr;
+    } else {
+      const std::size_t stride = static_cast<std::size_t>(maxX) + 1;
+      const std::size_t entries = stride * (static_cast<std::size_t>(maxY) + 1);
+      table->maxX = maxX;
+      table->maxY = maxY;
+      for (std::vector<int>* v : {&table->xPos, &table->xNeg, &table->yPos, &table->yNeg}) v->resize(entries);
+      std::vector<double> radius(stride), factor(stride);
+      for (long long d = 0; d <= maxY; ++d) {
+        const std::size_t row = static_cast<std::size_t>(d) * stride;
+        RadialOffsets(0, d, stride, scale, radius.data(), factor.data(), &table->xPos[row], &table->xNeg[row],
+                      &table->yPos[row], &table->yNeg[row]);
+      }
+    }
+  }
+  std::vector<double> radius, factor;
+  std::vector<int> xPosRow, xNegRow, yPosRow, yNegRow;
+  if (!table) {
+    radius.resize(span);
+    factor.resize(span);
+    for (std::vector<int>* v : {&xPosRow, &xNegRow, &yPosRow, &yNegRow}) v->resize(span);
+  }
   std::vector<int> vx(static_cast<std::size_t>(dst.width)), vy(vx.size());
   for (long long d = lowY; d <= highY; ++d) {
-    const double dy = static_cast<double>(d);
-    for (std::size_t k = 0; k < span; ++k) {
-      const double i = static_cast<double>(lowX + static_cast<long long>(k));
-      radius[k] = std::sqrt(i * i + dy * dy);
-    }
-    scale(lowX, d, radius.data(), factor.data(), span);
-    for (std::size_t k = 0; k < span; ++k) {
-      const double i = static_cast<double>(lowX + static_cast<long long>(k));
-      const double magX = 256 * factor[k] * i / radius[k];
-      const double magY = dy * factor[k] * 256 / radius[k];
-      xPos[k] = Position(magX + 0.5, baseX);
-      xNeg[k] = Position(-magX + 0.5, baseX);
-      yPos[k] = Position(magY + 0.5, baseY);
-      yNeg[k] = Position(-magY + 0.5, baseY);
+    // The offsets of distances lowX.. across at distance d down.
+    const int *xPos, *xNeg, *yPos, *yNeg;
+    if (table) {
+      const std::size_t at = static_cast<std::size_t>(d) * (static_cast<std::size_t>(table->maxX) + 1) +
+                             static_cast<std::size_t>(lowX);
+      xPos = &table->xPos[at];
+      xNeg = &table->xNeg[at];
+      yPos = &table->yPos[at];
+      yNeg = &table->yNeg[at];
+    } else {
+      RadialOffsets(lowX, d, span, scale, radius.data(), factor.data(), xPosRow.data(), xNegRow.data(),
+                    yPosRow.data(), yNegRow.data());
+      xPos = xPosRow.data();
+      xNeg = xNegRow.data();
+      yPos = yPosRow.data();
+      yNeg = yNegRow.data();
     }
     // Columns left of the centre have dx < 0.
     for (int x = 0; x < dst.width; ++x) {
       const long long dx = static_cast<long long>(x) - px;
       const std::size_t k = static_cast<std::size_t>((dx < 0 ? -dx : dx) - lowX);
-      vx[static_cast<std::size_t>(x)] = dx < 0 ? xNeg[k] : xPos[k];
+      vx[static_cast<std::size_t>(x)] = WithBase(dx < 0 ? xNeg[k] : xPos[k], baseX);
     }
     for (int side = 0; side < 2; ++side) {
       if (side == 1 && d == 0) break;
       const long long row = side == 0 ? cy - d : cy + d;
       if (row < 0 || row >= dst.height) continue;
-      const std::vector<int>& fromY = side == 0 ? yNeg : yPos;
+      const int* fromY = side == 0 ? yNeg : yPos;
       for (int x = 0; x < dst.width; ++x) {
         const long long dx = static_cast<long long>(x) - px;
-        vy[static_cast<std::size_t>(x)] = fromY[static_cast<std::size_t>((dx < 0 ? -dx : dx) - lowX)];
+        vy[static_cast<std::size_t>(x)] = WithBase(fromY[static_cast<std::size_t>((dx < 0 ? -dx : dx) - lowX)], baseY);
       }
       // The centre itself is undisplaced: an exact copy.
       if (d == 0 && px >= 0 && px < dst.width) vx[static_cast<std::size_t>(px)] = kCopySample;
@@ -245,17 +305,25 @@ void RenderSphere(const PixelView& src, const PixelView& dst, int px, int py, in
                    const double i = static_cast<double>(lowX + static_cast<long long>(k));
                    factor[k] = r[k] > big ? std::nan("") : big - std::sqrt(limit - (i * i + dd));
                  }
-               });
+               },
+               nullptr);
 }
 
-void RenderRipple(const PixelView& src, const PixelView& dst, int px, int py, int a, int b) {
+void RenderRipple(const PixelView& src, const PixelView& dst, int px, int py, int a, int b, RippleTable* table) {
+  if (table && (table->a != a || table->b != b)) {
+    table->a = a;
+    table->b = b;
+    table->maxX = table->maxY = -1;
+  }
   // r' = r + b sin(10 r / a): rings spreading from the centre.
-  RenderRadial(src, dst, px, static_cast<long long>(src.height) - py,
-               [&](long long, long long, const double* r, double* factor, std::size_t n) {
-                 for (std::size_t k = 0; k < n; ++k) factor[k] = 10.0 * r[k] / a;
-                 for (std::size_t k = 0; k < n; ++k) factor[k] = Sine(factor[k]);
-                 for (std::size_t k = 0; k < n; ++k) factor[k] = r[k] + b * factor[k];
-               });
+  RenderRadial(
+      src, dst, px, static_cast<long long>(src.height) - py,
+      [&](long long, long long, const double* r, double* factor, std::size_t n) {
+        for (std::size_t k = 0; k < n; ++k) factor[k] = 10.0 * r[k] / a;
+        for (std::size_t k = 0; k < n; ++k) factor[k] = Sine(factor[k]);
+        for (std::size_t k = 0; k < n; ++k) factor[k] = r[k] + b * factor[k];
+      },
+      table);
 }
 
 void RenderWave(const PixelView& src, const PixelView& dst, int lineX, int angleDegrees, int a, int b) {

@@ -31,9 +31,26 @@ void SampleCorner(const PixelView& src, int ix, int iy, int fx, int fy, std::uin
 // from the bottom edge); outside the lens everything is transparent.
 void RenderSphere(const PixelView& src, const PixelView& dst, int px, int py, int radius);
 
+// Ripple's source offsets for every distance (|dx|, |dy|) >= 0 from the
+// centre, for one divisor and amplitude. They do not depend on where the
+// centre is, so the frames of a moving centre share them; RenderRipple fills
+// the table when the divisor, the amplitude or the distances it needs differ.
+struct RippleTable {
+  int a = 0;
+  int b = 0;
+  long long maxX = -1;  // distances 0..maxX across, 0..maxY down
+  long long maxY = -1;
+  // Row d holds distance (i, d) at index d * (maxX + 1) + i: the offsets of
+  // +i and -i across and of +d and -d down, each truncated, in 1/256 pixel.
+  std::vector<int> xPos, xNeg, yPos, yNeg;
+};
+
 // Ripple: rings around column px and row h - py, with ring divisor a and
 // amplitude b. A divisor of 0 displaces nothing: only the centre is written.
-void RenderRipple(const PixelView& src, const PixelView& dst, int px, int py, int a, int b);
+// With a table the offsets are kept for the next frame (the bytes written
+// are the same).
+void RenderRipple(const PixelView& src, const PixelView& dst, int px, int py, int a, int b,
+                  RippleTable* table = nullptr);
 
 // Wave: parallel waves across the line through (lineX, a) rising at
 // `angleDegrees`, with wave divisor a and amplitude b. A pixel on the line

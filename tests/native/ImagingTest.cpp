@@ -393,6 +393,33 @@ TEST(OptimisedKernels, MatchThePlainFormulas) {
   }
 }
 
+// One table for a moving centre, a new divisor or amplitude, a centre
+// outside the frame and a larger frame: always the bytes of the formulas.
+TEST(OptimisedKernels, RippleWithAKeptTableMatchesThePlainFormulas) {
+  test::TestImage src(61, 47, 3, true), big(90, 70, 3);
+  src.FillPattern();
+  big.FillPattern();
+  struct Params {
+    const test::TestImage* source;
+    int px, py, a, b;
+  };
+  RippleTable table;
+  for (const Params& p : {Params{&src, 30, 20, 47, 6}, Params{&src, 31, 20, 47, 6}, Params{&src, 0, 47, 47, 6},
+                          Params{&src, 60, 0, 47, 6}, Params{&src, 30, 20, 13, 6}, Params{&src, 30, 20, 13, 40},
+                          Params{&src, -25, 90, 13, 40}, Params{&src, 200, -30, 13, 40}, Params{&src, 12, 9, 13, 40},
+                          Params{&big, 45, 35, 13, 40}, Params{&src, 17, 5, 0, 7}, Params{&src, 18, 5, 0, 7}}) {
+    const PixelView& from = p.source->view;
+    test::TestImage kept(from.width, from.height), plain(from.width, from.height);
+    FillKey(kept.view);
+    FillKey(plain.view);
+    RenderRipple(from, kept.view, p.px, p.py, p.a, p.b, &table);
+    reference::Ripple(from, plain.view, p.px, p.py, p.a, p.b);
+    EXPECT_TRUE(SameBytes(kept, plain)) << p.px << "," << p.py << " a=" << p.a << " b=" << p.b << " " << from.width;
+    EXPECT_GE(table.maxX, from.width - 1);
+    EXPECT_GE(table.maxY, from.height - 1);
+  }
+}
+
 TEST(OptimisedKernels, RotateMatchesThePlainFormulas) {
   test::TestImage src(37, 23, 3, true);
   src.FillPattern();
