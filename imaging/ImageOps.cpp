@@ -1,5 +1,6 @@
 #include "imaging/ImageOps.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -118,31 +119,48 @@ fw::GdiRegion MakeKeyRegion(const CImg& img) {
 fw::GdiRegion RegionFromRuns(const std::vector<PixelRun>& runs, int width, int height, RECT* box) {
   if (box) ::SetRectEmpty(box);
   if (runs.empty()) return fw::GdiRegion(::CreateRectRgn(0, 0, 0, 0));
-  // Rows with the same runs as the row above join its rectangles: the
-  // system builds the region one rectangle at a time, and the window system
-  // gets the fewer rectangles too.
+  // Rows with the same runs as the row above join its rectangles: fewer
+  // rectangles for the region and for the window system.
   std::vector<RunBlock> blocks;
   JoinRunRows(runs, blocks);
-  // One RGNDATA block: the header followed by the rectangles.
-  std::vector<std::uint8_t> block(sizeof(RGNDATAHEADER) + blocks.size() * sizeof(RECT));
-  auto* data = reinterpret_cast<RGNDATA*>(block.data());
-  data->rdh.dwSize = sizeof(RGNDATAHEADER);
-  data->rdh.iType = RDH_RECTANGLES;
-  data->rdh.nCount = static_cast<DWORD>(blocks.size());
-  data->rdh.nRgnSize = static_cast<DWORD>(blocks.size() * sizeof(RECT));
-  RECT bounds{width, height, 0, 0};
+  // The system adds a region's rectangles one at a time, each time going
+  // over all those it has: the time grows with the square of their number.
+  // So the rectangles go in bands of at most 32, each band a region of its
+  // own, and the bands (one below the other) are joined.
+  constexpr std::size_t kBand = 32;
+  std::vector<std::uint8_t> buffer(sizeof(RGNDATAHEADER) + kBand * sizeof(RECT));
+  auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
   auto* rects = reinterpret_cast<RECT*>(data->Buffer);
-  for (std::size_t i = 0; i < blocks.size(); ++i) {
-    const RunBlock& b = blocks[i];
-    rects[i] = RECT{b.x0, b.y0, b.x1, b.y1};
-    if (b.x0 < bounds.left) bounds.left = b.x0;
-    if (b.x1 > bounds.right) bounds.right = b.x1;
-    if (b.y0 < bounds.top) bounds.top = b.y0;
-    if (b.y1 > bounds.bottom) bounds.bottom = b.y1;
+  RECT bounds{width, height, 0, 0};
+  fw::GdiRegion region;
+  for (std::size_t start = 0; start < blocks.size(); start += kBand) {
+    const std::size_t count = std::min(kBand, blocks.size() - start);
+    RECT band{width, height, 0, 0};
+    for (std::size_t i = 0; i < count; ++i) {
+      const RunBlock& b = blocks[start + i];
+      rects[i] = RECT{b.x0, b.y0, b.x1, b.y1};
+      band.left = std::min<LONG>(band.left, b.x0);
+      band.right = std::max<LONG>(band.right, b.x1);
+      band.top = std::min<LONG>(band.top, b.y0);
+      band.bottom = std::max<LONG>(band.bottom, b.y1);
+    }
+    data->rdh.dwSize = sizeof(RGNDATAHEADER);
+    data->rdh.iType = RDH_RECTANGLES;
+    data->rdh.nCount = static_cast<DWORD>(count);
+    data->rdh.nRgnSize = static_cast<DWORD>(count * sizeof(RECT));
+    data->rdh.rcBound = band;
+    const DWORD size = static_cast<DWORD>(sizeof(RGNDATAHEADER) + count * sizeof(RECT));
+    fw::GdiRegion part(::ExtCreateRegion(nullptr, size, data));
+    if (!part) return {};
+    if (!region) {
+      region = std::move(part);
+    } else if (::CombineRgn(region.get(), region.get(), part.get(), RGN_OR) == ERROR) {
+      return {};
+    }
+    ::UnionRect(&bounds, &bounds, &band);
   }
-  data->rdh.rcBound = bounds;
   if (box) *box = bounds;
-  return fw::GdiRegion(::ExtCreateRegion(nullptr, static_cast<DWORD>(block.size()), data));
+  return region;
 }
 
 fw::GdiRegion MakeKeyRegionByUnion(const CImg& img) {

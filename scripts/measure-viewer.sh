@@ -44,6 +44,17 @@ out="$root/build/bench-results/viewer.txt"
 : >"$out"
 say() { echo "$*" | tee -a "$out"; }
 
+# The process of that name in this session's Wine prefix (another session
+# may run a program of the same name meanwhile).
+own_process() {
+  local p
+  for p in $(pgrep -x "$1" || true); do
+    if tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+      echo "$p"
+      return
+    fi
+  done
+}
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 # The viewer on a package, or for a show floor-timers / floor-frames the
 # window system's share alone: the drifting window without photos (its
@@ -59,7 +70,7 @@ start_viewer() {
   esac
   local pid=""
   for _ in $(seq 1 100); do
-    pid=$(pgrep -x "$name" | head -1 || true)
+    pid=$(own_process "$name")
     [ -n "$pid" ] && break
     sleep 0.1
   done
