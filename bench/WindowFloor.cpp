@@ -1,7 +1,7 @@
 // What the drifting window's work costs the window system alone, run under
 // Wine and measured from outside like the viewer (scripts/measure-viewer.sh):
-//   win_floor timers        the drifting window without photos: its three
-//                           timers run and do nothing;
+//   win_floor timers        the drifting window without photos, with the
+//                           viewer's three timers, which do nothing;
 //   win_floor frames PHOTO  the same window shows frames of the default show
 //                           (Ripple 128) made beforehand: on its frame timer
 //                           it only sets the region when it changes, moves
@@ -57,8 +57,8 @@ bool SamePixels(const CImg& a, const CImg& b) {
 // steps and a frame, 400 times (20 seconds of the show), kept as the window
 // system saw them.
 bool Record(CDriftlet& d, const std::wstring& photo) {
-  for (UINT_PTR id : {1, 2, 3}) ::KillTimer(d.m_hWnd, id);
   d.LoadPhotos({photo});
+  for (UINT_PTR id : {1, 2, 3}) ::KillTimer(d.m_hWnd, id);
   for (int i = 0; i < 400; ++i) {
     d.StepMotion(false);
     d.StepMotion(true);
@@ -126,10 +126,12 @@ int wmain(int argc, wchar_t** argv) {
     // plays the recorded frames instead.
     d.items.clear();
     g_dc = ::GetDC(d.m_hWnd);
-    ::SetTimer(d.m_hWnd, 1, d.settings.switchInterval, nullptr);
-    ::SetTimer(d.m_hWnd, 2, d.settings.frameInterval, nullptr);
-    ::SetTimer(d.m_hWnd, 3, 50, ReplayFrame);
   }
+  // The viewer's timers, in the order and with the periods it starts them
+  // (the window runs none while it has no photos).
+  ::SetTimer(d.m_hWnd, 3, 50, mode == L"frames" ? ReplayFrame : nullptr);
+  ::SetTimer(d.m_hWnd, 1, d.settings.switchInterval, nullptr);
+  ::SetTimer(d.m_hWnd, 2, d.settings.frameInterval, nullptr);
   MSG msg;
   while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
     ::TranslateMessage(&msg);

@@ -111,15 +111,36 @@ void CDriftlet::SetEffectStrength(int value) { settings.effectStrength = static_
 
 void CDriftlet::SetWaveCount(int value) { settings.waveCount = static_cast<std::uint16_t>(value); }
 
+// Without photos the timers would change nothing, and they would still wake
+// the program up sixty times a second: they run only while there are photos.
 void CDriftlet::StartSwitchTimer() {
   // The record keeps only the low 16 bits of the long intervals; the timer
   // runs for their full duration.
-  if (m_hWnd) switchTimer = ::SetTimer(m_hWnd, kSwitchTimer, SwitchTimerPeriod(settings.switchInterval), nullptr);
+  if (m_hWnd && !items.empty()) {
+    switchTimer = ::SetTimer(m_hWnd, kSwitchTimer, SwitchTimerPeriod(settings.switchInterval), nullptr);
+  }
 }
 
 void CDriftlet::StartMotionTimer() {
   // A period of 0 (Fast) gets the platform's shortest timer period.
-  if (m_hWnd) motionTimer = ::SetTimer(m_hWnd, kMotionTimer, settings.frameInterval, nullptr);
+  if (m_hWnd && !items.empty()) motionTimer = ::SetTimer(m_hWnd, kMotionTimer, settings.frameInterval, nullptr);
+}
+
+void CDriftlet::UpdateTimers() {
+  if (items.empty()) {
+    StopTimers();
+    return;
+  }
+  if (!m_hWnd) return;
+  if (!frameTimer) frameTimer = ::SetTimer(m_hWnd, kFrameTimer, kFramePeriod, nullptr);
+  if (!switchTimer) StartSwitchTimer();
+  if (!motionTimer) StartMotionTimer();
+}
+
+void CDriftlet::StopTimers() {
+  for (UINT_PTR* timer : {&switchTimer, &frameTimer, &motionTimer}) {
+    if (*timer) ::KillTimer(m_hWnd, std::exchange(*timer, 0));
+  }
 }
 
 void CDriftlet::RestoreStacking() {
@@ -167,6 +188,7 @@ void CDriftlet::ClearItems() {
   items.clear();
   drawn_ = nullptr;
   frameSource_ = nullptr;
+  UpdateTimers();
 }
 
 namespace {
@@ -232,6 +254,7 @@ void CDriftlet::RebuildItems() {
   items.swap(rebuilt);
   drawn_ = nullptr;
   frameSource_ = nullptr;
+  UpdateTimers();
 }
 
 void CDriftlet::StepMotion(bool compose) {
@@ -449,9 +472,7 @@ void CDriftlet::DragWindow() {
 
 LRESULT CDriftlet::OnCreate(UINT msg, WPARAM wp, LPARAM lp) {
   if (fw::CWnd::WindowProc(msg, wp, lp) == -1) return -1;
-  frameTimer = ::SetTimer(m_hWnd, kFrameTimer, kFramePeriod, nullptr);
-  StartSwitchTimer();
-  StartMotionTimer();
+  UpdateTimers();
   ApplyZOrder();
   return 0;
 }
@@ -479,9 +500,7 @@ void CDriftlet::ReleaseContent() {
 }
 
 void CDriftlet::OnDestroy() {
-  for (UINT_PTR* timer : {&switchTimer, &frameTimer, &motionTimer}) {
-    if (*timer) ::KillTimer(m_hWnd, std::exchange(*timer, 0));
-  }
+  StopTimers();
   ReleaseContent();
   dc_.reset();
   ForgetWindowState();

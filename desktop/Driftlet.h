@@ -134,6 +134,10 @@ class CDriftlet : public fw::CWnd {
   void OnClose();
   void StartSwitchTimer();
   void StartMotionTimer();
+  // Starts the timers that do not run while there are photos; stops them
+  // all when there are none.
+  void UpdateTimers();
+  void StopTimers();
   // The modal loop of a grab: follows the mouse, then throws the photo.
   void DragWindow();
   // Cuts the window to the frame's visible pixels and places it.
@@ -160,8 +164,6 @@ class CDriftlet : public fw::CWnd {
   std::vector<PixelRun> shapeRuns_;
   std::vector<PixelRun> newRuns_;
   RECT shapeBox_{0, 0, 0, 0};
-  RECT placed_{0, 0, 0, 0};
-  bool placeKnown_ = false;
   const CImg* drawn_ = nullptr;
   // What the current effect frame was made from (its item image, type and
   // parameters), and whether it is new since it was last drawn.

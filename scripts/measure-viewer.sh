@@ -83,7 +83,7 @@ stop_viewer() {
 
 say "$program"
 say "CPU in % of one core over $seconds s, $rounds rounds; photos of lomiri-wallpapers-20.04"
-say "$(printf '%-10s %6s %8s %10s %8s' show round program wineserver X)"
+say "$(printf '%-12s %5s %8s %10s %7s %14s' show round program wineserver X resident)"
 for show in ${K3_MEASURE_SHOWS:-default photo128 ripple512 floor-timers floor-frames}; do
   for round in $(seq 1 "$rounds"); do
     pid=$(start_viewer "$work/$show.k3dlt")
@@ -91,9 +91,10 @@ for show in ${K3_MEASURE_SHOWS:-default photo128 ripple512 floor-timers floor-fr
     a=$(cpu_ticks "$pid"); s=$(cpu_ticks "$K3_WINESERVER_PID"); x=$(cpu_ticks "$K3_XVFB_PID")
     sleep "$seconds"
     b=$(cpu_ticks "$pid"); t=$(cpu_ticks "$K3_WINESERVER_PID"); y=$(cpu_ticks "$K3_XVFB_PID")
+    rss=$(awk '/VmRSS/ {print $2}' "/proc/$pid/status")
     say "$(awk -v a="$a" -v b="$b" -v s="$s" -v t="$t" -v x="$x" -v y="$y" -v hz="$hz" -v d="$seconds" \
-      -v n="$show" -v r="$round" \
-      'BEGIN {printf "%-10s %6d %7.1f%% %9.1f%% %7.1f%%", n, r, 100*(b-a)/hz/d, 100*(t-s)/hz/d, 100*(y-x)/hz/d}')"
+      -v n="$show" -v r="$round" -v m="$rss" \
+      'BEGIN {printf "%-12s %5d %7.2f%% %9.2f%% %6.2f%% %10d KiB", n, r, 100*(b-a)/hz/d, 100*(t-s)/hz/d, 100*(y-x)/hz/d, m}')"
     stop_viewer "$pid"
   done
 done

@@ -123,6 +123,46 @@ TEST(Driftlet, RebuildingThePhotosKeepsGdiplusRunning) {
   EXPECT_FALSE(CImg::GdiplusStarted()) << "with the last surface GDI+ stops";
 }
 
+// The ids of the timer messages that came for the window in `ms`
+// milliseconds, after those already waiting are gone.
+std::vector<WPARAM> TimersWithin(HWND window, DWORD ms) {
+  MSG msg;
+  while (::PeekMessageW(&msg, window, WM_TIMER, WM_TIMER, PM_REMOVE)) {
+  }
+  ::Sleep(ms);
+  std::vector<WPARAM> ids;
+  while (::PeekMessageW(&msg, window, WM_TIMER, WM_TIMER, PM_REMOVE)) ids.push_back(msg.wParam);
+  std::sort(ids.begin(), ids.end());
+  ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+  return ids;
+}
+
+TEST(Driftlet, TimersRunOnlyWhileThereArePhotos) {
+  fixtures::TempFolder folder;
+  std::wstring photo;
+  {
+    fixtures::GdiplusSession encoders;
+    photo = folder.Write(L"a.jpg", fixtures::Encode(80, 60, [](int, int) { return 0xFF2080C0u; }, L"image/jpeg"));
+  }
+  CDriftlet d;
+  ASSERT_TRUE(d.CreateDriftWindow(L"Drift test", true, nullptr));
+  EXPECT_TRUE(TimersWithin(d.m_hWnd, 150).empty()) << "no photos: nothing to move or draw";
+  d.SetSpeed(1);
+  d.SetSwitchInterval(0);
+  EXPECT_TRUE(TimersWithin(d.m_hWnd, 150).empty()) << "new periods start no timer without photos";
+
+  d.settings.switchInterval = 60;
+  d.LoadPhotos({photo});
+  EXPECT_EQ(TimersWithin(d.m_hWnd, 150), (std::vector<WPARAM>{1, 2, 3})) << "switch, motion and frame";
+  d.LoadPhotos({});
+  EXPECT_TRUE(TimersWithin(d.m_hWnd, 150).empty());
+  d.LoadPhotos({photo});
+  d.SetSpeed(0);
+  EXPECT_EQ(TimersWithin(d.m_hWnd, 150), (std::vector<WPARAM>{1, 2, 3}));
+  d.ClearItems();
+  EXPECT_TRUE(TimersWithin(d.m_hWnd, 150).empty());
+}
+
 TEST(Driftlet, PreparedPhotosAreReusedWhileTheirTypeSizeAndFileStay) {
   fixtures::TempFolder folder;
   std::vector<std::wstring> photos;
@@ -214,13 +254,13 @@ std::vector<SeenFrame> PlaySequence(const std::vector<std::wstring>& photos, int
   CDriftlet d;
   d.onlyChanges = onlyChanges;
   if (!d.CreateDriftWindow(L"Drift test", true, nullptr)) return {};
-  // The test takes the steps itself.
-  for (UINT_PTR id : {1, 2, 3}) ::KillTimer(d.m_hWnd, id);
   std::srand(7);
   RestartEffectAnimation();
   d.settings.displayType = static_cast<std::uint16_t>(type);
   d.motion.direction = 0.7;
   d.LoadPhotos(photos);
+  // The test takes the steps itself.
+  for (UINT_PTR id : {1, 2, 3}) ::KillTimer(d.m_hWnd, id);
   d.motion.centreX = 300;
   d.motion.centreY = 200;
   std::vector<SeenFrame> frames;
