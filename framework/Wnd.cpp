@@ -1,6 +1,8 @@
 #include "framework/Wnd.h"
 
 #include <cstdio>
+#include <mutex>
+#include <unordered_map>
 #include <utility>
 
 #include "framework/WinApp.h"
@@ -9,7 +11,19 @@ namespace fw {
 
 namespace {
 
-constexpr wchar_t kBindingProperty[] = L"K3.CWnd";
+// The object each window of the process is bound to. A window property
+// would do, but where the window system keeps properties in its own server
+// every reading is a request to it, and the lookup runs for every message
+// (the drifting window gets hundreds a second). Made once and never
+// destroyed: objects bound to windows may outlive the statics.
+struct Bindings {
+  std::mutex lock;
+  std::unordered_map<HWND, CWnd*> objects;
+};
+Bindings& TheBindings() {
+  static Bindings* bindings = new Bindings;
+  return *bindings;
+}
 
 // The object whose window is being created on this thread; bound to the
 // window by its first message.
@@ -80,17 +94,27 @@ CWnd::~CWnd() {
 
 CWnd* CWnd::FromHandle(HWND hwnd) {
   if (!hwnd) return nullptr;
-  return static_cast<CWnd*>(::GetPropW(hwnd, kBindingProperty));
+  Bindings& b = TheBindings();
+  std::lock_guard<std::mutex> hold(b.lock);
+  const auto found = b.objects.find(hwnd);
+  return found == b.objects.end() ? nullptr : found->second;
 }
 
 void CWnd::Bind(HWND hwnd) {
   m_hWnd = hwnd;
-  ::SetPropW(hwnd, kBindingProperty, this);
+  Bindings& b = TheBindings();
+  std::lock_guard<std::mutex> hold(b.lock);
+  b.objects[hwnd] = this;
 }
 
 void CWnd::Unbind() {
   if (m_hWnd) {
-    ::RemovePropW(m_hWnd, kBindingProperty);
+    {
+      Bindings& b = TheBindings();
+      std::lock_guard<std::mutex> hold(b.lock);
+      const auto found = b.objects.find(m_hWnd);
+      if (found != b.objects.end() && found->second == this) b.objects.erase(found);
+    }
     if (superProc_) ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(superProc_));
   }
   superProc_ = nullptr;
