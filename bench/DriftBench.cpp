@@ -146,6 +146,14 @@ int wmain(int argc, wchar_t** argv) {
     frame.reset();
     frame = MakeRippleFrame(canvas, POINT{canvas.Width() / 2 + shift, canvas.Height() / 2}, 10, 4, &pool);
   });
+  const Rect opaque = d.items[0]->opaque;
+  std::printf("  the photo covers %d x %d of the %d x %d canvas\n", opaque.Width(), opaque.Height(), canvas.Width(),
+              canvas.Height());
+  Step("effect frame (Ripple), kept, key margin skipped", [&] {
+    shift ^= 1;
+    frame.reset();
+    frame = MakeRippleFrame(canvas, POINT{canvas.Width() / 2 + shift, canvas.Height() / 2}, 10, 4, &pool, &opaque);
+  });
   Step("opaque runs of the frame", [&] {
     runs.clear();
     CollectOpaqueRuns(frame->View(), runs);

@@ -242,6 +242,8 @@ void CDriftlet::RebuildItems() {
         photo = std::move(canvas);
       }
     }
+    item->opaque = Rect{0, 0, photo->Width(), photo->Height()};
+    if (photo->IsDIBSection() && photo->BitsPerPixel() >= 24) item->opaque = OpaqueBounds(photo->View());
     item->width = photo->Width();
     item->height = photo->Height();
     item->image = std::move(photo);
@@ -378,10 +380,10 @@ void CDriftlet::ComposeFrame() {
       frameImage = MakeSphereFrame(*item.image, p, f.radius, &framePool);
       break;
     case kRipple:
-      frameImage = MakeRippleFrame(*item.image, p, f.divisor, f.amplitude, &framePool);
+      frameImage = MakeRippleFrame(*item.image, p, f.divisor, f.amplitude, &framePool, &item.opaque);
       break;
     case kWave:
-      frameImage = MakeWaveFrame(*item.image, p, f.angle, f.divisor, f.amplitude, &framePool);
+      frameImage = MakeWaveFrame(*item.image, p, f.angle, f.divisor, f.amplitude, &framePool, &item.opaque);
       break;
     case kRotate:
       frameImage = MakeRotateFrame(*item.image, f.angle, &framePool);

@@ -33,6 +33,9 @@ struct CDriftletImg {
   std::unique_ptr<CImg> image;
   int width = 0;
   int height = 0;
+  // Every pixel of the image that is not key-coloured lies in here (the
+  // photo on its canvas).
+  Rect opaque;
   // What it was prepared from and for: a later rebuild for the same type
   // and size takes it over when the file has not changed.
   std::wstring path;

@@ -45,15 +45,15 @@ FramePtr MakeSphereFrame(const CImg& src, POINT p, int radius, FramePool* pool) 
   return frame;
 }
 
-FramePtr MakeRippleFrame(const CImg& src, POINT p, int a, int b, FramePool* pool) {
+FramePtr MakeRippleFrame(const CImg& src, POINT p, int a, int b, FramePool* pool, const Rect* opaque) {
   auto frame = NewFrame(src, src.Width(), src.Height(), pool);
-  if (frame) RenderRipple(src.View(), frame->View(), p.x, p.y, a, b, pool ? pool->Ripple() : nullptr);
+  if (frame) RenderRipple(src.View(), frame->View(), p.x, p.y, a, b, pool ? pool->Ripple() : nullptr, opaque);
   return frame;
 }
 
-FramePtr MakeWaveFrame(const CImg& src, POINT p, int angle, int a, int b, FramePool* pool) {
+FramePtr MakeWaveFrame(const CImg& src, POINT p, int angle, int a, int b, FramePool* pool, const Rect* opaque) {
   auto frame = NewFrame(src, src.Width(), src.Height(), pool);
-  if (frame) RenderWave(src.View(), frame->View(), p.y, angle, a, b);
+  if (frame) RenderWave(src.View(), frame->View(), p.y, angle, a, b, opaque);
   return frame;
 }
 

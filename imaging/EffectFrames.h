@@ -55,10 +55,13 @@ class FramePool {
 // A lens of radius R at point p (p.y counted from the bottom edge).
 FramePtr MakeSphereFrame(const CImg& src, POINT p, int radius, FramePool* pool = nullptr);
 // Rings around p (p.y counted from the bottom edge), divisor a, amplitude b.
-// A pool keeps the rings' offsets for the next frames.
-FramePtr MakeRippleFrame(const CImg& src, POINT p, int a, int b, FramePool* pool = nullptr);
+// A pool keeps the rings' offsets for the next frames. `opaque`, when given,
+// holds every pixel of the source that is not key-coloured (OpaqueBounds).
+FramePtr MakeRippleFrame(const CImg& src, POINT p, int a, int b, FramePool* pool = nullptr,
+                         const Rect* opaque = nullptr);
 // Waves across the line through (p.y, a) at `angle` degrees.
-FramePtr MakeWaveFrame(const CImg& src, POINT p, int angle, int a, int b, FramePool* pool = nullptr);
+FramePtr MakeWaveFrame(const CImg& src, POINT p, int angle, int a, int b, FramePool* pool = nullptr,
+                       const Rect* opaque = nullptr);
 // The photo turned by `hundredths` of a degree counter-clockwise, in its
 // bounding box.
 FramePtr MakeRotateFrame(const CImg& src, int hundredths, FramePool* pool = nullptr);

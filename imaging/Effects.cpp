@@ -101,10 +101,13 @@ inline void BlendConvex(const std::uint8_t* base, const std::uint8_t* across, co
 // inside the source. Positions with non-negative coordinates and fractions
 // take the fast way: the base corner's neighbours then weigh at most 127
 // each, so the result needs no clamping.
-inline void SampleFixed(const PixelView& src, int vx, int vy, std::uint8_t* out) {
+inline void SampleFixed(const PixelView& src, const Rect& opaque, int vx, int vy, std::uint8_t* out) {
   if (vx >= 0 && vy >= 0) {
     const int ix = vx >> 8, iy = vy >> 8;
     if (ix >= src.width || iy >= src.height) return;
+    // A cell whose corners all lie outside the source's opaque box has only
+    // key-coloured corners: the result pixel keeps the key colour.
+    if (ix + 1 < opaque.left || ix >= opaque.right || iy + 1 < opaque.top || iy >= opaque.bottom) return;
     const int fx = vx & 255, fy = vy & 255;
     const std::uint8_t* p = src.At(ix, iy);
     const std::ptrdiff_t right = ix < src.width - 1 ? src.bytesPerPixel : 0;
@@ -129,14 +132,18 @@ inline void CopyPixel(const PixelView& src, int x, int y, std::uint8_t* out) {
   std::memcpy(out, src.At(x, y), 3);
 }
 
-// Samples one result row from its positions.
-inline void SampleRow(const PixelView& src, const PixelView& dst, int y, const int* vx, const int* vy) {
+inline Rect WholeView(const PixelView& v) { return Rect{0, 0, v.width, v.height}; }
+
+// Samples one result row from its positions; `opaque` holds every pixel of
+// the source that is not key-coloured.
+inline void SampleRow(const PixelView& src, const Rect& opaque, const PixelView& dst, int y, const int* vx,
+                      const int* vy) {
   std::uint8_t* out = dst.Row(y);
   for (int x = 0; x < dst.width; ++x, out += dst.bytesPerPixel) {
     if (vx[x] == kCopySample) {
       CopyPixel(src, x, y, out);
     } else if (vx[x] != kNoSample && vy[x] != kNoSample) {
-      SampleFixed(src, vx[x], vy[x], out);
+      SampleFixed(src, opaque, vx[x], vy[x], out);
     }
   }
 }
@@ -197,7 +204,7 @@ constexpr long long kMaxTableEntries = 1LL << 20;
 // (|dx|, |dy|), and rows cy - d and cy + d are filled together. With a
 // table they are computed once for all centres.
 template <typename Scale>
-void RenderRadial(const PixelView& src, const PixelView& dst, int px, long long cy, Scale scale,
+void RenderRadial(const PixelView& src, const Rect& opaque, const PixelView& dst, int px, long long cy, Scale scale,
                   RippleTable* table) {
   int baseX, baseY;
   if (dst.width <= 0 || dst.height <= 0 || !PositionBase(px, baseX) || !PositionBase(cy, baseY)) return;
@@ -268,7 +275,7 @@ void RenderRadial(const PixelView& src, const PixelView& dst, int px, long long 
       }
       // The centre itself is undisplaced: an exact copy.
       if (d == 0 && px >= 0 && px < dst.width) vx[static_cast<std::size_t>(px)] = kCopySample;
-      SampleRow(src, dst, static_cast<int>(row), vx.data(), vy.data());
+      SampleRow(src, opaque, dst, static_cast<int>(row), vx.data(), vy.data());
     }
   }
 }
@@ -298,7 +305,7 @@ void RenderSphere(const PixelView& src, const PixelView& dst, int px, int py, in
   // nothing is written.
   const double limit = static_cast<double>(radius) * radius;
   const double big = radius;
-  RenderRadial(src, dst, px, static_cast<long long>(src.height) - py,
+  RenderRadial(src, WholeView(src), dst, px, static_cast<long long>(src.height) - py,
                [&](long long lowX, long long d, const double* r, double* factor, std::size_t n) {
                  const double dd = static_cast<double>(d) * d;
                  for (std::size_t k = 0; k < n; ++k) {
@@ -309,7 +316,8 @@ void RenderSphere(const PixelView& src, const PixelView& dst, int px, int py, in
                nullptr);
 }
 
-void RenderRipple(const PixelView& src, const PixelView& dst, int px, int py, int a, int b, RippleTable* table) {
+void RenderRipple(const PixelView& src, const PixelView& dst, int px, int py, int a, int b, RippleTable* table,
+                  const Rect* opaque) {
   if (table && (table->a != a || table->b != b)) {
     table->a = a;
     table->b = b;
@@ -317,7 +325,7 @@ void RenderRipple(const PixelView& src, const PixelView& dst, int px, int py, in
   }
   // r' = r + b sin(10 r / a): rings spreading from the centre.
   RenderRadial(
-      src, dst, px, static_cast<long long>(src.height) - py,
+      src, opaque ? *opaque : WholeView(src), dst, px, static_cast<long long>(src.height) - py,
       [&](long long, long long, const double* r, double* factor, std::size_t n) {
         for (std::size_t k = 0; k < n; ++k) factor[k] = 10.0 * r[k] / a;
         for (std::size_t k = 0; k < n; ++k) factor[k] = Sine(factor[k]);
@@ -326,7 +334,9 @@ void RenderRipple(const PixelView& src, const PixelView& dst, int px, int py, in
       table);
 }
 
-void RenderWave(const PixelView& src, const PixelView& dst, int lineX, int angleDegrees, int a, int b) {
+void RenderWave(const PixelView& src, const PixelView& dst, int lineX, int angleDegrees, int a, int b,
+                const Rect* opaque) {
+  const Rect box = opaque ? *opaque : WholeView(src);
   const double x0 = lineX, y0 = a;
   const double theta = angleDegrees / 180.0 * kPi;
   const double t = std::tan(theta), c = std::cos(theta);
@@ -361,7 +371,7 @@ void RenderWave(const PixelView& src, const PixelView& dst, int lineX, int angle
       // the source at its own position, so the line leaves no seam.
       if (g == 0) vx[k] = kCopySample;
     }
-    SampleRow(src, dst, y, vx.data(), vy.data());
+    SampleRow(src, box, dst, y, vx.data(), vy.data());
   }
 }
 
@@ -441,7 +451,7 @@ void RenderRotate(const PixelView& src, const PixelView& dst, const RotatePlan& 
       vx[k] = Position(256 * (c * rx - s * ry), 0);
       vy[k] = Position(256 * (s * rx + c * ry), 0);
     }
-    SampleRow(src, dst, y, vx.data(), vy.data());
+    SampleRow(src, WholeView(src), dst, y, vx.data(), vy.data());
   }
 }
 
@@ -458,6 +468,24 @@ void CollectOpaqueRuns(const PixelView& view, std::vector<PixelRun>& runs) {
       runs.push_back(PixelRun{y, start, x});
     }
   }
+}
+
+Rect OpaqueBounds(const PixelView& view) {
+  Rect box{view.width, view.height, 0, 0};
+  const int n = view.bytesPerPixel;
+  for (int y = 0; y < view.height; ++y) {
+    const std::uint8_t* p = view.Row(y);
+    int first = 0;
+    while (first < view.width && IsKeyPixel(p + static_cast<std::ptrdiff_t>(first) * n)) ++first;
+    if (first == view.width) continue;
+    int last = view.width - 1;
+    while (IsKeyPixel(p + static_cast<std::ptrdiff_t>(last) * n)) --last;
+    box.left = std::min(box.left, first);
+    box.right = std::max(box.right, last + 1);
+    box.top = std::min(box.top, y);
+    box.bottom = y + 1;
+  }
+  return box.Empty() ? Rect{} : box;
 }
 
 void JoinRunRows(const std::vector<PixelRun>& runs, std::vector<RunBlock>& blocks) {

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "framework/Rect.h"
 #include "imaging/PixelView.h"
 
 namespace k3 {
@@ -49,13 +50,17 @@ struct RippleTable {
 // amplitude b. A divisor of 0 displaces nothing: only the centre is written.
 // With a table the offsets are kept for the next frame (the bytes written
 // are the same).
+// `opaque`, when given, holds every pixel of the source that is not
+// key-coloured (OpaqueBounds): samples from outside it are known to be key
+// colour and are not taken (Ripple and Wave; the bytes written are the same).
 void RenderRipple(const PixelView& src, const PixelView& dst, int px, int py, int a, int b,
-                  RippleTable* table = nullptr);
+                  RippleTable* table = nullptr, const Rect* opaque = nullptr);
 
 // Wave: parallel waves across the line through (lineX, a) rising at
 // `angleDegrees`, with wave divisor a and amplitude b. A pixel on the line
 // itself takes the source pixel at its own position.
-void RenderWave(const PixelView& src, const PixelView& dst, int lineX, int angleDegrees, int a, int b);
+void RenderWave(const PixelView& src, const PixelView& dst, int lineX, int angleDegrees, int a, int b,
+                const Rect* opaque = nullptr);
 
 // Result size and placement of a photo of w x h turned by `hundredths` of a
 // degree counter-clockwise.
@@ -80,6 +85,10 @@ struct PixelRun {
   int x1;
   bool operator==(const PixelRun&) const = default;
 };
+// The smallest rectangle that holds every pixel that is not key-coloured
+// (empty when there is none).
+Rect OpaqueBounds(const PixelView& view);
+
 // Appends the runs of every row, top to bottom, to `runs`.
 void CollectOpaqueRuns(const PixelView& view, std::vector<PixelRun>& runs);
 

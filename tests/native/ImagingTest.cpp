@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -418,6 +419,49 @@ TEST(OptimisedKernels, RippleWithAKeptTableMatchesThePlainFormulas) {
     EXPECT_GE(table.maxX, from.width - 1);
     EXPECT_GE(table.maxY, from.height - 1);
   }
+}
+
+// A photo on a larger key-coloured canvas, as the drifting window prepares
+// them: with the photo's opaque box the samples from the margin are skipped,
+// and the bytes are still those of the formulas.
+TEST(OptimisedKernels, SkippingTheKeyMarginMatchesThePlainFormulas) {
+  test::TestImage canvas(70, 52, 3, true);
+  FillKey(canvas.view);
+  for (int y = 9; y < 40; ++y)
+    for (int x = 13; x < 58; ++x) canvas.Set(x, y, static_cast<std::uint8_t>(x * 5), static_cast<std::uint8_t>(y * 7), 40);
+  canvas.Set(14, 9, kKeyBlue, kKeyGreen, kKeyRed);  // key inside the photo changes nothing
+  const Rect opaque = OpaqueBounds(canvas.view);
+  ASSERT_EQ(opaque, (Rect{13, 9, 58, 40}));
+  for (const auto& [px, py, a, b] : {std::array<int, 4>{35, 26, 47, 6}, {0, 0, 13, 40}, {69, 52, 5, 3},
+                                     {13, 12, 9, 12}, {-20, 80, 9, 30}, {35, 26, 1, 300}}) {
+    test::TestImage kept(70, 52), plain(70, 52);
+    FillKey(kept.view);
+    FillKey(plain.view);
+    RenderRipple(canvas.view, kept.view, px, py, a, b, nullptr, &opaque);
+    reference::Ripple(canvas.view, plain.view, px, py, a, b);
+    EXPECT_TRUE(SameBytes(kept, plain)) << "ripple " << px << "," << py << " a=" << a << " b=" << b;
+    for (int angle : {0, 37, 90, 1234}) {
+      FillKey(kept.view);
+      FillKey(plain.view);
+      RenderWave(canvas.view, kept.view, px, angle, a, b, &opaque);
+      reference::Wave(canvas.view, plain.view, px, angle, a, b);
+      EXPECT_TRUE(SameBytes(kept, plain)) << "wave " << px << " angle " << angle << " a=" << a;
+    }
+  }
+  // Only key colour: an empty box, and a frame of key colour only.
+  test::TestImage blank(9, 7), out(9, 7), plain(9, 7);
+  FillKey(blank.view);
+  EXPECT_TRUE(OpaqueBounds(blank.view).Empty());
+  const Rect none = OpaqueBounds(blank.view);
+  FillKey(out.view);
+  FillKey(plain.view);
+  RenderRipple(blank.view, out.view, 4, 3, 5, 2, nullptr, &none);
+  reference::Ripple(blank.view, plain.view, 4, 3, 5, 2);
+  EXPECT_TRUE(SameBytes(out, plain));
+  // A box reaching the edges.
+  test::TestImage full(5, 4);
+  full.FillPattern();
+  EXPECT_EQ(OpaqueBounds(full.view), (Rect{0, 0, 5, 4}));
 }
 
 TEST(OptimisedKernels, RotateMatchesThePlainFormulas) {
