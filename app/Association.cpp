@@ -1,5 +1,7 @@
 #include "app/Association.h"
 
+#include <shlobj.h>
+
 #include <string>
 
 #include "app/StartupRules.h"
@@ -34,16 +36,23 @@ bool SetDefaultString(HKEY key, DWORD type, const std::wstring& value) {
 }  // namespace
 
 int RegisterPackageFileType(const wchar_t* classWord, const wchar_t* exePath) {
+  // The user's part of the classes root, which HKEY_CLASSES_ROOT shows
+  // first: writing through HKEY_CLASSES_ROOT would put a key that exists in
+  // neither part under the machine's classes, which a standard user (and
+  // an administrator without elevation) may not change. The machine's keys
+  // are never touched.
+  fw::RegKey classes = OpenOrCreateKey(HKEY_CURRENT_USER, L"Software\\Classes");
+  if (!classes) return 0;
   const std::wstring extensionKey = std::wstring(L".") + classWord;
   const std::wstring typeKey = std::wstring(classWord) + L"file";
   {
-    fw::RegKey ext = OpenOrCreateKey(HKEY_CLASSES_ROOT, extensionKey.c_str());
+    fw::RegKey ext = OpenOrCreateKey(classes.get(), extensionKey.c_str());
     if (!ext || !SetDefaultString(ext.get(), REG_SZ, typeKey)) return 0;
   }
   // Whatever the type key held before goes; only what is written here stays.
-  DeleteRegistryTree(HKEY_CLASSES_ROOT, typeKey.c_str());
+  DeleteRegistryTree(classes.get(), typeKey.c_str());
 
-  fw::RegKey type = OpenOrCreateKey(HKEY_CLASSES_ROOT, typeKey.c_str());
+  fw::RegKey type = OpenOrCreateKey(classes.get(), typeKey.c_str());
   if (!type) return 0;
   {
     fw::RegKey shell = OpenOrCreateKey(type.get(), L"shell");
@@ -55,6 +64,8 @@ int RegisterPackageFileType(const wchar_t* classWord, const wchar_t* exePath) {
   }
   fw::RegKey icon = OpenOrCreateKey(type.get(), L"DefaultIcon");
   if (!icon || !SetDefaultString(icon.get(), REG_EXPAND_SZ, AssociationDefaultIcon(exePath))) return 0;
+  // Explorer reads associations once: it is told that they changed.
+  ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
   return 1;
 }
 

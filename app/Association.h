@@ -5,9 +5,10 @@
 
 namespace k3 {
 
-// Writes the association of ".<classWord>" files with the executable below
-// HKEY_CLASSES_ROOT. Returns 1 when every value was written, 0 at the first
-// failure (earlier writes stay).
+// Writes the association of ".<classWord>" files with the executable for
+// the user (below HKEY_CURRENT_USER\Software\Classes) and tells the shell.
+// Returns 1 when every value was written, 0 at the first failure (earlier
+// writes stay).
 int RegisterPackageFileType(const wchar_t* classWord, const wchar_t* exePath);
 
 // Deletes subkey `name` of `parent` with everything below it. Returns 1 when

@@ -56,15 +56,45 @@ int WriteWholeFile(std::uint32_t count, const std::wstring& path, const void* by
   return 1;
 }
 
+namespace {
+
+enum class NewFile { Written, Exists, Failed };
+
+// Writes the buffer as a file that did not exist before (never an existing
+// file or a link at the name), its data on the disk before it is closed.
+NewFile WriteNewFileDurably(std::uint32_t count, const std::wstring& path, const void* bytes) {
+  DWORD written = 0;
+  bool ok;
+  {
+    fw::FileHandle file(
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return ::GetLastError() == ERROR_FILE_EXISTS || ::GetLastError() == ERROR_ALREADY_EXISTS
+                          ? NewFile::Exists
+                          : NewFile::Failed;
+    ok = (count == 0 || (::WriteFile(file.get(), bytes, count, &written, nullptr) && written == count)) &&
+         ::FlushFileBuffers(file.get());
+  }
+  if (!ok) {
+    ::DeleteFileW(path.c_str());
+    return NewFile::Failed;
+  }
+  return NewFile::Written;
+}
+
+}  // namespace
+
 int ReplaceWholeFile(std::uint32_t count, const std::wstring& path, const void* bytes) {
   // The new file lies in the same folder, so putting it in place is a rename
-  // on the same volume.
+  // on the same volume. It is created new (a name already taken, by a file
+  // or a planted link, is passed over) and its data flushed before the
+  // rename, so that a power loss leaves the old file or the whole new one.
   std::wstring fresh;
   for (int i = 0;; ++i) {
     fresh = path + L"." + std::to_wstring(i) + L".new";
-    if (FileExists(fresh) == PathKind::None) break;
+    const NewFile result = WriteNewFileDurably(count, fresh, bytes);
+    if (result == NewFile::Written) break;
+    if (result == NewFile::Failed || i == 1000) return 0;
   }
-  if (!WriteWholeFile(count, fresh, bytes)) return 0;
   if (!::MoveFileExW(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     ::DeleteFileW(fresh.c_str());
     return 0;
@@ -82,6 +112,15 @@ std::wstring MakeTempName(const std::wstring& extension, std::uint32_t tickCount
     std::wstring candidate = TempNameCandidate(base, i, extension);
     if (FileExists(candidate) == PathKind::None) return candidate;
   }
+}
+
+std::wstring CreateTempFolder(const std::wstring& extension) {
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    std::wstring candidate = MakeTempName(extension);
+    if (::CreateDirectoryW(candidate.c_str(), nullptr)) return candidate;
+    if (::GetLastError() != ERROR_ALREADY_EXISTS) break;
+  }
+  return {};
 }
 
 int DeleteFileForce(const std::wstring& path) {

@@ -40,6 +40,12 @@ std::wstring MakeTempName(const std::wstring& extension);
 // The same for a given tick count (the name's stem).
 std::wstring MakeTempName(const std::wstring& extension, std::uint32_t tickCount);
 
+// Creates a new folder in the user's temporary folder and returns its path
+// (empty when none can be made). A name that another program takes between
+// the choice and the creation (two shows opened in the same millisecond) is
+// passed over for the next one.
+std::wstring CreateTempFolder(const std::wstring& extension);
+
 // Deletes a file, clearing a read-only attribute if the first try fails.
 int DeleteFileForce(const std::wstring& path);
 

@@ -83,8 +83,8 @@ bool OpenPackage(const std::wstring& path, PackageUi& ui, OpenedPackage& opened)
   // message.
   if (package.status != PackageStatus::Ok) return false;
 
-  const std::wstring folderPath = MakeTempName(L".tmp");
-  if (!::CreateDirectoryW(folderPath.c_str(), nullptr)) {
+  const std::wstring folderPath = CreateTempFolder(L".tmp");
+  if (folderPath.empty()) {
     ui.ShowError(IDS_WRITE_ERROR_JA, IDS_WRITE_ERROR_EN);
     return false;
   }

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
+#include <vector>
 #include <cstdlib>
 
 #include "files/FileUtils.h"
@@ -35,6 +38,26 @@ class FilesTest : public ::testing::Test {
     return path;
   }
 };
+
+TEST_F(FilesTest, ReplacingAFileNeverOpensWhatLiesAtTheNewFilesName) {
+  const std::wstring list = Make(L"IMG.DAT", "old");
+  // Names the replacement might take are already there: a file of someone
+  // else's and a link to a file outside.
+  const std::wstring outside = Make(L"outside.txt", "keep me");
+  const std::wstring taken = Make(L"IMG.DAT.0.new", "not mine");
+  ASSERT_TRUE(::CreateSymbolicLinkW((root + L"IMG.DAT.1.new").c_str(), outside.c_str(), 0) ||
+              ::CopyFileW(outside.c_str(), (root + L"IMG.DAT.1.new").c_str(), TRUE));
+  const std::string fresh = "the new list";
+  ASSERT_TRUE(ReplaceWholeFile(static_cast<std::uint32_t>(fresh.size()), list, fresh.data()));
+  std::vector<std::uint8_t> bytes;
+  ASSERT_TRUE(ReadWholeFile(list, bytes));
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), fresh);
+  ASSERT_TRUE(ReadWholeFile(taken, bytes));
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "not mine") << "an existing file is never opened";
+  ASSERT_TRUE(ReadWholeFile(outside, bytes));
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "keep me") << "nor a link followed";
+  EXPECT_EQ(FileExists(root + L"IMG.DAT.2.new"), PathKind::None) << "the new file was renamed into place";
+}
 
 TEST_F(FilesTest, FileExistsKinds) {
   EXPECT_EQ(FileExists(L""), PathKind::None);
@@ -73,6 +96,30 @@ TEST_F(FilesTest, ReadAndWriteWholeFiles) {
   EXPECT_EQ(FileExists(folder), PathKind::Folder);
   EXPECT_FALSE(WriteWholeFile(2, root + L"nofolder\\x.bin", "no"));
   EXPECT_EQ(FileExists(root + L"nofolder\\x.bin"), PathKind::None);
+}
+
+TEST_F(FilesTest, TempFoldersMadeAtTheSameMomentAreAllNew) {
+  // Two shows opened together choose their extraction folders in the same
+  // tick: each must get a folder of its own.
+  constexpr int kEach = 40;
+  std::vector<std::wstring> made[2];
+  std::atomic<bool> go{false};
+  std::thread threads[2];
+  for (int t = 0; t < 2; ++t) {
+    threads[t] = std::thread([&, t] {
+      while (!go) {
+      }
+      for (int i = 0; i < kEach; ++i) made[t].push_back(CreateTempFolder(L".k3race"));
+    });
+  }
+  go = true;
+  for (auto& thread : threads) thread.join();
+  std::vector<std::wstring> all = made[0];
+  all.insert(all.end(), made[1].begin(), made[1].end());
+  for (const std::wstring& folder : all) EXPECT_EQ(FileExists(folder), PathKind::Folder) << folder;
+  std::sort(all.begin(), all.end());
+  EXPECT_EQ(std::adjacent_find(all.begin(), all.end()), all.end()) << "no folder handed out twice";
+  for (const std::wstring& folder : all) ::RemoveDirectoryW(folder.c_str());
 }
 
 TEST_F(FilesTest, TempNamesSkipWhatExists) {

@@ -79,3 +79,49 @@ TEST(ImageListStore, PathsOutsideTheCodePageComeBackWhole) {
 
 }  // namespace
 }  // namespace k3
+
+namespace k3 {
+namespace {
+
+TEST(ImageListStore, RoundTripUnderTheUtf8CodePage) {
+  // Systems set to "Use Unicode UTF-8 for worldwide language support" have
+  // 65001 as their ANSI code page: every path has a lossless form there.
+  const ImageListPaths utf8 = CodePageImageListPaths(65001);
+  fixtures::TempFolder folder;
+  const std::vector<std::wstring> photos = {folder.Write(L"\x5199\x771F.jpg", {1}),
+                                            folder.Write(L"caf\x00E9 \x00FC.jpg", {2}), folder.Write(L"plain.jpg", {3})};
+  const std::wstring list = folder.path() + L"IMG.DAT";
+  ASSERT_TRUE(SaveImageListFile(list, photos, utf8));
+  std::vector<std::uint8_t> bytes;
+  ASSERT_TRUE(ReadWholeFile(list, bytes));
+  EXPECT_EQ(bytes.size(), 3 * kImageListRecordBytes) << "every photo kept";
+  EXPECT_EQ(LoadImageListFile(list, utf8), photos);
+  // The record is the path in UTF-8.
+  const std::wstring& first = photos[0];
+  const std::string expected = *utf8.toAnsi(first);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.data())), expected);
+  EXPECT_EQ(expected.size(), first.size() + 4) << "two characters of three bytes each";
+}
+
+TEST(ImageListStore, APathWithoutALosslessFormLeavesTheOthers) {
+  const ImageListPaths western = CodePageImageListPaths(1252);
+  EXPECT_TRUE(western.toAnsi(L"C:\\caf\x00E9.jpg")) << "a character of the code page";
+  EXPECT_FALSE(western.toAnsi(L"C:\\\x5199.jpg")) << "no form in 1252";
+  EXPECT_FALSE(western.toAnsi(L"C:\\\x0101.jpg")) << "a best fit (a for a-macron) is not the same path";
+  fixtures::TempFolder folder;
+  const std::vector<std::wstring> kept = {folder.Write(L"a.jpg", {1}), folder.Write(L"b.jpg", {2})};
+  // A path without a short form (its file is gone) and no form in 1252.
+  const std::wstring lost = folder.path() + L"\x5199\x771F-gone.jpg";
+  const std::wstring list = folder.path() + L"IMG.DAT";
+  ASSERT_TRUE(SaveImageListFile(list, {kept[0], lost, kept[1]}, western));
+  EXPECT_EQ(LoadImageListFile(list, western), kept);
+  // A list of nothing but such paths never replaces the list on disk.
+  EXPECT_FALSE(SaveImageListFile(list, {lost}, western));
+  EXPECT_EQ(LoadImageListFile(list, western), kept);
+  // The user's own deletions still empty it.
+  EXPECT_TRUE(SaveImageListFile(list, {}, western));
+  EXPECT_TRUE(LoadImageListFile(list, western).empty());
+}
+
+}  // namespace
+}  // namespace k3

@@ -116,8 +116,9 @@ class RegistryTest : public ::testing::Test {
   }
   void TearDown() override {
     DeleteRegistryTree(HKEY_CURRENT_USER, L"Software\\K3DriftletTest");
-    DeleteRegistryTree(HKEY_CLASSES_ROOT, L".K3TEST");
-    DeleteRegistryTree(HKEY_CLASSES_ROOT, L"K3TESTfile");
+    DeleteRegistryTree(HKEY_CURRENT_USER, L"Software\\Classes\\.K3TEST");
+    DeleteRegistryTree(HKEY_CURRENT_USER, L"Software\\Classes\\K3TESTfile");
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, L"Software\\Classes\\K3TESTfile");
   }
 };
 
@@ -138,10 +139,16 @@ TEST_F(RegistryTest, DeleteTreeRemovesNestedKeys) {
   ::RegCloseKey(software);
 }
 
-TEST_F(RegistryTest, AssociationValuesCarryTheirTerminator) {
-  Create(HKEY_CLASSES_ROOT, L"K3TESTfile\\stale\\entry");
+TEST_F(RegistryTest, AssociationValuesCarryTheirTerminatorAndAreTheUsers) {
+  Create(HKEY_CURRENT_USER, L"Software\\Classes\\K3TESTfile\\stale\\entry");
+  // Another program's key of the same name under the machine's classes.
+  Create(HKEY_LOCAL_MACHINE, L"Software\\Classes\\K3TESTfile\\machine\\entry");
   ASSERT_EQ(RegisterPackageFileType(L"K3TEST", L"C:\\K3 100%\\k3driftlet.bin"), 1);
-  EXPECT_FALSE(Exists(HKEY_CLASSES_ROOT, L"K3TESTfile\\stale"));
+  EXPECT_FALSE(Exists(HKEY_CURRENT_USER, L"Software\\Classes\\K3TESTfile\\stale"));
+  EXPECT_TRUE(Exists(HKEY_LOCAL_MACHINE, L"Software\\Classes\\K3TESTfile\\machine\\entry"))
+      << "the machine's classes are never touched";
+  EXPECT_TRUE(Exists(HKEY_CURRENT_USER, L"Software\\Classes\\.K3TEST"));
+  EXPECT_TRUE(Exists(HKEY_CURRENT_USER, L"Software\\Classes\\K3TESTfile\\shell\\open\\command"));
 
   struct Expected {
     const wchar_t* key;
@@ -153,7 +160,10 @@ TEST_F(RegistryTest, AssociationValuesCarryTheirTerminator) {
                                      L"\"C:\\K3 100%\\k3driftlet.bin\" \"%1\""},
                             Expected{L"K3TESTfile\\DefaultIcon", REG_EXPAND_SZ, L"\"C:\\K3 100%\\k3driftlet.bin\",0"}}) {
     HKEY key = nullptr;
-    ASSERT_EQ(::RegOpenKeyExW(HKEY_CLASSES_ROOT, e.key, 0, KEY_READ, &key), ERROR_SUCCESS) << e.key;
+    ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, (std::wstring(L"Software\\Classes\\") + e.key).c_str(), 0, KEY_READ,
+                              &key),
+              ERROR_SUCCESS)
+        << e.key;
     fw::RegKey owner(key);
     wchar_t data[512] = {};
     DWORD bytes = sizeof data, type = 0;

@@ -256,11 +256,11 @@ TEST(Startup, ExistingNonPackageArgumentStartsNormally) {
   CloseConfirmed(program, frame);
 }
 
-TEST(Startup, WritesPackageFileAssociation) {
+TEST(Startup, WritesPackageFileAssociationForTheUser) {
   // Leftovers below the type key are removed at the next start.
   HKEY junk = nullptr;
-  ASSERT_EQ(::RegCreateKeyExW(HKEY_CLASSES_ROOT, L"K3DLTfile\\shell\\print\\command", 0, nullptr, 0, KEY_WRITE,
-                              nullptr, &junk, nullptr),
+  ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes\\K3DLTfile\\shell\\print\\command", 0, nullptr, 0,
+                              KEY_WRITE, nullptr, &junk, nullptr),
             ERROR_SUCCESS);
   ::RegCloseKey(junk);
 
@@ -268,24 +268,26 @@ TEST(Startup, WritesPackageFileAssociation) {
   HWND frame = program.WaitMainFrame();
   ASSERT_TRUE(frame);
 
+  // Everything is the user's (on Windows, HKEY_CLASSES_ROOT shows it first).
+  const std::wstring classes = L"Software\\Classes\\";
   DWORD type = 0;
-  EXPECT_EQ(ReadDefaultValue(HKEY_CLASSES_ROOT, L".K3DLT", &type), L"K3DLTfile");
+  EXPECT_EQ(ReadDefaultValue(HKEY_CURRENT_USER, classes + L".K3DLT", &type), L"K3DLTfile");
   EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
 
-  auto command = ReadDefaultValue(HKEY_CLASSES_ROOT, L"K3DLTfile\\shell\\open\\command", &type);
+  auto command = ReadDefaultValue(HKEY_CURRENT_USER, classes + L"K3DLTfile\\shell\\open\\command", &type);
   ASSERT_TRUE(command);
   EXPECT_EQ(type, static_cast<DWORD>(REG_EXPAND_SZ));
   EXPECT_EQ(Lower(*command), Lower(L"\"" + DriftletPath() + L"\" \"%1\""));
 
-  auto icon = ReadDefaultValue(HKEY_CLASSES_ROOT, L"K3DLTfile\\DefaultIcon", &type);
+  auto icon = ReadDefaultValue(HKEY_CURRENT_USER, classes + L"K3DLTfile\\DefaultIcon", &type);
   ASSERT_TRUE(icon);
   EXPECT_EQ(type, static_cast<DWORD>(REG_EXPAND_SZ));
   EXPECT_EQ(Lower(*icon), Lower(L"\"" + DriftletPath() + L"\",0"));
 
-  auto under = SubkeyNames(HKEY_CLASSES_ROOT, L"K3DLTfile");
+  auto under = SubkeyNames(HKEY_CURRENT_USER, classes + L"K3DLTfile");
   std::sort(under.begin(), under.end());
   EXPECT_EQ(under, (std::vector<std::wstring>{L"DefaultIcon", L"shell"}));
-  EXPECT_EQ(SubkeyNames(HKEY_CLASSES_ROOT, L"K3DLTfile\\shell"), (std::vector<std::wstring>{L"open"}));
+  EXPECT_EQ(SubkeyNames(HKEY_CURRENT_USER, classes + L"K3DLTfile\\shell"), (std::vector<std::wstring>{L"open"}));
 
   CloseConfirmed(program, frame);
 }
