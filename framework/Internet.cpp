@@ -89,6 +89,12 @@ DWORD CHttpFile::Read(void* buffer, DWORD count) {
   return read;
 }
 
+DWORD CHttpFile::QueryDataAvailable() {
+  DWORD available = 0;
+  if (!::InternetQueryDataAvailable(request_, &available, 0, 0)) ThrowLastError();
+  return available;
+}
+
 CHttpConnection::~CHttpConnection() { Close(); }
 
 void CHttpConnection::Close() {

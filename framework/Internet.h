@@ -56,6 +56,9 @@ class CHttpFile {
   std::wstring QueryRawHeaders();
   // Up to `count` bytes of the body; 0 at its end.
   DWORD Read(void* buffer, DWORD count);
+  // Waits (up to the receive time-out) until some of the body has arrived
+  // and tells how many bytes can be read without waiting; 0 at its end.
+  DWORD QueryDataAvailable();
   void Close();
   // The request itself, for the system's dialogs that act on it.
   HINTERNET handle() const { return request_; }

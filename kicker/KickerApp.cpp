@@ -1,11 +1,12 @@
 #include "kicker/KickerApp.h"
 
 #include <msi.h>
-#include <msiquery.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "files/FileUtils.h"
+#include "files/SetupPackage.h"
 #include "framework/Handles.h"
 #include "framework/Services.h"
 #include "framework/Texts.h"
@@ -56,37 +57,6 @@ DWORD RunAndWait(const std::wstring& commandLine, int showCommand) {
 
 namespace {
 
-// Windows Installer's handles (databases, views, records).
-struct MsiHandleTraits {
-  using Handle = MSIHANDLE;
-  static Handle Invalid() { return 0; }
-  static void Close(Handle h) { ::MsiCloseHandle(h); }
-};
-using MsiHandle = fw::UniqueHandle<MsiHandleTraits>;
-
-std::wstring RecordString(MSIHANDLE record, unsigned field) {
-  DWORD length = 0;
-  wchar_t none[1] = {};
-  if (::MsiRecordGetStringW(record, field, none, &length) != ERROR_MORE_DATA && length == 0) return {};
-  std::vector<wchar_t> text(length + 1);
-  length = static_cast<DWORD>(text.size());
-  if (::MsiRecordGetStringW(record, field, text.data(), &length) != ERROR_SUCCESS) return {};
-  return std::wstring(text.data(), length);
-}
-
-std::wstring PackageProperty(MSIHANDLE database, const wchar_t* name) {
-  MsiHandle view;
-  MSIHANDLE h = 0;
-  const std::wstring query = std::wstring(L"SELECT `Value` FROM `Property` WHERE `Property` = '") + name + L"'";
-  if (::MsiDatabaseOpenViewW(database, query.c_str(), &h) != ERROR_SUCCESS) return {};
-  view.reset(h);
-  if (::MsiViewExecute(view.get(), 0) != ERROR_SUCCESS) return {};
-  MSIHANDLE r = 0;
-  if (::MsiViewFetch(view.get(), &r) != ERROR_SUCCESS) return {};
-  MsiHandle record(r);
-  return RecordString(record.get(), 1);
-}
-
 std::wstring ProductInfo(const std::wstring& productCode, const wchar_t* property) {
   DWORD length = 0;
   wchar_t none[1] = {};
@@ -102,55 +72,103 @@ bool ProductInstalled(const std::wstring& productCode) {
   return ::MsiQueryProductStateW(productCode.c_str()) == INSTALLSTATE_DEFAULT;
 }
 
-}  // namespace
-
-PackageFacts ReadPackageFacts(const std::wstring& package) {
-  PackageFacts facts;
-  MSIHANDLE h = 0;
-  if (::MsiOpenDatabaseW(package.c_str(), MSIDBOPEN_READONLY, &h) != ERROR_SUCCESS) return facts;
-  MsiHandle database(h);
-  facts.opened = true;
-  facts.upgradeCode = PackageProperty(database.get(), L"UpgradeCode");
-  facts.productVersion = PackageProperty(database.get(), L"ProductVersion");
-  return facts;
+// Every byte of an open file, read through its handle.
+bool ReadThrough(HANDLE file, std::vector<std::uint8_t>& bytes) {
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(file, &size) || size.QuadPart <= 0 ||
+      static_cast<unsigned long long>(size.QuadPart) > kMaxSetupPackageBytes) {
+    return false;
+  }
+  bytes.resize(static_cast<std::size_t>(size.QuadPart));
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD n = 0;
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
+    if (!::ReadFile(file, bytes.data() + done, want, &n, nullptr) || n == 0) return false;
+    done += n;
+  }
+  return true;
 }
 
-int InstallPendingPackage(const std::wstring& package, const std::wstring& productCode, const std::wstring& upgradeCode) {
-  const std::wstring msiexec = MsiexecPath();
-  const PackageFacts facts = ReadPackageFacts(package);
-  const bool installed = ProductInstalled(productCode);
-  const std::wstring installedVersion = installed ? ProductInfo(productCode, INSTALLPROPERTY_VERSIONSTRING) : L"";
-  if (installed && installedVersion.empty()) {
-    // The edition is there but tells no version: keep it.
-    DeleteFileForce(package);
-    return 0;
+// A private copy of the waiting package, in a folder of Kicker's own under
+// the name the package came with: written new, then opened so that nobody
+// can change or remove it while it is checked and installed. The bytes
+// checked are the ones read through that handle.
+class PrivateCopy {
+ public:
+  bool Make(const std::wstring& source, std::wstring_view name) {
+    std::vector<std::uint8_t> original;
+    if (!ReadWholeFile(source, original) || original.empty() || original.size() > kMaxSetupPackageBytes) return false;
+    folder_ = CreateTempFolder(L"");
+    if (folder_.empty()) return false;
+    path_ = folder_ + L"\\" + std::wstring(name);
+    {
+      fw::KernelHandle out(::CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (!out) return false;
+      std::size_t done = 0;
+      while (done < original.size()) {
+        DWORD n = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(original.size() - done, 1u << 20));
+        if (!::WriteFile(out.get(), original.data() + done, want, &n, nullptr) || n == 0) return false;
+        done += n;
+      }
+    }
+    locked_.reset(::CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    return locked_ && ReadThrough(locked_.get(), bytes_);
   }
-  if (CheckPackage(facts, upgradeCode, installedVersion) != PackageVerdict::Install) {
-    // Not this edition's, or not newer: the installed program stays.
-    DeleteFileForce(package);
-    return 0;
+  ~PrivateCopy() {
+    locked_.reset();
+    if (!path_.empty()) DeleteFileForce(path_);
+    if (!folder_.empty()) ::RemoveDirectoryW(folder_.c_str());
   }
+  const std::wstring& path() const { return path_; }
+  const std::vector<std::uint8_t>& bytes() const { return bytes_; }
 
-  // A copy of the installed version's package, which Windows Installer
-  // keeps for installed products, to bring it back if the new one fails.
-  std::wstring previous;
-  if (installed) {
-    const std::wstring cached = ProductInfo(productCode, INSTALLPROPERTY_LOCALPACKAGE);
-    previous = MakeTempName(L".msi");
-    if (cached.empty() || !::CopyFileW(cached.c_str(), previous.c_str(), TRUE)) previous.clear();
-    RunAndWait(UninstallCommand(msiexec, productCode), SW_SHOW);
+ private:
+  std::wstring folder_;
+  std::wstring path_;
+  fw::KernelHandle locked_;
+  std::vector<std::uint8_t> bytes_;
+};
+
+}  // namespace
+
+int InstallPendingPackage(const std::wstring& package, const std::wstring& productCode, const std::wstring& upgradeCode) {
+  const std::wstring signaturePath = SignatureName(package);
+  int result = 0;
+  {
+    std::vector<std::uint8_t> signature;
+    PrivateCopy copy;
+    const std::wstring name = package.substr(package.find_last_of(L'\\') + 1);
+    if (ReadWholeFile(signaturePath, signature) && signature.size() <= kMaxSignatureBytes && copy.Make(package, name) &&
+        SignedWithKey(copy.bytes().data(), copy.bytes().size(), signature.data(), signature.size(), VendorKeyPin())) {
+      const PackageFacts facts = ReadPackageFacts(copy.path());
+      const bool installed = ProductInstalled(productCode);
+      const std::wstring installedVersion = installed ? ProductInfo(productCode, INSTALLPROPERTY_VERSIONSTRING) : L"";
+      // An installed edition that tells no version is kept.
+      if ((!installed || !installedVersion.empty()) &&
+          CheckPackage(facts, productCode, upgradeCode, installedVersion) == PackageVerdict::Install) {
+        // One installation: over the installed version as a minor upgrade,
+        // which Windows Installer undoes as a whole should it fail, so the
+        // installed version stays as it was; nothing is removed first.
+        const std::wstring msiexec = MsiexecPath();
+        const DWORD code = RunAndWait(
+            installed ? UpgradeCommand(msiexec, copy.path()) : InstallCommand(msiexec, copy.path()), SW_SHOW);
+        result = InstallerSucceeded(code) && ProductInstalled(productCode) &&
+                         PackVersion(ProductInfo(productCode, INSTALLPROPERTY_VERSIONSTRING)) ==
+                             PackVersion(facts.productVersion)
+                     ? 1
+                     : 0;
+      }
+    }
   }
-  const DWORD code = RunAndWait(InstallCommand(msiexec, package), SW_SHOW);
-  const bool done = InstallerSucceeded(code) && ProductInstalled(productCode) &&
-                    PackVersion(ProductInfo(productCode, INSTALLPROPERTY_VERSIONSTRING)) == PackVersion(facts.productVersion);
-  if (!done && !previous.empty() && !ProductInstalled(productCode)) {
-    RunAndWait(InstallCommand(msiexec, previous), SW_SHOW);
-  }
-  if (!previous.empty()) DeleteFileForce(previous);
-  // The package goes whatever happened, so the next start does not try it
-  // again.
+  // The package and its signature go whatever happened, so the next start
+  // does not try them again.
   DeleteFileForce(package);
-  return done ? 1 : 0;
+  DeleteFileForce(signaturePath);
+  return result;
 }
 
 BOOL CKickerApp::InitInstance() {

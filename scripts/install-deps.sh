@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build make g++ clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
-  wine wine64 wixl
+  wine wine64 wixl msitools osslsigncode openssl
   xvfb xdotool x11-utils x11-apps imagemagick
   locales
   googletest libgtest-dev libbenchmark-dev

@@ -26,13 +26,14 @@ bash scripts/prepare-program.sh
 installers="$root/build/win64/installer"
 [ -f "$installers/next/$package" ] || { echo "try-update: $installers/next/$package is missing" >&2; exit 1; }
 
-# The releases the service offers: version 1.1.7.0 of both products.
+# The releases the service offers: version 1.1.7.0 of both products, each
+# package with its detached signature.
 work="$root/build/try-update"
 rm -rf "$work"
 mkdir -p "$work/releases/k3driftlet" "$work/releases/k3driftlet_e"
 for p in k3driftlet:K3DriftletSetup.msi k3driftlet_e:K3DriftletSetup_E.msi; do
   echo 01010700 >"$work/releases/${p%%:*}/version"
-  cp "$installers/next/${p#*:}" "$work/releases/${p%%:*}/"
+  cp "$installers/next/${p#*:}" "$installers/next/${p#*:}.p7s" "$work/releases/${p%%:*}/"
 done
 
 source scripts/wine-session.sh

@@ -1,5 +1,6 @@
 #include "update/HttpFetch.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <new>
@@ -31,13 +32,39 @@ class WaitCursor {
   HCURSOR previous_;
 };
 
+// A request that went over its ceiling in bytes or in time. It ends
+// without a message of its own: the caller tells the user.
+struct OverLimit {};
+
+// The time a request has left, from its start.
+class Deadline {
+ public:
+  explicit Deadline(std::uint32_t maxMs) : started_(::GetTickCount64()), maxMs_(maxMs) {}
+  // The time-out of the next wait: the usual one or what is left.
+  DWORD NextWait() const {
+    const std::uint32_t ms = NextWaitMs(::GetTickCount64() - started_, maxMs_, kTimeoutMs);
+    if (ms == 0) throw OverLimit();
+    cut_ = ms < kTimeoutMs;
+    return ms;
+  }
+  // Whether a wait that timed out was cut short by the request's time.
+  bool Over() const { return cut_ || ::GetTickCount64() - started_ >= maxMs_; }
+
+ private:
+  ULONGLONG started_;
+  std::uint32_t maxMs_;
+  mutable bool cut_ = false;
+};
+
 std::unique_ptr<fw::CHttpFile> SendPost(fw::CHttpConnection& connection, const std::wstring& object, DWORD flags,
-                                        DWORD& status) {
+                                        DWORD& status, const Deadline& deadline) {
   auto request = connection.OpenRequest(L"POST", object, flags, 1);
   // The session's time-outs again on the request: Wine's requests take
-  // only the connect time-out from their session.
-  request->SetOption(INTERNET_OPTION_SEND_TIMEOUT, kTimeoutMs);
-  request->SetOption(INTERNET_OPTION_RECEIVE_TIMEOUT, kTimeoutMs);
+  // only the connect time-out from their session. No wait goes beyond the
+  // request's time.
+  const DWORD wait = deadline.NextWait();
+  request->SetOption(INTERNET_OPTION_SEND_TIMEOUT, wait);
+  request->SetOption(INTERNET_OPTION_RECEIVE_TIMEOUT, wait);
   request->AddRequestHeaders(kHeaders, HTTP_ADDREQ_FLAG_ADD_IF_NEW);
   request->SendRequest();
   status = request->QueryStatusCode();
@@ -49,9 +76,11 @@ std::unique_ptr<fw::CHttpFile> SendPost(fw::CHttpConnection& connection, const s
 CMyHttpSession::CMyHttpSession()
     : fw::CInternetSession(L"Kelvarstone HttpSession", 1, INTERNET_OPEN_TYPE_PRECONFIG, INTERNET_FLAG_DONT_CACHE) {}
 
-BOOL HttpFetch(const std::wstring& url, std::uint8_t** body, std::size_t* length, CProgressDlg* progress) {
+BOOL HttpFetch(const std::wstring& url, std::uint8_t** body, std::size_t* length, CProgressDlg* progress,
+               const FetchLimits& limits) {
   if (body) *body = nullptr;
   if (length) *length = 0;
+  const Deadline deadline(limits.maxMs);
   int result = 0;
   std::wstring message;
   FetchBlock block;
@@ -75,7 +104,7 @@ BOOL HttpFetch(const std::wstring& url, std::uint8_t** body, std::size_t* length
     // of times: the one redirect that is followed is followed here, by hand.
     request = SendPost(*connection, parts.object,
                        INTERNET_FLAG_NO_AUTO_REDIRECT | (parts.scheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0),
-                       status);
+                       status, deadline);
     if (status == HTTP_STATUS_DENIED) {
       // The dialog is given the request: the user name and password it asks
       // for are stored with it, so that the request sent again carries them.
@@ -83,6 +112,7 @@ BOOL HttpFetch(const std::wstring& url, std::uint8_t** body, std::size_t* length
                                               FLAGS_ERROR_UI_FLAGS_GENERATE_DATA | FLAGS_ERROR_UI_FLAGS_CHANGE_OPTIONS,
                                               nullptr);
       if (answer != ERROR_INTERNET_FORCE_RETRY) throw CMyHttpException(-2);
+      request->SetOption(INTERNET_OPTION_RECEIVE_TIMEOUT, deadline.NextWait());
       request->SendRequest();
       status = request->QueryStatusCode();
     }
@@ -98,21 +128,35 @@ BOOL HttpFetch(const std::wstring& url, std::uint8_t** body, std::size_t* length
       // Only one redirect is followed: the second answer is read whatever
       // its status.
       request = SendPost(*connection, next.object, INTERNET_FLAG_EXISTING_CONNECT | INTERNET_FLAG_NO_AUTO_REDIRECT,
-                         status);
+                         status, deadline);
     }
     WaitCursor wait;
     std::vector<std::uint8_t> chunk(kFetchChunkBytes, 0);
     for (;;) {
-      const DWORD n = request->Read(chunk.data(), static_cast<DWORD>(chunk.size()));
+      // Only what has arrived is read: a read of a whole chunk would wait
+      // for all of it, however slowly it comes, and the request's time
+      // would never be looked at.
+      request->SetOption(INTERNET_OPTION_RECEIVE_TIMEOUT, deadline.NextWait());
+      const DWORD available = request->QueryDataAvailable();
+      if (available == 0) break;
+      deadline.NextWait();
+      const DWORD n =
+          request->Read(chunk.data(), std::min<DWORD>(available, static_cast<DWORD>(chunk.size())));
       if (n == 0) break;
+      if (!FitsCeiling(block.size(), n, limits.maxBytes)) throw OverLimit();
       if (!block.Append(chunk.data(), n)) throw std::bad_alloc();
       if (progress && !progress->SetPos(ProgressKiB(block.size()))) {
         cancelled = true;
         break;
       }
     }
+  } catch (const OverLimit&) {
+    result = 4;
   } catch (const fw::CInternetException& e) {
     result = 2;
+    // A wait cut short by the request's time is the time ceiling, not a
+    // failure of the connection.
+    if (e.Error() == ERROR_INTERNET_TIMEOUT && deadline.Over()) result = 4;
     const bool japanese = IsJapaneseSystem();
     if (japanese && e.Error() == ERROR_INTERNET_SEC_CERT_DATE_INVALID) {
       message = LoadResString(IDS_CLOCK_WRONG_JA);
@@ -132,7 +176,7 @@ BOOL HttpFetch(const std::wstring& url, std::uint8_t** body, std::size_t* length
     result = 3;
     message = LoadResString(PickText(IDS_FETCH_NO_MEMORY_JA, IDS_FETCH_NO_MEMORY_EN));
   }
-  if (block.size() > 0) {
+  if (block.size() > 0 && result != 4) {
     if (!cancelled) {
       const std::size_t n = block.size();
       std::uint8_t* data = block.Release();
@@ -144,7 +188,7 @@ BOOL HttpFetch(const std::wstring& url, std::uint8_t** body, std::size_t* length
       }
     }
   }
-  if (result != 0) fw::AppMessageBox(nullptr, message.c_str(), MB_OK);
+  if (result != 0 && result != 4) fw::AppMessageBox(nullptr, message.c_str(), MB_OK);
   return result == 0;
 }
 

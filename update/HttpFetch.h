@@ -11,6 +11,7 @@
 #include <string>
 
 #include "framework/Internet.h"
+#include "update/HttpRules.h"
 
 namespace k3 {
 
@@ -32,8 +33,11 @@ class CMyHttpException {
 
 // Fetches `url`. On success with a body, *body receives a block from the C
 // heap (freed with free()) and *length its length; a cancelled fetch
-// succeeds without a body. On failure the user has seen why. `progress`,
-// when given, is told the bytes read in KiB and may cancel.
-BOOL HttpFetch(const std::wstring& url, std::uint8_t** body, std::size_t* length, CProgressDlg* progress = nullptr);
+// succeeds without a body. On failure the user has seen why, except when
+// the request went over `limits` (more bytes, or more time): then it fails
+// without a message and without a body, and the caller tells the user.
+// `progress`, when given, is told the bytes read in KiB and may cancel.
+BOOL HttpFetch(const std::wstring& url, std::uint8_t** body, std::size_t* length, CProgressDlg* progress = nullptr,
+               const FetchLimits& limits = DefaultLimits());
 
 }  // namespace k3

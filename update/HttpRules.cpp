@@ -88,4 +88,26 @@ int ProgressKiB(std::size_t bytes) {
   return kib > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(kib);
 }
 
+FetchLimits ReplyLimits() { return {kMaxReplyBytes, 30000}; }
+
+FetchLimits SignatureLimits() { return {64 * 1024, 30000}; }
+
+std::optional<FetchLimits> PackageLimits(long announced) {
+  if (announced <= 0 || static_cast<unsigned long>(announced) > kMaxPackageBytes) return std::nullopt;
+  const std::size_t bytes = static_cast<std::size_t>(announced);
+  return FetchLimits{bytes, static_cast<std::uint32_t>(60000 + bytes / 16384 * 1000)};
+}
+
+FetchLimits DefaultLimits() { return {kMaxPackageBytes, 20 * 60 * 1000}; }
+
+std::uint32_t NextWaitMs(std::uint64_t elapsedMs, std::uint32_t maxMs, std::uint32_t usualMs) {
+  if (elapsedMs >= maxMs) return 0;
+  const std::uint64_t left = maxMs - elapsedMs;
+  return left < usualMs ? static_cast<std::uint32_t>(left) : usualMs;
+}
+
+bool FitsCeiling(std::size_t have, std::size_t more, std::size_t ceiling) {
+  return have <= ceiling && more <= ceiling - have;
+}
+
 }  // namespace k3

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "files/SetupRules.h"
+
 namespace k3 {
 
 inline constexpr std::size_t kFetchChunkBytes = 65536;
@@ -56,5 +58,36 @@ std::wstring FillCodeAndText(std::wstring_view format, long code, std::wstring_v
 
 // The progress of a download as the progress dialog is told it: whole KiB.
 int ProgressKiB(std::size_t bytes);
+
+// What one request may take: at most `maxBytes` of body and `maxMs` from
+// its start to its last byte. Going over either ends the request.
+struct FetchLimits {
+  std::size_t maxBytes = 0;
+  std::uint32_t maxMs = 0;
+};
+
+// The largest package the update client takes.
+inline constexpr std::size_t kMaxPackageBytes = kMaxSetupPackageBytes;
+// The version and length replies are a few characters.
+inline constexpr std::size_t kMaxReplyBytes = 64;
+
+// A version or length reply: a few dozen bytes within 30 s.
+FetchLimits ReplyLimits();
+// A detached signature: at most 64 KiB within 30 s.
+FetchLimits SignatureLimits();
+// The package of an announced length: exactly that many bytes at most, in
+// 60 s plus one second for each 16 KiB (a slow line still finishes, a
+// server that sends a byte now and then does not hold the program).
+// Nothing for a length of 0 or less or over 256 MiB.
+std::optional<FetchLimits> PackageLimits(long announced);
+// Any other request: 256 MiB within 20 minutes.
+FetchLimits DefaultLimits();
+
+// The time-out of the next wait for the server: the usual one, or what is
+// left of the request's time when that is less; 0 when its time is over.
+std::uint32_t NextWaitMs(std::uint64_t elapsedMs, std::uint32_t maxMs, std::uint32_t usualMs);
+
+// Whether `more` bytes after `have` stay within `ceiling`.
+bool FitsCeiling(std::size_t have, std::size_t more, std::size_t ceiling);
 
 }  // namespace k3

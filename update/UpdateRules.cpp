@@ -38,6 +38,8 @@ std::wstring UpdateUrl(std::wstring_view host, std::wstring_view product, Update
       return url + L"&hddmode=0&action=getfilelen";
     case UpdateAction::GetFile:
       return url + L"&hddmode=0&action=getfile";
+    case UpdateAction::GetSignature:
+      return url + L"&hddmode=0&action=getsig";
   }
   return url;
 }
@@ -60,6 +62,10 @@ int CompareForUpdate(const Version& s, const Version& i) {
     if (a[k] != b[k]) return a[k] > b[k] ? 1 : 0;
   }
   return 0;
+}
+
+std::uint64_t PackedVersion(const Version& v) {
+  return (std::uint64_t{v.major} << 48) | (std::uint64_t{v.minor} << 32) | (std::uint64_t{v.build} << 16) | v.revision;
 }
 
 long ParseAnnouncedLength(const std::uint8_t* reply, std::size_t length) {

@@ -17,11 +17,13 @@ inline constexpr wchar_t kVendorWebHost[] = L"www.kelvarstone.example";
 // "k3driftlet" for the Japanese edition, "k3driftlet_e" otherwise.
 std::wstring_view UpdateProduct(bool japanese);
 
-enum class UpdateAction { GetVersion, GetFileLength, GetFile };
+// GetSignature asks for the package's detached signature; services and
+// clients that know only the first three never send or answer it.
+enum class UpdateAction { GetVersion, GetFileLength, GetFile, GetSignature };
 
 // http://<host>/versioninfo.php?... with the fields in the order the
 // service expects: product, action, hddmode for getversion; product,
-// hddmode, action for the other two.
+// hddmode, action for the others.
 std::wstring UpdateUrl(std::wstring_view host, std::wstring_view product, UpdateAction action);
 
 struct Version {
@@ -44,6 +46,9 @@ int CompareForUpdate(const Version& service, const Version& installed);
 // sign allowed, stops at the first non-digit); 0 for anything else. Never
 // reads beyond `length`.
 long ParseAnnouncedLength(const std::uint8_t* reply, std::size_t length);
+
+// The version packed as files/SetupRules.h compares versions.
+std::uint64_t PackedVersion(const Version& version);
 
 // Whether a downloaded body may be written as the setup package: exactly
 // the announced length, and a Windows Installer package (a compound file,

@@ -2,8 +2,10 @@
 
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 #include "files/FileUtils.h"
+#include "files/SetupPackage.h"
 #include "framework/Services.h"
 #include "framework/Texts.h"
 #include "res/resource.h"
@@ -20,10 +22,22 @@ struct Body {
   std::uint8_t* data = nullptr;
   std::size_t length = 0;
   ~Body() { std::free(data); }
-  bool Fetch(const std::wstring& url, CProgressDlg* progress = nullptr) {
-    return HttpFetch(url, &data, &length, progress) && data && length > 0;
+  bool Fetch(const std::wstring& url, const FetchLimits& limits, CProgressDlg* progress = nullptr) {
+    return HttpFetch(url, &data, &length, progress, limits) && data && length > 0;
   }
 };
+
+// Whether the package's own tables say it is the expected one: written to
+// a private file of its own for Windows Installer to read, then removed.
+bool IsExpectedPackage(const Body& package, const ExpectedPackage& expected) {
+  if (package.length > 0xFFFFFFFFu) return false;
+  const std::wstring probe = MakeTempName(L".msi");
+  if (!WriteWholeFile(static_cast<std::uint32_t>(package.length), probe, package.data)) return false;
+  const PackageFacts facts = ReadPackageFacts(probe);
+  DeleteFileForce(probe);
+  return CheckPackage(facts, ProductCode(expected.japanese), UpgradeCode(expected.japanese),
+                      PackedVersion(expected.running), PackedVersion(expected.announced)) == PackageVerdict::Install;
+}
 
 }  // namespace
 
@@ -39,35 +53,47 @@ bool SystemNetworkAlive() {
   return alive(&flags) != FALSE;
 }
 
-int CheckForNewerVersion(const std::wstring& program, const std::wstring& product) {
+int CheckForNewerVersion(const std::wstring& program, const std::wstring& product, Version* announced,
+                         Version* running) {
   std::uint32_t ms = 0, ls = 0;
   if (FileExists(program) == PathKind::None || !ReadFileVersion(program.c_str(), &ms, &ls)) return -1;
   Body reply;
-  if (!reply.Fetch(UpdateUrl(kVendorWebHost, product, UpdateAction::GetVersion))) return -1;
+  if (!reply.Fetch(UpdateUrl(kVendorWebHost, product, UpdateAction::GetVersion), ReplyLimits())) return -1;
   Version service;
   if (!ParseServiceVersion(reply.data, reply.length, service)) return -1;
+  if (announced) *announced = service;
+  if (running) *running = VersionFromWords(ms, ls);
   return CompareForUpdate(service, VersionFromWords(ms, ls));
 }
 
-int DownloadSetupPackage(const std::wstring& product, const std::wstring& target) {
+int DownloadSetupPackage(const std::wstring& product, const std::wstring& target, const ExpectedPackage& expected) {
   long announced = 0;
   {
     Body reply;
-    if (!reply.Fetch(UpdateUrl(kVendorWebHost, product, UpdateAction::GetFileLength))) return -1;
+    if (!reply.Fetch(UpdateUrl(kVendorWebHost, product, UpdateAction::GetFileLength), ReplyLimits())) return -1;
     announced = ParseAnnouncedLength(reply.data, reply.length);
   }
+  const std::optional<FetchLimits> limits = PackageLimits(announced);
+  if (!limits) return -1;
   CProgressDlg progress;
   progress.Open(::GetDesktopWindow(), 0, static_cast<int>(announced > 0 ? announced / 1024 : 0), false);
   int result = -1;
   {
     Body package;
-    // Written only when the whole package arrived: exactly the announced
-    // length and a Windows Installer package, written beside the target and
-    // put in its place when complete. Anything else (an error page, a
-    // truncated body) would make Kicker remove the installed program and
-    // fail to install what came.
-    if (package.Fetch(UpdateUrl(kVendorWebHost, product, UpdateAction::GetFile), &progress) &&
+    Body signature;
+    // Written only when the whole package arrived (exactly the announced
+    // length, a Windows Installer package), its signature verifies with the
+    // vendor's key, and its tables say it is this edition's product at the
+    // announced version, newer than this program: anyone who can answer
+    // the program's requests could otherwise have Kicker install their
+    // package. The signature goes beside it for Kicker to check again; each
+    // file is written beside its target and put in place when complete.
+    if (package.Fetch(UpdateUrl(kVendorWebHost, product, UpdateAction::GetFile), *limits, &progress) &&
         IsCompleteSetupPackage(package.data, package.length, announced) && package.length <= 0xFFFFFFFFu &&
+        signature.Fetch(UpdateUrl(kVendorWebHost, product, UpdateAction::GetSignature), SignatureLimits()) &&
+        SignedWithKey(package.data, package.length, signature.data, signature.length, VendorKeyPin()) &&
+        IsExpectedPackage(package, expected) &&
+        ReplaceWholeFile(static_cast<std::uint32_t>(signature.length), SignatureName(target), signature.data) &&
         ReplaceWholeFile(static_cast<std::uint32_t>(package.length), target, package.data)) {
       result = 1;
     }
@@ -89,7 +115,10 @@ void RunUpdate(HWND owner, NetworkCheck networkAlive) {
   }
   const bool japanese = IsJapaneseSystem();
   const std::wstring product(UpdateProduct(japanese));
-  const int check = CheckForNewerVersion(GetModuleFolder() + L"k3driftlet.bin", product);
+  ExpectedPackage expected;
+  expected.japanese = japanese;
+  const int check =
+      CheckForNewerVersion(GetModuleFolder() + L"k3driftlet.bin", product, &expected.announced, &expected.running);
   if (check < 0) {
     ShowPairedMessage(owner, IDS_ERROR_JA, IDS_ERROR_EN, kNotice);
     return;
@@ -100,7 +129,7 @@ void RunUpdate(HWND owner, NetworkCheck networkAlive) {
   }
   const std::wstring target =
       GetModuleFolder() + (japanese ? L"K3DriftletSetup.msi" : L"K3DriftletSetup_E.msi");
-  if (DownloadSetupPackage(product, target) == 1) {
+  if (DownloadSetupPackage(product, target, expected) == 1) {
     ShowPairedMessage(owner, IDS_DOWNLOADED_JA, IDS_DOWNLOADED_EN, kNotice);
   } else {
     ShowPairedMessage(owner, IDS_ERROR_JA, IDS_ERROR_EN, kNotice);

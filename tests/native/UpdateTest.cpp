@@ -1,9 +1,12 @@
 // The update protocol's client side: URLs, replies, versions, packages.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "files/SetupRules.h"
+#include "update/HttpRules.h"
 #include "update/UpdateRules.h"
 
 namespace k3 {
@@ -72,6 +75,54 @@ TEST(UpdateRules, AnnouncedLengthAndWhatMayBeWritten) {
   const auto page = Bytes("<html>not found</html>");
   EXPECT_FALSE(IsCompleteSetupPackage(page.data(), page.size(), static_cast<long>(page.size()))) << "an error page";
   EXPECT_FALSE(IsCompleteSetupPackage(nullptr, 0, 0));
+}
+
+}  // namespace
+}  // namespace k3
+
+namespace k3 {
+namespace {
+
+TEST(FetchLimits, RepliesPackagesAndSignaturesHaveCeilingsInBytesAndTime) {
+  EXPECT_LE(ReplyLimits().maxBytes, 64u) << "a version or length reply is a few dozen bytes";
+  EXPECT_GE(ReplyLimits().maxBytes, 10u);
+  EXPECT_EQ(SignatureLimits().maxBytes, kMaxSignatureBytes);
+
+  const auto package = PackageLimits(800 * 1024);
+  ASSERT_TRUE(package);
+  EXPECT_EQ(package->maxBytes, 800u * 1024) << "the announced length and not a byte more";
+  EXPECT_EQ(package->maxMs, 60000u + 50 * 1000);
+  EXPECT_FALSE(PackageLimits(0));
+  EXPECT_FALSE(PackageLimits(-5));
+  EXPECT_TRUE(PackageLimits(static_cast<long>(kMaxPackageBytes)));
+  EXPECT_FALSE(PackageLimits(static_cast<long>(kMaxPackageBytes) + 1)) << "over 256 MiB";
+  // The largest package still has a time ceiling that fits its type.
+  EXPECT_GT(PackageLimits(static_cast<long>(kMaxPackageBytes))->maxMs, 60000u);
+}
+
+TEST(FetchLimits, NoWaitGoesBeyondTheRequestsTime) {
+  EXPECT_EQ(NextWaitMs(0, 30000, 20000), 20000u) << "the usual time-out while there is time";
+  EXPECT_EQ(NextWaitMs(15000, 30000, 20000), 15000u) << "what is left";
+  EXPECT_EQ(NextWaitMs(29999, 30000, 20000), 1u);
+  EXPECT_EQ(NextWaitMs(30000, 30000, 20000), 0u) << "over";
+  EXPECT_EQ(NextWaitMs(1ull << 40, 30000, 20000), 0u);
+}
+
+TEST(FetchLimits, BytesWithinTheCeiling) {
+  EXPECT_TRUE(FitsCeiling(0, 64, 64));
+  EXPECT_FALSE(FitsCeiling(0, 65, 64));
+  EXPECT_TRUE(FitsCeiling(60, 4, 64));
+  EXPECT_FALSE(FitsCeiling(60, 5, 64));
+  EXPECT_FALSE(FitsCeiling(65, 0, 64));
+  EXPECT_FALSE(FitsCeiling(10, SIZE_MAX, 64)) << "no wrap-around";
+  EXPECT_TRUE(FitsCeiling(0, 0, 0));
+}
+
+TEST(UpdateRules, SignatureQueryAndPackedVersions) {
+  EXPECT_EQ(UpdateUrl(L"h.example", UpdateProduct(false), UpdateAction::GetSignature),
+            L"http://h.example/versioninfo.php?product=k3driftlet_e&hddmode=0&action=getsig");
+  EXPECT_EQ(PackedVersion(Version{1, 1, 7, 0}), PackVersion(L"1.1.7.0"));
+  EXPECT_LT(PackedVersion(Version{1, 1, 6, 65535}), PackedVersion(Version{1, 1, 7, 0}));
 }
 
 }  // namespace

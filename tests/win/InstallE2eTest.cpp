@@ -2,8 +2,9 @@
 // msiexec for the user, the shortcut that starts Kicker, Kicker starting
 // the program, the update command fetching the next version from the
 // project's service and Kicker installing it at the next start, packages
-// Kicker refuses, a failed installation that leaves the previous version,
-// and the removal.
+// Kicker refuses (not signed with the vendor's key, changed, of the other
+// edition, not newer), failed installations that leave the previous
+// version, and the removal.
 #include <windows.h>
 #include <commctrl.h>
 #include <msi.h>
@@ -12,6 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
 #include <functional>
 #include <optional>
 #include <set>
@@ -91,6 +95,17 @@ std::wstring PackageOf(const std::wstring& folder, bool japanese = JapaneseEditi
   return BinFolder() + L"..\\installer\\" + folder + L"\\" + std::wstring(k3::PendingPackageName(japanese));
 }
 std::wstring Pending() { return InstallFolder() + std::wstring(k3::PendingPackageName(JapaneseEdition())); }
+std::wstring PendingSignature() { return Pending() + L".p7s"; }
+
+// A waiting package and its signature beside the program (none for an
+// empty signature).
+bool PlantPending(const std::vector<std::uint8_t>& package, const std::vector<std::uint8_t>& signature) {
+  ::DeleteFileW(PendingSignature().c_str());
+  return WriteFileBytes(Pending(), package) && (signature.empty() || WriteFileBytes(PendingSignature(), signature));
+}
+bool PlantPending(const std::wstring& package) {
+  return PlantPending(ReadFileBytes(package), ReadFileBytes(package + L".p7s"));
+}
 
 // "a.b.c.d" of a program's file version.
 std::wstring FileVersion(const std::wstring& path) {
@@ -224,8 +239,20 @@ TEST_F(Installation, ForTheUserWithShortcutsThatStartKickerAndRemovedWhole) {
   ::CloseHandle(process);
   EXPECT_TRUE(WaitUntil([] { return CountProcesses(L"Kicker.exe") == 0; }, 10000)) << "and ends with it";
 
-  // Removing the product takes its files and shortcuts.
+  // Shows are the installed program's, for the user.
+  const std::wstring classes = L"Software\\Classes\\";
+  EXPECT_EQ(ReadDefaultValue(HKEY_CURRENT_USER, classes + L".K3DLT"), L"K3DLTfile");
+  const auto command = ReadDefaultValue(HKEY_CURRENT_USER, classes + L"K3DLTfile\\shell\\open\\command");
+  ASSERT_TRUE(command);
+  EXPECT_EQ(_wcsicmp(command->c_str(), (L"\"" + InstallFolder() + L"k3driftlet.bin\" \"%1\"").c_str()), 0) << *command;
+  // (Opening a show through the shell cannot be shown here: Wine's
+  // HKEY_CLASSES_ROOT shows the machine's classes only, not the user's.)
+
+  // Removing the product takes its files and shortcuts, and the shows'
+  // association.
   ASSERT_EQ(RunWait(Msiexec() + L" /qn /x " + ProductCode()), std::optional<DWORD>(0));
+  EXPECT_FALSE(ReadDefaultValue(HKEY_CURRENT_USER, classes + L".K3DLT"));
+  EXPECT_FALSE(ReadDefaultValue(HKEY_CURRENT_USER, classes + L"K3DLTfile\\shell\\open\\command"));
   EXPECT_FALSE(Installed());
   EXPECT_FALSE(Exists(InstallFolder() + L"k3driftlet.bin"));
   EXPECT_FALSE(Exists(InstallFolder() + L"Kicker.exe"));
@@ -263,7 +290,9 @@ TEST_F(Installation, KickerRefusesWhatIsNotANewerPackageOfTheEdition) {
   const std::wstring program = InstallFolder() + L"k3driftlet.bin";
   const std::vector<std::uint8_t> installed = ReadFileBytes(program);
   const std::vector<std::uint8_t> next = ReadFileBytes(PackageOf(L"next"));
+  const std::vector<std::uint8_t> nextSignature = ReadFileBytes(PackageOf(L"next") + L".p7s");
   ASSERT_GT(next.size(), 100000u);
+  ASSERT_FALSE(nextSignature.empty());
   const std::vector<std::uint8_t> half(next.begin(), next.begin() + next.size() / 2);
   const std::string page = "<html>maintenance</html>";
   // The other edition's package under its own name is not this edition's
@@ -273,19 +302,28 @@ TEST_F(Installation, KickerRefusesWhatIsNotANewerPackageOfTheEdition) {
 
   struct Case {
     const char* what;
-    std::vector<std::uint8_t> bytes;
+    std::vector<std::uint8_t> bytes, signature;
   };
+  const auto with = [](const std::wstring& package) { return ReadFileBytes(package + L".p7s"); };
   const std::vector<Case> cases = {
-      {"the same version", ReadFileBytes(Package())},
-      {"the other edition's newer package", ReadFileBytes(PackageOf(L"next", !JapaneseEdition()))},
-      {"a download cut in half", half},
-      {"a page instead of a package", std::vector<std::uint8_t>(page.begin(), page.end())},
+      {"the same version", ReadFileBytes(Package()), with(Package())},
+      {"the other edition's newer package", ReadFileBytes(PackageOf(L"next", !JapaneseEdition())),
+       with(PackageOf(L"next", !JapaneseEdition()))},
+      {"a download cut in half", half, nextSignature},
+      {"a page instead of a package", std::vector<std::uint8_t>(page.begin(), page.end()), {}},
+      {"one byte of a stream changed", WithCabinetByteChanged(next), nextSignature},
+      {"the newer package without a signature", next, {}},
+      {"the unsigned newer package", ReadFileBytes(PackageOf(L"unsigned")), {}},
+      {"signed with another key", ReadFileBytes(PackageOf(L"otherkey")), with(PackageOf(L"otherkey"))},
+      {"a good download swapped for another package by hand", ReadFileBytes(PackageOf(L"otherkey")), nextSignature},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    ASSERT_TRUE(WriteFileBytes(Pending(), c.bytes));
+    ASSERT_FALSE(c.bytes.empty());
+    ASSERT_TRUE(PlantPending(c.bytes, c.signature));
     RunKickerOnce([&](HWND) {
       EXPECT_FALSE(Exists(Pending())) << "the refused package is gone";
+      EXPECT_FALSE(Exists(PendingSignature()));
       EXPECT_TRUE(Installed());
       EXPECT_EQ(InstalledVersion(), L"1.1.6.0");
       EXPECT_EQ(ReadFileBytes(program), installed) << "the installed program is untouched";
@@ -301,7 +339,7 @@ TEST_F(Installation, AFailedInstallationLeavesThePreviousVersionWorking) {
   // A newer package of the edition that refuses to install, and a program
   // named like Windows Installer's beside Kicker, which must not be the one
   // that runs.
-  ASSERT_TRUE(::CopyFileW(PackageOf(L"broken").c_str(), Pending().c_str(), FALSE));
+  ASSERT_TRUE(PlantPending(PackageOf(L"broken")));
   const std::wstring planted = InstallFolder() + L"msiexec.exe";
   ASSERT_TRUE(::CopyFileW(DriftletPath().c_str(), planted.c_str(), FALSE));
   // Windows Installer tells the user why, and the user answers.
@@ -315,7 +353,7 @@ TEST_F(Installation, AFailedInstallationLeavesThePreviousVersionWorking) {
   RunKickerOnce(
       [&](HWND) {
         EXPECT_FALSE(Exists(Pending()));
-        EXPECT_TRUE(Installed()) << "installed again";
+        EXPECT_TRUE(Installed()) << "still installed";
         EXPECT_EQ(InstalledVersion(), L"1.1.6.0");
         EXPECT_EQ(FileVersion(program), L"1.1.6.0");
         EXPECT_EQ(ReadFileBytes(program), ReadFileBytes(BinFolder() + L"k3driftlet.bin"));
@@ -325,6 +363,66 @@ TEST_F(Installation, AFailedInstallationLeavesThePreviousVersionWorking) {
   user.join();
   EXPECT_EQ(told, L"This package cannot be installed.");
   ::DeleteFileW(planted.c_str());
+}
+
+// The copy of the installed package that Windows Installer keeps, cut to
+// its database as Windows keeps it (its cabinet removed), so that nothing
+// can be installed again from it.
+bool CutCachedPackage() {
+  wchar_t cached[MAX_PATH] = {};
+  DWORD length = MAX_PATH;
+  if (::MsiGetProductInfoW(ProductCode().c_str(), INSTALLPROPERTY_LOCALPACKAGE, cached, &length) != 0) return false;
+  const auto before = ReadFileBytes(cached);
+  RunUnixCommand("/bin/sh '" K3_TEST_TOOLS "/cut-cached-package.sh' '" + UnixPath(cached) + "'", 30000);
+  const auto after = ReadFileBytes(cached);
+  static const char kCabinet[] = "MSCF";
+  return !before.empty() && !after.empty() &&
+         std::search(after.begin(), after.end(), kCabinet, kCabinet + 4) == after.end();
+}
+
+TEST_F(Installation, AnInstallationThatFailsAfterItsFilesAreCopiedLeavesThePreviousVersion) {
+  ASSERT_EQ(RunWait(Msiexec() + L" /qn /i \"" + Package() + L"\""), std::optional<DWORD>(0));
+  ASSERT_TRUE(CutCachedPackage()) << "the cached copy holds no files any more";
+  // A signed newer package of the edition whose installation fails after
+  // its files are copied (a step of it ends with an error).
+  ASSERT_TRUE(PlantPending(PackageOf(L"failing")));
+  std::vector<std::wstring> told;
+  std::atomic<bool> done{false};
+  std::thread user([&] {
+    // Windows Installer tells the user, and the user answers.
+    while (!done) {
+      if (auto box = WaitMessageBox(0, 1000)) {
+        told.push_back(box->text);
+        PressButton(box->hwnd, IDOK);
+      }
+    }
+  });
+  RunKickerOnce(
+      [&](HWND) {
+        // Windows Installer is done when the program starts: the program's
+        // own questions are not the user thread's to answer.
+        done = true;
+        user.join();
+        EXPECT_FALSE(Exists(Pending()));
+        EXPECT_TRUE(Installed()) << "the previous version is still installed";
+        EXPECT_EQ(InstalledVersion(), L"1.1.6.0");
+        EXPECT_TRUE(Exists(InstallFolder() + L"Kicker.exe"));
+        EXPECT_TRUE(Exists(MenuShortcut()));
+        EXPECT_TRUE(Exists(DesktopShortcut()));
+        // (Windows puts the previous files back too; Wine's installer does
+        // not undo copied files, so the program here may be the newer one.)
+        std::printf("program after the failed installation: %ls\n",
+                    FileVersion(InstallFolder() + L"k3driftlet.bin").c_str());
+      },
+      180000);
+  if (user.joinable()) {
+    done = true;
+    user.join();
+  }
+  // The previous version can still be removed whole.
+  ASSERT_EQ(RunWait(Msiexec() + L" /qn /x " + ProductCode()), std::optional<DWORD>(0));
+  EXPECT_FALSE(Installed());
+  EXPECT_FALSE(Exists(MenuShortcut()));
 }
 
 // The progress bar of the program's progress dialog, if one is shown.
@@ -374,12 +472,14 @@ TEST_F(Installation, UpdateCommandFetchesTheNextVersionAndKickerInstallsIt) {
     PressButton(box->hwnd, IDOK);
     EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(box->hwnd); }, 5000));
     EXPECT_EQ(ReadFileBytes(Pending()), ReadFileBytes(releases.Package()));
+    EXPECT_EQ(ReadFileBytes(PendingSignature()), ReadFileBytes(releases.Signature()));
   });
 
   // The next start through Kicker installs it, then starts it.
   RunKickerOnce(
       [&](HWND) {
         EXPECT_FALSE(Exists(Pending())) << "the package is deleted";
+        EXPECT_FALSE(Exists(PendingSignature()));
         EXPECT_TRUE(Installed());
         EXPECT_EQ(InstalledVersion(), L"1.1.7.0");
         EXPECT_EQ(FileVersion(program), L"1.1.7.0");

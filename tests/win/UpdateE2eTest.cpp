@@ -1,7 +1,9 @@
 // End to end: the update command of the real program against the project's
 // update service, reached through the prefix's proxy setting with the
 // vendor's host name: a newer version downloaded beside the program, the
-// newest already installed, and a service that misbehaves.
+// newest already installed, a service that misbehaves, packages that are
+// not the vendor's signed package of the announced version, and a service
+// that sends too slowly or too much.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -24,43 +26,83 @@ std::wstring Texts(const std::wstring& jaText, const std::wstring& enText) {
   return JapaneseEdition() ? jaText : enText;
 }
 
-TEST(Update, NewerVersionDownloadedBesideTheProgramNewestAndBrokenServiceLeaveNothing) {
-  Releases releases("01010700");
-  UpdateService service(releases.folder.path());
-  ASSERT_GT(service.port(), 0);
-  ProxyScope proxy(service.port());
-
-  fixtures::TempFolder programFolder;
-  const std::wstring exe = programFolder.path() + L"k3driftlet.bin";
-  ASSERT_TRUE(::CopyFileW(DriftletPath().c_str(), exe.c_str(), FALSE));
-  const std::wstring downloaded = programFolder.path() + std::wstring(k3::PendingPackageName(JapaneseEdition()));
-
-  Program program(exe, L"", true);
-  HWND frame = program.WaitMainFrame();
-  ASSERT_TRUE(frame);
-  HWND view = ::GetDlgItem(frame, 0xE900);
-  HWND gear = ::GetDlgItem(view, 214);
-  ASSERT_TRUE(gear) << "the update command has its button";
-  ASSERT_TRUE(WaitUntil([&] { return !LayeredOpacity(frame); }, 10000));
-  auto update = [&] {
+// The program copied into a folder of its own and started, with the
+// update command at hand.
+class UpdateCommand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_GT(service.port(), 0);
+    ASSERT_TRUE(::CopyFileW(DriftletPath().c_str(), exe.c_str(), FALSE));
+    program = std::make_unique<Program>(exe, L"", true);
+    frame = program->WaitMainFrame();
+    ASSERT_TRUE(frame);
+    gear = ::GetDlgItem(::GetDlgItem(frame, 0xE900), 214);
+    ASSERT_TRUE(gear) << "the update command has its button";
+    ASSERT_TRUE(WaitUntil([&] { return !LayeredOpacity(frame); }, 10000));
+  }
+  void TearDown() override {
+    if (!program) return;
+    ::PostMessageW(frame, WM_CLOSE, 0, 0);
+    if (auto box = WaitMessageBox(program->Pid())) PressButton(box->hwnd, IDYES);
+    EXPECT_TRUE(program->WaitExit(15000));
+  }
+  // Presses the gear and answers the message that ends the command; its
+  // text.
+  std::wstring Update() {
     const POINT p = ScreenCentre(gear);
     // Clicks follow each other quickly (a second click soon after the first
     // is a double click to the button, and must work all the same).
     MouseClick(p.x, p.y);
-    auto box = WaitMessageBox(program.Pid(), 60000);
-    if (!box) return std::wstring(L"(no message)");
+    auto box = WaitMessageBox(program->Pid(), 90000);
+    if (!box) return L"(no message)";
     PressButton(box->hwnd, IDOK);
     WaitUntil([&] { return !::IsWindow(box->hwnd); }, 5000);
     return box->text;
-  };
+  }
+  // The names in the program folder.
+  std::vector<std::wstring> Left() const {
+    std::vector<std::wstring> left;
+    WIN32_FIND_DATAW found;
+    HANDLE find = ::FindFirstFileW((programFolder.path() + L"*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+      do {
+        if (found.cFileName[0] != L'.') left.push_back(found.cFileName);
+      } while (::FindNextFileW(find, &found));
+      ::FindClose(find);
+    }
+    std::sort(left.begin(), left.end());
+    return left;
+  }
+
+  Releases releases{"01010700", L"installer\\next"};
+  UpdateService service{releases.folder.path()};
+  ProxyScope proxy{service.port()};
+  fixtures::TempFolder programFolder;
+  const std::wstring exe = programFolder.path() + L"k3driftlet.bin";
+  const std::wstring downloaded = programFolder.path() + std::wstring(k3::PendingPackageName(JapaneseEdition()));
+  const std::wstring signature = downloaded + L".p7s";
+  std::unique_ptr<Program> program;
+  HWND frame = nullptr;
+  HWND gear = nullptr;
+
   const std::wstring done = Texts(L"最新版のダウンロードが成功しました。\nプログラムを終了し、再起動してください。",
                                   L"Download of the latest version was completed.\nTerminate this program and restart.");
   const std::wstring error = Texts(L"エラーが発生しました。", L"Unexpected error was occured.");
   const std::wstring newest = Texts(L"既に最新の状態です。", L"No newer program was found.");
+};
 
-  // A newer version: its package beside the program, byte for byte.
+// The package of one of the build's installer folders for an edition.
+std::vector<std::uint8_t> BuiltPackage(const std::wstring& folder, bool japanese, const wchar_t* suffix = L"") {
+  return ReadFileBytes(BinFolder() + L"..\\installer\\" + folder + L"\\" + PackageName(japanese) + suffix);
+}
+
+TEST_F(UpdateCommand, NewerVersionDownloadedBesideTheProgramNewestAndBrokenServiceLeaveNothing) {
+  auto update = [&] { return Update(); };
+  // A newer version: its package beside the program, byte for byte, with
+  // its signature.
   EXPECT_EQ(update(), done);
   EXPECT_EQ(ReadFileBytes(downloaded), ReadFileBytes(releases.Package()));
+  EXPECT_EQ(ReadFileBytes(signature), ReadFileBytes(releases.Signature()));
 
   // A broken download leaves the package that is there as it was, and no
   // partial file: a body of another length than announced, an error page
@@ -91,23 +133,73 @@ TEST(Update, NewerVersionDownloadedBesideTheProgramNewestAndBrokenServiceLeaveNo
   ASSERT_TRUE(service.SetFault("truncated"));
   EXPECT_EQ(update(), error);
   EXPECT_EQ(ReadFileBytes(downloaded), ReadFileBytes(releases.Package()));
-  std::vector<std::wstring> left;
-  WIN32_FIND_DATAW found;
-  HANDLE find = ::FindFirstFileW((programFolder.path() + L"*").c_str(), &found);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      if (found.cFileName[0] != L'.') left.push_back(found.cFileName);
-    } while (::FindNextFileW(find, &found));
-    ::FindClose(find);
-  }
-  std::sort(left.begin(), left.end());
-  std::vector<std::wstring> expected = {std::wstring(k3::PendingPackageName(JapaneseEdition())), L"k3driftlet.bin"};
+  std::vector<std::wstring> expected = {std::wstring(k3::PendingPackageName(JapaneseEdition())),
+                                        std::wstring(k3::PendingPackageName(JapaneseEdition())) + L".p7s",
+                                        L"k3driftlet.bin"};
   std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(left, expected) << "no file of any failed download";
+  EXPECT_EQ(Left(), expected) << "no file of any failed download";
+}
 
-  ::PostMessageW(frame, WM_CLOSE, 0, 0);
-  if (auto box = WaitMessageBox(program.Pid())) PressButton(box->hwnd, IDYES);
-  EXPECT_TRUE(program.WaitExit(15000));
+TEST_F(UpdateCommand, OnlyTheVendorsSignedPackageOfTheAnnouncedVersionIsWritten) {
+  const bool japanese = JapaneseEdition();
+  const auto good = BuiltPackage(L"next", japanese);
+  const auto goodSignature = BuiltPackage(L"next", japanese, L".p7s");
+  ASSERT_GT(good.size(), 100000u);
+  ASSERT_FALSE(goodSignature.empty()) << "the build signs the package";
+  const auto changed = WithCabinetByteChanged(good);
+  ASSERT_EQ(changed.size(), good.size());
+  struct Case {
+    const char* what;
+    std::vector<std::uint8_t> package, signature;
+  };
+  const std::vector<Case> cases = {
+      {"one byte of a stream changed", changed, goodSignature},
+      {"the package unsigned", BuiltPackage(L"unsigned", japanese), {}},
+      {"the unsigned package with the signature of the signed one", BuiltPackage(L"unsigned", japanese), goodSignature},
+      {"signed with another key", BuiltPackage(L"otherkey", japanese),
+       BuiltPackage(L"otherkey", japanese, L".p7s")},
+      {"the other edition's signed package under this edition's name", BuiltPackage(L"next", !japanese),
+       BuiltPackage(L"next", !japanese, L".p7s")},
+      {"a signature of another package", good, BuiltPackage(L"next", !japanese, L".p7s")},
+  };
+  // A package downloaded before stays as it was whatever comes now.
+  ASSERT_TRUE(WriteFileBytes(downloaded, good));
+  ASSERT_TRUE(WriteFileBytes(signature, goodSignature));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    releases.SetPackage(c.package, c.signature);
+    EXPECT_EQ(Update(), error);
+    EXPECT_EQ(ReadFileBytes(downloaded), good);
+    EXPECT_EQ(ReadFileBytes(signature), goodSignature);
+  }
+  ::DeleteFileW(downloaded.c_str());
+  ::DeleteFileW(signature.c_str());
+  // The vendor's own package, announced as another version than it is.
+  releases.SetPackage(good, goodSignature);
+  releases.SetVersion("01010800");
+  EXPECT_EQ(Update(), error) << "announced 1.1.8.0, the package is 1.1.7.0";
+  EXPECT_EQ(Left(), std::vector<std::wstring>{L"k3driftlet.bin"}) << "nothing written";
+  // And as it is: it is written.
+  releases.SetVersion("01010700");
+  EXPECT_EQ(Update(), done);
+  EXPECT_EQ(ReadFileBytes(downloaded), good);
+}
+
+TEST_F(UpdateCommand, AServerThatSendsTooSlowlyOrTooMuchEndsWithTheErrorWithinTheCeiling) {
+  // One byte of the version every 15 seconds: the request ends at its time
+  // ceiling (30 s), not when the server is done (2 minutes).
+  ASSERT_TRUE(service.SetFault("drip"));
+  ULONGLONG started = ::GetTickCount64();
+  EXPECT_EQ(Update(), error);
+  const ULONGLONG dripMs = ::GetTickCount64() - started;
+  EXPECT_LT(dripMs, 50000u);
+  EXPECT_GE(dripMs, 25000u) << "it was the time ceiling that ended it";
+  // A version reply that does not end: over its few dozen bytes at once.
+  ASSERT_TRUE(service.SetFault("endless"));
+  started = ::GetTickCount64();
+  EXPECT_EQ(Update(), error);
+  EXPECT_LT(::GetTickCount64() - started, 20000u);
+  EXPECT_EQ(Left(), std::vector<std::wstring>{L"k3driftlet.bin"}) << "nothing written";
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """The project's update service for tests and for trying updates: answers
-"versioninfo.php" (actions getversion, getfilelen, getfile per product)
+"versioninfo.php" (actions getversion, getfilelen, getfile and getsig per
+product)
 from a folder of releases, on a loopback address only, and misbehaves on
 purpose where a test asks it to. It ends after a number of requests or a
 time, whichever comes first.
@@ -9,8 +10,10 @@ Usage: update-service.py --releases DIR --port-file FILE [--port N]
                          [--max-requests N] [--max-seconds S]
 
 A release folder holds, per product ("k3driftlet", "k3driftlet_e"), a
-folder with "version" (the eight hexadecimal digits of the newest version)
-and the package ("K3DriftletSetup.msi" / "K3DriftletSetup_E.msi").
+folder with "version" (the eight hexadecimal digits of the newest version),
+the package ("K3DriftletSetup.msi" / "K3DriftletSetup_E.msi") and, when it
+is signed, its detached signature (the package's name with ".p7s"), which
+getsig answers (404 without one).
 
 Misbehaviour, by path:
   /bytes/N               N bytes (byte i is i % 251)
@@ -23,8 +26,10 @@ Misbehaviour, by path:
   /auth                  401 (Basic) unless the request carries user "k3"
                          with password "drift"; then "authorised"
 and for versioninfo.php the extra field fault=status404|status200page|
-short|truncated|slow|badlength|paced changes the answer of that request
-("paced": the package in 64 KiB pieces, 100 ms apart)."""
+short|truncated|slow|badlength|paced|drip|endless changes the answer of
+that request ("paced": the package in 64 KiB pieces, 100 ms apart; "drip":
+the announced length, then one byte every 15 seconds; "endless": a body
+without a length that does not end, for at most 60 s)."""
 import argparse
 import base64
 import os
@@ -112,6 +117,8 @@ class Handler(BaseHTTPRequestHandler):
             return self.send(200, b'<html>maintenance</html>')
         if fault == 'slow':
             time.sleep(30)
+        if fault in ('drip', 'endless'):
+            return self.misbehave_slowly(fault)
         if action == 'getversion':
             with open(os.path.join(folder, 'version'), 'rb') as f:
                 version = f.read().strip()
@@ -135,7 +142,37 @@ class Handler(BaseHTTPRequestHandler):
                     time.sleep(0.1)
                 return
             return self.send(200, data)
+        if action == 'getsig':
+            signature = package + '.p7s'
+            if not os.path.isfile(signature):
+                return self.send(404, b'<html>no signature</html>')
+            with open(signature, 'rb') as f:
+                return self.send(200, f.read())
         return self.send(400, b'<html>unknown action</html>')
+
+    def misbehave_slowly(self, fault):
+        # Bounded in time: the client is expected to give up long before.
+        deadline = time.time() + 60
+        self.close_connection = True
+        try:
+            if fault == 'drip':
+                self.send(200, b'', length=8)
+                for c in b'01010700':
+                    if time.time() > deadline:
+                        return
+                    self.wfile.write(bytes([c]))
+                    self.wfile.flush()
+                    time.sleep(15)
+                return
+            self.send_response(200)
+            self.end_headers()
+            piece = b'0' * 4096
+            while time.time() < deadline:
+                self.wfile.write(piece)
+                self.wfile.flush()
+                time.sleep(0.01)
+        except OSError:
+            pass  # the client gave up
 
 
 def main():
