@@ -152,6 +152,10 @@ BOOL CK3Driftlet::InitInstance() {
   return TRUE;
 }
 
+void CK3Driftlet::OnUnhandledFailure() {
+  ShowPairedMessage(nullptr, IDS_READ_ERROR_JA, IDS_READ_ERROR_EN, MB_OK | MB_ICONERROR);
+}
+
 int CK3Driftlet::ExitInstance() {
   // The drifting window (normally destroyed with the frame) and all it holds
   // go before the program does, so the last surface shuts GDI+ down here

@@ -19,6 +19,10 @@ class CK3Driftlet : public fw::CWinApp {
 
   BOOL InitInstance() override;
   int ExitInstance() override;
+  // Memory ran out while a show or the list was opened or played: the
+  // read-error message; the extraction folder goes with the drifting
+  // window in ExitInstance.
+  void OnUnhandledFailure() override;
 
   // The named mutex of a running normal instance; empty in viewer mode.
   fw::KernelHandle m_instanceMutex;

@@ -97,9 +97,8 @@ bool OpenPackage(const std::wstring& path, PackageUi& ui, OpenedPackage& opened)
       const PackageRecord& r = package.records[k];
       const std::wstring name = folder.path() + L"\\" + std::to_wstring(k) + L".jpg";
       // A photo that cannot be written: the folder goes with what it holds.
-      if (r.size > 0 && !WriteWholeFile(r.size, name, data.data() + r.offset)) return false;
-      // Also for an empty record: that path does not exist and the drifting
-      // window drops it.
+      // (Empty records were passed over when the package was read.)
+      if (!WriteWholeFile(r.size, name, data.data() + r.offset)) return false;
       extracted.push_back(name);
       ui.SetProgress(ClampToInt(r.offset + r.size));
     }

@@ -44,7 +44,10 @@ ParsedPackage ParsePackage(const std::uint8_t* data, std::size_t size) {
       p.records.clear();
       return p;
     }
-    p.records.push_back(PackageRecord{f + 4, n});
+    // An empty record names no photo: it is passed over, so that a file of
+    // millions of them makes no records (and no paths) at all. Every record
+    // kept holds at least one byte, so there are fewer records than bytes.
+    if (n > 0) p.records.push_back(PackageRecord{f + 4, n});
     f += 4 + static_cast<std::size_t>(n);
   } while (f < size);
   p.status = PackageStatus::Ok;

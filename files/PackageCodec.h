@@ -53,7 +53,8 @@ struct ParsedPackage {
 };
 
 // Reads a whole package without reading past its end; every record of an Ok
-// package lies inside the data.
+// package lies inside the data and holds at least one byte (empty records
+// are passed over).
 ParsedPackage ParsePackage(const std::uint8_t* data, std::size_t size);
 
 }  // namespace k3

@@ -13,7 +13,12 @@ bool IsDialogClassName(const wchar_t* className) {
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM) {
   if (msg == WM_INITDIALOG) {
-    if (auto* dialog = static_cast<CDialog*>(CWnd::FromHandle(hwnd))) return dialog->OnInitDialog();
+    // No exception crosses the system's dialog code (the i686 build cannot
+    // unwind through it).
+    try {
+      if (auto* dialog = static_cast<CDialog*>(CWnd::FromHandle(hwnd))) return dialog->OnInitDialog();
+    } catch (...) {
+    }
     return TRUE;
   }
   return FALSE;

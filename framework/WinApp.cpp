@@ -59,11 +59,25 @@ int AfxWinMain(HINSTANCE instance, int /*showCommand*/) {
   if (!app) return -1;
   app->m_hInstance = instance;
   int code;
-  if (!app->InitInstance()) {
+  // No exception leaves the program's entry point: what InitInstance or
+  // Run did not catch ends the run with a message and the usual clean-up.
+  bool started = false;
+  try {
+    started = app->InitInstance() != FALSE;
+  } catch (...) {
+    app->OnUnhandledFailure();
+  }
+  if (!started) {
     if (app->mainWnd_ && app->mainWnd_->m_hWnd) app->mainWnd_->DestroyWindow();
     code = app->ExitInstance();
   } else {
-    code = app->Run();
+    try {
+      code = app->Run();
+    } catch (...) {
+      app->OnUnhandledFailure();
+      if (app->mainWnd_ && app->mainWnd_->m_hWnd) app->mainWnd_->DestroyWindow();
+      code = app->ExitInstance();
+    }
   }
   app->mainWnd_.reset();
   return code;

@@ -34,6 +34,10 @@ class CWinApp {
   virtual int ExitInstance();
   virtual int Run();
   virtual BOOL PreTranslateMessage(MSG* msg);
+  // Called when InitInstance or Run ended by an exception (memory ran out,
+  // say) instead of returning: tells the user. The program then ends
+  // through ExitInstance as usual, which releases what the run held.
+  virtual void OnUnhandledFailure() {}
 
   // The main window: owned by the application, destroyed after the run.
   CWnd* GetMainWnd() const { return mainWnd_.get(); }

@@ -79,7 +79,11 @@ LRESULT CALLBACK SubclassAtCreation::Hook(int code, WPARAM wp, LPARAM lp) {
   if (code == HCBT_CREATEWND && self && self->target_) {
     const auto* create = reinterpret_cast<const CBT_CREATEWNDW*>(lp);
     if (create && create->lpcs && self->wanted_(create->lpcs->lpszClass)) {
-      std::exchange(self->target_, nullptr)->SubclassWindow(reinterpret_cast<HWND>(wp));
+      // No exception crosses the system's hook code.
+      try {
+        std::exchange(self->target_, nullptr)->SubclassWindow(reinterpret_cast<HWND>(wp));
+      } catch (...) {
+      }
     }
   }
   return ::CallNextHookEx(self ? self->hook_ : nullptr, code, wp, lp);

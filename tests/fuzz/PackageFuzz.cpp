@@ -15,14 +15,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size) std::memcpy(copy, data, size);
   const k3::ParsedPackage p = k3::ParsePackage(copy, size);
   if (p.status == k3::PackageStatus::Ok) {
+    // Records follow each other; only empty records (four zero bytes of
+    // count each) may lie between them, and the last one ends the file or
+    // is followed by empty records alone. Every record kept holds a byte,
+    // so there are never more records than the file has bytes.
+    if (p.records.size() > size / 5) std::abort();
     std::size_t end = k3::kPackageHeaderBytes;
     unsigned sum = 0;
     for (const k3::PackageRecord& r : p.records) {
-      if (r.offset != end + 4 || r.offset + r.size > size) std::abort();
-      if (r.size) sum += copy[r.offset] + copy[r.offset + r.size - 1];
+      if (r.size == 0 || r.offset < end + 4 || (r.offset - 4 - end) % 4 != 0 || r.offset + r.size > size) std::abort();
+      for (std::size_t at = end; at < r.offset - 4; ++at) {
+        if (copy[at] != 0) std::abort();
+      }
+      sum += copy[r.offset] + copy[r.offset + r.size - 1];
       end = r.offset + r.size;
     }
-    if (end != size) std::abort();
+    if ((size - end) % 4 != 0) std::abort();
+    for (std::size_t at = end; at < size; ++at) {
+      if (copy[at] != 0) std::abort();
+    }
     const k3::DisplaySettings s = k3::SettingsFromBytes(p.settings);
     if (k3::SettingsToBytes(s)[0] != p.settings[0]) std::abort();
     (void)sum;

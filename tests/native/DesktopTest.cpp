@@ -357,15 +357,35 @@ TEST(Package, RefusesWhatIsNotWhole) {
   EXPECT_EQ(ParsePackage(huge.data(), huge.size()).status, PackageStatus::Truncated);
 }
 
-TEST(Package, EmptyRecordsAreAllowed) {
+TEST(Package, EmptyRecordsAreAllowedAndPassedOver) {
   DisplaySettings s;
   PackageWriter w(SettingsToBytes(s));
   w.AddPhoto({});
+  w.AddPhoto(Bytes(3, 7));
   w.AddPhoto({});
   const ParsedPackage p = ParsePackage(w.Bytes().data(), w.Bytes().size());
   ASSERT_EQ(p.status, PackageStatus::Ok);
-  ASSERT_EQ(p.records.size(), 2u);
-  EXPECT_EQ(p.records[1].size, 0u);
+  ASSERT_EQ(p.records.size(), 1u) << "only the record with bytes";
+  EXPECT_EQ(p.records[0].offset, 1054u + 4 + 4);
+  EXPECT_EQ(p.records[0].size, 3u);
+}
+
+TEST(Package, AHostileFileOfMillionsOfEmptyRecordsMakesNoRecords) {
+  // 40 MB of empty records (ten million counts of zero).
+  DisplaySettings s;
+  PackageWriter w(SettingsToBytes(s));
+  std::vector<std::uint8_t> bytes = w.Bytes();
+  bytes.resize(bytes.size() + 40u * 1000 * 1000, 0);
+  const ParsedPackage p = ParsePackage(bytes.data(), bytes.size());
+  EXPECT_EQ(p.status, PackageStatus::Ok);
+  EXPECT_TRUE(p.records.empty());
+  EXPECT_EQ(p.records.capacity(), 0u) << "nothing allocated for them";
+  // One photo at the very end is still found.
+  const std::size_t end = bytes.size();
+  bytes.insert(bytes.end(), {2, 0, 0, 0, 9, 9});
+  const ParsedPackage last = ParsePackage(bytes.data(), bytes.size());
+  ASSERT_EQ(last.records.size(), 1u);
+  EXPECT_EQ(last.records[0].offset, end + 4);
 }
 
 }  // namespace

@@ -176,6 +176,34 @@ TEST(CWnd, SubclassedControlKeepsItsOwnBehaviour) {
   EXPECT_FALSE(::IsWindow(button));
 }
 
+// An application whose start or message loop runs out of memory.
+struct FailingApp : CWinApp {
+  bool failInInit = true;
+  int failures = 0;
+  int exits = 0;
+  BOOL InitInstance() override {
+    if (failInInit) throw std::bad_alloc();
+    return TRUE;
+  }
+  int Run() override { throw std::bad_alloc(); }
+  int ExitInstance() override {
+    ++exits;
+    return 7;
+  }
+  void OnUnhandledFailure() override { ++failures; }
+};
+
+TEST(CWinApp, NoExceptionLeavesTheEntryPoint) {
+  FailingApp app;
+  EXPECT_EQ(AfxWinMain(::GetModuleHandleW(nullptr), SW_SHOW), 7) << "the run ends through ExitInstance";
+  EXPECT_EQ(app.failures, 1) << "and tells the user";
+  EXPECT_EQ(app.exits, 1);
+  app.failInInit = false;
+  EXPECT_EQ(AfxWinMain(::GetModuleHandleW(nullptr), SW_SHOW), 7) << "also from the message loop";
+  EXPECT_EQ(app.failures, 2);
+  EXPECT_EQ(app.exits, 2);
+}
+
 TEST(CWinApp, PreTranslateWalksFromChildToMainWindow) {
   CWinApp app;
   auto owned = std::make_unique<Recorder>();
