@@ -102,18 +102,8 @@ class PrivateCopy {
     folder_ = CreateTempFolder(L"");
     if (folder_.empty()) return false;
     path_ = folder_ + L"\\" + std::wstring(name);
-    {
-      fw::KernelHandle out(::CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
-      if (!out) return false;
-      std::size_t done = 0;
-      while (done < original.size()) {
-        DWORD n = 0;
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(original.size() - done, 1u << 20));
-        if (!::WriteFile(out.get(), original.data() + done, want, &n, nullptr) || n == 0) return false;
-        done += n;
-      }
-    }
+    // The folder is new and Kicker's own: nothing else can be at the name.
+    if (!WriteWholeFile(static_cast<std::uint32_t>(original.size()), path_, original.data())) return false;
     locked_.reset(::CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     return locked_ && ReadThrough(locked_.get(), bytes_);
@@ -129,7 +119,7 @@ class PrivateCopy {
  private:
   std::wstring folder_;
   std::wstring path_;
-  fw::KernelHandle locked_;
+  fw::FileHandle locked_;
   std::vector<std::uint8_t> bytes_;
 };
 

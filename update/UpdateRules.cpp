@@ -1,5 +1,7 @@
 #include "update/UpdateRules.h"
 
+#include "files/SetupRules.h"
+
 #include <cstring>
 #include <string>
 
@@ -64,9 +66,7 @@ int CompareForUpdate(const Version& s, const Version& i) {
   return 0;
 }
 
-std::uint64_t PackedVersion(const Version& v) {
-  return (std::uint64_t{v.major} << 48) | (std::uint64_t{v.minor} << 32) | (std::uint64_t{v.build} << 16) | v.revision;
-}
+std::uint64_t PackedVersion(const Version& v) { return PackVersion(v.major, v.minor, v.build, v.revision); }
 
 long ParseAnnouncedLength(const std::uint8_t* reply, std::size_t length) {
   if (!reply) return 0;
