@@ -3,6 +3,10 @@
 #include <algorithm>
 
 #include <cstdlib>
+#include <cstring>
+#include <utility>
+
+#include <wtsapi32.h>
 
 #include "framework/Handles.h"
 #include "framework/Services.h"
@@ -15,8 +19,13 @@ namespace k3 {
 
 namespace {
 
-enum TimerId : UINT_PTR { kSwitchTimer = 1, kMotionTimer = 2, kFrameTimer = 3 };
+enum TimerId : UINT_PTR { kSwitchTimer = 1, kMotionTimer = 2, kFrameTimer = 3, kLookTimer = 4 };
 constexpr UINT kFramePeriod = 50;
+// How often the foreground and the screen are looked at: every 20th frame
+// while drifting; by a timer of its own while hidden behind a full-screen
+// program on a system that sends no foreground events.
+constexpr int kFramesPerLook = 20;
+constexpr UINT kLookPeriod = 1000;
 
 // The animation state of the effects: one for the whole process, carried
 // across photo switches, type changes and new photo lists.
@@ -49,7 +58,11 @@ BOOL CDriftlet::CreateDriftWindow(const wchar_t* title, bool toolWindow, HWND cl
   constexpr DWORD kStyle = WS_POPUP | WS_VISIBLE | WS_SYSMENU;  // 0x90080000
   toolWindow_ = toolWindow;
   closeTarget_ = closeTarget;
-  return CreateEx(0, nullptr, title, kStyle, RECT{0, 0, 0, 0}, ::GetDesktopWindow(), 0);
+  if (!CreateEx(0, nullptr, title, kStyle, RECT{0, 0, 0, 0}, ::GetDesktopWindow(), 0)) return FALSE;
+  // A window made visible by its style is shown after its creation, over a
+  // full-screen program it was created under too.
+  if (paused_) ::ShowWindow(m_hWnd, SW_HIDE);
+  return TRUE;
 }
 
 void CDriftlet::ShowPackage(OpenedPackage&& package) {
@@ -116,18 +129,18 @@ void CDriftlet::SetWaveCount(int value) { settings.waveCount = static_cast<std::
 void CDriftlet::StartSwitchTimer() {
   // The record keeps only the low 16 bits of the long intervals; the timer
   // runs for their full duration.
-  if (m_hWnd && !items.empty()) {
+  if (m_hWnd && !items.empty() && !paused_) {
     switchTimer = ::SetTimer(m_hWnd, kSwitchTimer, SwitchTimerPeriod(settings.switchInterval), nullptr);
   }
 }
 
 void CDriftlet::StartMotionTimer() {
   // A period of 0 (Fast) gets the platform's shortest timer period.
-  if (m_hWnd && !items.empty()) motionTimer = ::SetTimer(m_hWnd, kMotionTimer, settings.frameInterval, nullptr);
+  if (m_hWnd && !items.empty() && !paused_) motionTimer = ::SetTimer(m_hWnd, kMotionTimer, settings.frameInterval, nullptr);
 }
 
 void CDriftlet::UpdateTimers() {
-  if (items.empty()) {
+  if (items.empty() || paused_) {
     StopTimers();
     return;
   }
@@ -267,6 +280,7 @@ void CDriftlet::StepMotion(bool compose) {
     ::GetWindowRect(::GetDesktopWindow(), &desktop_);
     desktopKnown_ = true;
   }
+  const bool displayChanged = std::exchange(desktopChanged_, false);
   const RECT desktop = desktop_;
   if (::IsRectEmpty(&desktop)) {
     motion.centreX = motion.centreY = -1;
@@ -285,6 +299,18 @@ void CDriftlet::StepMotion(bool compose) {
     width = frameImage->Width();
     height = frameImage->Height();
     box = FromRect(frameBox);
+  }
+  if (displayChanged) {
+    // A photo the smaller screen left outside comes back inside at once,
+    // its visible box on the nearest edge.
+    const double dx = box.left + box.Width() / 2.0 - width / 2.0;
+    const double dy = box.top + box.Height() / 2.0 - height / 2.0;
+    double x = motion.centreX + dx, y = motion.centreY + dy;
+    if (!(motion.centreX == -1 && motion.centreY == -1)) {
+      KeepInside(x, y, box.Width(), box.Height(), FromRect(desktop));
+      motion.centreX = x - dx;
+      motion.centreY = y - dy;
+    }
   }
   k3::StepMotion(motion, FromRect(desktop), width, height, box, Random);
   if (compose) ComposeFrame();
@@ -474,12 +500,83 @@ void CDriftlet::DragWindow() {
 
 LRESULT CDriftlet::OnCreate(UINT msg, WPARAM wp, LPARAM lp) {
   if (fw::CWnd::WindowProc(msg, wp, lp) == -1) return -1;
+  watch_.Start(m_hWnd);
+  visibility_.fullScreen = watch_.FullScreenNow();
+  ApplyVisibility();
   UpdateTimers();
   ApplyZOrder();
   return 0;
 }
 
+void CDriftlet::ApplyVisibility() {
+  if (!m_hWnd) return;
+  const bool hide = visibility_.Hidden();
+  // Behind a full-screen program alone, on a system that has sent no
+  // foreground event, nothing would tell the window that the program
+  // went: then one timer looks once a second (a locked session and a
+  // display turned off are always told of, and need none).
+  const bool look = hide && visibility_.fullScreen && !visibility_.locked && !visibility_.displayOff &&
+                    !watch_.EventsArrive() && !items.empty();
+  if (look && !lookTimer_) lookTimer_ = ::SetTimer(m_hWnd, kLookTimer, kLookPeriod, nullptr);
+  if (!look && lookTimer_) ::KillTimer(m_hWnd, std::exchange(lookTimer_, 0));
+  if (hide == paused_) return;
+  paused_ = hide;
+  if (hide) {
+    StopTimers();
+    ::ShowWindow(m_hWnd, SW_HIDE);
+    return;
+  }
+  // Back where it was, in its place in the stack, without taking the
+  // activation; the frames go on from where they stopped.
+  ::ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);
+  RestoreStacking();
+  framesSinceLook_ = 0;
+  UpdateTimers();
+  drawn_ = nullptr;
+  DrawFrame();
+}
+
+bool CDriftlet::OnSessionChange(WPARAM change) {
+  if (change == WTS_SESSION_LOCK) {
+    visibility_.locked = true;
+  } else if (change == WTS_SESSION_UNLOCK) {
+    visibility_.locked = false;
+  } else {
+    return false;
+  }
+  ApplyVisibility();
+  return true;
+}
+
+bool CDriftlet::OnPowerBroadcast(WPARAM event, LPARAM data) {
+  const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(data);
+  if (event != PBT_POWERSETTINGCHANGE || !setting || setting->PowerSetting != GUID_CONSOLE_DISPLAY_STATE ||
+      setting->DataLength < sizeof(DWORD)) {
+    return false;
+  }
+  DWORD state = 0;
+  std::memcpy(&state, setting->Data, sizeof state);
+  visibility_.displayOff = DisplayIsOff(state);
+  ApplyVisibility();
+  return true;
+}
+
+void CDriftlet::LookAround() {
+  RECT desktop{};
+  ::GetWindowRect(::GetDesktopWindow(), &desktop);
+  if (desktopKnown_ && !::EqualRect(&desktop, &desktop_)) {
+    desktop_ = desktop;
+    desktopChanged_ = true;
+  }
+  visibility_.fullScreen = watch_.FullScreenNow();
+  ApplyVisibility();
+}
+
 void CDriftlet::OnTimer(UINT_PTR id) {
+  if (id == kLookTimer) {
+    LookAround();
+    return;
+  }
   if (items.empty()) return;
   if (id == switchTimer) {
     if (items.size() >= 2) {
@@ -489,6 +586,13 @@ void CDriftlet::OnTimer(UINT_PTR id) {
   } else if (id == motionTimer) {
     StepMotion(false);
   } else if (id == frameTimer) {
+    // Once a second the foreground and the screen's size are looked at as
+    // well: not every system tells every window of their changes.
+    if (++framesSinceLook_ >= kFramesPerLook) {
+      framesSinceLook_ = 0;
+      LookAround();
+      if (paused_) return;
+    }
     ComposeFrame();
   }
 }
@@ -502,7 +606,9 @@ void CDriftlet::ReleaseContent() {
 }
 
 void CDriftlet::OnDestroy() {
+  watch_.Stop();
   StopTimers();
+  if (lookTimer_) ::KillTimer(m_hWnd, std::exchange(lookTimer_, 0));
   ReleaseContent();
   dc_.reset();
   ForgetWindowState();
@@ -535,7 +641,18 @@ LRESULT CDriftlet::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       return 1;  // the frame covers the whole window
     case WM_DISPLAYCHANGE:
       desktopKnown_ = false;
+      desktopChanged_ = true;
       break;
+    case WM_WTSSESSION_CHANGE:
+      if (OnSessionChange(wp)) return 0;
+      break;
+    case WM_POWERBROADCAST:
+      if (OnPowerBroadcast(wp, lp)) return TRUE;
+      break;
+    case WM_DRIFT_FOREGROUND:
+      visibility_.fullScreen = watch_.TakeForegroundChange();
+      ApplyVisibility();
+      return 0;
     case WM_DESTROY:
       OnDestroy();
       break;

@@ -6,7 +6,10 @@
 //
 // The application object holds the one instance for the whole run; the main
 // frame creates its window in both modes. Three timers drive it: 1 switches
-// photos, 2 takes a motion step, 3 composes a frame every 50 ms. The window
+// photos, 2 takes a motion step, 3 composes a frame every 50 ms. While
+// nobody can see it (the session locked, the display off, a full-screen
+// program in the foreground on its screen) it is hidden and runs no timers;
+// then it comes back where it was and goes on. The window
 // owns everything it shows: its photos, its frames and the folder of photos
 // extracted from a package all go when the window is destroyed.
 #pragma once
@@ -17,6 +20,8 @@
 #include <vector>
 
 #include "desktop/DisplaySettings.h"
+#include "desktop/DriftVisibility.h"
+#include "desktop/DriftWatch.h"
 #include "desktop/Motion.h"
 #include "files/FileUtils.h"
 #include "files/Package.h"
@@ -102,6 +107,9 @@ class CDriftlet : public fw::CWnd {
   // left where the screen may not show it).
   void RestoreStacking();
 
+  // Why the drift is hidden now; nothing set, it shows.
+  const DriftVisibility& Visibility() const { return visibility_; }
+
   // The display settings record, first member as the package file expects.
   DisplaySettings settings;
   MotionState motion;
@@ -154,6 +162,13 @@ class CDriftlet : public fw::CWnd {
   void ForgetWindowState();
   HDC FrameDc();
   void ReleaseContent();
+  // Hides the window and stops its timers, or shows it and starts them,
+  // as the visibility says.
+  void ApplyVisibility();
+  // Reads the screen's size and the foreground again.
+  void LookAround();
+  bool OnSessionChange(WPARAM change);
+  bool OnPowerBroadcast(WPARAM event, LPARAM data);
 
   HWND closeTarget_ = nullptr;
   bool toolWindow_ = true;
@@ -174,9 +189,18 @@ class CDriftlet : public fw::CWnd {
   int frameType_ = -1;
   EffectFrame frameEffect_;
   bool frameFresh_ = false;
-  // The desktop's rectangle, as the motion bounces off it.
+  // The desktop's rectangle, as the motion bounces off it; after a display
+  // change the next step first puts the photo inside the new one.
   RECT desktop_{0, 0, 0, 0};
   bool desktopKnown_ = false;
+  bool desktopChanged_ = false;
+  DriftVisibility visibility_;
+  bool paused_ = false;
+  DriftWatch watch_;
+  // Frames since the foreground was last looked at (the notifications of
+  // the foreground's changes are not all a system sends).
+  int framesSinceLook_ = 0;
+  UINT_PTR lookTimer_ = 0;
   // The window's own device context (its class gives each window one),
   // taken once.
   std::unique_ptr<fw::WindowDc> dc_;

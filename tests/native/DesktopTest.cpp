@@ -5,6 +5,7 @@
 #include <deque>
 
 #include "desktop/DisplaySettings.h"
+#include "desktop/DriftVisibility.h"
 #include "desktop/Motion.h"
 #include "files/PackageCodec.h"
 
@@ -386,6 +387,90 @@ TEST(Package, AHostileFileOfMillionsOfEmptyRecordsMakesNoRecords) {
   const ParsedPackage last = ParsePackage(bytes.data(), bytes.size());
   ASSERT_EQ(last.records.size(), 1u);
   EXPECT_EQ(last.records[0].offset, end + 4);
+}
+
+TEST(DriftVisibility, AFullScreenProgramIsAForeignVisibleWindowWhoseClientAreaCoversTheDriftsScreen) {
+  const Rect screen{0, 0, 1280, 1024};
+  ForegroundFacts game;
+  game.present = game.visible = game.onDriftScreen = true;
+  game.client = screen;
+  EXPECT_TRUE(FullScreenForeground(game, screen, ShellState::Unknown));
+  EXPECT_TRUE(FullScreenForeground(game, screen, ShellState::Other));
+  // Larger than the screen (a window whose borders lie beyond it) counts.
+  game.client = Rect{-8, -8, 1288, 1032};
+  EXPECT_TRUE(FullScreenForeground(game, screen, ShellState::Unknown));
+
+  // A maximized window with its caption leaves a strip of the screen free;
+  // so does any window one pixel short of an edge.
+  for (const Rect& partial : {Rect{0, 23, 1280, 1024}, Rect{1, 0, 1280, 1024}, Rect{0, 0, 1279, 1024},
+                              Rect{0, 0, 1280, 1023}}) {
+    game.client = partial;
+    EXPECT_FALSE(FullScreenForeground(game, screen, ShellState::Unknown));
+  }
+  game.client = screen;
+  const auto without = [&](bool ForegroundFacts::*field, bool value) {
+    ForegroundFacts f = game;
+    f.*field = value;
+    return FullScreenForeground(f, screen, ShellState::Unknown);
+  };
+  EXPECT_FALSE(without(&ForegroundFacts::present, false));
+  EXPECT_FALSE(without(&ForegroundFacts::ownProcess, true)) << "the program's own windows never hide it";
+  EXPECT_FALSE(without(&ForegroundFacts::desktopOrShell, true)) << "the desktop covers the screen too";
+  EXPECT_FALSE(without(&ForegroundFacts::visible, false));
+  EXPECT_FALSE(without(&ForegroundFacts::minimized, true));
+  EXPECT_FALSE(without(&ForegroundFacts::onDriftScreen, false)) << "full screen on another screen";
+  EXPECT_FALSE(FullScreenForeground(game, Rect{}, ShellState::Unknown)) << "no screen known";
+
+  // The shell's word: a presentation hides it everywhere; a Direct3D
+  // full-screen program when its window is in front on the drift's screen.
+  ForegroundFacts small = game;
+  small.client = Rect{100, 100, 500, 400};
+  EXPECT_FALSE(FullScreenForeground(small, screen, ShellState::Unknown));
+  EXPECT_TRUE(FullScreenForeground(small, screen, ShellState::Direct3DFullScreen));
+  EXPECT_TRUE(FullScreenForeground(ForegroundFacts{}, screen, ShellState::Presentation));
+  small.onDriftScreen = false;
+  EXPECT_FALSE(FullScreenForeground(small, screen, ShellState::Direct3DFullScreen));
+  small.onDriftScreen = true;
+  small.ownProcess = true;
+  EXPECT_FALSE(FullScreenForeground(small, screen, ShellState::Direct3DFullScreen));
+}
+
+TEST(DriftVisibility, HiddenForAnyReasonAndTheDisplayStates) {
+  EXPECT_FALSE(DriftVisibility{}.Hidden());
+  EXPECT_TRUE((DriftVisibility{true, false, false}.Hidden()));
+  EXPECT_TRUE((DriftVisibility{false, true, false}.Hidden()));
+  EXPECT_TRUE((DriftVisibility{false, false, true}.Hidden()));
+  EXPECT_TRUE(DisplayIsOff(0));
+  EXPECT_FALSE(DisplayIsOff(1));
+  EXPECT_FALSE(DisplayIsOff(2)) << "dimmed still shows";
+}
+
+TEST(DriftVisibility, KeepInsideMovesAnOutsidePictureTheLeastWayIn) {
+  const Rect desk{0, 0, 1024, 768};
+  double x = 1500, y = -300;
+  KeepInside(x, y, 200, 100, desk);
+  EXPECT_EQ(x, 924);
+  EXPECT_EQ(y, 50);
+  x = 500, y = 400;
+  KeepInside(x, y, 200, 100, desk);
+  EXPECT_EQ(x, 500) << "inside stays";
+  EXPECT_EQ(y, 400);
+  x = -50, y = 900;
+  KeepInside(x, y, 200, 100, desk);
+  EXPECT_EQ(x, 100);
+  EXPECT_EQ(y, 718);
+  // Larger than the screen: centred.
+  x = 3000, y = 3000;
+  KeepInside(x, y, 2000, 100, Rect{100, 0, 1124, 768});
+  EXPECT_EQ(x, 612);
+  // Not placed yet, or no screen: unchanged.
+  x = -1, y = -1;
+  KeepInside(x, y, 200, 100, desk);
+  EXPECT_EQ(x, -1);
+  x = 5000;
+  y = 7;
+  KeepInside(x, y, 200, 100, Rect{});
+  EXPECT_EQ(x, 5000);
 }
 
 }  // namespace

@@ -1,16 +1,19 @@
 // The drifting window object on its own: how it is created and closed, its
 // paint and grab loops, and the photo rebuild.
 #include <windows.h>
+#include <wtsapi32.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cstdlib>
 #include <vector>
 
 #include "ImageFixtures.h"
 #include "desktop/Driftlet.h"
 #include "framework/Handles.h"
+#include "framework/Services.h"
 #include "imaging/Img.h"
 
 namespace k3 {
@@ -161,6 +164,134 @@ TEST(Driftlet, TimersRunOnlyWhileThereArePhotos) {
   EXPECT_EQ(TimersWithin(d.m_hWnd, 150), (std::vector<WPARAM>{1, 2, 3}));
   d.ClearItems();
   EXPECT_TRUE(TimersWithin(d.m_hWnd, 150).empty());
+}
+
+// What the system sends when the console display changes its state.
+void SendDisplayState(HWND window, DWORD state) {
+  struct {
+    POWERBROADCAST_SETTING head;
+    BYTE rest[sizeof(DWORD)];
+  } message{};
+  message.head.PowerSetting = GUID_CONSOLE_DISPLAY_STATE;
+  message.head.DataLength = sizeof state;
+  std::memcpy(message.head.Data, &state, sizeof state);
+  ::SendMessageW(window, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&message));
+}
+
+RECT WindowBox(HWND window) {
+  RECT r{};
+  ::GetWindowRect(window, &r);
+  return r;
+}
+
+TEST(Driftlet, HidesWithoutTimersWhileTheSessionIsLockedOrTheDisplayIsOffAndComesBackWhereItWas) {
+  fixtures::TempFolder folder;
+  std::wstring photo;
+  {
+    fixtures::GdiplusSession encoders;
+    photo = folder.Write(L"a.jpg", fixtures::Encode(80, 60, [](int, int) { return 0xFF2080C0u; }, L"image/jpeg"));
+  }
+  CDriftlet d;
+  ASSERT_TRUE(d.CreateDriftWindow(L"Drift test", true, nullptr));
+  d.settings.switchInterval = 60;
+  d.LoadPhotos({photo});
+  for (int i = 0; i < 5; ++i) d.StepMotion(true);
+  ASSERT_TRUE(::IsWindowVisible(d.m_hWnd));
+  const RECT before = WindowBox(d.m_hWnd);
+  const MotionState motion = d.motion;
+
+  ::SendMessageW(d.m_hWnd, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
+  EXPECT_TRUE(d.Visibility().locked);
+  EXPECT_FALSE(::IsWindowVisible(d.m_hWnd));
+  EXPECT_TRUE(TimersWithin(d.m_hWnd, 150).empty()) << "a hidden drift runs no timers";
+  d.SetSpeed(1);
+  d.SetSwitchInterval(0);
+  d.settings.switchInterval = 60;
+  EXPECT_TRUE(TimersWithin(d.m_hWnd, 150).empty()) << "new settings start none while locked";
+  // Other session changes (a remote connection, say) change nothing.
+  ::SendMessageW(d.m_hWnd, WM_WTSSESSION_CHANGE, WTS_REMOTE_CONNECT, 0);
+  EXPECT_FALSE(::IsWindowVisible(d.m_hWnd));
+
+  ::SendMessageW(d.m_hWnd, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 0);
+  EXPECT_TRUE(::IsWindowVisible(d.m_hWnd));
+  const RECT after = WindowBox(d.m_hWnd);
+  EXPECT_TRUE(::EqualRect(&before, &after)) << "back where it was";
+  EXPECT_EQ(d.motion.centreX, motion.centreX);
+  EXPECT_EQ(d.motion.centreY, motion.centreY);
+  EXPECT_EQ(TimersWithin(d.m_hWnd, 150), (std::vector<WPARAM>{1, 2, 3}));
+
+  SendDisplayState(d.m_hWnd, 0);
+  EXPECT_TRUE(d.Visibility().displayOff);
+  EXPECT_FALSE(::IsWindowVisible(d.m_hWnd));
+  EXPECT_TRUE(TimersWithin(d.m_hWnd, 150).empty());
+  SendDisplayState(d.m_hWnd, 2);
+  EXPECT_TRUE(::IsWindowVisible(d.m_hWnd)) << "a dimmed display still shows the photo";
+  SendDisplayState(d.m_hWnd, 1);
+  EXPECT_TRUE(::IsWindowVisible(d.m_hWnd));
+
+  // Both reasons at once: the drift shows again when neither holds.
+  ::SendMessageW(d.m_hWnd, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
+  SendDisplayState(d.m_hWnd, 0);
+  ::SendMessageW(d.m_hWnd, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 0);
+  EXPECT_FALSE(::IsWindowVisible(d.m_hWnd)) << "unlocked, but the display is still off";
+  EXPECT_TRUE(TimersWithin(d.m_hWnd, 150).empty());
+  SendDisplayState(d.m_hWnd, 1);
+  EXPECT_TRUE(::IsWindowVisible(d.m_hWnd));
+  EXPECT_EQ(TimersWithin(d.m_hWnd, 150), (std::vector<WPARAM>{1, 2, 3}));
+}
+
+TEST(Driftlet, AWindowOfTheProgramItselfIsNeverAFullScreenProgram) {
+  CDriftlet d;
+  ASSERT_TRUE(d.CreateDriftWindow(L"Drift test", true, nullptr));
+  Rect screen;
+  const ForegroundFacts own = DriftWatch::Facts(d.m_hWnd, d.m_hWnd, &screen);
+  EXPECT_TRUE(own.present);
+  EXPECT_TRUE(own.ownProcess);
+  EXPECT_FALSE(screen.Empty()) << "the drift's screen is known";
+  EXPECT_TRUE(DriftWatch::Facts(::GetDesktopWindow(), d.m_hWnd, nullptr).desktopOrShell);
+  EXPECT_FALSE(DriftWatch::Facts(nullptr, d.m_hWnd, nullptr).present);
+  // A window of the program covering the whole screen (the main window
+  // maximized, say) does not hide the drift.
+  fw::CWnd cover;
+  ASSERT_TRUE(cover.CreateEx(WS_EX_TOPMOST, nullptr, L"Cover", WS_POPUP | WS_VISIBLE, ToRect(screen), nullptr, 0));
+  ::SetForegroundWindow(cover.m_hWnd);
+  const ForegroundFacts covering = DriftWatch::Facts(cover.m_hWnd, d.m_hWnd, nullptr);
+  EXPECT_TRUE(Covers(covering.client, screen));
+  EXPECT_FALSE(FullScreenForeground(covering, screen, ShellState::Unknown));
+  ::SendMessageW(d.m_hWnd, WM_DRIFT_FOREGROUND, 0, 0);
+  EXPECT_FALSE(d.Visibility().fullScreen);
+}
+
+TEST(Driftlet, AfterTheScreenChangedAPhotoOutsideItComesBackAtTheNextStep) {
+  fixtures::TempFolder folder;
+  std::wstring photo;
+  {
+    fixtures::GdiplusSession encoders;
+    photo = folder.Write(L"a.jpg", fixtures::Encode(80, 60, [](int, int) { return 0xFF2080C0u; }, L"image/jpeg"));
+  }
+  CDriftlet d;
+  ASSERT_TRUE(d.CreateDriftWindow(L"Drift test", true, nullptr));
+  d.LoadPhotos({photo});
+  d.StepMotion(true);
+  RECT desktop{};
+  ::GetWindowRect(::GetDesktopWindow(), &desktop);
+  // Where a larger screen had it: far beyond the right and the top edge.
+  d.motion.centreX = desktop.right + 900;
+  d.motion.centreY = desktop.top - 700;
+  ::SendMessageW(d.m_hWnd, WM_DISPLAYCHANGE, 24, MAKELPARAM(desktop.right, desktop.bottom));
+  d.StepMotion(true);
+  // What shows of the window: the frame's visible box (the whole window for
+  // a plain photo).
+  const RECT window = WindowBox(d.m_hWnd);
+  RECT box = window;
+  if (!::IsRectEmpty(&d.frameBox)) {
+    box = d.frameBox;
+    ::OffsetRect(&box, window.left, window.top);
+  }
+  EXPECT_GE(box.left, desktop.left);
+  EXPECT_GE(box.top, desktop.top - 1);
+  EXPECT_LE(box.right, desktop.right + 1);
+  EXPECT_LE(box.bottom, desktop.bottom);
 }
 
 TEST(Driftlet, PreparedPhotosAreReusedWhileTheirTypeSizeAndFileStay) {

@@ -396,6 +396,17 @@ std::optional<int> RunUnixCommand(const std::string& command, DWORD timeoutMs) {
   return status;
 }
 
+double DriftletCpuMilliseconds() {
+  wchar_t temp[MAX_PATH];
+  ::GetTempPathW(MAX_PATH, temp);
+  const std::wstring out = std::wstring(temp) + L"k3-cpu-" + std::to_wstring(::GetTickCount64()) + L".txt";
+  if (RunUnixCommand("'" K3_TEST_TOOLS "/cpu-time.sh' k3driftlet.bin '" + UnixPath(out) + "'") != 0) return -1;
+  const std::vector<std::uint8_t> text = ReadFileBytes(out);
+  ::DeleteFileW(out.c_str());
+  if (text.empty()) return -1;
+  return std::atof(std::string(text.begin(), text.end()).c_str());
+}
+
 bool RunUnixShell(const std::string& command, DWORD timeoutMs) { return RunUnixCommand(command, timeoutMs).has_value(); }
 
 bool MouseClick(int x, int y) {

@@ -99,6 +99,11 @@ bool RunPackTool(const std::wstring& arguments);
 // it to finish, at most `timeoutMs`.
 bool RunUnixShell(const std::string& command, DWORD timeoutMs = 15000);
 
+// The processor time, in milliseconds, that the running k3driftlet.bin
+// processes have used so far, as the Unix side counts it (Wine gives no
+// times of another process); negative when it cannot be read.
+double DriftletCpuMilliseconds();
+
 // The colour of a screen pixel.
 COLORREF ScreenPixel(int x, int y);
 

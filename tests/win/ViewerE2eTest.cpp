@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdio>
+#include <utility>
 #include <cstdlib>
 #include <set>
 
@@ -280,6 +283,125 @@ TEST_F(ViewerTest, TruncatedRecordEndsWithoutFolder) {
   EXPECT_TRUE(program.WaitExit(10000));
   EXPECT_TRUE(program.Windows(ExpectedTitle()).empty());
   EXPECT_TRUE(NewTempFolders().empty());
+}
+
+// A window of another program covering the whole screen in the foreground,
+// as a full-screen film or game does.
+class FullScreenWindow {
+ public:
+  FullScreenWindow() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
+    wc.lpszClassName = L"K3TestFullScreen";
+    ::RegisterClassW(&wc);
+    RECT screen{};
+    ::GetWindowRect(::GetDesktopWindow(), &screen);
+    hwnd_ = ::CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"Full screen", WS_POPUP | WS_VISIBLE, screen.left,
+                              screen.top, screen.right - screen.left, screen.bottom - screen.top, nullptr, nullptr,
+                              wc.hInstance, nullptr);
+    ::SetForegroundWindow(hwnd_);
+    Pump();
+  }
+  ~FullScreenWindow() { Close(); }
+  FullScreenWindow(const FullScreenWindow&) = delete;
+  FullScreenWindow& operator=(const FullScreenWindow&) = delete;
+  HWND get() const { return hwnd_; }
+  void Close() {
+    if (hwnd_) ::DestroyWindow(std::exchange(hwnd_, nullptr));
+    Pump();
+  }
+  static void Pump() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+  }
+
+ private:
+  HWND hwnd_ = nullptr;
+};
+
+TEST_F(ViewerTest, AFullScreenProgramInTheForegroundStopsTheDriftUntilItCloses) {
+  const auto show = Package(L"--type sphere --size 128 --zorder top", {Photo(L"a.jpg", 300, 200, kRed)});
+  Program program(L"\"" + show + L"\"");
+  HWND viewer = WaitViewerWindow(program);
+  ASSERT_TRUE(viewer);
+  // Drifting, it works: frames and steps all the time.
+  const double runStart = DriftletCpuMilliseconds();
+  ASSERT_GE(runStart, 0) << "the processor time can be read";
+  ::Sleep(3000);
+  const double running = DriftletCpuMilliseconds() - runStart;
+
+  FullScreenWindow cover;
+  ASSERT_TRUE(cover.get());
+  ASSERT_EQ(::GetForegroundWindow(), cover.get()) << "the test's window has the foreground";
+  ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(viewer); }, 5000)) << "the photo hides";
+  const RECT hidden = Rect(viewer);
+  const double pauseStart = DriftletCpuMilliseconds();
+  ::Sleep(10000);
+  const double paused = DriftletCpuMilliseconds() - pauseStart;
+  std::printf("drift processor time: %.0f ms in 3 s drifting, %.0f ms in 10 s hidden\n", running, paused);
+  EXPECT_FALSE(::IsWindowVisible(viewer));
+  EXPECT_TRUE(::EqualRect(&hidden, std::array{Rect(viewer)}.data())) << "no motion step while hidden";
+  // Near zero: at most a tenth of a second in ten, and a small part of what
+  // the drift costs per second (so that the comparison means something).
+  EXPECT_LT(paused, 100) << "no drift timers run while hidden";
+  EXPECT_LT(paused / 10, running / 3 / 4);
+
+  cover.Close();
+  ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(viewer) != FALSE; }, 5000)) << "the photo comes back";
+  const RECT back = Rect(viewer);
+  EXPECT_LE(std::abs(back.left - hidden.left) + std::abs(back.top - hidden.top), 4) << "where it was";
+  EXPECT_TRUE(WaitUntil([&] { return !::EqualRect(&back, std::array{Rect(viewer)}.data()); }, 5000)) << "and drifts on";
+}
+
+// The display's mode for the scope of a test, set back at its end.
+class ScreenMode {
+ public:
+  ScreenMode(int width, int height) { ok_ = Set(width, height); }
+  ~ScreenMode() { Set(1280, 1024); }
+  ScreenMode(const ScreenMode&) = delete;
+  ScreenMode& operator=(const ScreenMode&) = delete;
+  bool ok() const { return ok_; }
+
+ private:
+  static bool Set(int width, int height) {
+    return RunUnixCommand("'" K3_TEST_TOOLS "/screen-mode.sh' " + std::to_string(width) + " " + std::to_string(height)) ==
+           0;
+  }
+  bool ok_ = false;
+};
+
+TEST_F(ViewerTest, AShrinkingScreenPullsThePhotoBackInside) {
+  RECT screen{};
+  ::GetWindowRect(::GetDesktopWindow(), &screen);
+  ASSERT_EQ(screen.right, 1280) << "the test display's own mode";
+  const auto show = Package(L"--type photo --size 128 --zorder top", {Photo(L"a.jpg", 300, 200, kRed)});
+  Program program(L"\"" + show + L"\"");
+  HWND viewer = WaitViewerWindow(program);
+  ASSERT_TRUE(viewer);
+  // Carried to the bottom right corner, beyond what the smaller mode shows.
+  const POINT at = ScreenCentre(viewer);
+  ASSERT_TRUE(MouseDrag(at.x, at.y, 1180, 940));
+  ASSERT_TRUE(WaitUntil([&] { return Rect(viewer).left > 1024 - 64 && Rect(viewer).top > 768 - 64; }, 5000));
+  ScreenMode smaller(1024, 768);
+  ASSERT_TRUE(smaller.ok()) << "the display changes its mode through RandR";
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        RECT now{};
+        ::GetWindowRect(::GetDesktopWindow(), &now);
+        return now.right == 1024 && now.bottom == 768;
+      },
+      5000))
+      << "the program's Wine sees the new size";
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        const RECT r = Rect(viewer);
+        return r.left >= 0 && r.top >= 0 && r.right <= 1024 && r.bottom <= 768;
+      },
+      3000))
+      << "inside the new screen: " << Rect(viewer).left << "," << Rect(viewer).top << " " << Rect(viewer).right << ","
+      << Rect(viewer).bottom;
 }
 
 }  // namespace

@@ -1,0 +1,31 @@
+#include "desktop/DriftVisibility.h"
+
+namespace k3 {
+
+bool FullScreenForeground(const ForegroundFacts& f, const Rect& screen, ShellState shell) {
+  if (shell == ShellState::Presentation) return true;
+  if (!f.present || f.ownProcess || f.desktopOrShell || !f.visible || f.minimized || !f.onDriftScreen) return false;
+  if (shell == ShellState::Direct3DFullScreen) return true;
+  return Covers(f.client, screen);
+}
+
+namespace {
+
+// One axis: the centre of a span of `size` put inside [low, high).
+double Inside(double centre, int size, int low, int high) {
+  if (high - low <= size) return low + (high - low) / 2.0;
+  const double half = size / 2.0;
+  if (centre - half < low) return low + half;
+  if (centre + half > high) return high - half;
+  return centre;
+}
+
+}  // namespace
+
+void KeepInside(double& x, double& y, int width, int height, const Rect& desktop) {
+  if (desktop.Empty() || (x == -1 && y == -1)) return;
+  x = Inside(x, width, desktop.left, desktop.right);
+  y = Inside(y, height, desktop.top, desktop.bottom);
+}
+
+}  // namespace k3

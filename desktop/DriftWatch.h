@@ -1,0 +1,81 @@
+// What tells the drifting window that nobody can see it: the session's lock
+// and unlock, the console display going off and on, and the foreground
+// window changing or moving. The watcher registers the window for these
+// notifications and unregisters it when it goes; it also answers whether a
+// full-screen program now has the foreground on the window's screen.
+#pragma once
+
+#include <windows.h>
+
+#include "desktop/DriftVisibility.h"
+#include "framework/Handles.h"
+
+namespace k3 {
+
+// Posted to the watched window when the foreground window changed, moved,
+// was sized or minimized; the window asks FullScreenNow() again.
+inline constexpr UINT WM_DRIFT_FOREGROUND = WM_USER + 20;
+
+struct WinEventHookTraits {
+  using Handle = HWINEVENTHOOK;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::UnhookWinEvent(h); }
+};
+using WinEventHook = fw::UniqueHandle<WinEventHookTraits>;
+
+struct PowerNotifyTraits {
+  using Handle = HPOWERNOTIFY;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::UnregisterPowerSettingNotification(h); }
+};
+using PowerNotify = fw::UniqueHandle<PowerNotifyTraits>;
+
+class DriftWatch {
+ public:
+  DriftWatch() = default;
+  ~DriftWatch() { Stop(); }
+  DriftWatch(const DriftWatch&) = delete;
+  DriftWatch& operator=(const DriftWatch&) = delete;
+
+  // Registers `hwnd` for WM_WTSSESSION_CHANGE, for WM_POWERBROADCAST with
+  // the console display state (the system sends the current state at
+  // once) and for WM_DRIFT_FOREGROUND.
+  void Start(HWND hwnd);
+  void Stop();
+
+  // Whether a full-screen program has the foreground on the screen of the
+  // watched window.
+  bool FullScreenNow() const;
+  // The same after a WM_DRIFT_FOREGROUND: the next change posts one again.
+  bool TakeForegroundChange();
+  // Whether the system has told of a foreground change since Start: where
+  // it never does (Wine sends no window events to other processes), a
+  // hidden drift has to look at the foreground itself now and then.
+  bool EventsArrive() const { return eventsArrive_; }
+
+  // The facts of the foreground window `fg` seen from `self`'s screen (for
+  // tests).
+  static ForegroundFacts Facts(HWND fg, HWND self, Rect* screen);
+
+ private:
+  // The window events of the foreground window's own process only: a hook
+  // on every process would wake the program at each mouse move.
+  void FollowForeground();
+  // Posts one WM_DRIFT_FOREGROUND; more changes before it is handled need
+  // no more.
+  void Notify();
+  static void CALLBACK OnWinEvent(HWINEVENTHOOK hook, DWORD event, HWND hwnd, LONG object, LONG child, DWORD thread,
+                                  DWORD time);
+
+  HWND hwnd_ = nullptr;
+  bool sessionRegistered_ = false;
+  PowerNotify display_;
+  WinEventHook foreground_;
+  WinEventHook location_;
+  DWORD followedProcess_ = 0;
+  HWND followedWindow_ = nullptr;
+  bool posted_ = false;
+  bool eventsArrive_ = false;
+};
+
+}  // namespace k3
