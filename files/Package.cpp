@@ -79,9 +79,13 @@ bool OpenPackage(const std::wstring& path, PackageUi& ui, OpenedPackage& opened)
     return false;
   }
   // A damaged package (a record running past the end) is refused before
-  // anything is written, so no folder is left behind; as before, without a
-  // message.
-  if (package.status != PackageStatus::Ok) return false;
+  // anything is written, so no folder is left behind, and so is a package
+  // without a single photo (nothing would show, and nothing could close the
+  // viewer): the user is told that the file could not be read.
+  if (package.status != PackageStatus::Ok || package.records.empty()) {
+    ui.ShowError(IDS_READ_ERROR_JA, IDS_READ_ERROR_EN);
+    return false;
+  }
 
   const std::wstring folderPath = CreateTempFolder(L".tmp");
   if (folderPath.empty()) {
@@ -96,9 +100,13 @@ bool OpenPackage(const std::wstring& path, PackageUi& ui, OpenedPackage& opened)
     for (std::size_t k = 0; k < package.records.size(); ++k) {
       const PackageRecord& r = package.records[k];
       const std::wstring name = folder.path() + L"\\" + std::to_wstring(k) + L".jpg";
-      // A photo that cannot be written: the folder goes with what it holds.
-      // (Empty records were passed over when the package was read.)
-      if (!WriteWholeFile(r.size, name, data.data() + r.offset)) return false;
+      // A photo that cannot be written (a full disk, say): the folder goes
+      // with what it holds, and the user is told. (Empty records were
+      // passed over when the package was read.)
+      if (!WriteWholeFile(r.size, name, data.data() + r.offset)) {
+        ui.ShowError(IDS_WRITE_ERROR_JA, IDS_WRITE_ERROR_EN);
+        return false;
+      }
       extracted.push_back(name);
       ui.SetProgress(ClampToInt(r.offset + r.size));
     }

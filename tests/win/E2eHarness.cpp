@@ -396,15 +396,30 @@ std::optional<int> RunUnixCommand(const std::string& command, DWORD timeoutMs) {
   return status;
 }
 
-double DriftletCpuMilliseconds() {
+namespace {
+
+// One figure of the running k3driftlet.bin processes, read on the Unix side.
+double DriftletUsage(const char* what) {
   wchar_t temp[MAX_PATH];
   ::GetTempPathW(MAX_PATH, temp);
-  const std::wstring out = std::wstring(temp) + L"k3-cpu-" + std::to_wstring(::GetTickCount64()) + L".txt";
-  if (RunUnixCommand("'" K3_TEST_TOOLS "/cpu-time.sh' k3driftlet.bin '" + UnixPath(out) + "'") != 0) return -1;
+  const std::wstring out = std::wstring(temp) + L"k3-usage-" + std::to_wstring(::GetTickCount64()) + L".txt";
+  if (RunUnixCommand("'" K3_TEST_TOOLS "/proc-usage.sh' " + std::string(what) + " k3driftlet.bin '" + UnixPath(out) +
+                     "'") != 0) {
+    return -1;
+  }
   const std::vector<std::uint8_t> text = ReadFileBytes(out);
   ::DeleteFileW(out.c_str());
   if (text.empty()) return -1;
   return std::atof(std::string(text.begin(), text.end()).c_str());
+}
+
+}  // namespace
+
+double DriftletCpuMilliseconds() { return DriftletUsage("cpu"); }
+
+double DriftletPeakMegabytes() {
+  const double kb = DriftletUsage("peak");
+  return kb < 0 ? kb : kb / 1024;
 }
 
 bool RunUnixShell(const std::string& command, DWORD timeoutMs) { return RunUnixCommand(command, timeoutMs).has_value(); }

@@ -103,6 +103,9 @@ bool RunUnixShell(const std::string& command, DWORD timeoutMs = 15000);
 // processes have used so far, as the Unix side counts it (Wine gives no
 // times of another process); negative when it cannot be read.
 double DriftletCpuMilliseconds();
+// The largest resident memory, in megabytes, of a running k3driftlet.bin
+// so far; negative when it cannot be read.
+double DriftletPeakMegabytes();
 
 // The colour of a screen pixel.
 COLORREF ScreenPixel(int x, int y);

@@ -198,7 +198,7 @@ TEST(PackageFiles, OpenTellsWhatIsWrongAndLeavesNothingBehind) {
   EXPECT_FALSE(OpenPackage(folder.Write(L"photo.k3dlt", Fill(2000, 7)), other, opened));
   EXPECT_EQ(other.errors, (std::vector<UINT>{IDS_NOT_PACKAGE_EN}));
 
-  // A record running past the end: refused without a message, before any
+  // A record running past the end: refused with the read error, before any
   // folder is made.
   std::vector<std::uint8_t> bytes(1054 + 4 + 3, 0);
   std::copy_n("Kelvarstone Driftlet File V1.0", 30, bytes.begin());
@@ -207,26 +207,41 @@ TEST(PackageFiles, OpenTellsWhatIsWrongAndLeavesNothingBehind) {
   const std::wstring shortPackage = folder.Write(L"short.k3dlt", bytes);
   const std::size_t before = TempFolders();
   EXPECT_FALSE(OpenPackage(shortPackage, damaged, opened));
-  EXPECT_TRUE(damaged.errors.empty());
+  EXPECT_EQ(damaged.errors, (std::vector<UINT>{IDS_READ_ERROR_EN}));
   EXPECT_EQ(TempFolders(), before) << "no folder left behind";
   EXPECT_TRUE(opened.folder.empty());
   EXPECT_TRUE(opened.photos.empty());
+
+  // Only empty records, or none at all: no photo to show.
+  for (const std::size_t empties : {std::size_t{0}, std::size_t{3}}) {
+    std::vector<std::uint8_t> hollow(1054 + 4 * empties, 0);
+    std::copy_n("Kelvarstone Driftlet File V1.0", 30, hollow.begin());
+    RecordingUi nothing;
+    EXPECT_FALSE(OpenPackage(folder.Write(L"hollow.k3dlt", hollow), nothing, opened)) << empties;
+    EXPECT_EQ(nothing.errors, (std::vector<UINT>{IDS_READ_ERROR_EN})) << empties;
+    EXPECT_EQ(TempFolders(), before) << empties;
+  }
 }
 
-TEST(PackageFiles, EmptyRecordsOpenWithNoPhotos) {
+TEST(PackageFiles, EmptyRecordsBetweenPhotosMakeNoPaths) {
   fixtures::TempFolder folder;
-  // The header, then two empty records (eight zero bytes).
-  std::vector<std::uint8_t> bytes(1054 + 8, 0);
+  // The header, an empty record, a record of five bytes, an empty record.
+  std::vector<std::uint8_t> bytes(1054 + 4 + 4 + 5 + 4, 0);
   std::copy_n("Kelvarstone Driftlet File V1.0", 30, bytes.begin());
+  bytes[1058] = 5;
+  std::copy_n("photo", 5, bytes.begin() + 1062);
   const std::wstring path = folder.Write(L"empty.k3dlt", bytes);
   RecordingUi ui;
   OpenedPackage opened;
   ASSERT_TRUE(OpenPackage(path, ui, opened));
-  EXPECT_TRUE(opened.photos.empty()) << "no path is made for an empty record";
+  EXPECT_TRUE(ui.errors.empty());
+  ASSERT_EQ(opened.photos.size(), 1u) << "no path is made for an empty record";
+  std::vector<std::uint8_t> photo;
+  ASSERT_TRUE(ReadWholeFile(opened.photos[0], photo));
+  EXPECT_EQ(std::string(photo.begin(), photo.end()), "photo");
   CDriftlet viewer;
   viewer.ShowPackage(std::move(opened));
-  EXPECT_TRUE(viewer.photoPaths.empty());
-  EXPECT_TRUE(viewer.items.empty());
+  EXPECT_EQ(viewer.photoPaths.size(), 1u);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
+#include <cwchar>
 #include <utility>
 #include <cstdlib>
 #include <set>
@@ -268,20 +270,86 @@ TEST_F(ViewerTest, ShortFileIsNotAPackage) {
   EXPECT_TRUE(NewTempFolders().empty());
 }
 
-TEST_F(ViewerTest, TruncatedRecordEndsWithoutFolder) {
+// Hostile files: a package of 40 MB of empty records, one whose record
+// claims more bytes than the file holds, and 8 MB of random bytes. Each ends
+// with its message within seconds, well within memory, and leaves no
+// extraction folder.
+TEST_F(ViewerTest, HostileFilesEndWithTheirMessageQuicklyAndLeaveNothing) {
+  std::vector<std::uint8_t> empties(1054 + 40u * 1024 * 1024, 0);
+  std::copy_n("Kelvarstone Driftlet File V1.0", 30, empties.begin());
+
+  // A real photo record whose count says 64 KiB more than follows.
   const auto show = Package(L"--type photo", {Photo(L"t.jpg", 50, 50, kRed)});
-  // Cut the last photo short: its count now claims more than remains.
-  fw::FileHandle file(::CreateFileW(show.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-  ASSERT_TRUE(file);
-  LARGE_INTEGER size;
-  ::GetFileSizeEx(file.get(), &size);
-  size.QuadPart -= 7;
-  ::SetFilePointerEx(file.get(), size, nullptr, FILE_BEGIN);
-  ::SetEndOfFile(file.get());
-  file.reset();
-  Program program(L"\"" + show + L"\"");
-  EXPECT_TRUE(program.WaitExit(10000));
-  EXPECT_TRUE(program.Windows(ExpectedTitle()).empty());
+  std::vector<std::uint8_t> overlong = ReadFileBytes(show);
+  ASSERT_GT(overlong.size(), 1058u);
+  std::uint32_t count = 0;
+  std::memcpy(&count, &overlong[1054], 4);
+  count += 65536;
+  std::memcpy(&overlong[1054], &count, 4);
+
+  std::vector<std::uint8_t> noise(8u * 1024 * 1024);
+  std::uint32_t state = 2463534242u;
+  for (auto& b : noise) {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    b = static_cast<std::uint8_t>(state);
+  }
+
+  const std::wstring readError = JapaneseEdition() ? L"ファイルの読み込みに失敗しました。" : L"Error in reading file.";
+  const std::wstring notPackage =
+      JapaneseEdition() ? L"このファイルはドリフレットファイルではありません。" : L"This file is not supported.";
+  const struct {
+    const wchar_t* name;
+    const std::vector<std::uint8_t>& bytes;
+    std::wstring message;
+  } cases[] = {{L"empties.k3dlt", empties, readError},
+               {L"overlong.k3dlt", overlong, readError},
+               {L"noise.k3dlt", noise, notPackage}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::string(c.name, c.name + std::wcslen(c.name)));
+    const std::wstring path = folder.Write(c.name, c.bytes);
+    const ULONGLONG start = ::GetTickCount64();
+    Program program(L"\"" + path + L"\"", false);
+    auto box = WaitMessageBox(program.Pid(), 10000);
+    ASSERT_TRUE(box);
+    const double seconds = (::GetTickCount64() - start) / 1000.0;
+    const double peak = DriftletPeakMegabytes();
+    std::printf("%ls: message after %.1f s, at most %.0f MB resident\n", c.name, seconds, peak);
+    EXPECT_EQ(box->text, c.message);
+    EXPECT_EQ(MessageBoxIcon(box->hwnd), IDI_ERROR);
+    EXPECT_LT(seconds, 5.0);
+    EXPECT_GT(peak, 0);
+    EXPECT_LT(peak, 200);
+    for (HWND h : program.Windows(ExpectedTitle())) {
+      if (h != box->hwnd) {
+        EXPECT_FALSE(::IsWindowVisible(h)) << "no photo window";
+      }
+    }
+    PressButton(box->hwnd, IDOK);
+    EXPECT_TRUE(program.WaitExit(10000));
+    EXPECT_TRUE(NewTempFolders().empty());
+  }
+}
+
+// Two shows opened at once (a multiple selection in Explorer starts one
+// viewer per file within the same moment): both play, each from its own
+// extraction folder, and both folders go with their viewers.
+TEST_F(ViewerTest, TwoViewersStartedTogetherBothPlay) {
+  const auto first = Package(L"--type photo --size 128", {Photo(L"a.jpg", 300, 200, kRed)});
+  const std::wstring second = folder.path() + L"second.k3dlt";
+  ASSERT_TRUE(::CopyFileW(first.c_str(), second.c_str(), FALSE));
+  Program one(L"\"" + first + L"\"", false);
+  Program two(L"\"" + second + L"\"", false);
+  ASSERT_TRUE(WaitViewerWindow(one));
+  ASSERT_TRUE(WaitViewerWindow(two));
+  EXPECT_FALSE(WaitMessageBox(one.Pid(), 500)) << "no write error";
+  EXPECT_FALSE(WaitMessageBox(two.Pid(), 500));
+  EXPECT_EQ(NewTempFolders().size(), 2u) << "a folder each";
+  for (const Program* p : {&one, &two}) {
+    for (HWND h : p->Windows(ExpectedTitle())) ::PostMessageW(h, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(p->WaitExit(10000));
+  }
   EXPECT_TRUE(NewTempFolders().empty());
 }
 
