@@ -1,5 +1,8 @@
 // End to end on the real k3driftlet.bin in viewer mode, started with
 // packages made by k3pack from photos the test draws.
+#include <windows.h>
+#include <shellapi.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -329,6 +332,66 @@ TEST_F(ViewerTest, HostileFilesEndWithTheirMessageQuicklyAndLeaveNothing) {
     PressButton(box->hwnd, IDOK);
     EXPECT_TRUE(program.WaitExit(10000));
     EXPECT_TRUE(NewTempFolders().empty());
+  }
+}
+
+// A show opened the way Explorer opens it: ShellExecute "open" on the file,
+// with the user's own class key (HKEY_CURRENT_USER\Software\Classes), which
+// every start writes.
+TEST_F(ViewerTest, OpeningAShowThroughTheShellStartsTheViewer) {
+  const auto show = Package(L"--type photo --size 128", {Photo(L"a.jpg", 300, 200, kRed)});
+  {
+    Program first(L"\"" + show + L"\"");
+    HWND viewer = WaitViewerWindow(first);
+    ASSERT_TRUE(viewer);
+    ::PostMessageW(viewer, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(first.WaitExit(10000));
+  }
+  HKEY type = nullptr;
+  ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Classes\\K3DLTfile", 0, KEY_READ, &type), ERROR_SUCCESS);
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_CLASSKEY | SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+  info.lpVerb = L"open";
+  info.lpFile = show.c_str();
+  info.hkeyClass = type;
+  info.nShow = SW_SHOWNORMAL;
+  const BOOL started = ::ShellExecuteExW(&info);
+  ::RegCloseKey(type);
+  ASSERT_TRUE(started) << ::GetLastError();
+  ASSERT_TRUE(info.hProcess) << "the association's command started a program";
+  fw::KernelHandle process(info.hProcess);
+  const DWORD pid = ::GetProcessId(process.get());
+  HWND viewer = nullptr;
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        for (HWND h : FindWindows(pid, ExpectedTitle())) {
+          RECT rc{};
+          ::GetWindowRect(h, &rc);
+          if (::IsWindowVisible(h) && rc.right - rc.left == 128) viewer = h;
+        }
+        return viewer != nullptr;
+      },
+      15000))
+      << "the viewer shows the show's photo";
+  if (viewer) ::PostMessageW(viewer, WM_CLOSE, 0, 0);
+  if (::WaitForSingleObject(process.get(), 10000) != WAIT_OBJECT_0) ::TerminateProcess(process.get(), 99);
+  EXPECT_TRUE(NewTempFolders().empty());
+
+  // Without the class key, through HKEY_CLASSES_ROOT as Explorer does: Wine
+  // 8 shows only the machine's classes there, so this is only reported.
+  SHELLEXECUTEINFOW plain{};
+  plain.cbSize = sizeof plain;
+  plain.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+  plain.lpVerb = L"open";
+  plain.lpFile = show.c_str();
+  plain.nShow = SW_SHOWNORMAL;
+  const BOOL viaRoot = ::ShellExecuteExW(&plain);
+  std::printf("ShellExecute through HKEY_CLASSES_ROOT: %s\n", viaRoot && plain.hProcess ? "started" : "not found");
+  if (plain.hProcess) {
+    fw::KernelHandle other(plain.hProcess);
+    for (HWND h : FindWindows(::GetProcessId(other.get()), ExpectedTitle())) ::PostMessageW(h, WM_CLOSE, 0, 0);
+    if (::WaitForSingleObject(other.get(), 10000) != WAIT_OBJECT_0) ::TerminateProcess(other.get(), 99);
   }
 }
 
