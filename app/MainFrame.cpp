@@ -6,12 +6,11 @@
 #include "framework/Services.h"
 #include "framework/Texts.h"
 #include "res/resource.h"
+#include "ui/Palette.h"
 
 namespace k3 {
 
 namespace {
-// Background of the main view, painted by the frame while it has no view.
-constexpr COLORREF kViewBackground = RGB(245, 250, 254);
 // The frame's own window class: it alone casts the drop shadow.
 constexpr wchar_t kFrameClass[] = L"K3DriftletFrame";
 
@@ -151,7 +150,7 @@ void CMainFrame::OnPaint() {
   fw::PaintDc dc(m_hWnd);
   RECT rc;
   ::GetClientRect(m_hWnd, &rc);
-  fw::GdiBrush brush(::CreateSolidBrush(kViewBackground));
+  fw::GdiBrush brush(::CreateSolidBrush(palette::kPanel));
   if (brush) ::FillRect(dc.get(), &rc, brush.get());
 }
 

@@ -10,6 +10,7 @@
 
 #include "app/LogoWnd.h"
 #include "desktop/Driftlet.h"
+#include "res/Messages.h"
 #include "ui/ChildView.h"
 #include "framework/FrameWnd.h"
 
@@ -34,12 +35,6 @@ class CMainFrame : public fw::CFrameWnd {
 
   // The smallest size the frame can be made by the system's sizing.
   static constexpr SIZE kMinimumSize{800, 600};
-  // Posted to the frame at its creation in normal mode: runs the splash.
-  static constexpr UINT WM_START_SPLASH = WM_USER + 1;
-  // Posted to the frame after it appeared, was activated or clicked: the
-  // drop hint and the drifting window take their places in the stacking
-  // order again.
-  static constexpr UINT WM_RESTORE_STACKING = WM_USER + 3;
 
  protected:
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;

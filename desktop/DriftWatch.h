@@ -9,12 +9,10 @@
 
 #include "desktop/DriftVisibility.h"
 #include "framework/Handles.h"
+#include "res/Messages.h"
 
 namespace k3 {
 
-// Posted to the watched window when the foreground window changed, moved,
-// was sized or minimized; the window asks FullScreenNow() again.
-inline constexpr UINT WM_DRIFT_FOREGROUND = WM_USER + 20;
 
 struct WinEventHookTraits {
   using Handle = HWINEVENTHOOK;

@@ -1,7 +1,6 @@
 #include "framework/Wnd.h"
 
 #include <cstdio>
-#include <mutex>
 #include <unordered_map>
 #include <utility>
 
@@ -15,9 +14,9 @@ namespace {
 // would do, but where the window system keeps properties in its own server
 // every reading is a request to it, and the lookup runs for every message
 // (the drifting window gets hundreds a second). Made once and never
-// destroyed: objects bound to windows may outlive the statics.
+// destroyed: objects bound to windows may outlive the statics. Only the
+// interface thread reaches it.
 struct Bindings {
-  std::mutex lock;
   std::unordered_map<HWND, CWnd*> objects;
 };
 Bindings& TheBindings() {
@@ -46,6 +45,10 @@ CWnd* RequestingChild(HWND parent, UINT msg, WPARAM wp, LPARAM lp) {
       if (!item || item->CtlType == ODT_MENU) return nullptr;
       return CWnd::FromHandle(::GetDlgItem(parent, static_cast<int>(wp)));
     }
+    case WM_COMMAND:
+      // A control's notification (a menu or an accelerator has no window).
+      if (!lp) return nullptr;
+      return CWnd::FromHandle(reinterpret_cast<HWND>(lp));
     case WM_HSCROLL:
     case WM_VSCROLL:
     case WM_CTLCOLORBTN:
@@ -99,23 +102,19 @@ CWnd::~CWnd() {
 CWnd* CWnd::FromHandle(HWND hwnd) {
   if (!hwnd) return nullptr;
   Bindings& b = TheBindings();
-  std::lock_guard<std::mutex> hold(b.lock);
   const auto found = b.objects.find(hwnd);
   return found == b.objects.end() ? nullptr : found->second;
 }
 
 void CWnd::Bind(HWND hwnd) {
   m_hWnd = hwnd;
-  Bindings& b = TheBindings();
-  std::lock_guard<std::mutex> hold(b.lock);
-  b.objects[hwnd] = this;
+  TheBindings().objects[hwnd] = this;
 }
 
 void CWnd::Unbind() {
   if (m_hWnd) {
     {
       Bindings& b = TheBindings();
-      std::lock_guard<std::mutex> hold(b.lock);
       const auto found = b.objects.find(m_hWnd);
       if (found != b.objects.end() && found->second == this) b.objects.erase(found);
     }
@@ -207,12 +206,14 @@ LRESULT CWnd::DefProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_COMMAND) {
-    if (OnCmdMsg(LOWORD(wp), HIWORD(wp))) return 0;
-  }
+  // The control's own wrapper answers first; what it leaves goes to the
+  // command table.
   if (CWnd* child = RequestingChild(m_hWnd, msg, wp, lp); child && child != this) {
     LRESULT result = 0;
     if (child->OnChildNotify(msg, wp, lp, &result)) return result;
+  }
+  if (msg == WM_COMMAND) {
+    if (OnCmdMsg(LOWORD(wp), HIWORD(wp))) return 0;
   }
   return DefProc(msg, wp, lp);
 }

@@ -6,8 +6,9 @@
 //      makes such classes; controls are subclassed onto it).
 //   2. The first message a new window receives (often WM_GETMINMAXINFO, before
 //      WM_NCCREATE) binds the HWND to the C++ object that is being created on
-//      this thread; the binding is a window property, so it works for any
-//      window class.
+//      this thread; the binding is an entry of the process's map from handles
+//      to objects, so it works for any window class. Windows are made and
+//      used on the interface thread only: the map has no lock.
 //   3. StaticWndProc calls the virtual WindowProc of the bound object. Each
 //      class overrides WindowProc with one switch over the messages it
 //      handles, calling its typed handlers; every other message goes to the
@@ -15,12 +16,14 @@
 //      procedure, or the control's own procedure for a subclassed control).
 //      "Default handling" inside a handler is an explicit call of the base
 //      class's WindowProc with the same message.
-//   4. WM_COMMAND is turned into OnCmdMsg(id, code), which a class overrides
-//      to route commands (a frame offers them to its view first).
-//   5. The owner-draw, scroll and colour requests a control sends its parent
-//      (WM_DRAWITEM, WM_MEASUREITEM, WM_HSCROLL, WM_VSCROLL, WM_CTLCOLOR*)
-//      are offered, as the parent's default handling, to the control's own
-//      wrapper (OnChildNotify), so that a control can draw its own items.
+//   4. What a control sends its parent (its notifications in WM_COMMAND,
+//      WM_DRAWITEM, WM_MEASUREITEM, WM_HSCROLL, WM_VSCROLL, WM_CTLCOLOR*) is
+//      offered first to the control's own wrapper (OnChildNotify), so that a
+//      control draws its own items, colours itself and handles its own
+//      clicks (Controls.h).
+//   5. A WM_COMMAND the control left is turned into OnCmdMsg(id, code), which
+//      a class overrides to route commands (a frame offers them to its view
+//      first).
 //   6. After WM_NCDESTROY the binding is removed, the handle cleared and
 //      PostNcDestroy called. When the application's main window goes, the
 //      message loop is told to quit.
@@ -75,8 +78,8 @@ class CWnd {
   virtual BOOL PreTranslateMessage(MSG* msg);
   // A command (menu, accelerator or control notification); TRUE when handled.
   virtual BOOL OnCmdMsg(UINT id, int code);
-  // A request this control sent its parent, offered back to it (see 5
-  // above); TRUE with *result set when the control answered it.
+  // A request or notification this control sent its parent, offered back
+  // to it (see 4 above); TRUE with *result set when the control answered it.
   virtual BOOL OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result);
 
   // Sends a message to the window (shorthand used by callers).

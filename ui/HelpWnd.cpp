@@ -5,6 +5,7 @@
 #include "framework/Handles.h"
 #include "framework/Texts.h"
 #include "imaging/Thumbnails.h"
+#include "ui/Palette.h"
 #include "ui/ViewResources.h"
 
 namespace k3 {
@@ -49,10 +50,10 @@ void CHelpWnd::OnPaint() {
   const int height = client.bottom - client.top;
   if (width <= 0 || height <= 0) return;
   BackBuffer buffer;
-  if (!CreateFilledBackBuffer(buffer, paint.get(), width, height, RGB(255, 255, 255))) return;
+  if (!CreateFilledBackBuffer(buffer, paint.get(), width, height, palette::kHint)) return;
   if (fw::GdiFont font = MakeViewFont(12, FW_NORMAL)) {
     fw::SelectObjectScope selected(buffer.dc(), font.get());
-    ::SetTextColor(buffer.dc(), RGB(64, 64, 64));
+    ::SetTextColor(buffer.dc(), palette::kHintText);
     ::SetBkMode(buffer.dc(), TRANSPARENT);
     // The block of lines is centred; each line starts at its left edge.
     RECT measured{client.left + 8, client.top + 8, client.right - 8, client.bottom - 8};

@@ -40,7 +40,7 @@ void CImgList::DrawItem(const DRAWITEMSTRUCT& item) {
     const std::wstring text = entry->path + L"\n" + PictureSizeLine(entry->width, entry->height);
     if (fw::GdiFont font = MakeViewFont(12, FW_NORMAL)) {
       fw::SelectObjectScope selectedFont(buffer.dc(), font.get());
-      ::SetTextColor(buffer.dc(), RGB(96, 96, 96));
+      ::SetTextColor(buffer.dc(), palette::kRowText);
       ::SetBkMode(buffer.dc(), TRANSPARENT);
       // The block of text is centred vertically in the text area; a path too
       // long for its line loses its middle to an ellipsis.
@@ -63,6 +63,14 @@ LRESULT CImgList::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     ::PostMessageW(::GetParent(m_hWnd), WM_IMAGE_LIST_CLICK, static_cast<WPARAM>(row), 0);
   }
   return fw::CListBox::WindowProc(msg, wp, lp);
+}
+
+BOOL CImgList::OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
+  if (msg == WM_CTLCOLORLISTBOX) {
+    *result = reinterpret_cast<LRESULT>(background_.get());
+    return TRUE;
+  }
+  return fw::CListBox::OnChildNotify(msg, wp, lp, result);
 }
 
 }  // namespace k3

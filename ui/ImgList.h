@@ -7,14 +7,13 @@
 #include <memory>
 #include <string>
 
+#include "framework/Handles.h"
 #include "framework/ListBox.h"
 #include "imaging/Img.h"
+#include "res/Messages.h"
+#include "ui/Palette.h"
 
 namespace k3 {
-
-// Posted to the list's parent after every click in the list, once the list
-// box has changed its selection; the first parameter is the row.
-inline constexpr UINT WM_IMAGE_LIST_CLICK = WM_USER + 2;
 
 // One photo of the list.
 class CImgThumb {
@@ -34,16 +33,21 @@ class CImgThumb {
 class CImgList : public fw::CListBox {
  public:
   static constexpr int kRowHeight = 100;
-  static constexpr COLORREF kRowColour = RGB(229, 234, 238);
-  static constexpr COLORREF kSelectedRowColour = RGB(255, 234, 238);
+  static constexpr COLORREF kRowColour = palette::kList;
+  static constexpr COLORREF kSelectedRowColour = palette::kSelectedRow;
 
   ~CImgList() override;
 
   void DrawItem(const DRAWITEMSTRUCT& item) override;
   void MeasureItem(MEASUREITEMSTRUCT& item) override;
+  // The list's own background colour.
+  BOOL OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override;
 
  protected:
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  fw::GdiBrush background_{::CreateSolidBrush(palette::kList)};
 };
 
 }  // namespace k3

@@ -32,4 +32,10 @@ std::unique_ptr<CImg> LoadImageResource(UINT id) {
   return image;
 }
 
+void PlaceControl(HWND control, const Rect& r) {
+  if (!control) return;
+  ::MoveWindow(control, r.left, r.top, r.Width(), r.Height(), TRUE);
+  ::InvalidateRect(control, nullptr, TRUE);
+}
+
 }  // namespace k3

@@ -7,9 +7,14 @@
 #include <memory>
 
 #include "framework/Handles.h"
+#include "framework/Rect.h"
 #include "imaging/Img.h"
 
 namespace k3 {
+
+// Moves a control of the view to `r` (client coordinates) and repaints it
+// whole.
+void PlaceControl(HWND control, const Rect& r);
 
 // A font of the view: `height` pixels of character cell, `weight`, default
 // character set, face "ＭＳ ゴシック" on a Japanese system, else "Arial".

@@ -24,10 +24,12 @@
 #include <vector>
 
 #include "E2eHarness.h"
+#include "ui/ControlIds.h"
 #include "Releases.h"
 #include "kicker/KickerRules.h"
 
 using namespace e2e;
+namespace ids = k3::ids;
 
 namespace {
 
@@ -448,7 +450,7 @@ TEST_F(Installation, UpdateCommandFetchesTheNextVersionAndKickerInstallsIt) {
     DWORD pid = 0;
     ::GetWindowThreadProcessId(frame, &pid);
     ASSERT_TRUE(WaitUntil([&] { return !LayeredOpacity(frame); }, 10000));
-    HWND gear = ::GetDlgItem(::GetDlgItem(frame, 0xE900), 214);
+    HWND gear = ::GetDlgItem(::GetDlgItem(frame, ids::kView), ids::kUpdate);
     ASSERT_TRUE(gear);
     const POINT p = ScreenCentre(gear);
     MouseClick(p.x, p.y);

@@ -18,14 +18,16 @@
 #include "ImageFixtures.h"
 #include "desktop/DisplaySettings.h"
 #include "files/PackageCodec.h"
+#include "ui/ControlIds.h"
 #include "ui/ViewLayout.h"
 
 using namespace e2e;
+namespace ids = k3::ids;
 
 namespace {
 
 constexpr int kViewId = 0xE900;
-constexpr int kList = 203;
+constexpr int kList = ids::kImageList;
 
 bool Japanese() { return JapaneseEdition(); }
 
@@ -198,12 +200,12 @@ TEST(MainView, ControlsTheirPlacesChecksAndTrackbars) {
   ASSERT_EQ(client.right, 800);
   ASSERT_EQ(client.bottom, 600);
   // At a width of 800 (and the view's own controls of the title row).
-  for (const Expected& e : {Expected{203, 10, 365}, Expected{200, 521, 160}, Expected{205, 87, 70},
-                            Expected{206, 229, 70}, Expected{218, 775, 17}, Expected{217, 754, 17},
-                            Expected{216, 733, 17}, Expected{215, 712, 17}, Expected{223, 504, 64},
-                            Expected{224, 568, 64}, Expected{225, 632, 64}, Expected{226, 696, 64},
-                            Expected{227, 504, 64}, Expected{248, 524, 200}, Expected{249, 524, 200},
-                            Expected{239, 504, 56}, Expected{247, 504, 56}}) {
+  for (const Expected& e : {Expected{ids::kImageList, 10, 365}, Expected{ids::kSave, 521, 160}, Expected{ids::kRemove, 87, 70},
+                            Expected{ids::kRemoveAll, 229, 70}, Expected{ids::kClose, 775, 17}, Expected{ids::kMinimize, 754, 17},
+                            Expected{ids::kProductPage, 733, 17}, Expected{ids::kVendorPage, 712, 17}, Expected{ids::kTypeFirst, 504, 64},
+                            Expected{ids::kTypeFirst + 1, 568, 64}, Expected{ids::kTypeFirst + 2, 632, 64}, Expected{ids::kTypeFirst + 3, 696, 64},
+                            Expected{ids::kTypeFirst + 4, 504, 64}, Expected{ids::kStrengthSlider, 524, 200}, Expected{ids::kWaveCountSlider, 524, 200},
+                            Expected{ids::kIntervalFirst, 504, 56}, Expected{ids::kIntervalFirst + 8, 504, 56}}) {
     HWND c = s.Control(e.id);
     ASSERT_TRUE(c) << e.id;
     const RECT r = RectIn(s.view, c);
@@ -216,23 +218,23 @@ TEST(MainView, ControlsTheirPlacesChecksAndTrackbars) {
     const RECT got = RectIn(s.view, s.Control(id));
     EXPECT_EQ((k3::Rect{got.left, got.top, got.right, got.bottom}), r) << id;
   };
-  same(200, layout.saveButton);
-  same(203, layout.imageList);
-  same(205, layout.removeButton);
-  same(206, layout.removeAllButton);
-  same(215, layout.vendorPageButton);
-  same(216, layout.productPageButton);
-  same(217, layout.minimizeButton);
-  same(218, layout.closeButton);
-  same(248, layout.strengthSlider);
-  same(249, layout.waveCountSlider);
-  for (int i = 0; i < 5; ++i) same(223 + i, layout.typeRadios[i]);
-  for (int i = 0; i < 3; ++i) same(228 + i, layout.speedRadios[i]);
-  for (int i = 0; i < 5; ++i) same(231 + i, layout.sizeRadios[i]);
-  for (int i = 0; i < 3; ++i) same(236 + i, layout.zOrderRadios[i]);
-  for (int i = 0; i < 9; ++i) same(239 + i, layout.intervalRadios[i]);
-  EXPECT_EQ(RectIn(s.view, s.Control(200)).top, 600 - 33);
-  EXPECT_EQ(RectIn(s.view, s.Control(203)).bottom, 40 + 520);
+  same(ids::kSave, layout.saveButton);
+  same(ids::kImageList, layout.imageList);
+  same(ids::kRemove, layout.removeButton);
+  same(ids::kRemoveAll, layout.removeAllButton);
+  same(ids::kVendorPage, layout.vendorPageButton);
+  same(ids::kProductPage, layout.productPageButton);
+  same(ids::kMinimize, layout.minimizeButton);
+  same(ids::kClose, layout.closeButton);
+  same(ids::kStrengthSlider, layout.strengthSlider);
+  same(ids::kWaveCountSlider, layout.waveCountSlider);
+  for (int i = 0; i < 5; ++i) same(ids::kTypeFirst + i, layout.typeRadios[i]);
+  for (int i = 0; i < 3; ++i) same(ids::kSpeedFirst + i, layout.speedRadios[i]);
+  for (int i = 0; i < 5; ++i) same(ids::kSizeFirst + i, layout.sizeRadios[i]);
+  for (int i = 0; i < 3; ++i) same(ids::kZOrderFirst + i, layout.zOrderRadios[i]);
+  for (int i = 0; i < 9; ++i) same(ids::kIntervalFirst + i, layout.intervalRadios[i]);
+  EXPECT_EQ(RectIn(s.view, s.Control(ids::kSave)).top, 600 - 33);
+  EXPECT_EQ(RectIn(s.view, s.Control(ids::kImageList)).bottom, 40 + 520);
   // The labels: five, at x 424, texts in the edition's language.
   std::vector<std::wstring> labels;
   for (HWND c = ::GetWindow(s.view, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
@@ -245,18 +247,19 @@ TEST(MainView, ControlsTheirPlacesChecksAndTrackbars) {
       Japanese() ? std::vector<std::wstring>{L"タイプ", L"スピード", L"サイズ", L"重なり", L"画像送り"}
                  : std::vector<std::wstring>{L"Type", L"Speed", L"Size", L"Z order", L"Interval"};
   EXPECT_EQ(labels, expectedLabels);
-  EXPECT_EQ(WindowText(s.Control(224)), Japanese() ? L"球体" : L"Sphare");
-  EXPECT_EQ(WindowText(s.Control(238)), Japanese() ? L"最前面" : L"Top");
-  EXPECT_EQ(WindowText(s.Control(247)), Japanese() ? L"60分" : L"60min");
+  EXPECT_EQ(WindowText(s.Control(ids::kTypeFirst + 1)), Japanese() ? L"球体" : L"Sphare");
+  EXPECT_EQ(WindowText(s.Control(ids::kZOrderFirst + 2)), Japanese() ? L"最前面" : L"Top");
+  EXPECT_EQ(WindowText(s.Control(ids::kIntervalFirst + 8)), Japanese() ? L"60分" : L"60min");
 
   // The checks: Ripple, Normal speed, 128, topmost, 5 seconds; nothing else.
   std::vector<int> checked;
-  for (int id = 223; id <= 247; ++id) {
+  for (int id = ids::kTypeFirst; id <= int(ids::kIntervalFirst + 8); ++id) {
     if (::SendMessageW(s.Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED) checked.push_back(id);
   }
-  EXPECT_EQ(checked, (std::vector<int>{225, 229, 233, 238, 240}));
+  EXPECT_EQ(checked, (std::vector<int>{ids::kTypeFirst + 2, ids::kSpeedFirst + 1, ids::kSizeFirst + 2, ids::kZOrderFirst + 2,
+                                     ids::kIntervalFirst + 1}));
   // Both trackbars of Ripple: strength 90 in 50..300, count 10 in 1..20.
-  HWND strength = s.Control(248), count = s.Control(249);
+  HWND strength = s.Control(ids::kStrengthSlider), count = s.Control(ids::kWaveCountSlider);
   EXPECT_TRUE(::IsWindowVisible(strength));
   EXPECT_TRUE(::IsWindowVisible(count));
   EXPECT_EQ(::SendMessageW(strength, TBM_GETPOS, 0, 0), 90);
@@ -315,17 +318,17 @@ TEST(MainView, ControlsTheirPlacesChecksAndTrackbars) {
 
   // Choosing Photo hides both trackbars; Sphere shows the strength one in
   // 50..90; a click on a radio button checks only it in its group.
-  ASSERT_TRUE(s.Click(s.Control(223)));
+  ASSERT_TRUE(s.Click(s.Control(ids::kTypeFirst)));
   EXPECT_TRUE(WaitUntil([&] { return !::IsWindowVisible(strength) && !::IsWindowVisible(count); }, 5000));
-  ASSERT_TRUE(s.Click(s.Control(224)));
+  ASSERT_TRUE(s.Click(s.Control(ids::kTypeFirst + 1)));
   EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(strength) && !::IsWindowVisible(count); }, 5000));
   EXPECT_EQ(::SendMessageW(strength, TBM_GETRANGEMAX, 0, 0), 90);
-  EXPECT_EQ(::SendMessageW(s.Control(225), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_EQ(::SendMessageW(s.Control(ids::kTypeFirst + 2), BM_GETCHECK, 0, 0), BST_UNCHECKED);
 
   // Z order: Bottom takes the drifting window out of the topmost band.
-  ASSERT_TRUE(s.Click(s.Control(236)));
+  ASSERT_TRUE(s.Click(s.Control(ids::kZOrderFirst)));
   EXPECT_TRUE(WaitUntil([&] { return !(::GetWindowLongPtrW(s.drift, GWL_EXSTYLE) & WS_EX_TOPMOST); }, 5000));
-  ASSERT_TRUE(s.Click(s.Control(238)));
+  ASSERT_TRUE(s.Click(s.Control(ids::kZOrderFirst + 2)));
   EXPECT_TRUE(WaitUntil([&] { return (::GetWindowLongPtrW(s.drift, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }, 5000));
   EXPECT_TRUE(s.Exit());
 }
@@ -435,13 +438,13 @@ TEST(MainView, RowClicksToggleTheSelectionAndTheDriftingWindowFollows) {
     return SIZE{r.right - r.left, r.bottom - r.top};
   };
   EXPECT_TRUE(WaitUntil([&] { return driftSize().cx == 128 * 7 / 5 && driftSize().cy == 96 * 7 / 5; }, 5000));
-  ASSERT_TRUE(s.Click(s.Control(223)));
+  ASSERT_TRUE(s.Click(s.Control(ids::kTypeFirst)));
   EXPECT_TRUE(WaitUntil([&] { return driftSize().cx == 128 && driftSize().cy == 96; }, 5000));
-  ASSERT_TRUE(s.Click(s.Control(232)));
+  ASSERT_TRUE(s.Click(s.Control(ids::kSizeFirst + 1)));
   EXPECT_TRUE(WaitUntil([&] { return driftSize().cx == 64 && driftSize().cy == 48; }, 5000));
   // Switched every second.
-  ASSERT_TRUE(s.Click(s.Control(239)));
-  ASSERT_TRUE(WaitUntil([&] { return ::SendMessageW(s.Control(239), BM_GETCHECK, 0, 0) == BST_CHECKED; }, 5000));
+  ASSERT_TRUE(s.Click(s.Control(ids::kIntervalFirst)));
+  ASSERT_TRUE(WaitUntil([&] { return ::SendMessageW(s.Control(ids::kIntervalFirst), BM_GETCHECK, 0, 0) == BST_CHECKED; }, 5000));
 
   auto seen = [&](DWORD ms) {
     bool r = false, b = false;
@@ -481,7 +484,7 @@ TEST(MainView, DeleteAndDeleteAllAskFirstAndSayWhatIsMissing) {
   const std::wstring noSelection =
       Japanese() ? L"画像が選択されていません。\n画像をクリックして選択してください。" : L"No images are selected.";
   const std::wstring sure = Japanese() ? L"本当に操作対象から外しますか？" : L"Are you sure to delete?";
-  for (int id : {200, 205, 206}) {
+  for (int id : {ids::kSave, ids::kRemove, ids::kRemoveAll}) {
     ASSERT_TRUE(s.Click(s.Control(id)));
     EXPECT_EQ(s.Answer(IDOK), addFirst) << id;
   }
@@ -489,22 +492,22 @@ TEST(MainView, DeleteAndDeleteAllAskFirstAndSayWhatIsMissing) {
   ASSERT_TRUE(s.WaitCount(3));
   ASSERT_TRUE(s.ClickRow(0));
   ASSERT_TRUE(WaitUntil([&] { return s.Selected().empty(); }, 5000));
-  for (int id : {200, 205}) {
+  for (int id : {ids::kSave, ids::kRemove}) {
     ASSERT_TRUE(s.Click(s.Control(id)));
     EXPECT_EQ(s.Answer(IDOK), noSelection) << id;
   }
   // Delete All needs no selection; No removes nothing.
-  ASSERT_TRUE(s.Click(s.Control(206)));
+  ASSERT_TRUE(s.Click(s.Control(ids::kRemoveAll)));
   EXPECT_EQ(s.Answer(IDNO), sure);
   EXPECT_EQ(s.Count(), 3);
   // Delete removes the selected photos only.
   ASSERT_TRUE(s.ClickRow(1));
   ASSERT_TRUE(WaitUntil([&] { return s.Selected() == std::vector<int>{1}; }, 5000));
-  ASSERT_TRUE(s.Click(s.Control(205)));
+  ASSERT_TRUE(s.Click(s.Control(ids::kRemove)));
   EXPECT_EQ(s.Answer(IDYES), sure);
   ASSERT_TRUE(s.WaitCount(2));
   EXPECT_TRUE(s.Selected().empty());
-  ASSERT_TRUE(s.Click(s.Control(206)));
+  ASSERT_TRUE(s.Click(s.Control(ids::kRemoveAll)));
   EXPECT_EQ(s.Answer(IDYES), sure);
   ASSERT_TRUE(s.WaitCount(0));
   EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(s.Hint()) != FALSE; }, 5000)) << "the drop hint is back";
@@ -563,11 +566,11 @@ TEST(MainView, SaveWritesTheSelectedPhotosAndTheChosenSettings) {
   ASSERT_TRUE(WaitUntil([&] { return s.Selected() == std::vector<int>{0, 2}; }, 5000));
   // Bottom-most first (the drifting window then stays out of the way of the
   // clicks), Wave, 256; the wave count thumb dragged to its right end.
-  for (int id : {236, 226, 234}) {
+  for (int id : {ids::kZOrderFirst, ids::kTypeFirst + 3, ids::kSizeFirst + 3}) {
     ASSERT_TRUE(s.Click(s.Control(id)));
     EXPECT_TRUE(WaitUntil([&] { return ::SendMessageW(s.Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }, 5000)) << id;
   }
-  HWND count = s.Control(249);
+  HWND count = s.Control(ids::kWaveCountSlider);
   ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(count) != FALSE; }, 5000));
   // The thumb at 10 of 1..20 sits a little left of the bar's middle (the
   // bar's rectangles cannot be asked for from another process).
@@ -578,14 +581,14 @@ TEST(MainView, SaveWritesTheSelectedPhotosAndTheChosenSettings) {
   ASSERT_TRUE(MouseDrag(thumbX, y, bar.right + 40, y));
   EXPECT_TRUE(WaitUntil([&] { return ::SendMessageW(count, TBM_GETPOS, 0, 0) == 20; }, 5000));
   // A click beside the strength thumb moves it without storing anything.
-  HWND strength = s.Control(248);
+  HWND strength = s.Control(ids::kStrengthSlider);
   RECT sb{};
   ::GetWindowRect(strength, &sb);
   const LRESULT before = ::SendMessageW(strength, TBM_GETPOS, 0, 0);
   ASSERT_TRUE(MouseClick(sb.right - 12, (sb.top + sb.bottom) / 2));
   EXPECT_TRUE(WaitUntil([&] { return ::SendMessageW(strength, TBM_GETPOS, 0, 0) != before; }, 5000));
 
-  ASSERT_TRUE(s.Click(s.Control(200)));
+  ASSERT_TRUE(s.Click(s.Control(ids::kSave)));
   HWND dialog = WaitSaveDialog(s.program().Pid());
   ASSERT_TRUE(dialog);
   HWND name = FileNameBox(dialog);
@@ -650,7 +653,7 @@ TEST(MainView, DraggingMovesAndResizesTheFrameNeverBelowItsMinimum) {
       [&] {
         RECT client{};
         ::GetClientRect(s.view, &client);
-        return client.right == 900 && RectIn(s.view, s.Control(218)).left == 900 - 25;
+        return client.right == 900 && RectIn(s.view, s.Control(ids::kClose)).left == 900 - 25;
       },
       5000));
   ASSERT_TRUE(MouseDrag(grown.right - 4, grown.bottom - 4, grown.right - 304, grown.bottom - 304));
@@ -697,7 +700,7 @@ TEST(MainView, CloseMinimiseAndWebPageButtons) {
 
   ASSERT_TRUE(s.Start());
   const std::wstring exitQuestion = Japanese() ? L"終了しますか？" : L"Are you sure to exit?";
-  ASSERT_TRUE(s.Click(s.Control(218)));
+  ASSERT_TRUE(s.Click(s.Control(ids::kClose)));
   EXPECT_EQ(s.Answer(IDNO), exitQuestion) << "the close button asks";
   EXPECT_TRUE(s.program().Running());
 
@@ -709,14 +712,14 @@ TEST(MainView, CloseMinimiseAndWebPageButtons) {
                                         : "http://www.kelvarstone.example/index_e.html\n";
   const std::string product = Japanese() ? "http://www.kelvarstone.example/k3driftlet/k3driftlet.html\n"
                                          : "http://www.kelvarstone.example/k3driftlet/k3driftlet_e.html\n";
-  ASSERT_TRUE(s.Click(s.Control(215)));
+  ASSERT_TRUE(s.Click(s.Control(ids::kVendorPage)));
   EXPECT_TRUE(WaitUntil([&] { return recorded() == vendor; }, 15000)) << recorded();
-  ASSERT_TRUE(s.Click(s.Control(216)));
+  ASSERT_TRUE(s.Click(s.Control(ids::kProductPage)));
   EXPECT_TRUE(WaitUntil([&] { return recorded() == vendor + product; }, 15000)) << recorded();
   ::PostMessageW(s.view, WM_KEYDOWN, VK_F1, 0);
   EXPECT_TRUE(WaitUntil([&] { return recorded() == vendor + product + product; }, 15000)) << "F1 opens the product page";
 
-  ASSERT_TRUE(s.Click(s.Control(217)));
+  ASSERT_TRUE(s.Click(s.Control(ids::kMinimize)));
   EXPECT_TRUE(WaitUntil([&] { return ::IsIconic(s.frame) != FALSE; }, 5000));
   EXPECT_TRUE(s.Exit());
   ::RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Wine\\WineBrowser");

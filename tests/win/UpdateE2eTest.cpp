@@ -14,11 +14,13 @@
 #include <vector>
 
 #include "E2eHarness.h"
+#include "ui/ControlIds.h"
 #include "ImageFixtures.h"
 #include "Releases.h"
 #include "kicker/KickerRules.h"
 
 using namespace e2e;
+namespace ids = k3::ids;
 
 namespace {
 
@@ -36,7 +38,7 @@ class UpdateCommand : public ::testing::Test {
     program = std::make_unique<Program>(exe, L"", true);
     frame = program->WaitMainFrame();
     ASSERT_TRUE(frame);
-    gear = ::GetDlgItem(::GetDlgItem(frame, 0xE900), 214);
+    gear = ::GetDlgItem(::GetDlgItem(frame, ids::kView), ids::kUpdate);
     ASSERT_TRUE(gear) << "the update command has its button";
     ASSERT_TRUE(WaitUntil([&] { return !LayeredOpacity(frame); }, 10000));
   }

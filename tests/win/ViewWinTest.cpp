@@ -5,13 +5,25 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
+#include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "ImageFixtures.h"
+#include "desktop/Driftlet.h"
+#include "framework/Controls.h"
 #include "framework/Handles.h"
 #include "framework/ListBox.h"
 #include "framework/Wnd.h"
+#include "ui/ControlIds.h"
+#include "ui/ImageButton.h"
 #include "ui/ImgList.h"
+#include "ui/Palette.h"
+#include "ui/SettingsPanel.h"
+#include "ui/ViewLayout.h"
 
 namespace k3 {
 namespace {
@@ -122,6 +134,209 @@ TEST(ImgList, RowsShowTheThumbnailCentredThePathAndTheSelection) {
   EXPECT_EQ(untouched.At(50, 50), RGB(0, 0, 0));
   list.DestroyWindow();
   parent.DestroyWindow();
+}
+
+// A button that counts its own clicks and a parent that counts the
+// commands that reach its command table.
+class CountingButton : public fw::CButton {
+ public:
+  bool handles = false;
+  int clicks = 0;
+  bool OnClicked() override {
+    ++clicks;
+    return handles;
+  }
+};
+
+class CommandParent : public fw::CWnd {
+ public:
+  std::vector<std::pair<UINT, int>> commands;
+  std::function<bool(UINT)> onClicked;
+  BOOL OnCmdMsg(UINT id, int code) override {
+    commands.emplace_back(id, code);
+    return onClicked && code == BN_CLICKED ? onClicked(id) : TRUE;
+  }
+};
+
+TEST(ViewControls, ACommandReachesTheControlsWrapperFirstAndADoubleClickCanBeAClick) {
+  CommandParent parent;
+  ASSERT_TRUE(parent.CreateEx(0, nullptr, L"parent", WS_POPUP, RECT{0, 0, 300, 300}, nullptr, 0));
+  CountingButton button;
+  ASSERT_TRUE(button.Create(L"b", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, RECT{0, 0, 50, 20}, parent.m_hWnd, 42));
+  const auto notify = [&](int code) {
+    ::SendMessageW(parent.m_hWnd, WM_COMMAND, MAKEWPARAM(42, code), reinterpret_cast<LPARAM>(button.m_hWnd));
+  };
+
+  // The button's own click: the wrapper sees it, then the command table.
+  button.SendMessage(BM_CLICK);
+  EXPECT_EQ(button.clicks, 1);
+  EXPECT_EQ(parent.commands, (std::vector<std::pair<UINT, int>>{{42, BN_CLICKED}}));
+  // A wrapper that handles the click keeps it from the command table.
+  button.handles = true;
+  parent.commands.clear();
+  button.SendMessage(BM_CLICK);
+  EXPECT_EQ(button.clicks, 2);
+  EXPECT_TRUE(parent.commands.empty());
+  button.handles = false;
+
+  // A double click is a double click, unless the button says it is a click.
+  parent.commands.clear();
+  notify(BN_DOUBLECLICKED);
+  EXPECT_EQ(parent.commands, (std::vector<std::pair<UINT, int>>{{42, BN_DOUBLECLICKED}}));
+  button.SetDoubleClickIsClick(true);
+  parent.commands.clear();
+  notify(BN_DOUBLECLICKED);
+  EXPECT_EQ(parent.commands, (std::vector<std::pair<UINT, int>>{{42, BN_CLICKED}}));
+  EXPECT_EQ(button.clicks, 3) << "and the button saw it as one";
+
+  // A menu or accelerator command (no window) goes straight to the table.
+  parent.commands.clear();
+  ::SendMessageW(parent.m_hWnd, WM_COMMAND, MAKEWPARAM(7, 0), 0);
+  EXPECT_EQ(parent.commands, (std::vector<std::pair<UINT, int>>{{7, 0}}));
+  EXPECT_EQ(button.clicks, 3);
+}
+
+// A sheet of flat colours: `columns` faces of w x h, normal above, pressed
+// below, each face one colour from `colours` (normal ones first).
+std::unique_ptr<CImg> Sheet(int columns, int w, int h, const std::vector<COLORREF>& colours) {
+  auto sheet = std::make_unique<CImg>();
+  if (!sheet->Create(24, columns * w, 2 * h)) return nullptr;
+  ImgDc dc(*sheet);
+  for (int row = 0; row < 2; ++row) {
+    for (int c = 0; c < columns; ++c) {
+      fw::GdiBrush brush(::CreateSolidBrush(colours[static_cast<std::size_t>(row * columns + c)]));
+      RECT face{c * w, row * h, (c + 1) * w, (row + 1) * h};
+      ::FillRect(dc.get(), &face, brush.get());
+    }
+  }
+  return sheet;
+}
+
+COLORREF DrawnFace(CImageButton& button, bool pressed, int x, int y) {
+  RowPicture picture(40, 40);
+  RECT all{0, 0, 40, 40};
+  ::FillRect(picture.dc.get(), &all, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+  DRAWITEMSTRUCT item{};
+  item.CtlType = ODT_BUTTON;
+  item.itemState = pressed ? ODS_SELECTED : 0;
+  item.hwndItem = button.m_hWnd;
+  item.hDC = picture.dc.get();
+  item.rcItem = RECT{0, 0, 40, 40};
+  // Through the parent, as the system asks.
+  ::SendMessageW(::GetParent(button.m_hWnd), WM_DRAWITEM, item.CtlID, reinterpret_cast<LPARAM>(&item));
+  return picture.At(x, y);
+}
+
+TEST(ImageButton, DrawsItsNormalAndPressedFaceFromTheSheet) {
+  Parent parent;
+  ASSERT_TRUE(parent.CreateEx(0, nullptr, L"parent", WS_POPUP, RECT{0, 0, 300, 300}, nullptr, 0));
+  const COLORREF red = RGB(255, 0, 0), green = RGB(0, 255, 0), blue = RGB(0, 0, 255), yellow = RGB(255, 255, 0);
+  // Two faces of 20 x 10: red / blue normal, green / yellow pressed.
+  auto faces = Sheet(2, 20, 10, {red, blue, green, yellow});
+  ASSERT_TRUE(faces);
+  CImageButton second;
+  ASSERT_TRUE(second.Create(parent.m_hWnd, 206, faces.get(), CImageButton::Sheet::Faces, 1, nullptr));
+  EXPECT_EQ(DrawnFace(second, false, 0, 0), blue);
+  EXPECT_EQ(DrawnFace(second, false, 19, 9), blue);
+  EXPECT_EQ(DrawnFace(second, false, 20, 10), RGB(0, 0, 0)) << "the face's size only";
+  EXPECT_EQ(DrawnFace(second, true, 0, 0), yellow);
+  EXPECT_EQ(DrawnFace(second, true, 19, 9), yellow);
+  ASSERT_TRUE(second.NormalFace() && second.PressedFace());
+  EXPECT_EQ(second.NormalFace()->Width(), 20) << "cut once, when the button was made";
+
+  // Icons: 17-pixel cells counted from 1; magenta shows the panel.
+  const COLORREF magenta = RGB(255, 0, 255), panel = RGB(245, 250, 254);
+  auto icons = Sheet(3, 17, 17, {red, magenta, blue, green, yellow, magenta});
+  fw::GdiBrush panelBrush(::CreateSolidBrush(panel));
+  CImageButton icon;
+  ASSERT_TRUE(icon.Create(parent.m_hWnd, 217, icons.get(), CImageButton::Sheet::Icons, 3, panelBrush.get()));
+  EXPECT_EQ(DrawnFace(icon, false, 8, 8), blue);
+  EXPECT_EQ(DrawnFace(icon, true, 8, 8), panel) << "the pressed cell is magenta: keyed out";
+  EXPECT_EQ(DrawnFace(icon, false, 17, 17), RGB(0, 0, 0)) << "one cell only";
+  CImageButton keyed;
+  ASSERT_TRUE(keyed.Create(parent.m_hWnd, 218, icons.get(), CImageButton::Sheet::Icons, 2, panelBrush.get()));
+  EXPECT_EQ(DrawnFace(keyed, false, 8, 8), panel);
+  EXPECT_EQ(DrawnFace(keyed, true, 8, 8), yellow);
+
+  // A quick second click is a click.
+  CommandParent commands;
+  ASSERT_TRUE(commands.CreateEx(0, nullptr, L"commands", WS_POPUP, RECT{0, 0, 300, 300}, nullptr, 0));
+  CImageButton save;
+  ASSERT_TRUE(save.Create(commands.m_hWnd, 200, faces.get(), CImageButton::Sheet::Faces, 0, nullptr));
+  ::SendMessageW(commands.m_hWnd, WM_COMMAND, MAKEWPARAM(200, BN_DOUBLECLICKED), reinterpret_cast<LPARAM>(save.m_hWnd));
+  EXPECT_EQ(commands.commands, (std::vector<std::pair<UINT, int>>{{200, BN_CLICKED}}));
+}
+
+TEST(SettingsPanel, StartsWithTheDriftsChoicesAndTellsItWhatIsClicked) {
+  CommandParent parent;
+  ASSERT_TRUE(parent.CreateEx(0, nullptr, L"parent", WS_POPUP, RECT{0, 0, 800, 600}, nullptr, 0));
+  CDriftlet drift;
+  SettingsPanel panel(drift);
+  parent.onClicked = [&](UINT id) { return panel.OnClicked(id); };
+  panel.Create(parent.m_hWnd, nullptr, nullptr);
+  panel.Layout(LayoutView(800, 600));
+  EXPECT_EQ(panel.Checked(ids::kTypeFirst), 2) << "Ripple";
+  EXPECT_EQ(panel.Checked(ids::kSpeedFirst), 1);
+  EXPECT_EQ(panel.Checked(ids::kSizeFirst), 2);
+  EXPECT_EQ(panel.Checked(ids::kZOrderFirst), 2);
+  EXPECT_EQ(panel.Checked(ids::kIntervalFirst), 1);
+  EXPECT_EQ(drift.settings.frameInterval, SpeedPeriod(1)) << "the Normal speed is applied at once";
+  EXPECT_EQ(panel.Checked(ids::kStrengthSlider), -1) << "not a group";
+  EXPECT_FALSE(panel.OnClicked(ids::kSave)) << "not the panel's";
+
+  HWND strength = ::GetDlgItem(parent.m_hWnd, ids::kStrengthSlider);
+  HWND waves = ::GetDlgItem(parent.m_hWnd, ids::kWaveCountSlider);
+  ASSERT_TRUE(strength && waves);
+  const auto range = [](HWND bar) {
+    return std::pair<LRESULT, LRESULT>(::SendMessageW(bar, TBM_GETRANGEMIN, 0, 0), ::SendMessageW(bar, TBM_GETRANGEMAX, 0, 0));
+  };
+  // Its own style: the parent is not on the screen.
+  const auto Shown = [](HWND bar) { return (::GetWindowLongPtrW(bar, GWL_STYLE) & WS_VISIBLE) != 0; };
+  const auto click = [&](UINT id) { ::SendMessageW(::GetDlgItem(parent.m_hWnd, static_cast<int>(id)), BM_CLICK, 0, 0); };
+
+  // The trackbars each display type uses, with its ranges.
+  click(ids::kTypeFirst + 1);  // Sphere
+  EXPECT_EQ(drift.settings.displayType, 1);
+  EXPECT_EQ(panel.Checked(ids::kTypeFirst), 1) << "one choice per group";
+  EXPECT_TRUE(Shown(strength));
+  EXPECT_EQ(range(strength), (std::pair<LRESULT, LRESULT>(50, 90)));
+  EXPECT_FALSE(Shown(waves));
+  click(ids::kTypeFirst + 3);  // Wave
+  EXPECT_EQ(drift.settings.displayType, 3);
+  EXPECT_EQ(range(strength), (std::pair<LRESULT, LRESULT>(50, 300)));
+  EXPECT_TRUE(Shown(waves));
+  EXPECT_EQ(range(waves), (std::pair<LRESULT, LRESULT>(1, 20)));
+  click(ids::kTypeFirst);  // Photo
+  EXPECT_FALSE(Shown(strength));
+  EXPECT_FALSE(Shown(waves));
+
+  // The other groups.
+  click(ids::kSpeedFirst + 2);
+  EXPECT_EQ(drift.settings.frameInterval, SpeedPeriod(2));
+  click(ids::kSizeFirst + 4);
+  EXPECT_EQ(drift.settings.photoSize, 4);
+  click(ids::kZOrderFirst);
+  EXPECT_EQ(drift.settings.zOrder, kBottomMost);
+  click(ids::kIntervalFirst + 4);
+  EXPECT_EQ(drift.settings.switchInterval, IntervalValue(4));
+
+  // Only a dragged thumb stores the trackbar's value.
+  click(ids::kTypeFirst + 2);  // Ripple
+  ::SendMessageW(parent.m_hWnd, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 120), reinterpret_cast<LPARAM>(strength));
+  EXPECT_EQ(drift.settings.effectStrength, 120);
+  ::SendMessageW(parent.m_hWnd, WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 200), reinterpret_cast<LPARAM>(strength));
+  EXPECT_EQ(drift.settings.effectStrength, 120);
+  ::SendMessageW(parent.m_hWnd, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 7), reinterpret_cast<LPARAM>(waves));
+  EXPECT_EQ(drift.settings.waveCount, 7);
+
+  // The panel paints its controls on its own colour.
+  fw::WindowDc dc(parent.m_hWnd);
+  const auto brush = ::SendMessageW(parent.m_hWnd, WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc.get()),
+                                    reinterpret_cast<LPARAM>(::GetDlgItem(parent.m_hWnd, ids::kSpeedFirst)));
+  LOGBRUSH colour{};
+  ASSERT_TRUE(::GetObjectW(reinterpret_cast<HBRUSH>(brush), sizeof colour, &colour));
+  EXPECT_EQ(colour.lbColor, palette::kPanel);
+  panel.Destroy();
 }
 
 }  // namespace

@@ -1,0 +1,184 @@
+#include "ui/PhotoCollection.h"
+
+#include <algorithm>
+
+#include "files/FileUtils.h"
+#include "framework/Services.h"
+#include "imaging/Thumbnails.h"
+#include "ui/ImageListStore.h"
+#include "ui/ViewRules.h"
+#include "update/ProgressDlg.h"
+
+namespace k3 {
+
+namespace {
+
+// Keeps a list from redrawing row by row during a long import, yet shows
+// what has arrived twice a second (the first photo at once).
+class BatchedRedraw {
+ public:
+  explicit BatchedRedraw(fw::CListBox& list) : list_(list) { list_.SetRedraw(false); }
+  ~BatchedRedraw() {
+    list_.SetRedraw(true);
+    ::InvalidateRect(list_.m_hWnd, nullptr, TRUE);
+  }
+  BatchedRedraw(const BatchedRedraw&) = delete;
+  BatchedRedraw& operator=(const BatchedRedraw&) = delete;
+
+  void RowsAdded() {
+    const ULONGLONG now = ::GetTickCount64();
+    if (shown_ && now - last_ < 500) return;
+    shown_ = true;
+    last_ = now;
+    list_.SetRedraw(true);
+    ::RedrawWindow(list_.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    list_.SetRedraw(false);
+  }
+
+ private:
+  fw::CListBox& list_;
+  ULONGLONG last_ = 0;
+  bool shown_ = false;
+};
+
+}  // namespace
+
+PhotoCollection::PhotoCollection(CDriftlet& driftlet) : driftlet_(driftlet) {}
+
+bool PhotoCollection::Create(HWND parent, UINT id) {
+  if (listFilePath_.empty()) listFilePath_ = GetModuleFolder() + L"IMG.DAT";
+  list_ = std::make_unique<CImgList>();
+  if (!list_->Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | LBS_NOTIFY | LBS_MULTIPLESEL |
+                         LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
+                     RECT{0, 0, 0, 0}, parent, id)) {
+    list_.reset();
+    return false;
+  }
+  return true;
+}
+
+void PhotoCollection::Close() {
+  Save();
+  if (list_) {
+    list_->SendMessage(LB_RESETCONTENT);
+    list_->DestroyWindow();
+    list_.reset();
+  }
+  entries_.clear();
+}
+
+int PhotoCollection::SelectedCount() const { return list_ ? list_->GetSelCount() : 0; }
+
+bool PhotoCollection::AddPhoto(const std::wstring& path) {
+  if (!list_ || !IsPhotoFileName(path)) return false;
+  if (std::any_of(entries_.begin(), entries_.end(), [&](const auto& e) { return e->path == path; })) return false;
+  auto image = std::make_unique<CImg>();
+  Size size{96, 96};
+  if (!LoadThumbnail(path.c_str(), *image, size, true)) return false;
+  return AddRow(std::make_unique<CImgThumb>(path, std::move(image), size.width, size.height));
+}
+
+bool PhotoCollection::AddRow(std::unique_ptr<CImgThumb> entry) {
+  if (!list_ || !entry) return false;
+  if (std::any_of(entries_.begin(), entries_.end(), [&](const auto& e) { return e->path == entry->path; })) {
+    return false;
+  }
+  const bool wasEmpty = entries_.empty();
+  const int row = list_->AddString(entry->path.c_str());
+  if (row < 0) return false;
+  list_->SetItemDataPtr(row, entry.get());
+  entries_.push_back(std::move(entry));
+  // The first photo is selected at once, so that it drifts.
+  if (wasEmpty) {
+    list_->SetSel(0, true);
+    ApplySelection();
+  }
+  if (changed) changed();
+  return true;
+}
+
+void PhotoCollection::ApplySelection() {
+  if (!list_) return;
+  std::vector<std::wstring> paths;
+  for (int index : list_->GetSelItems()) {
+    if (index >= 0 && index < Count()) paths.push_back(entries_[static_cast<std::size_t>(index)]->path);
+  }
+  driftlet_.LoadPhotos(paths);
+}
+
+bool PhotoCollection::IsSelected(int index) const {
+  if (entries_.empty() || !list_ || list_->GetSelCount() == 0) return false;
+  const std::vector<int> selected = list_->GetSelItems();
+  return std::find(selected.begin(), selected.end(), index) != selected.end();
+}
+
+void PhotoCollection::RemoveAt(int index) {
+  if (index < 0 || index >= Count() || !list_) return;
+  const bool wasSelected = IsSelected(index);
+  list_->DeleteString(index);
+  entries_.erase(entries_.begin() + index);
+  if (wasSelected) ApplySelection();
+  if (changed) changed();
+}
+
+void PhotoCollection::RemoveSelected() {
+  if (!list_) return;
+  const std::vector<int> selected = list_->GetSelItems();
+  for (auto it = selected.rbegin(); it != selected.rend(); ++it) RemoveAt(*it);
+}
+
+void PhotoCollection::RemoveAll() {
+  for (int i = Count() - 1; i >= 0; --i) RemoveAt(i);
+}
+
+void PhotoCollection::Import(const std::vector<std::wstring>& paths, HWND owner) {
+  if (paths.empty() || !list_) return;
+  BatchedRedraw redraw(*list_);
+  CProgressDlg progress;
+  progress.Open(owner, 0, static_cast<int>(paths.size()), true);
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    if (AddPhoto(paths[i])) redraw.RowsAdded();
+    if (!progress.SetPos(static_cast<int>(i))) break;
+  }
+}
+
+void PhotoCollection::ImportDrop(HDROP drop, HWND owner) {
+  std::vector<std::wstring> paths;
+  const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    wchar_t name[512] = {};
+    if (!::DragQueryFileW(drop, i, name, 512)) continue;
+    // The window keeps painting while a large folder is listed.
+    EnumeratePaths(name, paths, true, false, [] { PumpPaintMessages(); });
+  }
+  ::DragFinish(drop);
+  Import(paths, owner);
+}
+
+void PhotoCollection::Load(HWND owner) {
+  if (!list_) return;
+  WIN32_FILE_ATTRIBUTE_DATA info{};
+  if (!::GetFileAttributesExW(listFilePath_.c_str(), GetFileExInfoStandard, &info)) return;
+  const std::vector<std::wstring> photos = LoadImageListFile(listFilePath_);
+  if (photos.empty()) return;
+  const unsigned long long length = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  BatchedRedraw redraw(*list_);
+  CProgressDlg progress;
+  progress.Open(owner, 0, static_cast<int>(std::min<unsigned long long>(length, 0x7FFFFFFF)), true);
+  int position = 0;
+  for (const std::wstring& photo : photos) {
+    if (!AddPhoto(photo)) continue;
+    redraw.RowsAdded();
+    position += static_cast<int>(kImageListRecordBytes);
+    if (!progress.SetPos(position)) break;
+  }
+}
+
+void PhotoCollection::Save() const {
+  std::vector<std::wstring> photos;
+  photos.reserve(entries_.size());
+  for (const auto& e : entries_) photos.push_back(e->path);
+  SaveImageListFile(listFilePath_, photos);
+}
+
+}  // namespace k3

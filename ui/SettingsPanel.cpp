@@ -1,0 +1,164 @@
+#include "ui/SettingsPanel.h"
+
+#include <commctrl.h>
+
+#include "desktop/DisplaySettings.h"
+#include "framework/Services.h"
+#include "framework/Texts.h"
+#include "res/resource.h"
+#include "ui/ControlIds.h"
+#include "ui/Palette.h"
+#include "ui/ViewResources.h"
+#include "ui/ViewRules.h"
+
+namespace k3 {
+
+namespace {
+
+enum GroupIndex { kType, kSpeed, kSize, kZOrder, kInterval };
+
+std::wstring PairText(UINT pair) { return LoadResString(PickText(pair, pair + 1)); }
+
+std::vector<std::wstring> PairTexts(std::initializer_list<UINT> pairs) {
+  std::vector<std::wstring> texts;
+  for (UINT pair : pairs) texts.push_back(PairText(pair));
+  return texts;
+}
+
+void Place(fw::CWnd& control, const Rect& r) { PlaceControl(control.m_hWnd, r); }
+
+}  // namespace
+
+void CSettingSlider::OnScroll(int code, int position) {
+  // Only a drag of the thumb stores its value.
+  if ((code == TB_THUMBTRACK || code == TB_THUMBPOSITION) && changed) changed(position);
+}
+
+SettingsPanel::SettingsPanel(CDriftlet& driftlet)
+    : driftlet_(driftlet), brush_(::CreateSolidBrush(palette::kPanel)) {}
+
+void SettingsPanel::MakeGroup(Group& group, HWND parent, UINT labelPair, UINT firstId,
+                              const std::vector<std::wstring>& texts, HFONT normal, HFONT bold) {
+  group.firstId = firstId;
+  if (group.label.Create(PairText(labelPair).c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT, RECT{0, 0, 0, 0}, parent,
+                         ids::kLabel)) {
+    group.label.SetBackground(brush_.get());
+    group.label.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(bold), FALSE);
+  }
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    auto radio = std::make_unique<fw::CButton>();
+    const DWORD style = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | BS_VCENTER | (i == 0 ? WS_GROUP : 0);
+    if (radio->Create(texts[i].c_str(), style, RECT{0, 0, 0, 0}, parent, firstId + static_cast<UINT>(i))) {
+      radio->SetBackground(brush_.get());
+      radio->SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(normal), FALSE);
+    }
+    group.radios.push_back(std::move(radio));
+  }
+}
+
+void SettingsPanel::Create(HWND parent, HFONT normal, HFONT bold) {
+  // In creation order, which is also the order of the keyboard's Tab.
+  MakeGroup(groups_[kType], parent, IDS_TYPE_LABEL, ids::kTypeFirst,
+            PairTexts({IDS_TYPE_PHOTO, IDS_TYPE_SPHERE, IDS_TYPE_RIPPLE, IDS_TYPE_WAVE, IDS_TYPE_ROTATE}), normal, bold);
+  for (CSettingSlider* bar : {&strength_, &waveCount_}) {
+    const UINT id = bar == &strength_ ? ids::kStrengthSlider : ids::kWaveCountSlider;
+    if (bar->Create(WS_CHILD | WS_VISIBLE | TBS_HORZ, RECT{0, 0, 0, 0}, parent, id)) bar->SetBackground(brush_.get());
+  }
+  strength_.changed = [this](int value) { driftlet_.SetEffectStrength(value); };
+  waveCount_.changed = [this](int value) { driftlet_.SetWaveCount(value); };
+  MakeGroup(groups_[kSpeed], parent, IDS_SPEED_LABEL, ids::kSpeedFirst,
+            PairTexts({IDS_SPEED_SLOW, IDS_SPEED_NORMAL, IDS_SPEED_FAST}), normal, bold);
+  MakeGroup(groups_[kSize], parent, IDS_SIZE_LABEL, ids::kSizeFirst, {L"32", L"64", L"128", L"256", L"512"}, normal,
+            bold);
+  MakeGroup(groups_[kZOrder], parent, IDS_ZORDER_LABEL, ids::kZOrderFirst,
+            PairTexts({IDS_ZORDER_BOTTOM, IDS_ZORDER_NORMAL, IDS_ZORDER_TOP}), normal, bold);
+  std::vector<std::wstring> intervals;
+  for (int i = 0; i < ids::kIntervalCount; ++i) intervals.push_back(PairText(IDS_INTERVAL_FIRST + 2 * i));
+  MakeGroup(groups_[kInterval], parent, IDS_INTERVAL_LABEL, ids::kIntervalFirst, intervals, normal, bold);
+
+  const int start[5] = {ids::kStartType, ids::kStartSpeed, ids::kStartSize, ids::kStartZOrder, ids::kStartInterval};
+  for (std::size_t g = 0; g < groups_.size(); ++g) {
+    if (auto& radio = groups_[g].radios[static_cast<std::size_t>(start[g])]; radio->m_hWnd) radio->SetChecked(true);
+  }
+  driftlet_.SetSpeed(ids::kStartSpeed);
+}
+
+void SettingsPanel::Destroy() {
+  for (Group& group : groups_) {
+    group.label.DestroyWindow();
+    group.radios.clear();
+  }
+  strength_.DestroyWindow();
+  waveCount_.DestroyWindow();
+}
+
+void SettingsPanel::Layout(const ViewLayout& l) {
+  const Rect labels[5] = {l.typeLabel, l.speedLabel, l.sizeLabel, l.zOrderLabel, l.intervalLabel};
+  const Rect* radios[5] = {l.typeRadios.data(), l.speedRadios.data(), l.sizeRadios.data(), l.zOrderRadios.data(),
+                           l.intervalRadios.data()};
+  for (std::size_t g = 0; g < groups_.size(); ++g) {
+    Place(groups_[g].label, labels[g]);
+    for (std::size_t i = 0; i < groups_[g].radios.size(); ++i) Place(*groups_[g].radios[i], radios[g][i]);
+    // The trackbars come after the type group, as they were made.
+    if (g == kType) {
+      Place(strength_, l.strengthSlider);
+      Place(waveCount_, l.waveCountSlider);
+    }
+  }
+  ApplyTrackbarRules();
+}
+
+void SettingsPanel::ShowTrackbar(CSettingSlider& bar, bool shown, int low, int high, int position) {
+  if (!bar.m_hWnd) return;
+  if (shown) {
+    bar.SetRange(low, high);
+    bar.SetPos(position);
+  }
+  ::ShowWindow(bar.m_hWnd, shown ? SW_SHOW : SW_HIDE);
+}
+
+void SettingsPanel::ApplyTrackbarRules() {
+  const TrackbarRule rule = TrackbarRuleFor(driftlet_.settings.displayType);
+  ShowTrackbar(strength_, rule.strengthShown, rule.strengthMin, rule.strengthMax,
+               rule.strengthShown ? driftlet_.GetEffectStrength() : 0);
+  ShowTrackbar(waveCount_, rule.waveCountShown, rule.waveCountMin, rule.waveCountMax,
+               rule.waveCountShown ? driftlet_.GetWaveCount() : 0);
+}
+
+const SettingsPanel::Group* SettingsPanel::GroupOf(UINT id) const {
+  for (const Group& group : groups_) {
+    if (id >= group.firstId && id < group.firstId + group.radios.size()) return &group;
+  }
+  return nullptr;
+}
+
+int SettingsPanel::Checked(UINT firstId) const {
+  const Group* group = GroupOf(firstId);
+  if (!group) return -1;
+  std::vector<bool> checks;
+  for (const auto& radio : group->radios) checks.push_back(radio->m_hWnd && radio->IsChecked());
+  return FirstChecked(checks);
+}
+
+bool SettingsPanel::OnClicked(UINT id) {
+  const Group* group = GroupOf(id);
+  if (!group) return false;
+  const int i = Checked(group->firstId);
+  if (group == &groups_[kType]) {
+    if (i >= 0) driftlet_.SetDisplayType(i);
+    ApplyTrackbarRules();
+  } else if (i < 0) {
+    return true;
+  } else if (group == &groups_[kSpeed]) {
+    driftlet_.SetSpeed(i);
+  } else if (group == &groups_[kSize]) {
+    driftlet_.SetPhotoSize(i);
+  } else if (group == &groups_[kZOrder]) {
+    driftlet_.SetZOrder(static_cast<ZOrder>(i));
+  } else {
+    driftlet_.SetSwitchInterval(i);
+  }
+  return true;
+}
+
+}  // namespace k3
