@@ -38,7 +38,6 @@ CMainFrame::~CMainFrame() {
 
 BOOL CMainFrame::PreCreateWindow(CREATESTRUCTW& cs) {
   if (!fw::CFrameWnd::PreCreateWindow(cs)) return FALSE;
-  cs.dwExStyle &= ~static_cast<DWORD>(WS_EX_CLIENTEDGE);
   // No cursor, background or icon: the view paints everything. The drop
   // shadow is the class's own, so no other window casts one.
   className_ = fw::RegisterNamedWndClass(kFrameClass, CS_DROPSHADOW);
@@ -49,11 +48,6 @@ BOOL CMainFrame::PreCreateWindow(CREATESTRUCTW& cs) {
 LRESULT CMainFrame::OnCreate(UINT msg, WPARAM wp, LPARAM lp) {
   if (fw::CFrameWnd::WindowProc(msg, wp, lp) == -1) return -1;
 
-  // The frame resource carries a placeholder menu; the frame has none.
-  if (HMENU menu = ::GetMenu(m_hWnd)) {
-    ::SetMenu(m_hWnd, nullptr);
-    ::DestroyMenu(menu);
-  }
   // The class has no icon: the task bar and the window switcher get the
   // program's from the window itself.
   if (HICON bigIcon = LoadProgramIcon(SM_CXICON)) SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
@@ -75,9 +69,7 @@ LRESULT CMainFrame::OnCreate(UINT msg, WPARAM wp, LPARAM lp) {
     view_.reset();
     return -1;
   }
-  RECT client;
-  ::GetClientRect(m_hWnd, &client);
-  ::MoveWindow(view_->m_hWnd, 0, 0, client.right, client.bottom, TRUE);
+  RecalcLayout();
   return 0;
 }
 
@@ -118,7 +110,6 @@ void CMainFrame::OnSize(int width, int height) {
   fw::GdiRegion region(::CreateRoundRectRgn(0, 0, width, height, 4, 4));
   // The window owns the region once it is set.
   if (region && ::SetWindowRgn(m_hWnd, region.get(), TRUE)) region.release();
-  if (view_ && view_->m_hWnd) ::MoveWindow(view_->m_hWnd, 0, 0, width, height, TRUE);
 }
 
 void CMainFrame::OnGetMinMaxInfo(MINMAXINFO* info) {
@@ -214,12 +205,6 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       OnActivateApp(wp != 0);
       return r;
     }
-    case WM_SETFOCUS:
-      if (view_ && view_->m_hWnd) {
-        ::SetFocus(view_->m_hWnd);
-        return 0;
-      }
-      break;
     case WM_PAINT:
       if (!view_) {
         OnPaint();

@@ -9,6 +9,7 @@
 #include <wtsapi32.h>
 
 #include "framework/Handles.h"
+#include "framework/MouseLoop.h"
 #include "framework/Services.h"
 #include "imaging/Effects.h"
 #include "imaging/ImageOps.h"
@@ -37,10 +38,7 @@ int Random() { return std::rand(); }
 
 void RestartEffectAnimation() { g_effect = EffectState{}; }
 
-bool CDriftlet::PrimaryButtonHeld() const {
-  const int key = ::GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
-  return (::GetAsyncKeyState(key) & 0x8000) != 0;
-}
+bool CDriftlet::PrimaryButtonHeld() const { return fw::PrimaryButtonHeld(); }
 
 CDriftlet::CDriftlet() {
   // The motion's random numbers come from the C library's generator.
@@ -464,32 +462,22 @@ void CDriftlet::DragWindow() {
   ::GetWindowRect(m_hWnd, &start);
   // Positions come with the mouse messages themselves: the cursor position
   // the system reports may lag behind the messages already queued.
-  const DWORD down = ::GetMessagePos();
-  POINT from{static_cast<short>(LOWORD(down)), static_cast<short>(HIWORD(down))}, to = from;
+  const POINT from = fw::MessagePosition();
   captureLost_ = false;
-  ::SetCapture(m_hWnd);
   HCURSOR grab = ::LoadCursorW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_GRAB));
-  bool dragging = false;
-  // Only mouse and paint messages are served while the photo is held; the
-  // timers wait, so it neither steps nor changes frame. The grab ends when
-  // the button comes up or another window takes the mouse capture.
-  for (;;) {
-    MSG msg;
-    const bool got = ::PeekMessageW(&msg, nullptr, WM_MOUSEFIRST, 0x020D, PM_REMOVE) != FALSE;
-    if ((got && msg.message == WM_LBUTTONUP) || !PrimaryButtonHeld()) break;
-    if (captureLost_ || ::GetCapture() != m_hWnd) break;
-    if (got && msg.message == WM_MOUSEMOVE) {
-      dragging = true;
-      ::SetCursor(grab);
-      to = msg.pt;
-      ::MoveWindow(m_hWnd, start.left + to.x - from.x, start.top + to.y - from.y, start.right - start.left,
-                   start.bottom - start.top, TRUE);
-    }
-    PumpPaintMessages();
-    if (!got) ::Sleep(1);
-  }
-  if (::GetCapture() == m_hWnd) ::ReleaseCapture();
-  if (!dragging) return;  // a click without movement changes nothing
+  // The timers wait while the photo is held, so it neither steps nor
+  // changes frame. The grab ends when the button comes up or another
+  // window takes the mouse capture.
+  const fw::MouseLoopResult held = fw::RunMouseLoop(
+      m_hWnd,
+      [&](POINT to) {
+        ::SetCursor(grab);
+        ::MoveWindow(m_hWnd, start.left + to.x - from.x, start.top + to.y - from.y, start.right - start.left,
+                     start.bottom - start.top, TRUE);
+      },
+      [this] { return PrimaryButtonHeld(); }, &captureLost_);
+  if (!held.moved) return;  // a click without movement changes nothing
+  const POINT to = held.last;
   motion.centreX += to.x - from.x;
   motion.centreY += to.y - from.y;
   motion.direction = ThrowDirection(from.x, from.y, to.x, to.y, motion.direction);

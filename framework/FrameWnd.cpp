@@ -1,6 +1,5 @@
 #include "framework/FrameWnd.h"
 
-
 namespace fw {
 
 BOOL CFrameWnd::LoadFrame(UINT resId, DWORD style, CWnd* parent) {
@@ -28,7 +27,6 @@ BOOL CFrameWnd::PreCreateWindow(CREATESTRUCTW& cs) {
                                   reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), icon);
     cs.lpszClass = className_.c_str();
   }
-  cs.dwExStyle |= WS_EX_CLIENTEDGE;
   return TRUE;
 }
 

@@ -1,5 +1,7 @@
 // CFrameWnd: a top-level frame loaded from resources, whose client area is
-// filled by its first pane (the child window with identifier kFirstPaneId).
+// filled by its first pane (the child window with identifier kFirstPaneId):
+// the frame keeps the pane over its whole client area and hands it the
+// keyboard focus.
 #pragma once
 
 #include "framework/Wnd.h"

@@ -49,26 +49,19 @@ bool ParseUrl(const std::wstring& url, UrlParts& parts) {
   return true;
 }
 
-CHttpFile::~CHttpFile() { Close(); }
-
-void CHttpFile::Close() {
-  if (request_) ::InternetCloseHandle(request_);
-  request_ = nullptr;
-}
-
 void CHttpFile::AddRequestHeaders(const std::wstring& headers, DWORD modifiers) {
-  if (!::HttpAddRequestHeadersW(request_, headers.c_str(), static_cast<DWORD>(headers.size()), modifiers)) {
+  if (!::HttpAddRequestHeadersW(request_.get(), headers.c_str(), static_cast<DWORD>(headers.size()), modifiers)) {
     ThrowLastError();
   }
 }
 
 void CHttpFile::SendRequest() {
-  if (!::HttpSendRequestW(request_, nullptr, 0, nullptr, 0)) ThrowLastError();
+  if (!::HttpSendRequestW(request_.get(), nullptr, 0, nullptr, 0)) ThrowLastError();
 }
 
 DWORD CHttpFile::QueryStatusCode() {
   DWORD status = 0, size = sizeof status;
-  if (!::HttpQueryInfoW(request_, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) {
+  if (!::HttpQueryInfoW(request_.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) {
     ThrowLastError();
   }
   return status;
@@ -76,63 +69,50 @@ DWORD CHttpFile::QueryStatusCode() {
 
 std::wstring CHttpFile::QueryRawHeaders() {
   DWORD size = 0;
-  ::HttpQueryInfoW(request_, HTTP_QUERY_RAW_HEADERS_CRLF, nullptr, &size, nullptr);
+  ::HttpQueryInfoW(request_.get(), HTTP_QUERY_RAW_HEADERS_CRLF, nullptr, &size, nullptr);
   if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) ThrowLastError();
   std::vector<wchar_t> text(size / sizeof(wchar_t) + 1, L'\0');
-  if (!::HttpQueryInfoW(request_, HTTP_QUERY_RAW_HEADERS_CRLF, text.data(), &size, nullptr)) ThrowLastError();
+  if (!::HttpQueryInfoW(request_.get(), HTTP_QUERY_RAW_HEADERS_CRLF, text.data(), &size, nullptr)) ThrowLastError();
   return std::wstring(text.data(), size / sizeof(wchar_t));
 }
 
 DWORD CHttpFile::Read(void* buffer, DWORD count) {
   DWORD read = 0;
-  if (!::InternetReadFile(request_, buffer, count, &read)) ThrowLastError();
+  if (!::InternetReadFile(request_.get(), buffer, count, &read)) ThrowLastError();
   return read;
 }
 
 DWORD CHttpFile::QueryDataAvailable() {
   DWORD available = 0;
-  if (!::InternetQueryDataAvailable(request_, &available, 0, 0)) ThrowLastError();
+  if (!::InternetQueryDataAvailable(request_.get(), &available, 0, 0)) ThrowLastError();
   return available;
-}
-
-CHttpConnection::~CHttpConnection() { Close(); }
-
-void CHttpConnection::Close() {
-  if (connection_) ::InternetCloseHandle(connection_);
-  connection_ = nullptr;
 }
 
 std::unique_ptr<CHttpFile> CHttpConnection::OpenRequest(const wchar_t* verb, const std::wstring& object, DWORD flags,
                                                         DWORD_PTR context) {
-  HINTERNET request = ::HttpOpenRequestW(connection_, verb, object.c_str(), nullptr, nullptr, nullptr, flags, context);
+  HINTERNET request =
+      ::HttpOpenRequestW(connection_.get(), verb, object.c_str(), nullptr, nullptr, nullptr, flags, context);
   if (!request) ThrowLastError();
   return std::make_unique<CHttpFile>(request);
 }
 
 CInternetSession::CInternetSession(const wchar_t* agent, DWORD_PTR context, DWORD accessType, DWORD flags)
     : context_(context) {
-  session_ = ::InternetOpenW(agent, accessType, nullptr, nullptr, flags);
+  session_.reset(::InternetOpenW(agent, accessType, nullptr, nullptr, flags));
   if (!session_) ThrowLastError();
 }
 
-CInternetSession::~CInternetSession() { Close(); }
-
-void CInternetSession::Close() {
-  if (session_) ::InternetCloseHandle(session_);
-  session_ = nullptr;
-}
-
 void CHttpFile::SetOption(DWORD option, DWORD value) {
-  if (!::InternetSetOptionW(request_, option, &value, sizeof value)) ThrowLastError();
+  if (!::InternetSetOptionW(request_.get(), option, &value, sizeof value)) ThrowLastError();
 }
 
 void CInternetSession::SetOption(DWORD option, DWORD value) {
-  if (!::InternetSetOptionW(session_, option, &value, sizeof value)) ThrowLastError();
+  if (!::InternetSetOptionW(session_.get(), option, &value, sizeof value)) ThrowLastError();
 }
 
 std::unique_ptr<CHttpConnection> CInternetSession::GetHttpConnection(const std::wstring& server, INTERNET_PORT port) {
   HINTERNET connection =
-      ::InternetConnectW(session_, server.c_str(), port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, context_);
+      ::InternetConnectW(session_.get(), server.c_str(), port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, context_);
   if (!connection) ThrowLastError();
   return std::make_unique<CHttpConnection>(connection);
 }

@@ -12,6 +12,8 @@
 #include <memory>
 #include <string>
 
+#include "framework/Handles.h"
+
 namespace fw {
 
 class CInternetException {
@@ -26,11 +28,13 @@ class CInternetException {
   DWORD error_;
 };
 
+// The owner of every WinINet handle (session, connection, request).
 struct InternetHandleTraits {
   using Handle = HINTERNET;
   static Handle Invalid() { return nullptr; }
   static void Close(Handle h) { ::InternetCloseHandle(h); }
 };
+using InternetHandle = UniqueHandle<InternetHandleTraits>;
 
 // The parts of a URL.
 struct UrlParts {
@@ -45,7 +49,6 @@ bool ParseUrl(const std::wstring& url, UrlParts& parts);
 class CHttpFile {
  public:
   explicit CHttpFile(HINTERNET request) : request_(request) {}
-  ~CHttpFile();
   CHttpFile(const CHttpFile&) = delete;
   CHttpFile& operator=(const CHttpFile&) = delete;
 
@@ -59,44 +62,43 @@ class CHttpFile {
   // Waits (up to the receive time-out) until some of the body has arrived
   // and tells how many bytes can be read without waiting; 0 at its end.
   DWORD QueryDataAvailable();
-  void Close();
+  void Close() { request_.reset(); }
   // The request itself, for the system's dialogs that act on it.
-  HINTERNET handle() const { return request_; }
+  HINTERNET handle() const { return request_.get(); }
 
  private:
-  HINTERNET request_;
+  InternetHandle request_;
 };
 
 class CHttpConnection {
  public:
   explicit CHttpConnection(HINTERNET connection) : connection_(connection) {}
-  ~CHttpConnection();
   CHttpConnection(const CHttpConnection&) = delete;
   CHttpConnection& operator=(const CHttpConnection&) = delete;
 
   std::unique_ptr<CHttpFile> OpenRequest(const wchar_t* verb, const std::wstring& object, DWORD flags,
                                          DWORD_PTR context);
-  void Close();
+  void Close() { connection_.reset(); }
 
  private:
-  HINTERNET connection_;
+  InternetHandle connection_;
 };
 
 class CInternetSession {
  public:
   CInternetSession(const wchar_t* agent, DWORD_PTR context, DWORD accessType, DWORD flags);
-  virtual ~CInternetSession();
+  virtual ~CInternetSession() = default;
   CInternetSession(const CInternetSession&) = delete;
   CInternetSession& operator=(const CInternetSession&) = delete;
 
   void SetOption(DWORD option, DWORD value);
   // No user name or password.
   std::unique_ptr<CHttpConnection> GetHttpConnection(const std::wstring& server, INTERNET_PORT port);
-  void Close();
+  void Close() { session_.reset(); }
   DWORD_PTR Context() const { return context_; }
 
  private:
-  HINTERNET session_ = nullptr;
+  InternetHandle session_;
   DWORD_PTR context_;
 };
 

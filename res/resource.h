@@ -14,7 +14,6 @@
 #define IDR_REMOVE_IMAGE_EN 157
 #define IDR_ICON_IMAGE 136
 #define IDC_GRAB 11105
-#define ID_PLACEHOLDER 32771
 
 // Progress dialog
 #define IDD_PROGRESS 11100

@@ -7,6 +7,7 @@
 
 #include "desktop/DisplaySettings.h"
 #include "files/Package.h"
+#include "framework/FrameWnd.h"
 #include "framework/Services.h"
 #include "framework/Texts.h"
 #include "imaging/Thumbnails.h"
@@ -27,6 +28,7 @@ namespace k3 {
 namespace {
 
 constexpr wchar_t kViewClass[] = L"K3DriftletView";
+static_assert(ids::kView == fw::kFirstPaneId, "the view is the frame's first pane");
 
 // The text of a pair (Japanese at `pair`, English at `pair` + 1).
 std::wstring PairText(UINT pair) { return LoadResString(PickText(pair, pair + 1)); }

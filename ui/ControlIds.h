@@ -4,7 +4,8 @@
 
 namespace k3::ids {
 
-// The view itself, as the frame's first pane.
+// The view itself, as the frame's first pane (the frame keeps the window of
+// this id over its client area).
 inline constexpr unsigned kView = 0xE900;
 
 // Image buttons.

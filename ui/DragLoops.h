@@ -1,7 +1,5 @@
-// The modal mouse loops that move and resize the borderless main window,
-// and the cursor of each resize zone. The loops hold the mouse capture and
-// serve only mouse and paint messages until the button comes up (or another
-// window takes the capture); every other message stays queued.
+// The moves and resizes of the borderless main window by the mouse (in the
+// framework's modal mouse loop), and the cursor of each resize zone.
 #pragma once
 
 #include <windows.h>

@@ -51,8 +51,10 @@ void CHelpWnd::OnPaint() {
   if (width <= 0 || height <= 0) return;
   BackBuffer buffer;
   if (!CreateFilledBackBuffer(buffer, paint.get(), width, height, palette::kHint)) return;
-  if (fw::GdiFont font = MakeViewFont(12, FW_NORMAL)) {
-    fw::SelectObjectScope selected(buffer.dc(), font.get());
+  // Made at the first paint and kept.
+  if (!font_) font_ = MakeViewFont(12, FW_NORMAL);
+  if (font_) {
+    fw::SelectObjectScope selected(buffer.dc(), font_.get());
     ::SetTextColor(buffer.dc(), palette::kHintText);
     ::SetBkMode(buffer.dc(), TRANSPARENT);
     // The block of lines is centred; each line starts at its left edge.

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "framework/Handles.h"
 #include "framework/Wnd.h"
 
 namespace k3 {
@@ -31,6 +32,7 @@ class CHelpWnd : public fw::CWnd {
 
   std::wstring text_;
   HWND dropTarget_ = nullptr;
+  fw::GdiFont font_;
 };
 
 }  // namespace k3

@@ -38,8 +38,10 @@ void CImgList::DrawItem(const DRAWITEMSTRUCT& item) {
     entry->image->Draw(buffer.dc(), at.x, at.y);
 
     const std::wstring text = entry->path + L"\n" + PictureSizeLine(entry->width, entry->height);
-    if (fw::GdiFont font = MakeViewFont(12, FW_NORMAL)) {
-      fw::SelectObjectScope selectedFont(buffer.dc(), font.get());
+    // Made at the first row and kept for all.
+    if (!font_) font_ = MakeViewFont(12, FW_NORMAL);
+    if (font_) {
+      fw::SelectObjectScope selectedFont(buffer.dc(), font_.get());
       ::SetTextColor(buffer.dc(), palette::kRowText);
       ::SetBkMode(buffer.dc(), TRANSPARENT);
       // The block of text is centred vertically in the text area; a path too

@@ -48,6 +48,7 @@ class CImgList : public fw::CListBox {
 
  private:
   fw::GdiBrush background_{::CreateSolidBrush(palette::kList)};
+  fw::GdiFont font_;
 };
 
 }  // namespace k3

@@ -242,7 +242,7 @@ class TestFrame : public CFrameWnd {};
 TEST(CFrameWnd, FirstPaneFillsTheClientArea) {
   TestFrame frame;
   ASSERT_TRUE(frame.LoadFrame(4242, WS_OVERLAPPEDWINDOW));
-  EXPECT_TRUE(::GetWindowLongPtrW(frame.m_hWnd, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+  EXPECT_FALSE(::GetWindowLongPtrW(frame.m_hWnd, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) << "the pane draws its own edges";
   Recorder pane;
   ASSERT_TRUE(pane.CreateEx(0, nullptr, L"", WS_CHILD | WS_VISIBLE, RECT{0, 0, 1, 1}, frame.m_hWnd, kFirstPaneId));
   ::SetWindowPos(frame.m_hWnd, nullptr, 0, 0, 400, 300, SWP_NOZORDER | SWP_NOMOVE);
@@ -251,6 +251,9 @@ TEST(CFrameWnd, FirstPaneFillsTheClientArea) {
   ::GetClientRect(pane.m_hWnd, &paneRect);
   EXPECT_EQ(paneRect.right, client.right);
   EXPECT_EQ(paneRect.bottom, client.bottom);
+  // The frame hands its keyboard focus to the pane.
+  ::SendMessageW(frame.m_hWnd, WM_SETFOCUS, 0, 0);
+  EXPECT_EQ(::GetFocus(), pane.m_hWnd);
 
   // Commands reach the frame's own routing.
   frame.SendMessage(WM_COMMAND, MAKEWPARAM(7, 0), 0);

@@ -103,7 +103,7 @@ TEST(Startup, MainFrameIsCentredRoundedPopup) {
   EXPECT_TRUE(style & WS_CLIPCHILDREN);
   EXPECT_TRUE(style & WS_MINIMIZEBOX);
   EXPECT_FALSE(::GetWindowLongPtrW(frame, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
-  EXPECT_EQ(::GetMenu(frame), nullptr) << "the placeholder menu is removed";
+  EXPECT_EQ(::GetMenu(frame), nullptr) << "no menu: the view draws its own title bar and buttons";
   EXPECT_EQ(WindowText(frame), ExpectedTitle());
 
   RECT rc;

@@ -503,7 +503,12 @@ class ScreenMode {
   bool ok_ = false;
 };
 
-TEST_F(ViewerTest, AShrinkingScreenPullsThePhotoBackInside) {
+// Changes the shared test display's mode through RandR. It passes on its
+// own, but in a whole run a Wine process started after a mode change and
+// its restoration once saw a desktop of 0 x 0 and a work area of garbage, so
+// it stays out of the suite; run it on a display of its own with
+// --gtest_also_run_disabled_tests --gtest_filter=*Shrinking*.
+TEST_F(ViewerTest, DISABLED_AShrinkingScreenPullsThePhotoBackInside) {
   RECT screen{};
   ::GetWindowRect(::GetDesktopWindow(), &screen);
   ASSERT_EQ(screen.right, 1280) << "the test display's own mode";
