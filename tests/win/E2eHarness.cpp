@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <cwchar>
 #include <string_view>
 
 #include "framework/Handles.h"
@@ -24,8 +25,18 @@ std::wstring ExpectedTitle() {
   return JapaneseEdition() ? L"\u30D5\u30A9\u30C8\u30C9\u30EA\u30D5\u30EC\u30C3\u30C8" : L"Kelvarstone Photo Driftlet";
 }
 
+DWORD Scaled(DWORD ms) {
+  static const double factor = [] {
+    wchar_t text[32] = L"";
+    if (!::GetEnvironmentVariableW(L"K3_TIME_SCALE", text, 32)) return 1.0;
+    const double f = std::wcstod(text, nullptr);
+    return f >= 1 && f <= 100 ? f : 1.0;
+  }();
+  return static_cast<DWORD>(ms * factor);
+}
+
 bool WaitUntil(const std::function<bool()>& ready, DWORD timeoutMs) {
-  const ULONGLONG end = ::GetTickCount64() + timeoutMs;
+  const ULONGLONG end = ::GetTickCount64() + Scaled(timeoutMs);
   for (;;) {
     if (ready()) return true;
     if (::GetTickCount64() >= end) return false;
@@ -46,7 +57,7 @@ Program::Program(const std::wstring& exePath, const std::wstring& arguments, boo
     ::CloseHandle(pi.hThread);
     process_ = pi.hProcess;
     pid_ = pi.dwProcessId;
-    if (waitForInput) ::WaitForInputIdle(process_, 10000);
+    if (waitForInput) ::WaitForInputIdle(process_, Scaled(10000));
   }
 }
 
@@ -62,7 +73,7 @@ Program::~Program() {
 bool Program::Running() const { return process_ && ::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
 
 std::optional<DWORD> Program::WaitExit(DWORD timeoutMs) const {
-  if (!process_ || ::WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return std::nullopt;
+  if (!process_ || ::WaitForSingleObject(process_, Scaled(timeoutMs)) != WAIT_OBJECT_0) return std::nullopt;
   DWORD code = 0;
   ::GetExitCodeProcess(process_, &code);
   return code;

@@ -21,7 +21,11 @@ std::wstring DriftletPath();
 bool JapaneseEdition();
 std::wstring ExpectedTitle();
 
-// Polls `ready` every 50 ms until it holds or the time is up.
+// Every time limit of the tests, multiplied by the factor in K3_TIME_SCALE
+// (1 to 100; 1 without it) for a slow machine.
+DWORD Scaled(DWORD ms);
+
+// Polls `ready` every 50 ms until it holds or the (scaled) time is up.
 bool WaitUntil(const std::function<bool()>& ready, DWORD timeoutMs);
 
 // A started program; terminated at the end of the test if still running.
