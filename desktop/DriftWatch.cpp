@@ -38,7 +38,8 @@ ShellState QueryShellState() {
   using Query = HRESULT(WINAPI*)(QUERY_USER_NOTIFICATION_STATE*);
   static const Query query = [] {
     HMODULE shell = ::GetModuleHandleW(L"shell32.dll");
-    return shell ? reinterpret_cast<Query>(reinterpret_cast<void*>(::GetProcAddress(shell, "SHQueryUserNotificationState")))
+    return shell ? reinterpret_cast<Query>(
+                       reinterpret_cast<void*>(::GetProcAddress(shell, "SHQueryUserNotificationState")))
                  : nullptr;
   }();
   QUERY_USER_NOTIFICATION_STATE state{};
@@ -91,8 +92,8 @@ void DriftWatch::FollowForeground() {
   // range from EVENT_OBJECT_DESTROY to EVENT_OBJECT_LOCATIONCHANGE): a
   // closed foreground window need not make another one the foreground.
   if (process) {
-    location_.reset(::SetWinEventHook(EVENT_OBJECT_DESTROY, EVENT_OBJECT_LOCATIONCHANGE, nullptr, &OnWinEvent,
-                                      process, 0, WINEVENT_OUTOFCONTEXT));
+    location_.reset(::SetWinEventHook(EVENT_OBJECT_DESTROY, EVENT_OBJECT_LOCATIONCHANGE, nullptr, &OnWinEvent, process,
+                                      0, WINEVENT_OUTOFCONTEXT));
   }
 }
 

@@ -13,7 +13,6 @@
 
 namespace k3 {
 
-
 struct WinEventHookTraits {
   using Handle = HWINEVENTHOOK;
   static Handle Invalid() { return nullptr; }

@@ -10,10 +10,10 @@ namespace {
 
 std::wstring CInternetException::Text(std::size_t limit) const {
   wchar_t* text = nullptr;
-  DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_HMODULE |
-                                 FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                             ::GetModuleHandleW(L"wininet.dll"), error_, 0, reinterpret_cast<wchar_t*>(&text), 0,
-                             nullptr);
+  DWORD n =
+      ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_FROM_SYSTEM |
+                           FORMAT_MESSAGE_IGNORE_INSERTS,
+                       ::GetModuleHandleW(L"wininet.dll"), error_, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
   std::wstring out;
   if (n && text) out.assign(text, n);
   if (text) ::LocalFree(text);

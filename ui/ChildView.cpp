@@ -299,8 +299,7 @@ BOOL CChildView::OnCmdMsg(UINT id, int code) {
 
 void CChildView::OpenWebPage(UINT command) {
   const bool japanese = IsJapaneseSystem();
-  const std::wstring address =
-      command == ids::kVendorPage ? VendorPageAddress(japanese) : ProductPageAddress(japanese);
+  const std::wstring address = command == ids::kVendorPage ? VendorPageAddress(japanese) : ProductPageAddress(japanese);
   ::ShellExecuteW(nullptr, L"open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 

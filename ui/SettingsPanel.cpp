@@ -34,8 +34,7 @@ void CSettingSlider::OnScroll(int code, int position) {
   if ((code == TB_THUMBTRACK || code == TB_THUMBPOSITION) && changed) changed(position);
 }
 
-SettingsPanel::SettingsPanel(CDriftlet& driftlet)
-    : driftlet_(driftlet), brush_(::CreateSolidBrush(palette::kPanel)) {}
+SettingsPanel::SettingsPanel(CDriftlet& driftlet) : driftlet_(driftlet), brush_(::CreateSolidBrush(palette::kPanel)) {}
 
 void SettingsPanel::MakeGroup(Group& group, HWND parent, UINT labelPair, UINT firstId,
                               const std::vector<std::wstring>& texts, HFONT normal, HFONT bold) {
@@ -59,7 +58,8 @@ void SettingsPanel::MakeGroup(Group& group, HWND parent, UINT labelPair, UINT fi
 void SettingsPanel::Create(HWND parent, HFONT normal, HFONT bold) {
   // In creation order, which is also the order of the keyboard's Tab.
   MakeGroup(groups_[kType], parent, IDS_TYPE_LABEL, ids::kTypeFirst,
-            PairTexts({IDS_TYPE_PHOTO, IDS_TYPE_SPHERE, IDS_TYPE_RIPPLE, IDS_TYPE_WAVE, IDS_TYPE_ROTATE}), normal, bold);
+            PairTexts({IDS_TYPE_PHOTO, IDS_TYPE_SPHERE, IDS_TYPE_RIPPLE, IDS_TYPE_WAVE, IDS_TYPE_ROTATE}), normal,
+            bold);
   for (CSettingSlider* bar : {&strength_, &waveCount_}) {
     const UINT id = bar == &strength_ ? ids::kStrengthSlider : ids::kWaveCountSlider;
     if (bar->Create(WS_CHILD | WS_VISIBLE | TBS_HORZ, RECT{0, 0, 0, 0}, parent, id)) bar->SetBackground(brush_.get());

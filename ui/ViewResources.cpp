@@ -11,8 +11,8 @@ fw::GdiFont MakeViewFont(int height, int weight) {
 }
 
 std::unique_ptr<CImg> LoadBitmapResource(UINT id) {
-  HBITMAP bitmap = static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP,
-                                                     0, 0, LR_CREATEDIBSECTION));
+  HBITMAP bitmap = static_cast<HBITMAP>(
+      ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
   if (!bitmap) return nullptr;
   auto image = std::make_unique<CImg>();
   image->Attach(bitmap);
