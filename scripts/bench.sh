@@ -33,7 +33,7 @@ ripple_ms=$(awk '/BM_Ripple716_median/ {print $2}' "$out/native.txt")
 echo "Ripple 716x716 native median: $ripple_ms ms; ImageMagick / Ripple = $(awk -v a="$im_ms" -v b="$ripple_ms" 'BEGIN {printf "%.1f", a / b}')x"
 
 echo "== Windows build under Wine"
-source scripts/wine-session.sh
+source scripts/lib/wine-session.sh
 trap wine_session_stop EXIT
 wine_session_start "$root/build/win64/wineprefix-bench" own-display
 wine build/win64/bin/win_bench.exe | tee "$out/wine.txt"

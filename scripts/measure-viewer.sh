@@ -23,7 +23,7 @@ rounds=${K3_MEASURE_ROUNDS:-3}
 seconds=${K3_MEASURE_SECONDS:-30}
 
 bash scripts/install-deps.sh --measure
-bash scripts/prepare-program.sh
+bash scripts/lib/prepare-program.sh
 cmake --build build/win64 --target win_probe win_floor >/dev/null
 
 program=${K3_MEASURE_PROGRAM:-$root/build/win64/bin/k3driftlet.bin}
@@ -36,7 +36,7 @@ build/native/k3pack --type photo "$work/photo128.k3dlt" "${photos[@]:0:2}" >/dev
 build/native/k3pack --size 512 "$work/ripple512.k3dlt" "${photos[@]:0:2}" >/dev/null
 build/native/k3pack --interval 1s "$work/switch.k3dlt" "${photos[@]}" >/dev/null
 
-source scripts/wine-session.sh
+source scripts/lib/wine-session.sh
 trap wine_session_stop EXIT
 wine_session_start "$root/build/win64/wineprefix-measure" own-display
 hz=$(getconf CLK_TCK)

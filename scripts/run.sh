@@ -13,11 +13,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-bash scripts/prepare-program.sh
+bash scripts/lib/prepare-program.sh
 
 # The sample photos.
 demo="$root/build/demo"
-bash scripts/sample-photos.sh "$demo"
+bash scripts/lib/sample-photos.sh "$demo"
 
 # The program folder of the run.
 program="$root/build/run"
@@ -31,7 +31,7 @@ if [ $# -eq 0 ] || [ "$1" = "--main" ]; then
   # The first run finds the sample photos in the list; later runs keep the
   # list the user left.
   if [ ! -f "$program/IMG.DAT" ]; then
-    python3 scripts/image-list.py "$program/IMG.DAT" \
+    python3 scripts/lib/image-list.py "$program/IMG.DAT" \
       "$demo/sunset.jpg" "$demo/lagoon.jpg" "$demo/swirl.jpg"
   fi
 elif [ "$1" = "--demo" ]; then
@@ -45,7 +45,7 @@ else
   build/native/k3pack --type ripple --size 256 "$show" "$@" >/dev/null
 fi
 
-source scripts/wine-session.sh
+source scripts/lib/wine-session.sh
 mode=$(wine_display_mode)
 
 shots="$root/build/screenshots"

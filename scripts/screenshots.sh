@@ -7,16 +7,16 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-bash scripts/prepare-program.sh
+bash scripts/lib/prepare-program.sh
 
 demo="$root/build/demo"
 mkdir -p "$root/docs/screenshots"
-bash scripts/sample-photos.sh "$demo"
+bash scripts/lib/sample-photos.sh "$demo"
 program="$root/build/screenshots-program"
 mkdir -p "$program"
 cp -f build/win64/bin/k3driftlet.bin "$program/"
 
-source scripts/wine-session.sh
+source scripts/lib/wine-session.sh
 trap wine_session_stop EXIT INT TERM
 wine_session_start "$root/build/win64/wineprefix-shots" own-display
 
@@ -39,7 +39,7 @@ shoot() {  # shoot NAME GEOMETRY [MARGIN]
 for edition in en ja; do
   locale=en_US.UTF-8
   [ "$edition" = ja ] && locale=ja_JP.UTF-8
-  python3 scripts/image-list.py "$program/IMG.DAT" "$demo/sunset.jpg" "$demo/lagoon.jpg" "$demo/swirl.jpg"
+  python3 scripts/lib/image-list.py "$program/IMG.DAT" "$demo/sunset.jpg" "$demo/lagoon.jpg" "$demo/swirl.jpg"
   LC_ALL=$locale LANG=$locale wine "$program/k3driftlet.bin" >/dev/null 2>&1 &
   sleep 9
   shoot "main-$edition" "$(geometry frame)"

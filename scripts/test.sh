@@ -20,7 +20,7 @@ echo "== native tests"
 ctest --test-dir build/native --output-on-failure 2>&1 | tee "$logs/native.log" || status=1
 
 echo "== Windows tests (Wine)"
-source scripts/wine-session.sh
+source scripts/lib/wine-session.sh
 trap wine_session_stop EXIT
 wine_session_start "$root/build/win64/wineprefix" own-display
 ctest --test-dir build/win64 --output-on-failure 2>&1 | tee "$logs/win64.log" || status=1
@@ -29,6 +29,6 @@ trap - EXIT
 
 # One closing line for both runs, counting test cases.
 echo "test.sh: finished in $(( $(date +%s) - started )) s"
-python3 scripts/test-summary.py "$logs/native.log" "$logs/win64.log" -- \
+python3 scripts/lib/test-summary.py "$logs/native.log" "$logs/win64.log" -- \
   build/native/test-results build/win64/test-results | sed '$s/^/total: /'
 exit $status

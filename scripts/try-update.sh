@@ -22,7 +22,7 @@ case "$edition" in
   *) echo "usage: scripts/try-update.sh [en|ja]" >&2; exit 2 ;;
 esac
 
-bash scripts/prepare-program.sh
+bash scripts/lib/prepare-program.sh
 installers="$root/build/win64/installer"
 [ -f "$installers/next/$package" ] || { echo "try-update: $installers/next/$package is missing" >&2; exit 1; }
 
@@ -36,7 +36,7 @@ for p in k3driftlet:K3DriftletSetup.msi k3driftlet_e:K3DriftletSetup_E.msi; do
   cp "$installers/next/${p#*:}" "$installers/next/${p#*:}.p7s" "$work/releases/${p%%:*}/"
 done
 
-source scripts/wine-session.sh
+source scripts/lib/wine-session.sh
 mode=$(wine_display_mode)
 service=""
 cleanup() {

@@ -89,11 +89,11 @@ wine_session_start() {
 _k3_configure_fonts() {
   local here marker reg
   here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-  marker="$WINEPREFIX/.k3-fonts-$(cksum <"$here/wine-fonts.reg" | cut -d' ' -f1)"
+  marker="$WINEPREFIX/.k3-fonts-$(cksum <"$here/../data/wine-fonts.reg" | cut -d' ' -f1)"
   [ -f "$marker" ] && return 0
   # regedit reads Unicode files as UTF-16 with a byte-order mark.
   reg="$WINEPREFIX/drive_c/k3-fonts.reg"
-  { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$here/wine-fonts.reg"; } >"$reg"
+  { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$here/../data/wine-fonts.reg"; } >"$reg"
   if ! wine regedit /S 'C:\k3-fonts.reg' </dev/null >/dev/null 2>&1; then
     echo "wine-session: the fonts of the Wine prefix could not be configured" >&2
     return 1

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Draws the three sample photos of the run command and the screenshots into
-# a folder (once). Usage: scripts/sample-photos.sh FOLDER
+# a folder (once). Usage: scripts/lib/sample-photos.sh FOLDER
 set -euo pipefail
 folder=$1
 mkdir -p "$folder"
