@@ -55,27 +55,25 @@ Program::Program(const std::wstring& exePath, const std::wstring& arguments, boo
   PROCESS_INFORMATION pi{};
   if (::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
     ::CloseHandle(pi.hThread);
-    process_ = pi.hProcess;
+    process_.reset(pi.hProcess);
     pid_ = pi.dwProcessId;
-    if (waitForInput) ::WaitForInputIdle(process_, Scaled(10000));
+    if (waitForInput) ::WaitForInputIdle(process_.get(), Scaled(10000));
   }
 }
 
 Program::~Program() {
-  if (!process_) return;
   if (Running()) {
-    ::TerminateProcess(process_, 99);
-    ::WaitForSingleObject(process_, 5000);
+    ::TerminateProcess(process_.get(), 99);
+    ::WaitForSingleObject(process_.get(), 5000);
   }
-  ::CloseHandle(process_);
 }
 
-bool Program::Running() const { return process_ && ::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+bool Program::Running() const { return process_ && ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
 
 std::optional<DWORD> Program::WaitExit(DWORD timeoutMs) const {
-  if (!process_ || ::WaitForSingleObject(process_, Scaled(timeoutMs)) != WAIT_OBJECT_0) return std::nullopt;
+  if (!process_ || ::WaitForSingleObject(process_.get(), Scaled(timeoutMs)) != WAIT_OBJECT_0) return std::nullopt;
   DWORD code = 0;
-  ::GetExitCodeProcess(process_, &code);
+  ::GetExitCodeProcess(process_.get(), &code);
   return code;
 }
 

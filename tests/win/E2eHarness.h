@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/Handles.h"
+
 namespace e2e {
 
 // Folder of the test program, where k3driftlet.bin is built beside it.
@@ -28,7 +30,8 @@ DWORD Scaled(DWORD ms);
 // Polls `ready` every 50 ms until it holds or the (scaled) time is up.
 bool WaitUntil(const std::function<bool()>& ready, DWORD timeoutMs);
 
-// A started program; terminated at the end of the test if still running.
+// A started program (k3driftlet.bin unless told otherwise); terminated at
+// the end of the test if still running.
 class Program {
  public:
   // Unless told otherwise, waits until the program first waits for input
@@ -42,7 +45,7 @@ class Program {
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 
-  bool Started() const { return process_ != nullptr; }
+  bool Started() const { return static_cast<bool>(process_); }
   DWORD Pid() const { return pid_; }
   bool Running() const;
   // Waits for the end of the process; its exit code when it ended in time.
@@ -56,7 +59,7 @@ class Program {
   HWND WaitDriftWindow(DWORD timeoutMs = 15000) const;
 
  private:
-  HANDLE process_ = nullptr;
+  fw::KernelHandle process_;
   DWORD pid_ = 0;
 };
 

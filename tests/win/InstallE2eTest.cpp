@@ -124,34 +124,7 @@ std::wstring FileVersion(const std::wstring& path) {
 // Processes of the given executable name.
 int CountProcesses(const wchar_t* name);
 
-// A process started by the test, ended by it if still running.
-class Started {
- public:
-  explicit Started(const std::wstring& commandLine) {
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    std::wstring line = commandLine;
-    if (::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-      ::CloseHandle(pi.hThread);
-      process_ = pi.hProcess;
-    }
-  }
-  ~Started() {
-    if (!process_) return;
-    if (::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) ::TerminateProcess(process_, 1);
-    ::CloseHandle(process_);
-  }
-  Started(const Started&) = delete;
-  Started& operator=(const Started&) = delete;
-  bool ok() const { return process_ != nullptr; }
-  bool WaitExit(DWORD timeoutMs) { return process_ && ::WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0; }
-
- private:
-  HANDLE process_ = nullptr;
-};
-
-std::wstring Kicker() { return L"\"" + InstallFolder() + L"Kicker.exe\""; }
+std::wstring Kicker() { return InstallFolder() + L"Kicker.exe"; }
 
 // The full path of a window's program.
 std::wstring ImageOf(HWND window) {
@@ -277,8 +250,8 @@ TEST_F(Installation, ForTheUserWithShortcutsThatStartKickerAndRemovedWhole) {
 // Kicker started from the program folder: it ends with the program, whose
 // frame is handed to `checks` first.
 void RunKickerOnce(const std::function<void(HWND)>& checks, DWORD startMs = 60000) {
-  Started kicker(Kicker());
-  ASSERT_TRUE(kicker.ok());
+  Program kicker(Kicker(), L"", false);
+  ASSERT_TRUE(kicker.Started());
   HWND frame = WaitForeignFrame(startMs);
   ASSERT_TRUE(frame) << "the program starts";
   EXPECT_EQ(_wcsicmp(ImageOf(frame).c_str(), (InstallFolder() + L"k3driftlet.bin").c_str()), 0);
