@@ -83,7 +83,9 @@ void DriftWatch::FollowForeground() {
   DWORD process = 0;
   HWND fg = ::GetForegroundWindow();
   if (fg) ::GetWindowThreadProcessId(fg, &process);
-  if (process == ::GetCurrentProcessId()) process = 0;
+  // Neither this program nor the shell is ever a full-screen program: their
+  // windows' events need not be heard.
+  if (process == ::GetCurrentProcessId() || (fg && IsShellWindow(fg))) process = 0;
   followedWindow_ = process ? fg : nullptr;
   if (process == followedProcess_ && (location_ || !process)) return;
   location_.reset();

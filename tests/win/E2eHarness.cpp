@@ -157,8 +157,11 @@ std::optional<MessageBoxInfo> WaitMessageBox(DWORD pid, DWORD timeoutMs) {
       [&] {
         // Message boxes only: the progress bar and the save dialog are
         // dialogs too, but have no text control of the message box's.
+        // A box is taken once its text is in place (a box caught while it
+        // is being laid out may show its text control still empty).
         for (HWND h : FindWindows(pid, L"", L"#32770")) {
-          if (::IsWindowVisible(h) && ::GetDlgItem(h, 0xFFFF)) box = h;
+          const HWND text = ::GetDlgItem(h, 0xFFFF);
+          if (::IsWindowVisible(h) && text && !WindowText(text).empty()) box = h;
         }
         return box != nullptr;
       },
