@@ -140,13 +140,15 @@ std::vector<WPARAM> TimersWithin(HWND window, DWORD ms) {
   return ids;
 }
 
+// An 80 x 60 blue JPEG in the folder.
+std::wstring BluePhoto(fixtures::TempFolder& folder) {
+  fixtures::GdiplusSession encoders;
+  return folder.Write(L"a.jpg", fixtures::Encode(80, 60, [](int, int) { return 0xFF2080C0u; }, L"image/jpeg"));
+}
+
 TEST(Driftlet, TimersRunOnlyWhileThereArePhotos) {
   fixtures::TempFolder folder;
-  std::wstring photo;
-  {
-    fixtures::GdiplusSession encoders;
-    photo = folder.Write(L"a.jpg", fixtures::Encode(80, 60, [](int, int) { return 0xFF2080C0u; }, L"image/jpeg"));
-  }
+  const std::wstring photo = BluePhoto(folder);
   CDriftlet d;
   ASSERT_TRUE(d.CreateDriftWindow(L"Drift test", true, nullptr));
   EXPECT_TRUE(TimersWithin(d.m_hWnd, 150).empty()) << "no photos: nothing to move or draw";
@@ -186,11 +188,7 @@ RECT WindowBox(HWND window) {
 
 TEST(Driftlet, HidesWithoutTimersWhileTheSessionIsLockedOrTheDisplayIsOffAndComesBackWhereItWas) {
   fixtures::TempFolder folder;
-  std::wstring photo;
-  {
-    fixtures::GdiplusSession encoders;
-    photo = folder.Write(L"a.jpg", fixtures::Encode(80, 60, [](int, int) { return 0xFF2080C0u; }, L"image/jpeg"));
-  }
+  const std::wstring photo = BluePhoto(folder);
   CDriftlet d;
   ASSERT_TRUE(d.CreateDriftWindow(L"Drift test", true, nullptr));
   d.settings.switchInterval = 60;
@@ -264,11 +262,7 @@ TEST(Driftlet, AWindowOfTheProgramItselfIsNeverAFullScreenProgram) {
 
 TEST(Driftlet, AfterTheScreenChangedAPhotoOutsideItComesBackAtTheNextStep) {
   fixtures::TempFolder folder;
-  std::wstring photo;
-  {
-    fixtures::GdiplusSession encoders;
-    photo = folder.Write(L"a.jpg", fixtures::Encode(80, 60, [](int, int) { return 0xFF2080C0u; }, L"image/jpeg"));
-  }
+  const std::wstring photo = BluePhoto(folder);
   CDriftlet d;
   ASSERT_TRUE(d.CreateDriftWindow(L"Drift test", true, nullptr));
   d.LoadPhotos({photo});

@@ -670,11 +670,20 @@ TEST(MainView, DraggingMovesAndResizesTheFrameNeverBelowItsMinimum) {
   // The left edge dragged to the right stops at the minimum; the right edge
   // does not move.
   ASSERT_TRUE(MouseDrag(shrunk.left + 3, shrunk.top + 300, shrunk.left + 203, shrunk.top + 300));
-  ::Sleep(500);
+  // The sign that the program handled it: the next drag, of the same edge
+  // 50 pixels to the left, grows the frame to 850 (the mouse is handled in
+  // order). Had the first drag moved the edge, the second would miss it.
+  ASSERT_TRUE(MouseDrag(shrunk.left + 3, shrunk.top + 300, shrunk.left - 47, shrunk.top + 300));
   RECT edge{};
-  ::GetWindowRect(s.frame, &edge);
-  EXPECT_EQ(edge.right - edge.left, 800);
-  EXPECT_EQ(edge.right, shrunk.right);
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        ::GetWindowRect(s.frame, &edge);
+        return edge.right - edge.left == 850;
+      },
+      5000))
+      << "width " << edge.right - edge.left;
+  EXPECT_EQ(edge.left, shrunk.left - 50);
+  EXPECT_EQ(edge.right, shrunk.right) << "the right edge never moved";
   EXPECT_TRUE(s.Exit());
 }
 
