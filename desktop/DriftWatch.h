@@ -13,20 +13,6 @@
 
 namespace k3 {
 
-struct WinEventHookTraits {
-  using Handle = HWINEVENTHOOK;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { ::UnhookWinEvent(h); }
-};
-using WinEventHook = fw::UniqueHandle<WinEventHookTraits>;
-
-struct PowerNotifyTraits {
-  using Handle = HPOWERNOTIFY;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { ::UnregisterPowerSettingNotification(h); }
-};
-using PowerNotify = fw::UniqueHandle<PowerNotifyTraits>;
-
 class DriftWatch {
  public:
   DriftWatch() = default;
@@ -66,9 +52,9 @@ class DriftWatch {
 
   HWND hwnd_ = nullptr;
   bool sessionRegistered_ = false;
-  PowerNotify display_;
-  WinEventHook foreground_;
-  WinEventHook location_;
+  fw::PowerNotify display_;
+  fw::WinEventHook foreground_;
+  fw::WinEventHook location_;
   DWORD followedProcess_ = 0;
   HWND followedWindow_ = nullptr;
   bool posted_ = false;

@@ -94,6 +94,22 @@ struct GlobalMemoryTraits {
 };
 using GlobalMemory = UniqueHandle<GlobalMemoryTraits>;
 
+// A window-event hook (SetWinEventHook).
+struct WinEventHookTraits {
+  using Handle = HWINEVENTHOOK;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::UnhookWinEvent(h); }
+};
+using WinEventHook = UniqueHandle<WinEventHookTraits>;
+
+// A power-setting registration (RegisterPowerSettingNotification).
+struct PowerNotifyTraits {
+  using Handle = HPOWERNOTIFY;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::UnregisterPowerSettingNotification(h); }
+};
+using PowerNotify = UniqueHandle<PowerNotifyTraits>;
+
 // A DC of a window from GetDC, handed back with ReleaseDC to the same window.
 class WindowDc {
  public:
