@@ -294,10 +294,29 @@ TEST(MainView, ControlsTheirPlacesChecksAndTrackbars) {
   const HWND focusBefore = gui.hwndFocus;
   const POINT onHint = ScreenCentre(hint);
   ASSERT_TRUE(MouseClick(onHint.x, onHint.y));
-  ::Sleep(300);
-  ::GetGUIThreadInfo(thread, &gui);
+  // Settle: a press on the title bar, queued after the click, starts the
+  // move loop, which captures the mouse; once the capture shows, the click
+  // has been handled. The press alone moves nothing.
+  const POINT onTitle{origin.x + 200, origin.y + 14};
+  ASSERT_EQ(RunUnixCommand("xdotool mousemove " + std::to_string(onTitle.x) + " " + std::to_string(onTitle.y) +
+                           " sleep 0.1 mousedown 1"),
+            0);
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        ::GetGUIThreadInfo(thread, &gui);
+        return gui.hwndCapture == s.view;
+      },
+      5000))
+      << "the press on the title bar was not seen";
   EXPECT_EQ(gui.hwndFocus, focusBefore) << "the focus is on control " << ::GetDlgCtrlID(gui.hwndFocus);
   EXPECT_NE(gui.hwndFocus, hint);
+  ASSERT_EQ(RunUnixCommand("xdotool mouseup 1"), 0);
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        ::GetGUIThreadInfo(thread, &gui);
+        return gui.hwndCapture == nullptr;
+      },
+      5000));
 
   // The title bar is blue while the program is active, grey while another
   // window is.
