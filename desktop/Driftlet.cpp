@@ -231,16 +231,23 @@ void CDriftlet::RebuildItems() {
     }
     auto item = std::make_unique<CDriftletImg>();
     auto photo = std::make_unique<CImg>();
-    Size decoded{0, 0};
-    if (!LoadThumbnail(path.c_str(), *photo, decoded, false)) {
+    // Only as many pixels as the photo shows at its size are decoded.
+    const DisplaySettings& shown = settings;
+    Size picture{0, 0};
+    const auto need = [&shown](Size whole) {
+      const ItemLayout wanted = LayoutItem(whole.width, whole.height, shown);
+      return Size{wanted.photoWidth, wanted.photoHeight};
+    };
+    if (!LoadPhotoFor(path.c_str(), need, *photo, picture)) {
       // A photo that cannot be decoded shows as a white square.
       photo = std::make_unique<CImg>();
       if (!photo->Create(24, 100, 100)) continue;
       ImgDc dc(*photo);
       RECT all{0, 0, 100, 100};
       ::FillRect(dc.get(), &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+      picture = photo->GetSize();
     }
-    const ItemLayout layout = LayoutItem(photo->Width(), photo->Height(), settings);
+    const ItemLayout layout = LayoutItem(picture.width, picture.height, settings);
     FitImageToSize(*photo, Size{layout.photoWidth, layout.photoHeight});
     if (layout.canvas) {
       auto canvas = std::make_unique<CImg>();

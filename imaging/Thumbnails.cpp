@@ -2,13 +2,15 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cwchar>
+#include <new>
 #include <vector>
 
-#include "imaging/Exif.h"
-
 #include "framework/PathText.h"
+#include "imaging/Exif.h"
 #include "imaging/ImageOps.h"
+#include "imaging/JpegDecode.h"
 
 namespace k3 {
 
@@ -67,7 +69,95 @@ bool LoadEmbeddedThumbnail(const wchar_t* path, CImg& dst, Size& size) {
   return true;
 }
 
+thread_local PhotoDecodeInfo t_lastDecode;
+
+// The whole file, or nothing when it cannot be read or is larger than a
+// photo can be (the decoder would not take it anyway).
+std::vector<std::uint8_t> ReadWholeFile(const wchar_t* path) {
+  std::vector<std::uint8_t> bytes;
+  fw::FileHandle file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return bytes;
+  LARGE_INTEGER length{};
+  if (!::GetFileSizeEx(file.get(), &length) || length.QuadPart <= 0 || length.QuadPart > 1024LL * 1024 * 1024) {
+    return bytes;
+  }
+  try {
+    bytes.resize(static_cast<std::size_t>(length.QuadPart));
+  } catch (const std::bad_alloc&) {
+    return {};
+  }
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 8u << 20));
+    DWORD read = 0;
+    if (!::ReadFile(file.get(), bytes.data() + done, chunk, &read, nullptr) || read == 0) break;
+    done += read;
+  }
+  // A file that shrank while it was read is decoded as far as it goes.
+  bytes.resize(done);
+  return bytes;
+}
+
+// A JPEG decoded at the reduction `need` allows, upright, as a 24-bit DIB
+// section. False when the decoder cannot read it, or finds it cut short or
+// damaged: such a file goes to GDI+ as every photo did before, so that it
+// is shown, or refused, as it always was.
+bool LoadScaledJpeg(const std::vector<std::uint8_t>& bytes, const NeededSize& need, CImg& dst, Size& picture) {
+  const JpegFacts facts = ReadJpegFacts(bytes.data(), bytes.size());
+  if (facts.stored.width <= 0 || facts.stored.height <= 0) return false;
+  const Size upright = OrientedSize(facts.stored, facts.orientation);
+  const Size neededUpright = need ? need(upright) : Size{};
+  // Turning swaps the sides back into the stored orientation.
+  const Size neededStored = OrientedSize(neededUpright, facts.orientation);
+  const int reduction = ChooseJpegReduction(facts.stored, neededStored);
+  CImg decoded;
+  bool damaged = false;
+  const bool ok = DecodeJpeg(
+      bytes.data(), bytes.size(), reduction,
+      [&](Size size) {
+        // Top-down, so that the decoder writes the rows in memory order.
+        if (!decoded.Create(24, size.width, -size.height)) return PixelView{};
+        return decoded.View();
+      },
+      &damaged);
+  if (!ok || damaged) return false;
+  if (facts.orientation >= 2 && facts.orientation <= 8) {
+    const Size turned = OrientedSize(decoded.GetSize(), facts.orientation);
+    CImg uprightImage;
+    if (!uprightImage.Create(24, turned.width, -turned.height)) return false;
+    OrientPixels(decoded.View(), uprightImage.View(), facts.orientation);
+    decoded = std::move(uprightImage);
+  }
+  dst = std::move(decoded);
+  picture = upright;
+  t_lastDecode = PhotoDecodeInfo{true, reduction};
+  return true;
+}
+
+bool IsJpegBytes(const std::vector<std::uint8_t>& bytes) {
+  return bytes.size() > 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF;
+}
+
 }  // namespace
+
+PhotoDecodeInfo LastPhotoDecode() { return t_lastDecode; }
+
+bool LoadPhotoFor(const wchar_t* path, const NeededSize& need, CImg& dst, Size& picture) {
+  if (!path) return false;
+  t_lastDecode = PhotoDecodeInfo{};
+  {
+    const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
+    if (IsJpegBytes(bytes) && LoadScaledJpeg(bytes, need, dst, picture)) return true;
+  }
+  // Any other picture, and the rare JPEG the decoder does not read (12-bit
+  // samples, say), whole through GDI+.
+  CImg whole;
+  if (FAILED(whole.Load(path))) return false;
+  picture = whole.GetSize();
+  dst = std::move(whole);
+  return true;
+}
 
 bool LoadThumbnail(const wchar_t* path, CImg& dst, Size& size, bool fit) {
   if (!path) return false;
@@ -80,12 +170,24 @@ bool LoadThumbnail(const wchar_t* path, CImg& dst, Size& size, bool fit) {
     return true;
   }
   std::unique_ptr<CImg> candidate;
-  if (EqualsNoCase(PathExtension(path), L".pdf")) candidate = MakeFileIconImage(path);
-  if (!candidate) {
-    candidate = std::make_unique<CImg>();
-    if (FAILED(candidate->Load(path))) return false;
+  Size decoded{0, 0};
+  if (EqualsNoCase(PathExtension(path), L".pdf")) {
+    candidate = MakeFileIconImage(path);
+    if (candidate) decoded = candidate->GetSize();
   }
-  const Size decoded = candidate->GetSize();
+  if (!candidate) {
+    // Only as many pixels as the wanted size needs.
+    const Size box = size;
+    const NeededSize need = [&](Size picture) {
+      if (box.width == 0 && box.height == 0) return Size{};
+      if (!fit) return box;
+      Size fitted = picture;
+      FitInside(fitted, box.width, box.height);
+      return fitted;
+    };
+    candidate = std::make_unique<CImg>();
+    if (!LoadPhotoFor(path, need, *candidate, decoded)) return false;
+  }
   Size wanted = size;
   if (wanted.width == 0 && wanted.height == 0) {
     dst = std::move(*candidate);
@@ -95,7 +197,7 @@ bool LoadThumbnail(const wchar_t* path, CImg& dst, Size& size, bool fit) {
       wanted = decoded;
       FitInside(wanted, size.width, size.height);
     }
-    const bool exact = decoded == wanted;
+    const bool exact = candidate->GetSize() == wanted;
     dst = std::move(*candidate);
     if (exact) {
       ConvertTo24Bit(dst);

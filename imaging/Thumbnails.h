@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 
 #include "framework/Handles.h"
@@ -12,10 +13,32 @@ namespace k3 {
 
 // Loads the file at `path` into dst. `size` (0, 0) asks for the full size;
 // anything else is the box (with `fit`, the aspect ratio is kept) or the
-// exact size wanted. On success `size` holds the decoded size. A PDF
+// exact size wanted; only the pixels needed for it are decoded. On success
+// `size` holds the upright picture's own size. A PDF
 // document comes as its associated icon. False (dst and size unchanged)
 // when the file cannot be decoded.
 bool LoadThumbnail(const wchar_t* path, CImg& dst, Size& size, bool fit);
+
+// What a caller needs of a photo of a given upright size: the upright size
+// it will show the photo at.
+using NeededSize = std::function<Size(Size picture)>;
+
+// Decodes the photo at `path` upright, with at least as many pixels as
+// `need` asks for the picture's size: a JPEG at the largest reduction of
+// its decoder that still gives that many (a half, a quarter or an eighth
+// of the stored size), any other picture whole. `picture` receives the
+// upright picture's own size; the result is not resampled. False (dst and
+// picture unchanged) when the file cannot be decoded. Safe to call from
+// several threads at once.
+bool LoadPhotoFor(const wchar_t* path, const NeededSize& need, CImg& dst, Size& picture);
+
+// How the last LoadPhotoFor of this thread decoded: a scaled JPEG decode
+// (and its reduction) or the whole picture through GDI+.
+struct PhotoDecodeInfo {
+  bool scaledJpeg = false;
+  int reduction = 1;
+};
+PhotoDecodeInfo LastPhotoDecode();
 
 // The file's associated icon drawn at 32 x 32 over white, or null.
 std::unique_ptr<CImg> MakeFileIconImage(const wchar_t* path);

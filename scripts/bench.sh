@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-bash scripts/install-deps.sh --measure
+bash scripts/install-deps.sh
 if [ ! -f build/bench/build.ninja ]; then cmake --preset bench >/dev/null; fi
 cmake --build build/bench -j "$(nproc)" >/dev/null
 bash scripts/build.sh win64 >/dev/null

@@ -9,12 +9,14 @@ packages=(
   wine wine64 wixl msitools osslsigncode openssl
   xvfb xdotool x11-utils x11-apps x11-xserver-utils imagemagick
   locales
-  googletest libgtest-dev libbenchmark-dev
+  googletest libgtest-dev libbenchmark-dev libjpeg62-turbo-dev nasm dpkg-dev
   python3 python3-pil python3-xlib
   fonts-ipafont-gothic fonts-liberation
 )
-# The viewer's measurement runs on real photos: a package of wallpaper photos.
-if [ "${1:-}" = --measure ]; then packages+=(lomiri-wallpapers-20.04); fi
+# Real photos (a package of wallpapers, 20 to 24 MP, one progressive): the
+# tests compare their scaled decoding with the whole picture, the
+# benchmarks and the viewer's measurement run on them.
+packages+=(lomiri-wallpapers-20.04)
 
 missing=()
 for p in "${packages[@]}"; do

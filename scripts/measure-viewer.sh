@@ -22,7 +22,7 @@ minutes=${1:-10}
 rounds=${K3_MEASURE_ROUNDS:-3}
 seconds=${K3_MEASURE_SECONDS:-30}
 
-bash scripts/install-deps.sh --measure
+bash scripts/install-deps.sh
 bash scripts/lib/prepare-program.sh
 cmake --build build/win64 --target win_probe win_floor >/dev/null
 

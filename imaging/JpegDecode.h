@@ -1,0 +1,35 @@
+// JPEG decoding at a reduced scale: the decoder's inverse transform makes a
+// picture of a half, a quarter or an eighth of the stored size directly,
+// several times faster than the whole picture and a fraction of its memory.
+// A thumbnail or a drifting photo needs only as many pixels as it shows.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+#include "imaging/PixelView.h"
+
+namespace k3 {
+
+// The largest of the reductions 1, 2, 4 and 8 whose decoded picture still
+// holds `needed` (both in the stored orientation): each side of the decoded
+// picture is the stored side divided and rounded up. 1 when nothing is
+// needed in particular (a side of 0) or the picture is smaller already.
+int ChooseJpegReduction(Size stored, Size needed);
+
+// The decoded size of a stored picture at a reduction.
+Size ReducedSize(Size stored, int reduction);
+
+// Decodes the JPEG in [bytes, bytes + size) at 1 / reduction (1, 2, 4 or 8)
+// into blue-green-red rows. `target` is asked once, with the decoded size,
+// for the 3-byte view to write into; an invalid view stops the decode.
+// Grey, colour and CMYK pictures come out alike (Adobe's inverted CMYK as
+// such); a file that ends early or holds damaged data keeps what could be
+// read (the rest grey) and sets `damaged`. False when the bytes are no JPEG
+// the decoder can read or the target gave no view. Safe to call from
+// several threads at once.
+bool DecodeJpeg(const std::uint8_t* bytes, std::size_t size, int reduction,
+                const std::function<PixelView(Size)>& target, bool* damaged = nullptr);
+
+}  // namespace k3

@@ -1,0 +1,265 @@
+// Scaled JPEG decoding: the reduction chosen for a size, and pictures
+// decoded at a reduction against the whole picture averaged down, for
+// colour, grey, CMYK, progressive, odd-sized, damaged and foreign bytes.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "imaging/JpegDecode.h"
+
+namespace k3 {
+namespace {
+
+TEST(JpegReduction, TheLargestThatStillHoldsTheNeededSize) {
+  // An 18-MP photo for a 96-pixel thumbnail (fitted 96 x 54): an eighth.
+  EXPECT_EQ(ChooseJpegReduction({5640, 3172}, {96, 54}), 8);
+  // A 12-MP photo for a drifting size of 512 (512 x 384): 500 x 375 at an
+  // eighth is too small, 1000 x 750 at a quarter holds it.
+  EXPECT_EQ(ChooseJpegReduction({4000, 3000}, {512, 384}), 4);
+  // Exactly enough, and one pixel more than an eighth gives.
+  EXPECT_EQ(ChooseJpegReduction({800, 600}, {100, 75}), 8);
+  EXPECT_EQ(ChooseJpegReduction({800, 600}, {101, 75}), 4);
+  // Sides are rounded up, as the decoder does: 801 / 8 gives 101.
+  EXPECT_EQ(ReducedSize({801, 601}, 8), (Size{101, 76}));
+  EXPECT_EQ(ChooseJpegReduction({801, 600}, {101, 75}), 8);
+  // Either side can decide.
+  EXPECT_EQ(ChooseJpegReduction({800, 600}, {100, 76}), 4);
+  // Small pictures and enlargements are decoded whole; so is "any size".
+  EXPECT_EQ(ChooseJpegReduction({7, 5}, {96, 69}), 1);
+  EXPECT_EQ(ChooseJpegReduction({1, 1}, {1, 1}), 8);
+  EXPECT_EQ(ChooseJpegReduction({4000, 3000}, {0, 0}), 1);
+  EXPECT_EQ(ChooseJpegReduction({4000, 3000}, {4000, 3000}), 1);
+  EXPECT_EQ(ChooseJpegReduction({4000, 3000}, {2000, 1500}), 2);
+}
+
+// A picture with smooth gradients, a soft disc and a few sharp edges, as
+// blue-green-red rows.
+std::vector<std::uint8_t> MakePicture(int w, int h) {
+  std::vector<std::uint8_t> bgr(static_cast<std::size_t>(w) * h * 3);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      std::uint8_t* p = &bgr[(static_cast<std::size_t>(y) * w + x) * 3];
+      const int dx = x - w / 2, dy = y - h / 2;
+      const bool disc = dx * dx + dy * dy < (h / 3) * (h / 3);
+      p[0] = static_cast<std::uint8_t>(255 * x / (w > 1 ? w - 1 : 1));
+      p[1] = static_cast<std::uint8_t>(255 * y / (h > 1 ? h - 1 : 1));
+      p[2] = disc ? 220 : 40;
+      if (x > w * 3 / 4 && y < h / 4) p[0] = p[1] = p[2] = 250;
+    }
+  }
+  return bgr;
+}
+
+enum class Kind { Colour, Grey, AdobeCmyk, Progressive };
+
+// Encodes the rows with libjpeg as a camera or an editor would.
+std::vector<std::uint8_t> Encode(const std::vector<std::uint8_t>& bgr, int w, int h, Kind kind, int quality = 92) {
+  jpeg_compress_struct info{};
+  jpeg_error_mgr error{};
+  info.err = jpeg_std_error(&error);
+  jpeg_create_compress(&info);
+  unsigned char* out = nullptr;
+  unsigned long outSize = 0;
+  jpeg_mem_dest(&info, &out, &outSize);
+  info.image_width = static_cast<JDIMENSION>(w);
+  info.image_height = static_cast<JDIMENSION>(h);
+  if (kind == Kind::Grey) {
+    info.input_components = 1;
+    info.in_color_space = JCS_GRAYSCALE;
+  } else if (kind == Kind::AdobeCmyk) {
+    info.input_components = 4;
+    info.in_color_space = JCS_CMYK;
+  } else {
+    info.input_components = 3;
+    info.in_color_space = JCS_EXT_BGR;
+  }
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, quality, TRUE);
+  if (kind == Kind::AdobeCmyk) info.write_Adobe_marker = TRUE;
+  if (kind == Kind::Progressive) jpeg_simple_progression(&info);
+  jpeg_start_compress(&info, TRUE);
+  std::vector<std::uint8_t> row(static_cast<std::size_t>(w) * 4);
+  while (info.next_scanline < info.image_height) {
+    const std::uint8_t* from = &bgr[static_cast<std::size_t>(info.next_scanline) * w * 3];
+    for (int x = 0; x < w; ++x) {
+      const std::uint8_t b = from[x * 3], g = from[x * 3 + 1], r = from[x * 3 + 2];
+      if (kind == Kind::Grey) {
+        row[x] = static_cast<std::uint8_t>((r * 299 + g * 587 + b * 114) / 1000);
+      } else if (kind == Kind::AdobeCmyk) {
+        // Inverted inks with no black: the stored values are the channels.
+        row[x * 4] = r;
+        row[x * 4 + 1] = g;
+        row[x * 4 + 2] = b;
+        row[x * 4 + 3] = 255;
+      } else {
+        std::memcpy(&row[x * 3], from + x * 3, 3);
+      }
+    }
+    JSAMPROW rows[] = {row.data()};
+    jpeg_write_scanlines(&info, rows, 1);
+  }
+  jpeg_finish_compress(&info);
+  std::vector<std::uint8_t> file(out, out + outSize);
+  jpeg_destroy_compress(&info);
+  std::free(out);
+  return file;
+}
+
+struct Decoded {
+  bool ok = false;
+  bool damaged = false;
+  Size size;
+  std::vector<std::uint8_t> bgr;
+  int asked = 0;
+};
+
+Decoded Decode(const std::vector<std::uint8_t>& file, int reduction) {
+  Decoded d;
+  d.ok = DecodeJpeg(file.data(), file.size(), reduction, [&](Size size) {
+    ++d.asked;
+    d.size = size;
+    // Exactly the rows, no padding: AddressSanitizer sees any write past.
+    d.bgr.assign(static_cast<std::size_t>(size.width) * size.height * 3, 0);
+    return PixelView{d.bgr.data(), size.width, size.height, size.width * 3, 3};
+  }, &d.damaged);
+  return d;
+}
+
+// The whole picture averaged over blocks of `reduction` pixels (partial
+// blocks at the right and bottom edges over what they hold).
+std::vector<std::uint8_t> BoxAverage(const Decoded& full, int reduction, Size to) {
+  std::vector<std::uint8_t> out(static_cast<std::size_t>(to.width) * to.height * 3);
+  for (int y = 0; y < to.height; ++y) {
+    for (int x = 0; x < to.width; ++x) {
+      for (int c = 0; c < 3; ++c) {
+        int sum = 0, n = 0;
+        for (int sy = y * reduction; sy < std::min(full.size.height, (y + 1) * reduction); ++sy) {
+          for (int sx = x * reduction; sx < std::min(full.size.width, (x + 1) * reduction); ++sx) {
+            sum += full.bgr[(static_cast<std::size_t>(sy) * full.size.width + sx) * 3 + c];
+            ++n;
+          }
+        }
+        out[(static_cast<std::size_t>(y) * to.width + x) * 3 + c] = static_cast<std::uint8_t>((sum + n / 2) / n);
+      }
+    }
+  }
+  return out;
+}
+
+struct Difference {
+  double mean = 0;
+  int max = 0;
+};
+
+Difference Compare(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
+  Difference d;
+  if (a.size() != b.size() || a.empty()) return Difference{1e9, 255};
+  long long total = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const int diff = std::abs(int(a[i]) - int(b[i]));
+    total += diff;
+    d.max = std::max(d.max, diff);
+  }
+  d.mean = double(total) / double(a.size());
+  return d;
+}
+
+TEST(JpegDecode, AReducedDecodeIsTheWholePictureAveragedDown) {
+  for (Kind kind : {Kind::Colour, Kind::Progressive, Kind::Grey}) {
+    SCOPED_TRACE(int(kind));
+    const std::vector<std::uint8_t> file = Encode(MakePicture(643, 481), 643, 481, kind);
+    const Decoded full = Decode(file, 1);
+    ASSERT_TRUE(full.ok);
+    EXPECT_EQ(full.size, (Size{643, 481}));
+    EXPECT_EQ(full.asked, 1);
+    for (int reduction : {2, 4, 8}) {
+      SCOPED_TRACE(reduction);
+      const Decoded reduced = Decode(file, reduction);
+      ASSERT_TRUE(reduced.ok);
+      ASSERT_EQ(reduced.size, ReducedSize({643, 481}, reduction));
+      const Difference d = Compare(reduced.bgr, BoxAverage(full, reduction, reduced.size));
+      // The transform's reduction is an average of its own: on smooth
+      // parts it agrees within a step or two, at sharp edges it rings a
+      // little.
+      EXPECT_LT(d.mean, 1.5);
+      EXPECT_LE(d.max, 48);
+    }
+  }
+}
+
+TEST(JpegDecode, GreyAndCmykComeOutAsBlueGreenRed) {
+  const std::vector<std::uint8_t> picture = MakePicture(96, 64);
+  const Decoded grey = Decode(Encode(picture, 96, 64, Kind::Grey), 2);
+  ASSERT_TRUE(grey.ok);
+  for (std::size_t i = 0; i < grey.bgr.size(); i += 3) {
+    ASSERT_EQ(grey.bgr[i], grey.bgr[i + 1]);
+    ASSERT_EQ(grey.bgr[i], grey.bgr[i + 2]);
+  }
+  // Adobe's inverted inks: stored as the channels, shown as the picture
+  // (each ink at full resolution, so only the quantisation differs).
+  const Decoded cmyk = Decode(Encode(picture, 96, 64, Kind::AdobeCmyk, 98), 1);
+  ASSERT_TRUE(cmyk.ok);
+  const Difference d = Compare(cmyk.bgr, picture);
+  EXPECT_LT(d.mean, 1.0);
+  EXPECT_LE(d.max, 24);
+}
+
+TEST(JpegDecode, OddSizesDamagedAndForeignBytes) {
+  for (Size size : {Size{1, 1}, Size{7, 5}, Size{17, 9}}) {
+    const std::vector<std::uint8_t> file = Encode(MakePicture(size.width, size.height), size.width, size.height,
+                                                  Kind::Colour);
+    for (int reduction : {1, 2, 8}) {
+      const Decoded d = Decode(file, reduction);
+      ASSERT_TRUE(d.ok);
+      EXPECT_EQ(d.size, ReducedSize(size, reduction));
+    }
+  }
+  // A file cut in half keeps its upper rows; the rest is grey.
+  const std::vector<std::uint8_t> file = Encode(MakePicture(256, 256), 256, 256, Kind::Colour);
+  const Decoded whole = Decode(file, 1);
+  const std::vector<std::uint8_t> half(file.begin(), file.begin() + file.size() / 2);
+  const Decoded cut = Decode(half, 1);
+  ASSERT_TRUE(cut.ok);
+  EXPECT_TRUE(cut.damaged);
+  EXPECT_FALSE(whole.damaged);
+  ASSERT_EQ(cut.size, (Size{256, 256}));
+  EXPECT_EQ(std::memcmp(cut.bgr.data(), whole.bgr.data(), 256 * 3 * 32), 0) << "the first rows as they were";
+  const std::uint8_t* last = &cut.bgr[255 * 256 * 3];
+  EXPECT_EQ(last[0], 128);
+  EXPECT_EQ(last[3 * 200 + 2], 128);
+
+  // Only the header, a header cut inside, no JPEG at all, a bad reduction,
+  // a target that has no room: false, and nothing written out of bounds.
+  const std::vector<std::uint8_t> headerOnly(file.begin(), file.begin() + 200);
+  EXPECT_FALSE(Decode(std::vector<std::uint8_t>(file.begin(), file.begin() + 20), 1).ok);
+  EXPECT_FALSE(Decode(std::vector<std::uint8_t>{'B', 'M', 0, 0, 0, 0}, 1).ok);
+  EXPECT_FALSE(Decode({}, 1).ok);
+  EXPECT_FALSE(DecodeJpeg(file.data(), file.size(), 3, [](Size) { return PixelView{}; }));
+  int asked = 0;
+  EXPECT_FALSE(DecodeJpeg(file.data(), file.size(), 1, [&](Size) {
+    ++asked;
+    return PixelView{};
+  }));
+  EXPECT_EQ(asked, 1);
+  const Decoded shortHeader = Decode(headerOnly, 1);
+  if (shortHeader.ok) {
+    EXPECT_EQ(shortHeader.size, (Size{256, 256}));
+  }
+
+  // Damaged bytes anywhere never take the decoder outside its buffers.
+  std::srand(20261209);
+  for (int round = 0; round < 200; ++round) {
+    std::vector<std::uint8_t> damaged = file;
+    for (int i = 0; i < 8; ++i) damaged[2 + std::rand() % (damaged.size() - 2)] = std::uint8_t(std::rand());
+    Decode(damaged, 1 << (round % 4));
+  }
+}
+
+}  // namespace
+}  // namespace k3
