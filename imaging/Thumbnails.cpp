@@ -19,14 +19,14 @@ namespace {
 // Enough of a camera file's head for its EXIF record and frame header.
 constexpr DWORD kHeadBytes = 256 * 1024;
 
-std::vector<std::uint8_t> ReadHead(const wchar_t* path) {
+std::vector<std::uint8_t> ReadHead(const wchar_t* path, DWORD bytes = kHeadBytes) {
   std::vector<std::uint8_t> head;
   fw::FileHandle file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) return head;
-  head.resize(kHeadBytes);
+  head.resize(bytes);
   DWORD read = 0;
-  if (!::ReadFile(file.get(), head.data(), kHeadBytes, &read, nullptr)) read = 0;
+  if (!::ReadFile(file.get(), head.data(), bytes, &read, nullptr)) read = 0;
   head.resize(read);
   return head;
 }
@@ -142,6 +142,23 @@ bool IsJpegBytes(const std::vector<std::uint8_t>& bytes) {
 }  // namespace
 
 PhotoDecodeInfo LastPhotoDecode() { return t_lastDecode; }
+
+bool ReadPhotoSize(const wchar_t* path, Size& picture) {
+  if (!path) return false;
+  // Most frame headers lie within the first 64 KiB; large EXIF, colour
+  // profile or editor records can push them further.
+  for (DWORD bytes : {DWORD{64 * 1024}, DWORD{1024 * 1024}}) {
+    const std::vector<std::uint8_t> head = ReadHead(path, bytes);
+    if (!IsJpegBytes(head)) return false;
+    const JpegFacts facts = ReadJpegFacts(head.data(), head.size());
+    if (facts.stored.width > 0 && facts.stored.height > 0) {
+      picture = OrientedSize(facts.stored, facts.orientation);
+      return true;
+    }
+    if (head.size() < bytes) return false;
+  }
+  return false;
+}
 
 bool LoadPhotoFor(const wchar_t* path, const NeededSize& need, CImg& dst, Size& picture) {
   if (!path) return false;

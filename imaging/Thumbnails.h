@@ -32,6 +32,11 @@ using NeededSize = std::function<Size(Size picture)>;
 // several threads at once.
 bool LoadPhotoFor(const wchar_t* path, const NeededSize& need, CImg& dst, Size& picture);
 
+// The upright size of a JPEG photo from its header alone (the frame header
+// and the EXIF orientation), without decoding; false for a file that is
+// not a JPEG or has no readable frame header.
+bool ReadPhotoSize(const wchar_t* path, Size& picture);
+
 // How the last LoadPhotoFor of this thread decoded: a scaled JPEG decode
 // (and its reduction) or the whole picture through GDI+.
 struct PhotoDecodeInfo {

@@ -22,6 +22,9 @@ inline constexpr UINT WM_LOAD_IMAGE_LIST = WM_USER + 1;
 // Posted by the photo list after a click changed the selection; the row
 // clicked in wParam.
 inline constexpr UINT WM_IMAGE_LIST_CLICK = WM_USER + 2;
+// Posted by the thumbnail workers when thumbnails are ready to be taken
+// (once until they are taken).
+inline constexpr UINT WM_THUMBNAILS_READY = WM_USER + 4;
 
 // The drifting window (desktop/Driftlet).
 // Posted when the foreground window changed, moved, was sized or

@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "framework/Handles.h"
 #include "imaging/Geometry.h"
 #include "imaging/Thumbnails.h"
@@ -31,11 +33,20 @@ void CImgList::DrawItem(const DRAWITEMSTRUCT& item) {
   const bool selected = (item.itemState & ODS_SELECTED) != 0;
   BackBuffer buffer;
   if (!CreateFilledBackBuffer(buffer, item.hDC, width, height, selected ? kSelectedRowColour : kRowColour)) return;
-  if (entry && entry->image && !entry->image->IsNull()) {
-    Size fitted = entry->image->GetSize();
-    FitInside(fitted, 96, 96);
-    const ThumbOrigin at = ThumbnailOrigin(fitted.width, fitted.height);
-    entry->image->Draw(buffer.dc(), at.x, at.y);
+  if (entry) {
+    if (entry->image && !entry->image->IsNull()) {
+      Size fitted = entry->image->GetSize();
+      FitInside(fitted, 96, 96);
+      const ThumbOrigin at = ThumbnailOrigin(fitted.width, fitted.height);
+      entry->image->Draw(buffer.dc(), at.x, at.y);
+    } else if (entry->width > 0 && entry->height > 0) {
+      // Not made yet: a quiet box where the thumbnail will be.
+      Size fitted{entry->width, entry->height};
+      FitInside(fitted, 96, 96);
+      const ThumbOrigin at = ThumbnailOrigin(fitted.width, fitted.height);
+      const RECT box{at.x, at.y, at.x + fitted.width, at.y + fitted.height};
+      ::FillRect(buffer.dc(), &box, placeholder_.get());
+    }
 
     const std::wstring text = entry->path + L"\n" + PictureSizeLine(entry->width, entry->height);
     // Made at the first row and kept for all.
@@ -57,6 +68,24 @@ void CImgList::DrawItem(const DRAWITEMSTRUCT& item) {
   if (item.itemState & ODS_FOCUS) ::DrawFocusRect(item.hDC, &row);
 }
 
+std::vector<int> CImgList::RowsOnScreen() const {
+  std::vector<int> rows;
+  if (!m_hWnd) return rows;
+  RECT client{};
+  ::GetClientRect(m_hWnd, &client);
+  const int top = static_cast<int>(::SendMessageW(m_hWnd, LB_GETTOPINDEX, 0, 0));
+  const int count = GetCount();
+  for (int row = std::max(top, 0), y = 0; row < count && y < client.bottom; ++row, y += kRowHeight) rows.push_back(row);
+  return rows;
+}
+
+void CImgList::RedrawRow(int row) {
+  RECT rect{};
+  if (::SendMessageW(m_hWnd, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rect)) != LB_ERR) {
+    ::InvalidateRect(m_hWnd, &rect, FALSE);
+  }
+}
+
 LRESULT CImgList::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_LBUTTONDOWN) {
     const POINT point{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
@@ -64,7 +93,15 @@ LRESULT CImgList::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     // Posted: the parent reads the selection after the list box changed it.
     ::PostMessageW(::GetParent(m_hWnd), WM_IMAGE_LIST_CLICK, static_cast<WPARAM>(row), 0);
   }
-  return fw::CListBox::WindowProc(msg, wp, lp);
+  const LRESULT result = fw::CListBox::WindowProc(msg, wp, lp);
+  if (msg == WM_VSCROLL || msg == WM_MOUSEWHEEL || msg == WM_KEYDOWN || msg == WM_SIZE || msg == LB_SETTOPINDEX) {
+    const int top = static_cast<int>(::SendMessageW(m_hWnd, LB_GETTOPINDEX, 0, 0));
+    if ((top != lastTop_ || msg == WM_SIZE) && scrolled) {
+      lastTop_ = top;
+      scrolled();
+    }
+  }
+  return result;
 }
 
 BOOL CImgList::OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {

@@ -4,8 +4,11 @@
 // item data points at its entry.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/Handles.h"
 #include "framework/ListBox.h"
@@ -23,8 +26,11 @@ class CImgThumb {
   virtual ~CImgThumb() = default;
 
   std::wstring path;
-  // At most 96 x 96, aspect ratio kept; null draws the row's background only.
+  // At most 96 x 96, aspect ratio kept; null (not made yet) draws a quiet
+  // box of the thumbnail's size in its place.
   std::unique_ptr<CImg> image;
+  // Names the row to the thumbnail workers; it stays with the row.
+  std::uint64_t key = 0;
   // The picture's own size.
   int width = 0;
   int height = 0;
@@ -43,12 +49,20 @@ class CImgList : public fw::CListBox {
   // The list's own background colour.
   BOOL OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override;
 
+  // Told when other rows came into view (scrolled, sized).
+  std::function<void()> scrolled;
+  // The rows on screen now, top to bottom.
+  std::vector<int> RowsOnScreen() const;
+  void RedrawRow(int row);
+
  protected:
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
   fw::GdiBrush background_{::CreateSolidBrush(palette::kList)};
+  fw::GdiBrush placeholder_{::CreateSolidBrush(palette::kThumbPlaceholder)};
   fw::GdiFont font_;
+  int lastTop_ = -1;
 };
 
 }  // namespace k3

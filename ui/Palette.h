@@ -11,6 +11,8 @@ inline constexpr COLORREF kPanel = RGB(245, 250, 254);
 inline constexpr COLORREF kList = RGB(229, 234, 238);
 inline constexpr COLORREF kSelectedRow = RGB(255, 234, 238);
 inline constexpr COLORREF kRowText = RGB(96, 96, 96);
+// A thumbnail's box until the thumbnail is made.
+inline constexpr COLORREF kThumbPlaceholder = RGB(214, 219, 224);
 // The title bar's text while the program is active and while it is not.
 inline constexpr COLORREF kTitleActive = RGB(64, 64, 72);
 inline constexpr COLORREF kTitleInactive = RGB(192, 192, 192);

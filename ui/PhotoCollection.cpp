@@ -54,10 +54,14 @@ bool PhotoCollection::Create(HWND parent, UINT id) {
     list_.reset();
     return false;
   }
+  thumbnailer_ = std::make_unique<Thumbnailer>(parent, WM_THUMBNAILS_READY);
+  list_->scrolled = [this] { ShowRowsOnScreenFirst(); };
   return true;
 }
 
 void PhotoCollection::Close() {
+  // The workers end first: no thumbnail arrives for rows that are going.
+  thumbnailer_.reset();
   Save();
   if (list_) {
     list_->SendMessage(LB_RESETCONTENT);
@@ -70,23 +74,33 @@ void PhotoCollection::Close() {
 int PhotoCollection::SelectedCount() const { return list_ ? list_->GetSelCount() : 0; }
 
 bool PhotoCollection::AddPhoto(const std::wstring& path) {
-  if (!list_ || !IsPhotoFileName(path)) return false;
-  if (std::any_of(entries_.begin(), entries_.end(), [&](const auto& e) { return e->path == path; })) return false;
+  if (!list_ || !IsPhotoFileName(path) || listed_.count(path)) return false;
+  Size picture{0, 0};
+  if (thumbnailer_ && ReadPhotoSize(path.c_str(), picture)) {
+    auto entry = std::make_unique<CImgThumb>(path, nullptr, picture.width, picture.height);
+    entry->key = nextKey_++;
+    const std::uint64_t key = entry->key;
+    if (!AddRow(std::move(entry))) return false;
+    thumbnailer_->Add(key, path);
+    return true;
+  }
+  // Not a JPEG inside (a picture of another kind under the name): decoded
+  // here, as it always was.
   auto image = std::make_unique<CImg>();
   Size size{96, 96};
   if (!LoadThumbnail(path.c_str(), *image, size, true)) return false;
-  return AddRow(std::make_unique<CImgThumb>(path, std::move(image), size.width, size.height));
+  auto entry = std::make_unique<CImgThumb>(path, std::move(image), size.width, size.height);
+  entry->key = nextKey_++;
+  return AddRow(std::move(entry));
 }
 
 bool PhotoCollection::AddRow(std::unique_ptr<CImgThumb> entry) {
-  if (!list_ || !entry) return false;
-  if (std::any_of(entries_.begin(), entries_.end(), [&](const auto& e) { return e->path == entry->path; })) {
-    return false;
-  }
+  if (!list_ || !entry || listed_.count(entry->path)) return false;
   const bool wasEmpty = entries_.empty();
   const int row = list_->AddString(entry->path.c_str());
   if (row < 0) return false;
   list_->SetItemDataPtr(row, entry.get());
+  listed_.insert(entry->path);
   entries_.push_back(std::move(entry));
   // The first photo is selected at once, so that it drifts.
   if (wasEmpty) {
@@ -112,9 +126,54 @@ bool PhotoCollection::IsSelected(int index) const {
   return std::find(selected.begin(), selected.end(), index) != selected.end();
 }
 
+int PhotoCollection::IndexOf(std::uint64_t key) const {
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    if (entries_[i]->key == key) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void PhotoCollection::ShowRowsOnScreenFirst() {
+  if (!list_ || !thumbnailer_) return;
+  std::vector<Thumbnailer::Key> keys;
+  for (int row : list_->RowsOnScreen()) {
+    if (row < Count() && !entries_[static_cast<std::size_t>(row)]->image) {
+      keys.push_back(entries_[static_cast<std::size_t>(row)]->key);
+    }
+  }
+  thumbnailer_->ShowFirst(keys);
+}
+
+void PhotoCollection::TakeThumbnails() {
+  if (!list_ || !thumbnailer_) return;
+  std::vector<Thumbnailer::Made> made = thumbnailer_->TakeMade();
+  bool removed = false;
+  for (Thumbnailer::Made& m : made) {
+    const int index = IndexOf(m.key);
+    if (index < 0) continue;
+    if (!m.ok) {
+      // Its header looked like a photo's, its data could not be decoded:
+      // it is not listed, as a file that cannot be shown never was.
+      RemoveAt(index);
+      removed = true;
+      continue;
+    }
+    CImgThumb& entry = *entries_[static_cast<std::size_t>(index)];
+    entry.image = std::move(m.image);
+    entry.width = m.picture.width;
+    entry.height = m.picture.height;
+    list_->RedrawRow(index);
+  }
+  if (removed && changed) changed();
+}
+
+std::size_t PhotoCollection::ThumbnailsPending() const { return thumbnailer_ ? thumbnailer_->Pending() : 0; }
+
 void PhotoCollection::RemoveAt(int index) {
   if (index < 0 || index >= Count() || !list_) return;
   const bool wasSelected = IsSelected(index);
+  if (thumbnailer_) thumbnailer_->Remove(entries_[static_cast<std::size_t>(index)]->key);
+  listed_.erase(entries_[static_cast<std::size_t>(index)]->path);
   list_->DeleteString(index);
   entries_.erase(entries_.begin() + index);
   if (wasSelected) ApplySelection();
@@ -128,6 +187,7 @@ void PhotoCollection::RemoveSelected() {
 }
 
 void PhotoCollection::RemoveAll() {
+  if (thumbnailer_) thumbnailer_->Clear();
   for (int i = Count() - 1; i >= 0; --i) RemoveAt(i);
 }
 
@@ -140,6 +200,7 @@ void PhotoCollection::Import(const std::vector<std::wstring>& paths, HWND owner)
     if (AddPhoto(paths[i])) redraw.RowsAdded();
     if (!progress.SetPos(static_cast<int>(i))) break;
   }
+  ShowRowsOnScreenFirst();
 }
 
 void PhotoCollection::ImportDrop(HDROP drop, HWND owner) {
@@ -172,6 +233,7 @@ void PhotoCollection::Load(HWND owner) {
     position += static_cast<int>(kImageListRecordBytes);
     if (!progress.SetPos(position)) break;
   }
+  ShowRowsOnScreenFirst();
 }
 
 void PhotoCollection::Save() const {

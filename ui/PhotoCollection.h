@@ -1,8 +1,9 @@
 // The photos the user gathered in the main view: the rows of the photo list
 // and their entries, the selection handed to the drifting window, the
 // import of dropped files with its progress, and the list kept in IMG.DAT.
-// A row can be added before its thumbnail exists (an entry without an
-// image draws its background only), so that thumbnails can come later.
+// A JPEG's row is added as soon as its header gives the picture's size;
+// its thumbnail is made on worker threads and drawn when it arrives (the
+// row shows a quiet box meanwhile).
 #pragma once
 
 #include <windows.h>
@@ -11,10 +12,12 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "desktop/Driftlet.h"
 #include "ui/ImgList.h"
+#include "ui/Thumbnailer.h"
 
 namespace k3 {
 
@@ -39,9 +42,15 @@ class PhotoCollection {
   int SelectedCount() const;
   const std::vector<std::unique_ptr<CImgThumb>>& Entries() const { return entries_; }
 
-  // A photo file with its thumbnail: false for a path listed already, not
-  // a photo or not decodable.
+  // A photo file: false for a path listed already or not a photo. A JPEG
+  // whose header gives its size is listed at once and its thumbnail comes
+  // later (a file that then cannot be decoded leaves the list again); any
+  // other picture is decoded here.
   bool AddPhoto(const std::wstring& path);
+  // Takes the thumbnails the workers made (on WM_THUMBNAILS_READY).
+  void TakeThumbnails();
+  // Rows still waiting for their thumbnails.
+  std::size_t ThumbnailsPending() const;
   // A row for an entry made elsewhere; false for a path listed already.
   bool AddRow(std::unique_ptr<CImgThumb> entry);
   // The selected rows' photos go to the drifting window.
@@ -65,10 +74,18 @@ class PhotoCollection {
   void Save() const;
 
  private:
+  int IndexOf(std::uint64_t key) const;
+  // The rows on screen are made first.
+  void ShowRowsOnScreenFirst();
+
   CDriftlet& driftlet_;
   std::unique_ptr<CImgList> list_;
   std::vector<std::unique_ptr<CImgThumb>> entries_;
+  std::unordered_set<std::wstring> listed_;
   std::wstring listFilePath_;
+  std::uint64_t nextKey_ = 1;
+  // Made with the list; stopped before the rows go.
+  std::unique_ptr<Thumbnailer> thumbnailer_;
 };
 
 }  // namespace k3

@@ -8,6 +8,7 @@
 #include "desktop/DisplaySettings.h"
 #include "ui/BorderZones.h"
 #include "ui/ImageListFile.h"
+#include "ui/ThumbnailOrder.h"
 #include "ui/ViewLayout.h"
 #include "ui/ViewRules.h"
 
@@ -272,6 +273,58 @@ TEST(ViewRules, FirstCheckedButtonOfAGroup) {
   EXPECT_EQ(FirstChecked({true, false, true}), 0);
   EXPECT_EQ(FirstChecked({false, false}), -1);
   EXPECT_EQ(FirstChecked({}), -1);
+}
+
+}  // namespace
+}  // namespace k3
+
+namespace k3 {
+namespace {
+
+std::vector<ThumbnailOrder::Key> TakeAll(ThumbnailOrder& order) {
+  std::vector<ThumbnailOrder::Key> taken;
+  while (auto key = order.Take()) taken.push_back(*key);
+  return taken;
+}
+
+TEST(ThumbnailOrder, RowsOnScreenFirstThenTheListInOrder) {
+  ThumbnailOrder order;
+  for (ThumbnailOrder::Key k = 1; k <= 8; ++k) order.Add(k);
+  order.Add(3);  // waiting already
+  EXPECT_EQ(order.Count(), 8u);
+  // Scrolled to rows 5..7 before anything was made.
+  order.ShowFirst({5, 6, 7});
+  EXPECT_EQ(*order.Take(), 5u);
+  // Scrolled again: the rows now shown go first, those shown before fall
+  // back into list order.
+  order.ShowFirst({2, 3, 6});
+  EXPECT_EQ(TakeAll(order), (std::vector<ThumbnailOrder::Key>{2, 3, 6, 1, 4, 7, 8}));
+  EXPECT_FALSE(order.Take());
+  EXPECT_EQ(order.Count(), 0u);
+}
+
+TEST(ThumbnailOrder, RemovedRowsAreNeverHandedOut) {
+  ThumbnailOrder order;
+  for (ThumbnailOrder::Key k = 1; k <= 6; ++k) order.Add(k);
+  order.ShowFirst({4, 5});
+  order.Remove(4);
+  order.Remove(2);
+  EXPECT_FALSE(order.Waiting(4));
+  EXPECT_TRUE(order.Waiting(5));
+  EXPECT_EQ(TakeAll(order), (std::vector<ThumbnailOrder::Key>{5, 1, 3, 6}));
+  // A row made already and removed later changes nothing; a removed key
+  // that is added again (a new row) waits again.
+  order.Remove(1);
+  order.Add(2);
+  EXPECT_EQ(TakeAll(order), (std::vector<ThumbnailOrder::Key>{2}));
+  // Delete All while rows wait; rows on screen that were made are skipped.
+  for (ThumbnailOrder::Key k = 10; k < 20; ++k) order.Add(k);
+  order.Clear();
+  order.ShowFirst({11, 12});
+  EXPECT_FALSE(order.Take());
+  order.Add(30);
+  order.ShowFirst({29, 30});
+  EXPECT_EQ(TakeAll(order), (std::vector<ThumbnailOrder::Key>{30}));
 }
 
 }  // namespace
