@@ -1,0 +1,241 @@
+// The photo list's rows and their thumbnails made on worker threads: rows
+// at once, every thumbnail in its own row, rows removed and the end of the
+// list while the workers run, a cancelled import, a file that only looks
+// like a photo.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "E2eHarness.h"
+#include "ImageFixtures.h"
+#include "desktop/Driftlet.h"
+#include "framework/Handles.h"
+#include "framework/Wnd.h"
+#include "imaging/Img.h"
+#include "res/Messages.h"
+#include "ui/Palette.h"
+#include "ui/PhotoCollection.h"
+
+namespace k3 {
+namespace {
+
+// Stands in for the view: it hands the workers' notices to the collection.
+class ViewStandIn : public fw::CWnd {
+ public:
+  PhotoCollection* photos = nullptr;
+  int notices = 0;
+
+ protected:
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
+    if (msg == WM_THUMBNAILS_READY) {
+      ++notices;
+      if (photos) photos->TakeThumbnails();
+      return 0;
+    }
+    return fw::CWnd::WindowProc(msg, wp, lp);
+  }
+};
+
+void Pump() {
+  MSG msg;
+  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+}
+
+// Waits for the condition while the thread's messages are handled.
+bool PumpUntil(const std::function<bool()>& ready, DWORD ms) {
+  const ULONGLONG end = ::GetTickCount64() + e2e::Scaled(ms);
+  for (;;) {
+    Pump();
+    if (ready()) return true;
+    if (::GetTickCount64() >= end) return false;
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+}
+
+COLORREF Colour(int i) {
+  static const COLORREF colours[] = {RGB(220, 30, 30), RGB(30, 200, 40), RGB(30, 60, 220), RGB(230, 210, 20),
+                                     RGB(200, 40, 200), RGB(20, 200, 210)};
+  return colours[i % 6];
+}
+
+bool Near(COLORREF a, COLORREF b) {
+  return std::abs(GetRValue(a) - GetRValue(b)) < 24 && std::abs(GetGValue(a) - GetGValue(b)) < 24 &&
+         std::abs(GetBValue(a) - GetBValue(b)) < 24;
+}
+
+// The colour in the middle of an entry's thumbnail.
+COLORREF ThumbnailColour(const CImgThumb& entry) {
+  const PixelView v = entry.image->View();
+  const std::uint8_t* p = v.At(v.width / 2, v.height / 2);
+  return RGB(p[2], p[1], p[0]);
+}
+
+class Thumbnails : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(view.CreateEx(0, nullptr, L"view", WS_POPUP | WS_VISIBLE, RECT{0, 0, 500, 420}, nullptr, 0));
+    photos = std::make_unique<PhotoCollection>(drift);
+    photos->SetListFilePath(folder.path() + L"IMG.DAT");
+    ASSERT_TRUE(photos->Create(view.m_hWnd, 203));
+    ::MoveWindow(photos->List()->m_hWnd, 0, 0, 480, 400, TRUE);
+    view.photos = photos.get();
+  }
+  void TearDown() override {
+    if (photos) photos->Close();
+    photos.reset();
+    view.DestroyWindow();
+  }
+
+  // `count` photos of `w` x `h`, one colour each (photo i has Colour(i + shift)).
+  std::vector<std::wstring> Photos(const std::wstring& prefix, int count, int w = 1600, int h = 1200, int shift = 0) {
+    std::vector<std::wstring> paths;
+    for (int i = 0; i < count; ++i) {
+      const COLORREF c = Colour(i + shift);
+      const auto bytes = fixtures::Encode(w, h, [c](int, int) {
+        return 0xFF000000u | static_cast<std::uint32_t>(GetRValue(c)) << 16 |
+               static_cast<std::uint32_t>(GetGValue(c)) << 8 | GetBValue(c);
+      }, L"image/jpeg");
+      paths.push_back(folder.Write(prefix + std::to_wstring(i) + L".jpg", bytes));
+    }
+    return paths;
+  }
+
+  bool AllMade() {
+    for (const auto& e : photos->Entries()) {
+      if (!e->image) return false;
+    }
+    return photos->ThumbnailsPending() == 0;
+  }
+
+  // Every row shows the colour of its own file.
+  void ExpectOwnColours(const std::vector<std::wstring>& paths, int shift = 0) {
+    for (const auto& e : photos->Entries()) {
+      const auto at = std::find(paths.begin(), paths.end(), e->path);
+      ASSERT_NE(at, paths.end()) << "a row of another import";
+      ASSERT_TRUE(e->image);
+      EXPECT_TRUE(Near(ThumbnailColour(*e), Colour(int(at - paths.begin()) + shift))) << "a thumbnail in its own row";
+    }
+  }
+
+  fixtures::GdiplusSession gdiplus;
+  fixtures::TempFolder folder;
+  CDriftlet drift;
+  ViewStandIn view;
+  std::unique_ptr<PhotoCollection> photos;
+};
+
+TEST_F(Thumbnails, RowsComeAtOnceAndEveryThumbnailFollowsIntoItsOwnRow) {
+  const std::vector<std::wstring> paths = Photos(L"p", 24);
+  photos->Import(paths, view.m_hWnd);
+  // Every row is there before any thumbnail: the picture's size is known
+  // from the header, the first row is selected.
+  ASSERT_EQ(photos->Count(), 24);
+  for (const auto& e : photos->Entries()) {
+    EXPECT_FALSE(e->image);
+    EXPECT_EQ(e->width, 1600);
+    EXPECT_EQ(e->height, 1200);
+  }
+  EXPECT_EQ(photos->SelectedCount(), 1);
+  // A row without its thumbnail draws the quiet box in its place.
+  CImgList& list = *photos->List();
+  fw::WindowDc screen(nullptr);
+  fw::MemoryDc dc(::CreateCompatibleDC(screen.get()));
+  fw::GdiBitmap bitmap(::CreateCompatibleBitmap(screen.get(), 480, 100));
+  fw::SelectObjectScope selected(dc.get(), bitmap.get());
+  const auto drawRow = [&](int row) {
+    DRAWITEMSTRUCT item{};
+    item.CtlType = ODT_LISTBOX;
+    item.itemID = static_cast<UINT>(row);
+    item.hwndItem = list.m_hWnd;
+    item.hDC = dc.get();
+    item.rcItem = RECT{0, 0, 480, 100};
+    list.DrawItem(item);
+    return ::GetPixel(dc.get(), 50, 50);
+  };
+  EXPECT_EQ(drawRow(3), palette::kThumbPlaceholder);
+
+  ASSERT_TRUE(PumpUntil([&] { return AllMade(); }, 20000)) << photos->ThumbnailsPending() << " still waiting";
+  EXPECT_GE(view.notices, 1);
+  ExpectOwnColours(paths);
+  for (int row : {0, 3, 23}) {
+    EXPECT_TRUE(Near(drawRow(row), Colour(row))) << "row " << row << " draws its thumbnail";
+  }
+}
+
+TEST_F(Thumbnails, RowsRemovedWhileTheWorkersRunGetNoThumbnailAndNoOtherRowGetsTheirs) {
+  const std::vector<std::wstring> first = Photos(L"a", 18);
+  photos->Import(first, view.m_hWnd);
+  ASSERT_EQ(photos->Count(), 18);
+  photos->RemoveAt(0);
+  photos->RemoveAt(4);
+  photos->RemoveAt(10);
+  Pump();
+  ASSERT_EQ(photos->Count(), 15);
+  // Delete All and a new drop at once, while the first ones are made.
+  photos->RemoveAll();
+  const std::vector<std::wstring> second = Photos(L"b", 12, 1600, 1200, 3);
+  photos->Import(second, view.m_hWnd);
+  ASSERT_TRUE(PumpUntil([&] { return AllMade(); }, 20000));
+  ASSERT_EQ(photos->Count(), 12);
+  ExpectOwnColours(second, 3);
+  // Nothing of the first import arrives later.
+  PumpUntil([] { return false; }, 300);
+  EXPECT_EQ(photos->Count(), 12);
+  ExpectOwnColours(second, 3);
+}
+
+TEST_F(Thumbnails, TheListEndsPromptlyWhileThumbnailsAreMade) {
+  const int surfaces = CImg::LiveSurfaces();
+  // Large photos, so that the workers are busy when the list ends.
+  const std::vector<std::wstring> paths = Photos(L"big", 16, 4000, 3000);
+  photos->Import(paths, view.m_hWnd);
+  ASSERT_EQ(photos->Count(), 16);
+  const ULONGLONG start = ::GetTickCount64();
+  photos->Close();
+  const ULONGLONG took = ::GetTickCount64() - start;
+  std::printf("the list ended %llu ms after an import of 16 12-MP photos\n", took);
+  EXPECT_LT(took, e2e::Scaled(3000));
+  EXPECT_EQ(photos->Count(), 0);
+  Pump();
+  // The drift's prepared photo is all that is left.
+  EXPECT_LE(CImg::LiveSurfaces(), surfaces + 1);
+  photos.reset();
+}
+
+TEST_F(Thumbnails, ACancelledImportKeepsItsRowsAndAFileThatOnlyLooksLikeAPhotoLeaves) {
+  const std::vector<std::wstring> paths = Photos(L"c", 10);
+  // A click waiting when the progress dialog looks cancels it: the row
+  // added before stays, with its thumbnail.
+  ::PostMessageW(view.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+  photos->Import(paths, view.m_hWnd);
+  const int kept = photos->Count();
+  EXPECT_GE(kept, 1);
+  EXPECT_LT(kept, 10);
+  ASSERT_TRUE(PumpUntil([&] { return AllMade(); }, 20000));
+  EXPECT_EQ(photos->Count(), kept);
+  ExpectOwnColours(paths);
+
+  // A file with a photo's header and nothing after it: listed from its
+  // header, gone again when its thumbnail cannot be made.
+  const auto whole = fixtures::Encode(800, 600, [](int, int) { return 0xFF808080u; }, L"image/jpeg");
+  std::size_t frame = 2;
+  while (frame + 4 < whole.size() && !(whole[frame] == 0xFF && whole[frame + 1] == 0xC0)) ++frame;
+  const std::wstring headerOnly =
+      folder.Write(L"header-only.jpg", std::vector<std::uint8_t>(whole.begin(), whole.begin() + frame + 40));
+  EXPECT_TRUE(photos->AddPhoto(headerOnly));
+  EXPECT_EQ(photos->Count(), kept + 1);
+  ASSERT_TRUE(PumpUntil([&] { return photos->Count() == kept && photos->ThumbnailsPending() == 0; }, 20000));
+}
+
+}  // namespace
+}  // namespace k3
