@@ -11,6 +11,7 @@
 #include "imaging/Exif.h"
 #include "imaging/ImageOps.h"
 #include "imaging/JpegDecode.h"
+#include "imaging/WicScaled.h"
 
 namespace k3 {
 
@@ -103,18 +104,51 @@ std::vector<std::uint8_t> ReadWholeFile(const wchar_t* path) {
 // section. False when the decoder cannot read it, or finds it cut short or
 // damaged: such a file goes to GDI+ as every photo did before, so that it
 // is shown, or refused, as it always was.
-bool LoadScaledJpeg(const std::vector<std::uint8_t>& bytes, const NeededSize& need, CImg& dst, Size& picture) {
-  const JpegFacts facts = ReadJpegFacts(bytes.data(), bytes.size());
-  if (facts.stored.width <= 0 || facts.stored.height <= 0) return false;
-  const Size upright = OrientedSize(facts.stored, facts.orientation);
-  const Size neededUpright = need ? need(upright) : Size{};
+// What a JPEG needs decoded: its facts, the upright picture and the part
+// of the stored picture the caller needs.
+struct JpegPlan {
+  JpegFacts facts;
+  Size upright;
+  Size neededStored;
+  int reduction = 1;
+};
+
+bool PlanJpeg(const std::vector<std::uint8_t>& head, const NeededSize& need, JpegPlan& plan) {
+  plan.facts = ReadJpegFacts(head.data(), head.size());
+  if (plan.facts.stored.width <= 0 || plan.facts.stored.height <= 0) return false;
+  plan.upright = OrientedSize(plan.facts.stored, plan.facts.orientation);
+  const Size neededUpright = need ? need(plan.upright) : Size{};
   // Turning swaps the sides back into the stored orientation.
-  const Size neededStored = OrientedSize(neededUpright, facts.orientation);
-  const int reduction = ChooseJpegReduction(facts.stored, neededStored);
+  plan.neededStored = OrientedSize(neededUpright, plan.facts.orientation);
+  plan.reduction = ChooseJpegReduction(plan.facts.stored, plan.neededStored);
+  return true;
+}
+
+// Stands the decoded picture upright and hands it out.
+bool FinishJpeg(CImg& decoded, const JpegPlan& plan, PhotoDecoder decoder, int reduction, CImg& dst, Size& picture) {
+  const int orientation = plan.facts.orientation;
+  if (orientation >= 2 && orientation <= 8) {
+    const Size turned = OrientedSize(decoded.GetSize(), orientation);
+    CImg uprightImage;
+    if (!uprightImage.Create(24, turned.width, -turned.height)) return false;
+    OrientPixels(decoded.View(), uprightImage.View(), orientation);
+    decoded = std::move(uprightImage);
+  }
+  dst = std::move(decoded);
+  picture = plan.upright;
+  t_lastDecode = PhotoDecodeInfo{true, reduction, decoder};
+  return true;
+}
+
+// A JPEG decoded at the reduction `need` allows, upright, as a 24-bit DIB
+// section, through libjpeg-turbo. False when the decoder cannot read it, or
+// finds it cut short or damaged: such a file goes to GDI+ as every photo
+// did before, so that it is shown, or refused, as it always was.
+bool LoadScaledJpeg(const std::vector<std::uint8_t>& bytes, const JpegPlan& plan, CImg& dst, Size& picture) {
   CImg decoded;
   bool damaged = false;
   const bool ok = DecodeJpeg(
-      bytes.data(), bytes.size(), reduction,
+      bytes.data(), bytes.size(), plan.reduction,
       [&](Size size) {
         // Top-down, so that the decoder writes the rows in memory order.
         if (!decoded.Create(24, size.width, -size.height)) return PixelView{};
@@ -122,17 +156,7 @@ bool LoadScaledJpeg(const std::vector<std::uint8_t>& bytes, const NeededSize& ne
       },
       &damaged);
   if (!ok || damaged) return false;
-  if (facts.orientation >= 2 && facts.orientation <= 8) {
-    const Size turned = OrientedSize(decoded.GetSize(), facts.orientation);
-    CImg uprightImage;
-    if (!uprightImage.Create(24, turned.width, -turned.height)) return false;
-    OrientPixels(decoded.View(), uprightImage.View(), facts.orientation);
-    decoded = std::move(uprightImage);
-  }
-  dst = std::move(decoded);
-  picture = upright;
-  t_lastDecode = PhotoDecodeInfo{true, reduction};
-  return true;
+  return FinishJpeg(decoded, plan, PhotoDecoder::LibJpegTurbo, plan.reduction, dst, picture);
 }
 
 bool IsJpegBytes(const std::vector<std::uint8_t>& bytes) {
@@ -163,9 +187,23 @@ bool ReadPhotoSize(const wchar_t* path, Size& picture) {
 bool LoadPhotoFor(const wchar_t* path, const NeededSize& need, CImg& dst, Size& picture) {
   if (!path) return false;
   t_lastDecode = PhotoDecodeInfo{};
+  // The system's decoder first where it scales (it reads the file itself);
+  // libjpeg-turbo where it does not.
+  if (SystemScalingOffered() != 0) {
+    const std::vector<std::uint8_t> head = ReadHead(path);
+    JpegPlan plan;
+    if (IsJpegBytes(head) && PlanJpeg(head, need, plan) && plan.reduction > 1) {
+      CImg decoded;
+      int reduction = 1;
+      if (DecodeJpegWithSystemScaling(path, plan.facts.stored, plan.neededStored, decoded, reduction)) {
+        return FinishJpeg(decoded, plan, PhotoDecoder::System, reduction, dst, picture);
+      }
+    }
+  }
   {
     const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
-    if (IsJpegBytes(bytes) && LoadScaledJpeg(bytes, need, dst, picture)) return true;
+    JpegPlan plan;
+    if (IsJpegBytes(bytes) && PlanJpeg(bytes, need, plan) && LoadScaledJpeg(bytes, plan, dst, picture)) return true;
   }
   // Any other picture, and the rare JPEG the decoder does not read (12-bit
   // samples, say), whole through GDI+.

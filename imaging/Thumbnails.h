@@ -37,11 +37,14 @@ bool LoadPhotoFor(const wchar_t* path, const NeededSize& need, CImg& dst, Size& 
 // not a JPEG or has no readable frame header.
 bool ReadPhotoSize(const wchar_t* path, Size& picture);
 
-// How the last LoadPhotoFor of this thread decoded: a scaled JPEG decode
-// (and its reduction) or the whole picture through GDI+.
+// How the last LoadPhotoFor of this thread decoded: a JPEG decode at a
+// reduction (by the system's decoder where it scales, by libjpeg-turbo
+// where it does not) or the whole picture through GDI+.
+enum class PhotoDecoder { Gdiplus, System, LibJpegTurbo };
 struct PhotoDecodeInfo {
   bool scaledJpeg = false;
   int reduction = 1;
+  PhotoDecoder decoder = PhotoDecoder::Gdiplus;
 };
 PhotoDecodeInfo LastPhotoDecode();
 

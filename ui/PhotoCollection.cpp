@@ -1,6 +1,7 @@
 #include "ui/PhotoCollection.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "files/FileUtils.h"
 #include "framework/Services.h"
@@ -25,14 +26,16 @@ class BatchedRedraw {
   BatchedRedraw(const BatchedRedraw&) = delete;
   BatchedRedraw& operator=(const BatchedRedraw&) = delete;
 
-  void RowsAdded() {
+  // True when the list was redrawn now.
+  bool RowsAdded() {
     const ULONGLONG now = ::GetTickCount64();
-    if (shown_ && now - last_ < 500) return;
+    if (shown_ && now - last_ < 500) return false;
     shown_ = true;
     last_ = now;
     list_.SetRedraw(true);
     ::RedrawWindow(list_.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     list_.SetRedraw(false);
+    return true;
   }
 
  private:
@@ -44,6 +47,33 @@ class BatchedRedraw {
 }  // namespace
 
 PhotoCollection::PhotoCollection(CDriftlet& driftlet) : driftlet_(driftlet) {}
+
+void PhotoCollection::Changed() {
+  if (quiet_ > 0) {
+    changedWhileQuiet_ = true;
+    return;
+  }
+  if (changed) changed();
+}
+
+// During an import the rows are told once at its end and at each redraw
+// of the list, not once per row.
+class PhotoCollection::QuietChanges {
+ public:
+  explicit QuietChanges(PhotoCollection& photos) : photos_(photos) { ++photos_.quiet_; }
+  ~QuietChanges() {
+    if (--photos_.quiet_ == 0) Flush();
+  }
+  QuietChanges(const QuietChanges&) = delete;
+  QuietChanges& operator=(const QuietChanges&) = delete;
+  void Flush() {
+    if (!std::exchange(photos_.changedWhileQuiet_, false)) return;
+    if (photos_.changed) photos_.changed();
+  }
+
+ private:
+  PhotoCollection& photos_;
+};
 
 bool PhotoCollection::Create(HWND parent, UINT id) {
   if (listFilePath_.empty()) listFilePath_ = GetModuleFolder() + L"IMG.DAT";
@@ -107,7 +137,7 @@ bool PhotoCollection::AddRow(std::unique_ptr<CImgThumb> entry) {
     list_->SetSel(0, true);
     ApplySelection();
   }
-  if (changed) changed();
+  Changed();
   return true;
 }
 
@@ -164,7 +194,7 @@ void PhotoCollection::TakeThumbnails() {
     entry.height = m.picture.height;
     list_->RedrawRow(index);
   }
-  if (removed && changed) changed();
+  if (removed) Changed();
 }
 
 std::size_t PhotoCollection::ThumbnailsPending() const { return thumbnailer_ ? thumbnailer_->Pending() : 0; }
@@ -177,7 +207,7 @@ void PhotoCollection::RemoveAt(int index) {
   list_->DeleteString(index);
   entries_.erase(entries_.begin() + index);
   if (wasSelected) ApplySelection();
-  if (changed) changed();
+  Changed();
 }
 
 void PhotoCollection::RemoveSelected() {
@@ -194,10 +224,11 @@ void PhotoCollection::RemoveAll() {
 void PhotoCollection::Import(const std::vector<std::wstring>& paths, HWND owner) {
   if (paths.empty() || !list_) return;
   BatchedRedraw redraw(*list_);
+  QuietChanges quiet(*this);
   CProgressDlg progress;
   progress.Open(owner, 0, static_cast<int>(paths.size()), true);
   for (std::size_t i = 0; i < paths.size(); ++i) {
-    if (AddPhoto(paths[i])) redraw.RowsAdded();
+    if (AddPhoto(paths[i]) && redraw.RowsAdded()) quiet.Flush();
     if (!progress.SetPos(static_cast<int>(i))) break;
   }
   ShowRowsOnScreenFirst();
@@ -224,12 +255,13 @@ void PhotoCollection::Load(HWND owner) {
   if (photos.empty()) return;
   const unsigned long long length = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
   BatchedRedraw redraw(*list_);
+  QuietChanges quiet(*this);
   CProgressDlg progress;
   progress.Open(owner, 0, static_cast<int>(std::min<unsigned long long>(length, 0x7FFFFFFF)), true);
   int position = 0;
   for (const std::wstring& photo : photos) {
     if (!AddPhoto(photo)) continue;
-    redraw.RowsAdded();
+    if (redraw.RowsAdded()) quiet.Flush();
     position += static_cast<int>(kImageListRecordBytes);
     if (!progress.SetPos(position)) break;
   }

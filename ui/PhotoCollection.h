@@ -74,6 +74,9 @@ class PhotoCollection {
   void Save() const;
 
  private:
+  class QuietChanges;
+  // Tells `changed`, or notes it for the end of an import.
+  void Changed();
   int IndexOf(std::uint64_t key) const;
   // The rows on screen are made first.
   void ShowRowsOnScreenFirst();
@@ -84,6 +87,8 @@ class PhotoCollection {
   std::unordered_set<std::wstring> listed_;
   std::wstring listFilePath_;
   std::uint64_t nextKey_ = 1;
+  int quiet_ = 0;
+  bool changedWhileQuiet_ = false;
   // Made with the list; stopped before the rows go.
   std::unique_ptr<Thumbnailer> thumbnailer_;
 };

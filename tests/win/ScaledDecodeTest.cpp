@@ -17,6 +17,7 @@
 #include "imaging/ImageOps.h"
 #include "imaging/Img.h"
 #include "imaging/Thumbnails.h"
+#include "imaging/WicScaled.h"
 
 namespace k3 {
 namespace {
@@ -174,6 +175,12 @@ TEST_F(ScaledDecode, RealPhotosLookAsTheWholePictureResampled) {
     }
   }
   ASSERT_EQ(found, 4) << "the photos of lomiri-wallpapers-20.04 (scripts/install-deps.sh installs them)";
+  // Which decoder scaled them: the system's where it scales (Windows),
+  // libjpeg-turbo where it does not (Wine 8's decoder has no source
+  // transform).
+  std::printf("the system's JPEG decoder %s scaled decoding\n",
+              SystemScalingOffered() == 1 ? "offers" : SystemScalingOffered() == 0 ? "does not offer" : "was not asked for");
+  EXPECT_NE(SystemScalingOffered(), -1);
 }
 
 TEST_F(ScaledDecode, OddSizesTurnedProgressiveCmykCutAndForeignFilesAsBefore) {
