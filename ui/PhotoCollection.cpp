@@ -62,7 +62,9 @@ class PhotoCollection::QuietChanges {
  public:
   explicit QuietChanges(PhotoCollection& photos) : photos_(photos) { ++photos_.quiet_; }
   ~QuietChanges() {
-    if (--photos_.quiet_ == 0) Flush();
+    if (--photos_.quiet_ != 0) return;
+    if (std::exchange(photos_.selectionWhileQuiet_, false)) photos_.ApplySelection();
+    Flush();
   }
   QuietChanges(const QuietChanges&) = delete;
   QuietChanges& operator=(const QuietChanges&) = delete;
@@ -132,10 +134,16 @@ bool PhotoCollection::AddRow(std::unique_ptr<CImgThumb> entry) {
   list_->SetItemDataPtr(row, entry.get());
   listed_.insert(entry->path);
   entries_.push_back(std::move(entry));
-  // The first photo is selected at once, so that it drifts.
+  // The first photo is selected at once, so that it drifts; during an
+  // import it starts to drift when the rows are in (its frames would take
+  // the interface thread's time from the rows meanwhile).
   if (wasEmpty) {
     list_->SetSel(0, true);
-    ApplySelection();
+    if (quiet_ > 0) {
+      selectionWhileQuiet_ = true;
+    } else {
+      ApplySelection();
+    }
   }
   Changed();
   return true;

@@ -89,6 +89,7 @@ class PhotoCollection {
   std::uint64_t nextKey_ = 1;
   int quiet_ = 0;
   bool changedWhileQuiet_ = false;
+  bool selectionWhileQuiet_ = false;
   // Made with the list; stopped before the rows go.
   std::unique_ptr<Thumbnailer> thumbnailer_;
 };

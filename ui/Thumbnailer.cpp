@@ -71,6 +71,8 @@ std::size_t Thumbnailer::Pending() {
 void Thumbnailer::Work() {
   // The shell's file icons and the system's decoders want COM on the thread.
   const HRESULT com = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  // The interface thread goes first: rows, clicks and the drift's frames.
+  ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
   for (;;) {
     Key key = 0;
     std::wstring path;
