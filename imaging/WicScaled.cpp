@@ -2,7 +2,10 @@
 
 #include <wincodec.h>
 
+#include <shlwapi.h>
+
 #include <atomic>
+#include <mutex>
 
 #include "framework/Handles.h"
 
@@ -27,18 +30,62 @@ struct ISourceTransform : IUnknown {
 };
 
 std::atomic<int> g_offered{-1};
+std::mutex g_probe;
+
+// A 16 x 16 grey JPEG: the system's decoder is asked once, on it, whether
+// its frames scale (asking on a photo could cost a whole decode).
+const BYTE kProbeJpeg[] = {
+    0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 0x4A, 0x46, 0x49, 0x46, 0x00, 0x01, 0x01, 0x00, 0x00, 0x01,
+    0x00, 0x01, 0x00, 0x00, 0xFF, 0xDB, 0x00, 0x43, 0x00, 0x10, 0x0B, 0x0C, 0x0E, 0x0C, 0x0A, 0x10,
+    0x0E, 0x0D, 0x0E, 0x12, 0x11, 0x10, 0x13, 0x18, 0x28, 0x1A, 0x18, 0x16, 0x16, 0x18, 0x31, 0x23,
+    0x25, 0x1D, 0x28, 0x3A, 0x33, 0x3D, 0x3C, 0x39, 0x33, 0x38, 0x37, 0x40, 0x48, 0x5C, 0x4E, 0x40,
+    0x44, 0x57, 0x45, 0x37, 0x38, 0x50, 0x6D, 0x51, 0x57, 0x5F, 0x62, 0x67, 0x68, 0x67, 0x3E, 0x4D,
+    0x71, 0x79, 0x70, 0x64, 0x78, 0x5C, 0x65, 0x67, 0x63, 0xFF, 0xC0, 0x00, 0x0B, 0x08, 0x00, 0x10,
+    0x00, 0x10, 0x01, 0x01, 0x22, 0x00, 0xFF, 0xC4, 0x00, 0x14, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00,
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xC4, 0x00, 0x14,
+    0x10, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+    0x00, 0x00, 0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F, 0x00, 0x00, 0xFF, 0xD9
+};
+
+fw::ComPtr<IWICImagingFactory> MakeFactory() {
+  fw::ComPtr<IWICImagingFactory> factory;
+  if (FAILED(::CoCreateInstance(kClsidImagingFactory, nullptr, CLSCTX_INPROC_SERVER, kIidImagingFactory,
+                                reinterpret_cast<void**>(factory.put())))) {
+    factory.reset();
+  }
+  return factory;
+}
+
+// 1 or 0 once asked; -1 when it could not be asked here (no COM on this
+// thread), to be asked again elsewhere.
+int Probe() {
+  std::lock_guard<std::mutex> lock(g_probe);
+  if (g_offered.load() != -1) return g_offered.load();
+  fw::ComPtr<IWICImagingFactory> factory = MakeFactory();
+  if (!factory) return -1;
+  fw::ComPtr<IStream> stream;
+  *stream.put() = ::SHCreateMemStream(kProbeJpeg, sizeof kProbeJpeg);
+  fw::ComPtr<IWICBitmapDecoder> decoder;
+  fw::ComPtr<IWICBitmapFrameDecode> frame;
+  fw::ComPtr<ISourceTransform> transform;
+  const bool offered =
+      stream && SUCCEEDED(factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand,
+                                                           decoder.put())) &&
+      SUCCEEDED(decoder->GetFrame(0, frame.put())) &&
+      SUCCEEDED(frame->QueryInterface(kIidSourceTransform, reinterpret_cast<void**>(transform.put())));
+  g_offered = offered ? 1 : 0;
+  return g_offered.load();
+}
 
 }  // namespace
 
 int SystemScalingOffered() { return g_offered.load(); }
 
 bool DecodeJpegWithSystemScaling(const wchar_t* path, Size stored, Size needed, CImg& dst, int& reduction) {
-  if (g_offered.load() == 0 || !path || stored.width <= 0 || stored.height <= 0) return false;
-  fw::ComPtr<IWICImagingFactory> factory;
-  if (FAILED(::CoCreateInstance(kClsidImagingFactory, nullptr, CLSCTX_INPROC_SERVER, kIidImagingFactory,
-                                reinterpret_cast<void**>(factory.put())))) {
-    return false;
-  }
+  if (!path || stored.width <= 0 || stored.height <= 0) return false;
+  if (g_offered.load() != 1 && Probe() != 1) return false;
+  fw::ComPtr<IWICImagingFactory> factory = MakeFactory();
+  if (!factory) return false;
   fw::ComPtr<IWICBitmapDecoder> decoder;
   if (FAILED(factory->CreateDecoderFromFilename(path, nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
                                                 decoder.put()))) {
@@ -47,12 +94,7 @@ bool DecodeJpegWithSystemScaling(const wchar_t* path, Size stored, Size needed, 
   fw::ComPtr<IWICBitmapFrameDecode> frame;
   if (FAILED(decoder->GetFrame(0, frame.put()))) return false;
   fw::ComPtr<ISourceTransform> transform;
-  if (FAILED(frame->QueryInterface(kIidSourceTransform, reinterpret_cast<void**>(transform.put())))) {
-    // This system's decoder scales nothing: never asked again.
-    g_offered = 0;
-    return false;
-  }
-  g_offered = 1;
+  if (FAILED(frame->QueryInterface(kIidSourceTransform, reinterpret_cast<void**>(transform.put())))) return false;
   UINT width = static_cast<UINT>(needed.width > 0 ? needed.width : stored.width);
   UINT height = static_cast<UINT>(needed.height > 0 ? needed.height : stored.height);
   if (FAILED(transform->GetClosestSize(&width, &height))) return false;

@@ -19,6 +19,7 @@
 #include "desktop/DisplaySettings.h"
 #include "files/PackageCodec.h"
 #include "ui/ControlIds.h"
+#include "ui/Palette.h"
 #include "ui/ViewLayout.h"
 
 using namespace e2e;
@@ -430,6 +431,47 @@ TEST(MainView, DropsAddJpegFilesAndFoldersOnceAndTheListSurvivesARestart) {
   std::vector<std::string> rest = {Narrow(inAlbum), Narrow(inner)};
   std::sort(rest.begin(), rest.end());
   EXPECT_EQ(std::vector<std::string>(records.begin() + 1, records.end()), rest);
+}
+
+TEST(MainView, AFolderOfLargePhotosIsListedAtOnceAndTheProgramEndsWhileItsThumbnailsAreMade) {
+  ViewSession s;
+  // 40 names of a 20-MP wallpaper photo (hard links: one file's space).
+  const std::wstring real = L"Z:\\usr\\share\\backgrounds\\Kleiber_by_Lukas_Baubkus.jpg";
+  ASSERT_NE(::GetFileAttributesW(real.c_str()), INVALID_FILE_ATTRIBUTES) << "lomiri-wallpapers-20.04 is installed";
+  const std::wstring album = s.Photos() + L"large";
+  ::CreateDirectoryW(album.c_str(), nullptr);
+  for (int i = 0; i < 40; ++i) {
+    const std::wstring name = album + L"\\IMG_" + std::to_wstring(1000 + i) + L".JPG";
+    if (!::CreateHardLinkW(name.c_str(), real.c_str(), nullptr)) {
+      ASSERT_TRUE(::CopyFileW(real.c_str(), name.c_str(), FALSE));
+    }
+  }
+  ASSERT_TRUE(s.Start());
+  ASSERT_TRUE(s.DropOnList({album}));
+  // All rows, from the photos' headers: at about 80 ms a thumbnail on two
+  // workers, most are not made yet.
+  ASSERT_TRUE(s.WaitCount(40));
+  EXPECT_EQ(s.Selected(), std::vector<int>{0});
+  // The first row's thumbnail arrives and shows: the photo's blues and
+  // greys, neither the row's colour nor the box standing in for it.
+  RECT list{};
+  ::GetWindowRect(s.Control(kList), &list);
+  const auto firstThumbnail = [&] { return ScreenPixel(list.left + 50, list.top + 50); };
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        const COLORREF c = firstThumbnail();
+        return c != k3::palette::kSelectedRow && c != k3::palette::kList && c != k3::palette::kThumbPlaceholder;
+      },
+      10000))
+      << "the first thumbnail is drawn";
+  // The end while the workers run: the question, Yes, and the process is
+  // gone within seconds, with the list written.
+  const ULONGLONG asked = ::GetTickCount64();
+  ASSERT_TRUE(s.Exit());
+  const ULONGLONG took = ::GetTickCount64() - asked;
+  std::printf("the program ended %llu ms after it was asked to, with thumbnails being made\n", took);
+  EXPECT_LT(took, Scaled(5000));
+  EXPECT_EQ(ReadFileBytes(s.ListFile()).size(), 40u * 512);
 }
 
 // The colour under the middle of the drifting window.
