@@ -331,11 +331,7 @@ void CChildView::OnRemove(bool all) {
   if (ShowPairedMessage(Frame(), IDS_CONFIRM_REMOVE_JA, IDS_CONFIRM_REMOVE_EN, MB_YESNO | MB_ICONQUESTION) != IDYES) {
     return;
   }
-  if (all) {
-    photos_.RemoveAll();
-  } else {
-    photos_.RemoveSelected();
-  }
+  all ? photos_.RemoveAll() : photos_.RemoveSelected();
 }
 
 // ---------------------------------------------------------------------------
