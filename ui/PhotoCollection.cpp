@@ -69,6 +69,7 @@ class PhotoCollection::QuietChanges {
   QuietChanges(const QuietChanges&) = delete;
   QuietChanges& operator=(const QuietChanges&) = delete;
   void Flush() {
+    photos_.HandOverThumbnails();
     if (!std::exchange(photos_.changedWhileQuiet_, false)) return;
     if (photos_.changed) photos_.changed();
   }
@@ -113,7 +114,10 @@ bool PhotoCollection::AddPhoto(const std::wstring& path) {
     entry->key = nextKey_++;
     const std::uint64_t key = entry->key;
     if (!AddRow(std::move(entry))) return false;
-    thumbnailer_->Add(key, path);
+    // During an import the workers get the rows at each redraw and at its
+    // end: decoding meanwhile would take the processor from the rows.
+    toMake_.emplace_back(key, path);
+    if (quiet_ == 0) HandOverThumbnails();
     return true;
   }
   // Not a JPEG inside (a picture of another kind under the name): decoded
@@ -164,6 +168,13 @@ bool PhotoCollection::IsSelected(int index) const {
   return std::find(selected.begin(), selected.end(), index) != selected.end();
 }
 
+void PhotoCollection::HandOverThumbnails() {
+  if (toMake_.empty() || !thumbnailer_) return;
+  for (auto& [key, path] : toMake_) thumbnailer_->Add(key, std::move(path));
+  toMake_.clear();
+  ShowRowsOnScreenFirst();
+}
+
 int PhotoCollection::IndexOf(std::uint64_t key) const {
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     if (entries_[i]->key == key) return static_cast<int>(i);
@@ -210,7 +221,9 @@ std::size_t PhotoCollection::ThumbnailsPending() const { return thumbnailer_ ? t
 void PhotoCollection::RemoveAt(int index) {
   if (index < 0 || index >= Count() || !list_) return;
   const bool wasSelected = IsSelected(index);
-  if (thumbnailer_) thumbnailer_->Remove(entries_[static_cast<std::size_t>(index)]->key);
+  const std::uint64_t key = entries_[static_cast<std::size_t>(index)]->key;
+  if (thumbnailer_) thumbnailer_->Remove(key);
+  std::erase_if(toMake_, [key](const auto& job) { return job.first == key; });
   listed_.erase(entries_[static_cast<std::size_t>(index)]->path);
   list_->DeleteString(index);
   entries_.erase(entries_.begin() + index);
@@ -239,7 +252,6 @@ void PhotoCollection::Import(const std::vector<std::wstring>& paths, HWND owner)
     if (AddPhoto(paths[i]) && redraw.RowsAdded()) quiet.Flush();
     if (!progress.SetPos(static_cast<int>(i))) break;
   }
-  ShowRowsOnScreenFirst();
 }
 
 void PhotoCollection::ImportDrop(HDROP drop, HWND owner) {
@@ -273,7 +285,6 @@ void PhotoCollection::Load(HWND owner) {
     position += static_cast<int>(kImageListRecordBytes);
     if (!progress.SetPos(position)) break;
   }
-  ShowRowsOnScreenFirst();
 }
 
 void PhotoCollection::Save() const {

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "desktop/Driftlet.h"
@@ -77,6 +78,8 @@ class PhotoCollection {
   class QuietChanges;
   // Tells `changed`, or notes it for the end of an import.
   void Changed();
+  // The rows added since the last hand-over go to the workers.
+  void HandOverThumbnails();
   int IndexOf(std::uint64_t key) const;
   // The rows on screen are made first.
   void ShowRowsOnScreenFirst();
@@ -90,6 +93,7 @@ class PhotoCollection {
   int quiet_ = 0;
   bool changedWhileQuiet_ = false;
   bool selectionWhileQuiet_ = false;
+  std::vector<std::pair<std::uint64_t, std::wstring>> toMake_;
   // Made with the list; stopped before the rows go.
   std::unique_ptr<Thumbnailer> thumbnailer_;
 };

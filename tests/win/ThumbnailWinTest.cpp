@@ -196,8 +196,16 @@ TEST_F(Thumbnails, RowsRemovedWhileTheWorkersRunGetNoThumbnailAndNoOtherRowGetsT
 
 TEST_F(Thumbnails, TheListEndsPromptlyWhileThumbnailsAreMade) {
   const int surfaces = CImg::LiveSurfaces();
-  // Large photos, so that the workers are busy when the list ends.
-  const std::vector<std::wstring> paths = Photos(L"big", 16, 4000, 3000);
+  // Large photos (names of one file), so that the workers are busy when
+  // the list ends.
+  const std::wstring original = Photos(L"big", 1, 4000, 3000)[0];
+  std::vector<std::wstring> paths{original};
+  for (int i = 1; i < 16; ++i) {
+    paths.push_back(folder.path() + L"big-link" + std::to_wstring(i) + L".jpg");
+    if (!::CreateHardLinkW(paths.back().c_str(), original.c_str(), nullptr)) {
+      ASSERT_TRUE(::CopyFileW(original.c_str(), paths.back().c_str(), FALSE));
+    }
+  }
   photos->Import(paths, view.m_hWnd);
   ASSERT_EQ(photos->Count(), 16);
   const ULONGLONG start = ::GetTickCount64();
