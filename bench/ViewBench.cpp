@@ -30,6 +30,7 @@
 #include "res/Messages.h"
 #include "ui/ImageListStore.h"
 #include "ui/PhotoCollection.h"
+#include "update/ProgressDlg.h"
 
 namespace {
 
@@ -187,6 +188,33 @@ void ListLoadInProcess(const std::wstring& folder, const std::vector<std::wstrin
   photos.Create(view.m_hWnd, 203);
   ::MoveWindow(photos.List()->m_hWnd, 0, 0, 480, 580, TRUE);
   view.photos = &photos;
+  {
+    // The headers alone, for comparison.
+    const double t = NowMs();
+    for (const std::wstring& path : paths) {
+      Size size;
+      ReadPhotoSize(path.c_str(), size);
+    }
+    std::printf("reading %zu photos' headers: %.0f ms\n", paths.size(), NowMs() - t);
+  }
+  {
+    // The list box alone, and the progress dialog alone.
+    CImgList rows;
+    rows.Create(WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_MULTIPLESEL | LBS_OWNERDRAWFIXED |
+                    LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
+                RECT{0, 0, 400, 500}, view.m_hWnd, 204);
+    rows.SetRedraw(false);
+    double t = NowMs();
+    for (const std::wstring& path : paths) rows.AddString(path.c_str());
+    std::printf("adding %zu rows to a list box: %.0f ms\n", paths.size(), NowMs() - t);
+    rows.SetRedraw(true);
+    rows.DestroyWindow();
+    CProgressDlg progress;
+    progress.Open(view.m_hWnd, 0, static_cast<int>(paths.size()) * 512, true);
+    t = NowMs();
+    for (int i = 0; i < static_cast<int>(paths.size()); ++i) progress.SetPos(i * 512);
+    std::printf("moving the progress bar %zu times: %.0f ms\n", paths.size(), NowMs() - t);
+  }
   const double start = NowMs();
   photos.Load(view.m_hWnd);
   const double rows = NowMs() - start;
@@ -234,8 +262,9 @@ void ImportBenchmark(const wchar_t* label, const std::vector<std::wstring>& path
   view.DestroyWindow();
 }
 
-int main() {
+int main(int argc, char** argv) {
   fixtures::TempFolder work;
+  const bool listOnly = argc > 1 && std::string(argv[1]) == "--list";
   const std::wstring realFile = L"Z:\\usr\\share\\backgrounds\\Kleiber_by_Lukas_Baubkus.jpg";
   const std::vector<std::uint8_t> real = e2e::ReadFileBytes(realFile);
   if (real.empty()) {
@@ -264,6 +293,14 @@ int main() {
   e2e::WriteFileBytes(realPreviewFile, fixtures::WithPreview(real, preview));
   std::printf("real photo: 6028 x 3391, %zu bytes ; 12-MP drawn photo: %zu bytes\n", real.size(),
               picture.size());
+
+  if (listOnly) {
+    const std::wstring folder = work.path() + L"list-photos";
+    const std::vector<std::wstring> five = Photos(folder, plainFile, 500);
+    ListLoadInProcess(work.path(), five);
+    RemoveFolder(folder, five);
+    return 0;
+  }
 
   // Thumbnails one by one, and how they were decoded.
   for (const auto& [label, file] : {std::pair{L"real photo with preview", realPreviewFile},

@@ -45,7 +45,10 @@ std::vector<std::wstring> DecodeImageList(const std::uint8_t* data, std::size_t 
     if (length == 0) continue;
     std::wstring path = paths.fromAnsi(std::string_view(record, length));
     // A path stored in its short form is shown and kept in its long form.
-    if (paths.longForm) {
+    // Short forms made by the file system have a tilde in a name; a path
+    // without one is its own long form (and asking the file system for
+    // each of many paths takes time at every start).
+    if (paths.longForm && path.find(L'~') != std::wstring::npos) {
       if (std::optional<std::wstring> longPath = paths.longForm(path)) path = std::move(*longPath);
     }
     photos.push_back(std::move(path));

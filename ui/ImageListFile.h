@@ -42,7 +42,8 @@ std::vector<std::uint8_t> EncodeImageList(const std::vector<std::wstring>& photo
 
 // The paths of a file's records, in order. A trailing piece shorter than a
 // record is ignored; a record without a zero byte is read as its 512 bytes.
-// A path stored in its short form comes back in its long form.
+// A path stored in its short form (a name with a tilde) comes back in its
+// long form; the file system is not asked about other paths.
 std::vector<std::wstring> DecodeImageList(const std::uint8_t* data, std::size_t size, const ImageListPaths& paths);
 
 }  // namespace k3

@@ -64,12 +64,16 @@ class PhotoCollection::QuietChanges {
   ~QuietChanges() {
     if (--photos_.quiet_ != 0) return;
     if (std::exchange(photos_.selectionWhileQuiet_, false)) photos_.ApplySelection();
+    photos_.HandOverThumbnails(false);
     Flush();
   }
   QuietChanges(const QuietChanges&) = delete;
   QuietChanges& operator=(const QuietChanges&) = delete;
+  // At each redraw of the list during the import: the rows on screen go to
+  // the workers (the others wait for the end, so that decoding does not
+  // take the processor from the rows).
   void Flush() {
-    photos_.HandOverThumbnails();
+    photos_.HandOverThumbnails(true);
     if (!std::exchange(photos_.changedWhileQuiet_, false)) return;
     if (photos_.changed) photos_.changed();
   }
@@ -114,10 +118,8 @@ bool PhotoCollection::AddPhoto(const std::wstring& path) {
     entry->key = nextKey_++;
     const std::uint64_t key = entry->key;
     if (!AddRow(std::move(entry))) return false;
-    // During an import the workers get the rows at each redraw and at its
-    // end: decoding meanwhile would take the processor from the rows.
     toMake_.emplace_back(key, path);
-    if (quiet_ == 0) HandOverThumbnails();
+    if (quiet_ == 0) HandOverThumbnails(false);
     return true;
   }
   // Not a JPEG inside (a picture of another kind under the name): decoded
@@ -168,10 +170,19 @@ bool PhotoCollection::IsSelected(int index) const {
   return std::find(selected.begin(), selected.end(), index) != selected.end();
 }
 
-void PhotoCollection::HandOverThumbnails() {
+void PhotoCollection::HandOverThumbnails(bool onScreenOnly) {
   if (toMake_.empty() || !thumbnailer_) return;
-  for (auto& [key, path] : toMake_) thumbnailer_->Add(key, std::move(path));
-  toMake_.clear();
+  std::unordered_set<std::uint64_t> shown;
+  if (onScreenOnly) {
+    for (int row : list_->RowsOnScreen()) {
+      if (row < Count()) shown.insert(entries_[static_cast<std::size_t>(row)]->key);
+    }
+  }
+  std::erase_if(toMake_, [&](auto& job) {
+    if (onScreenOnly && !shown.count(job.first)) return false;
+    thumbnailer_->Add(job.first, std::move(job.second));
+    return true;
+  });
   ShowRowsOnScreenFirst();
 }
 

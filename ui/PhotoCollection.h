@@ -78,8 +78,9 @@ class PhotoCollection {
   class QuietChanges;
   // Tells `changed`, or notes it for the end of an import.
   void Changed();
-  // The rows added since the last hand-over go to the workers.
-  void HandOverThumbnails();
+  // The rows added since the last hand-over go to the workers (only those
+  // on screen, during an import).
+  void HandOverThumbnails(bool onScreenOnly);
   int IndexOf(std::uint64_t key) const;
   // The rows on screen are made first.
   void ShowRowsOnScreenFirst();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 
 #include "desktop/DisplaySettings.h"
 #include "ui/BorderZones.h"
@@ -153,6 +154,7 @@ TEST(ViewLayout, TrackbarsFollowTheDisplayType) {
 // short forms.
 struct FakeSystem {
   std::map<std::wstring, std::wstring> shortForms;
+  std::shared_ptr<int> longFormsAsked = std::make_shared<int>(0);
   ImageListPaths Paths() const {
     ImageListPaths p;
     p.toAnsi = [](const std::wstring& w) -> std::optional<std::string> {
@@ -170,6 +172,7 @@ struct FakeSystem {
       return it->second;
     };
     p.longForm = [this](const std::wstring& w) -> std::optional<std::wstring> {
+      ++*longFormsAsked;
       for (const auto& [longPath, shortPath] : shortForms) {
         if (shortPath == w) return longPath;
       }
@@ -228,6 +231,8 @@ TEST(ImageListFile, PathsTheCodePageCannotHoldKeepTheirFileThroughTheShortForm) 
   EXPECT_EQ(DecodeImageList(bytes.data(), bytes.size(), paths),
             (std::vector<std::wstring>{L"C:\\a.jpg", japanese, deep}))
       << "read back in their long forms";
+  // Only the two short forms were looked up; "C:\a.jpg" is its own.
+  EXPECT_EQ(*fs.longFormsAsked, 2);
 }
 
 TEST(ViewRules, PhotoFilesAreJpegByExtensionInAnyCase) {

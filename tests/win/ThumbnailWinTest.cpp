@@ -22,6 +22,7 @@
 #include "res/Messages.h"
 #include "ui/Palette.h"
 #include "ui/PhotoCollection.h"
+#include "ui/Thumbnailer.h"
 
 namespace k3 {
 namespace {
@@ -243,6 +244,47 @@ TEST_F(Thumbnails, ACancelledImportKeepsItsRowsAndAFileThatOnlyLooksLikeAPhotoLe
   EXPECT_TRUE(photos->AddPhoto(headerOnly));
   EXPECT_EQ(photos->Count(), kept + 1);
   ASSERT_TRUE(PumpUntil([&] { return photos->Count() == kept && photos->ThumbnailsPending() == 0; }, 20000));
+}
+
+TEST_F(Thumbnails, RowsScrolledIntoViewAreMadeBeforeTheRest) {
+  // One worker and names of one large photo: the order in which the rows
+  // are finished is the order the worker took them in.
+  const std::wstring original = Photos(L"order", 1, 4000, 3000)[0];
+  Thumbnailer worker(view.m_hWnd, WM_NULL, 1);
+  EXPECT_EQ(worker.Workers(), 1);
+  std::vector<std::wstring> links;
+  for (int i = 1; i <= 30; ++i) {
+    links.push_back(folder.path() + L"order-link" + std::to_wstring(i) + L".jpg");
+    if (!::CreateHardLinkW(links.back().c_str(), original.c_str(), nullptr)) {
+      ASSERT_TRUE(::CopyFileW(original.c_str(), links.back().c_str(), FALSE));
+    }
+  }
+  for (Thumbnailer::Key key = 1; key <= 30; ++key) worker.Add(key, links[key - 1]);
+  // Scrolled down to rows 20 to 23 while the first row is being made.
+  worker.ShowFirst({20, 21, 22, 23});
+  worker.Remove(22);
+  std::vector<Thumbnailer::Key> order;
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        for (Thumbnailer::Made& m : worker.TakeMade()) {
+          EXPECT_TRUE(m.ok);
+          order.push_back(m.key);
+        }
+        return worker.Pending() == 0;
+      },
+      30000));
+  for (Thumbnailer::Made& m : worker.TakeMade()) order.push_back(m.key);
+  ASSERT_EQ(order.size(), 29u) << "every row but the removed one";
+  EXPECT_EQ(std::count(order.begin(), order.end(), 22u), 0);
+  const auto at = [&](Thumbnailer::Key key) { return std::find(order.begin(), order.end(), key) - order.begin(); };
+  // The row under way when the list scrolled (and at most two more) comes
+  // first, then the rows on screen, then the others in list order.
+  EXPECT_LE(at(20), 3);
+  EXPECT_EQ(at(21), at(20) + 1);
+  EXPECT_EQ(at(23), at(20) + 2);
+  EXPECT_LT(at(23), at(5));
+  EXPECT_LT(at(5), at(6));
+  EXPECT_LT(at(19), at(24));
 }
 
 }  // namespace
