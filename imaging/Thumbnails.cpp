@@ -43,15 +43,16 @@ bool Orient(CImg& img, int orientation) {
   return true;
 }
 
-// A photo's thumbnail from the small preview its camera embedded, when
-// there is one as good as the box needs: the same shape as the picture
-// (no bars) and at least as large as the fitted size. The picture's own
-// size comes from the frame header; nothing of the large picture is
-// decoded.
-bool LoadEmbeddedThumbnail(const wchar_t* path, CImg& dst, Size& size) {
-  const std::vector<std::uint8_t> head = ReadHead(path);
+// The small preview a camera embedded in the photo, upright, when it is as
+// good as the caller needs: the same shape as the picture (no bars) and at
+// least as many pixels as `need` asks for. The picture's own size comes
+// from the frame header; nothing of the large picture is decoded.
+bool LoadPreviewFor(const std::vector<std::uint8_t>& head, const NeededSize& need, CImg& dst, Size& picture) {
   const JpegFacts facts = ReadJpegFacts(head.data(), head.size());
-  if (!facts.thumbnailSize || facts.stored.width <= 0 || facts.stored.height <= 0) return false;
+  if (!need || !facts.thumbnailSize || facts.stored.width <= 0 || facts.stored.height <= 0) return false;
+  const Size upright = OrientedSize(facts.stored, facts.orientation);
+  const Size wanted = need(upright);
+  if (wanted.width <= 0 || wanted.height <= 0) return false;
   CImg preview;
   if (!LoadImageFromMemory(facts.thumbnailSize, preview, head.data() + facts.thumbnailOffset)) return false;
   const Size stored = facts.stored;
@@ -60,10 +61,23 @@ bool LoadEmbeddedThumbnail(const wchar_t* path, CImg& dst, Size& size) {
   const long long b = static_cast<long long>(preview.Height()) * stored.width;
   if (a * 50 < b * 49 || a * 49 > b * 50) return false;
   if (!Orient(preview, facts.orientation)) return false;
-  const Size picture = OrientedSize(stored, facts.orientation);
-  Size wanted = picture;
-  FitInside(wanted, size.width, size.height);
   if (preview.Width() < wanted.width || preview.Height() < wanted.height) return false;
+  dst = std::move(preview);
+  picture = upright;
+  return true;
+}
+
+// A photo's thumbnail for the box from its embedded preview.
+bool LoadEmbeddedThumbnail(const wchar_t* path, CImg& dst, Size& size) {
+  const Size box = size;
+  const NeededSize fit = [box](Size picture) {
+    FitInside(picture, box.width, box.height);
+    return picture;
+  };
+  CImg preview;
+  Size picture;
+  if (!LoadPreviewFor(ReadHead(path), fit, preview, picture)) return false;
+  const Size wanted = fit(picture);
   if (preview.GetSize() != wanted && !FitImageToSize(preview, wanted)) return false;
   dst = std::move(preview);
   size = picture;
@@ -163,6 +177,15 @@ bool IsJpegBytes(const std::vector<std::uint8_t>& bytes) {
   return bytes.size() > 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF;
 }
 
+// Any picture whole through GDI+.
+bool LoadWhole(const wchar_t* path, CImg& dst, Size& picture) {
+  CImg whole;
+  if (FAILED(whole.Load(path))) return false;
+  picture = whole.GetSize();
+  dst = std::move(whole);
+  return true;
+}
+
 }  // namespace
 
 PhotoDecodeInfo LastPhotoDecode() { return t_lastDecode; }
@@ -187,10 +210,17 @@ bool ReadPhotoSize(const wchar_t* path, Size& picture) {
 bool LoadPhotoFor(const wchar_t* path, const NeededSize& need, CImg& dst, Size& picture) {
   if (!path) return false;
   t_lastDecode = PhotoDecodeInfo{};
+  const std::vector<std::uint8_t> head = ReadHead(path);
+  if (!IsJpegBytes(head)) return LoadWhole(path, dst, picture);
+  // A camera's embedded preview where it is large enough (a small drifting
+  // photo): nothing of the large picture is decoded.
+  if (LoadPreviewFor(head, need, dst, picture)) {
+    t_lastDecode = PhotoDecodeInfo{false, 1, PhotoDecoder::Preview};
+    return true;
+  }
   // The system's decoder first where it scales (it reads the file itself);
   // libjpeg-turbo where it does not.
   if (SystemScalingOffered() != 0) {
-    const std::vector<std::uint8_t> head = ReadHead(path);
     JpegPlan plan;
     if (IsJpegBytes(head) && PlanJpeg(head, need, plan) && plan.reduction > 1) {
       CImg decoded;
@@ -205,13 +235,9 @@ bool LoadPhotoFor(const wchar_t* path, const NeededSize& need, CImg& dst, Size& 
     JpegPlan plan;
     if (IsJpegBytes(bytes) && PlanJpeg(bytes, need, plan) && LoadScaledJpeg(bytes, plan, dst, picture)) return true;
   }
-  // Any other picture, and the rare JPEG the decoder does not read (12-bit
-  // samples, say), whole through GDI+.
-  CImg whole;
-  if (FAILED(whole.Load(path))) return false;
-  picture = whole.GetSize();
-  dst = std::move(whole);
-  return true;
+  // The rare JPEG the decoder does not read (12-bit samples, say), and a
+  // damaged one, whole through GDI+ as before.
+  return LoadWhole(path, dst, picture);
 }
 
 bool LoadThumbnail(const wchar_t* path, CImg& dst, Size& size, bool fit) {

@@ -24,9 +24,10 @@ bool LoadThumbnail(const wchar_t* path, CImg& dst, Size& size, bool fit);
 using NeededSize = std::function<Size(Size picture)>;
 
 // Decodes the photo at `path` upright, with at least as many pixels as
-// `need` asks for the picture's size: a JPEG at the largest reduction of
-// its decoder that still gives that many (a half, a quarter or an eighth
-// of the stored size), any other picture whole. `picture` receives the
+// `need` asks for the picture's size: a JPEG from the preview its camera
+// embedded when that is large enough, else at the largest reduction of its
+// decoder that still gives that many (a half, a quarter or an eighth of the
+// stored size); any other picture whole. `picture` receives the
 // upright picture's own size; the result is not resampled. False (dst and
 // picture unchanged) when the file cannot be decoded. Safe to call from
 // several threads at once.
@@ -40,7 +41,7 @@ bool ReadPhotoSize(const wchar_t* path, Size& picture);
 // How the last LoadPhotoFor of this thread decoded: a JPEG decode at a
 // reduction (by the system's decoder where it scales, by libjpeg-turbo
 // where it does not) or the whole picture through GDI+.
-enum class PhotoDecoder { Gdiplus, System, LibJpegTurbo };
+enum class PhotoDecoder { Gdiplus, Preview, System, LibJpegTurbo };
 struct PhotoDecodeInfo {
   bool scaledJpeg = false;
   int reduction = 1;
