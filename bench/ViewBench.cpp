@@ -30,7 +30,6 @@
 #include "res/Messages.h"
 #include "ui/ImageListStore.h"
 #include "ui/PhotoCollection.h"
-#include "update/ProgressDlg.h"
 
 namespace {
 
@@ -196,24 +195,6 @@ void ListLoadInProcess(const std::wstring& folder, const std::vector<std::wstrin
       ReadPhotoSize(path.c_str(), size);
     }
     std::printf("reading %zu photos' headers: %.0f ms\n", paths.size(), NowMs() - t);
-  }
-  {
-    // The list box alone, and the progress dialog alone.
-    CImgList rows;
-    rows.Create(WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_MULTIPLESEL | LBS_OWNERDRAWFIXED |
-                    LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
-                RECT{0, 0, 400, 500}, view.m_hWnd, 204);
-    rows.SetRedraw(false);
-    double t = NowMs();
-    for (const std::wstring& path : paths) rows.AddString(path.c_str());
-    std::printf("adding %zu rows to a list box: %.0f ms\n", paths.size(), NowMs() - t);
-    rows.SetRedraw(true);
-    rows.DestroyWindow();
-    CProgressDlg progress;
-    progress.Open(view.m_hWnd, 0, static_cast<int>(paths.size()) * 512, true);
-    t = NowMs();
-    for (int i = 0; i < static_cast<int>(paths.size()); ++i) progress.SetPos(i * 512);
-    std::printf("moving the progress bar %zu times: %.0f ms\n", paths.size(), NowMs() - t);
   }
   const double start = NowMs();
   photos.Load(view.m_hWnd);

@@ -67,23 +67,6 @@ bool LoadPreviewFor(const std::vector<std::uint8_t>& head, const NeededSize& nee
   return true;
 }
 
-// A photo's thumbnail for the box from its embedded preview.
-bool LoadEmbeddedThumbnail(const wchar_t* path, CImg& dst, Size& size) {
-  const Size box = size;
-  const NeededSize fit = [box](Size picture) {
-    FitInside(picture, box.width, box.height);
-    return picture;
-  };
-  CImg preview;
-  Size picture;
-  if (!LoadPreviewFor(ReadHead(path), fit, preview, picture)) return false;
-  const Size wanted = fit(picture);
-  if (preview.GetSize() != wanted && !FitImageToSize(preview, wanted)) return false;
-  dst = std::move(preview);
-  size = picture;
-  return true;
-}
-
 thread_local PhotoDecodeInfo t_lastDecode;
 
 // The whole file, or nothing when it cannot be read or is larger than a
@@ -242,14 +225,6 @@ bool LoadPhotoFor(const wchar_t* path, const NeededSize& need, CImg& dst, Size& 
 
 bool LoadThumbnail(const wchar_t* path, CImg& dst, Size& size, bool fit) {
   if (!path) return false;
-  // A camera photo asked for as a small fitted thumbnail: its embedded
-  // preview is enough, and many times faster than decoding the picture.
-  const std::wstring extension = PathExtension(path);
-  if (fit && size.width > 0 && size.height > 0 && size.width <= 160 && size.height <= 160 &&
-      (EqualsNoCase(extension, L".jpg") || EqualsNoCase(extension, L".jpeg")) &&
-      LoadEmbeddedThumbnail(path, dst, size)) {
-    return true;
-  }
   std::unique_ptr<CImg> candidate;
   Size decoded{0, 0};
   if (EqualsNoCase(PathExtension(path), L".pdf")) {
