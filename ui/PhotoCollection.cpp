@@ -227,7 +227,9 @@ void PhotoCollection::TakeThumbnails() {
   if (removed) Changed();
 }
 
-std::size_t PhotoCollection::ThumbnailsPending() const { return thumbnailer_ ? thumbnailer_->Pending() : 0; }
+std::size_t PhotoCollection::ThumbnailsPending() const {
+  return toMake_.size() + (thumbnailer_ ? thumbnailer_->Pending() : 0);
+}
 
 void PhotoCollection::RemoveAt(int index) {
   if (index < 0 || index >= Count() || !list_) return;
