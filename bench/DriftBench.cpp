@@ -52,6 +52,7 @@ void Frames(const std::wstring& photo, const char* name, int type, int size, boo
   d.settings.displayType = static_cast<std::uint16_t>(type);
   d.settings.photoSize = static_cast<std::uint16_t>(size);
   d.LoadPhotos({photo});
+  d.WaitForPhotos();
   // The benchmark takes the steps itself.
   for (UINT_PTR id : {1, 2, 3}) ::KillTimer(d.m_hWnd, id);
   for (int i = 0; i < 20; ++i) {
@@ -125,6 +126,7 @@ int wmain(int argc, wchar_t** argv) {
   CDriftlet d;
   if (!d.CreateDriftWindow(L"Drift bench", true, nullptr)) return 1;
   d.LoadPhotos({photo});
+  d.WaitForPhotos();
   for (UINT_PTR id : {1, 2, 3}) ::KillTimer(d.m_hWnd, id);
   d.StepMotion(true);
   Pump();

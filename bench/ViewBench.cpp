@@ -313,6 +313,7 @@ int main(int argc, char** argv) {
       single.LoadPhotos({});
       const double t = NowMs();
       single.LoadPhotos({many[20]});
+      single.WaitForPhotos();
       alone.push_back(NowMs() - t);
     }
     CDriftlet drift;
@@ -322,9 +323,13 @@ int main(int argc, char** argv) {
     std::vector<std::wstring> twenty(many.begin(), many.begin() + 20);
     double t = NowMs();
     drift.LoadPhotos(twenty);
+    const double interface20 = NowMs() - t;
+    drift.WaitForPhotos();
     const double all20 = NowMs() - t;
     t = NowMs();
     drift.LoadPhotos(many);
+    const double interfaceOneMore = NowMs() - t;
+    drift.WaitForPhotos();
     const double oneMore = NowMs() - t;
     // Its parts: the decode at a quarter (1000 x 750) and the resampling
     // to 512 x 384.
@@ -342,8 +347,10 @@ int main(int argc, char** argv) {
     std::printf("  of which the decode at 1/%d: median %.0f ms, the resampling: median %.0f ms\n",
                 LastPhotoDecode().reduction, Median(decodes), Median(resamples));
     std::printf("drifting photo of 512 from a 12-MP photo: median %.0f ms; a first selection of 20: %.0f ms; "
-                "one photo more: %.0f ms\n",
-                Median(alone), all20, oneMore);
+                "one photo more: %.0f ms (on %d workers)\n",
+                Median(alone), all20, oneMore, drift.PreparerWorkers());
+    std::printf("  the interface thread is held by a selection of 20 for %.1f ms, by one photo more for %.1f ms\n",
+                interface20, interfaceOneMore);
     drift.DestroyWindow();
     single.DestroyWindow();
     RemoveFolder(work.path() + L"selection", many);

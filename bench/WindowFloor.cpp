@@ -58,6 +58,7 @@ bool SamePixels(const CImg& a, const CImg& b) {
 // system saw them.
 bool Record(CDriftlet& d, const std::wstring& photo) {
   d.LoadPhotos({photo});
+  d.WaitForPhotos();
   for (UINT_PTR id : {1, 2, 3}) ::KillTimer(d.m_hWnd, id);
   for (int i = 0; i < 400; ++i) {
     d.StepMotion(false);

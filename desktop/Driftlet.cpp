@@ -13,7 +13,6 @@
 #include "framework/Services.h"
 #include "imaging/Effects.h"
 #include "imaging/ImageOps.h"
-#include "imaging/Thumbnails.h"
 #include "res/resource.h"
 
 namespace k3 {
@@ -196,85 +195,89 @@ void CDriftlet::LoadPhotos(const std::vector<std::wstring>& paths) {
 }
 
 void CDriftlet::ClearItems() {
+  batch_ = preparer_.Start({}, settings);
   items.clear();
   drawn_ = nullptr;
   frameSource_ = nullptr;
   UpdateTimers();
 }
 
-namespace {
-
-// The last write time of a file, or 0.
-std::uint64_t LastWriteTime(const std::wstring& path) {
-  WIN32_FILE_ATTRIBUTE_DATA info{};
-  if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &info)) return 0;
-  return static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32 | info.ftLastWriteTime.dwLowDateTime;
-}
-
-}  // namespace
-
 void CDriftlet::RebuildItems() {
-  // The new items are made before the old ones go, so the surfaces never
-  // all vanish in between and GDI+ keeps running through a rebuild. An old
-  // item made from the same unchanged file for the same type and size is
-  // moved over as it is.
+  // The photos prepared for these settings from the same unchanged files
+  // are kept; the others are made on the workers. Until a photo's new form
+  // comes, its old one stands in, so a new size or type never leaves the
+  // drift empty in between.
   std::vector<std::unique_ptr<CDriftletImg>> rebuilt;
-  for (const std::wstring& path : photoPaths) {
+  std::vector<PhotoPreparer::Job> jobs;
+  for (std::size_t slot = 0; slot < photoPaths.size(); ++slot) {
+    const std::wstring& path = photoPaths[slot];
     const std::uint64_t fileTime = LastWriteTime(path);
     auto same = std::find_if(items.begin(), items.end(), [&](const std::unique_ptr<CDriftletImg>& old) {
       return old && old->path == path && old->fileTime == fileTime && old->displayType == settings.displayType &&
              old->photoSize == settings.photoSize;
     });
+    if (same == items.end()) {
+      jobs.push_back(PhotoPreparer::Job{slot, path, fileTime});
+      same = std::find_if(items.begin(), items.end(),
+                          [&](const std::unique_ptr<CDriftletImg>& old) { return old && old->path == path; });
+    }
     if (same != items.end()) {
+      (*same)->slot = slot;
       rebuilt.push_back(std::move(*same));
-      continue;
     }
-    auto item = std::make_unique<CDriftletImg>();
-    auto photo = std::make_unique<CImg>();
-    // Only as many pixels as the photo shows at its size are decoded.
-    const DisplaySettings& shown = settings;
-    Size picture{0, 0};
-    const auto need = [&shown](Size whole) {
-      const ItemLayout wanted = LayoutItem(whole.width, whole.height, shown);
-      return Size{wanted.photoWidth, wanted.photoHeight};
-    };
-    if (!LoadPhotoFor(path.c_str(), need, *photo, picture)) {
-      // A photo that cannot be decoded shows as a white square.
-      photo = std::make_unique<CImg>();
-      if (!photo->Create(24, 100, 100)) continue;
-      ImgDc dc(*photo);
-      RECT all{0, 0, 100, 100};
-      ::FillRect(dc.get(), &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-      picture = photo->GetSize();
-    }
-    const ItemLayout layout = LayoutItem(picture.width, picture.height, settings);
-    FitImageToSize(*photo, Size{layout.photoWidth, layout.photoHeight});
-    if (layout.canvas) {
-      auto canvas = std::make_unique<CImg>();
-      if (canvas->Create(24, layout.canvasWidth, layout.canvasHeight)) {
-        FillKey(canvas->View());
-        {
-          ImgDc dc(*canvas);
-          DrawImageBicubic(*photo, dc.get(), ToRect(layout.photoRect));
-        }
-        photo = std::move(canvas);
-      }
-    }
-    item->opaque = Rect{0, 0, photo->Width(), photo->Height()};
-    if (photo->IsDIBSection() && photo->BitsPerPixel() >= 24) item->opaque = OpaqueBounds(photo->View());
-    item->width = photo->Width();
-    item->height = photo->Height();
-    item->image = std::move(photo);
-    item->path = path;
-    item->fileTime = fileTime;
-    item->displayType = settings.displayType;
-    item->photoSize = settings.photoSize;
-    rebuilt.push_back(std::move(item));
   }
+  batch_ = preparer_.Start(std::move(jobs), settings);
   items.swap(rebuilt);
   drawn_ = nullptr;
   frameSource_ = nullptr;
   UpdateTimers();
+}
+
+void CDriftlet::TakePrepared() {
+  std::vector<PhotoPreparer::Done> done = preparer_.Take();
+  const bool wasEmpty = items.empty();
+  bool changed = false, currentChanged = false;
+  for (PhotoPreparer::Done& d : done) {
+    if (d.batch != batch_) continue;
+    auto at = std::lower_bound(items.begin(), items.end(), d.slot,
+                               [](const std::unique_ptr<CDriftletImg>& item, std::size_t slot) { return item->slot < slot; });
+    const int pos = static_cast<int>(at - items.begin());
+    const bool standIn = at != items.end() && (*at)->slot == d.slot;
+    changed = true;
+    if (pos == currentIndex && standIn) currentChanged = true;
+    if (!d.item) {
+      if (!standIn) continue;
+      items.erase(at);
+      if (pos < currentIndex) --currentIndex;
+      continue;
+    }
+    d.item->slot = d.slot;
+    if (standIn) {
+      *at = std::move(d.item);
+    } else {
+      items.insert(at, std::move(d.item));
+      // The photo shown stays shown.
+      if (!wasEmpty && pos <= currentIndex) ++currentIndex;
+    }
+  }
+  if (!changed) return;
+  drawn_ = nullptr;
+  frameSource_ = nullptr;
+  UpdateTimers();
+  if (wasEmpty) {
+    ApplyVisibility();
+    StepMotion(true);
+  } else if (currentChanged) {
+    ComposeFrame();
+    // A new shape may have moved the window in the window system's stack.
+    RestoreStacking();
+  }
+}
+
+bool CDriftlet::WaitForPhotos(DWORD ms) {
+  const bool all = preparer_.WaitIdle(ms);
+  TakePrepared();
+  return all;
 }
 
 void CDriftlet::StepMotion(bool compose) {
@@ -496,6 +499,7 @@ void CDriftlet::DragWindow() {
 LRESULT CDriftlet::OnCreate(UINT msg, WPARAM wp, LPARAM lp) {
   if (fw::CWnd::WindowProc(msg, wp, lp) == -1) return -1;
   watch_.Start(m_hWnd);
+  preparer_.Notify(m_hWnd, WM_DRIFT_PHOTOS_READY);
   visibility_.fullScreen = watch_.FullScreenNow();
   ApplyVisibility();
   UpdateTimers();
@@ -596,12 +600,15 @@ void CDriftlet::ReleaseContent() {
   frameImage.reset();
   ClearItems();
   framePool.Clear();
-  // The photos extracted from a package go with the window.
+  // The photos extracted from a package go with the window, once no worker
+  // reads one any more.
+  preparer_.Cancel();
   tempFolder.reset();
 }
 
 void CDriftlet::OnDestroy() {
   watch_.Stop();
+  preparer_.Notify(nullptr, 0);
   StopTimers();
   if (lookTimer_) ::KillTimer(m_hWnd, std::exchange(lookTimer_, 0));
   ReleaseContent();
@@ -647,6 +654,9 @@ LRESULT CDriftlet::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DRIFT_FOREGROUND:
       visibility_.fullScreen = watch_.TakeForegroundChange();
       ApplyVisibility();
+      return 0;
+    case WM_DRIFT_PHOTOS_READY:
+      TakePrepared();
       return 0;
     case WM_DESTROY:
       OnDestroy();

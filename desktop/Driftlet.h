@@ -23,6 +23,7 @@
 #include "desktop/DriftVisibility.h"
 #include "desktop/DriftWatch.h"
 #include "desktop/Motion.h"
+#include "desktop/PhotoPreparer.h"
 #include "files/FileUtils.h"
 #include "files/Package.h"
 #include "framework/Wnd.h"
@@ -31,23 +32,6 @@
 #include "imaging/Img.h"
 
 namespace k3 {
-
-// One prepared photo: the photo fitted to the chosen size, or the key-colour
-// canvas with the photo on it for the effects that need room.
-struct CDriftletImg {
-  std::unique_ptr<CImg> image;
-  int width = 0;
-  int height = 0;
-  // Every pixel of the image that is not key-coloured lies in here (the
-  // photo on its canvas).
-  Rect opaque;
-  // What it was prepared from and for: a later rebuild for the same type
-  // and size takes it over when the file has not changed.
-  std::wstring path;
-  std::uint64_t fileTime = 0;
-  std::uint16_t displayType = 0;
-  std::uint16_t photoSize = 0;
-};
 
 // Starts the effects' animation, which the whole process shares, from its
 // beginning (for tests and benchmarks that repeat a sequence of frames).
@@ -86,15 +70,23 @@ class CDriftlet : public fw::CWnd {
   void SetWaveCount(int value);
 
   // Replaces the photos by the existing ones among `paths`, prepares them
-  // and shows the first.
+  // and shows the first. The photos are prepared on worker threads and
+  // join the drift as they come; those already prepared for the same
+  // settings stay and show at once.
   void LoadPhotos(const std::vector<std::wstring>& paths);
+  // Waits for the photos under preparation and takes them in, at most `ms`
+  // (tests and benchmarks); whether all came.
+  bool WaitForPhotos(DWORD ms = 20000);
+  // How many threads prepare the photos (none before the first photo).
+  int PreparerWorkers() const { return preparer_.Workers(); }
 
   // One motion step (and, with `compose`, a frame at once).
   void StepMotion(bool compose);
   // Builds, shapes, places and draws one frame.
   void ComposeFrame();
   // Prepares every photo for the chosen size and type; photos already
-  // prepared for them are kept, not made again.
+  // prepared for them are kept, not made again. A photo prepared for other
+  // settings stands in for itself until its new form comes.
   void RebuildItems();
   void ClearItems();
   // Draws the current frame or photo (into the window's own DC without one).
@@ -126,6 +118,7 @@ class CDriftlet : public fw::CWnd {
   RECT frameBox{0, 0, 0, 0};
   bool composing = false;
   std::vector<std::wstring> photoPaths;
+  // The photos prepared so far, in the order of `photoPaths`.
   std::vector<std::unique_ptr<CDriftletImg>> items;
   // Frames give the window system only what changed since the last one (a
   // new region, a new place, new pixels). Off, every frame sets the region,
@@ -169,6 +162,8 @@ class CDriftlet : public fw::CWnd {
   void LookAround();
   bool OnSessionChange(WPARAM change);
   bool OnPowerBroadcast(WPARAM event, LPARAM data);
+  // Takes in the photos the workers prepared for the current batch.
+  void TakePrepared();
 
   HWND closeTarget_ = nullptr;
   bool toolWindow_ = true;
@@ -204,6 +199,10 @@ class CDriftlet : public fw::CWnd {
   // The window's own device context (its class gives each window one),
   // taken once.
   std::unique_ptr<fw::WindowDc> dc_;
+  // Declared after the folder of extracted photos, so that the workers have
+  // ended before it goes.
+  PhotoPreparer preparer_;
+  std::uint64_t batch_ = 0;
 };
 
 }  // namespace k3

@@ -30,5 +30,8 @@ inline constexpr UINT WM_THUMBNAILS_READY = WM_USER + 4;
 // Posted when the foreground window changed, moved, was sized or
 // minimized: the window asks whether a full-screen program now covers it.
 inline constexpr UINT WM_DRIFT_FOREGROUND = WM_USER + 20;
+// Posted by the photo workers when prepared photos are ready to be taken
+// (once until they are taken).
+inline constexpr UINT WM_DRIFT_PHOTOS_READY = WM_USER + 21;
 
 }  // namespace k3

@@ -1,9 +1,8 @@
 #include "ui/Thumbnailer.h"
 
-#include <objbase.h>
-
 #include <algorithm>
 
+#include "framework/WorkerThread.h"
 #include "imaging/Thumbnails.h"
 
 namespace k3 {
@@ -69,10 +68,7 @@ std::size_t Thumbnailer::Pending() {
 }
 
 void Thumbnailer::Work() {
-  // The shell's file icons and the system's decoders want COM on the thread.
-  const HRESULT com = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-  // The interface thread goes first: rows, clicks and the drift's frames.
-  ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+  const fw::WorkerThreadScope worker;
   for (;;) {
     Key key = 0;
     std::wstring path;
@@ -109,7 +105,6 @@ void Thumbnailer::Work() {
       posted_ = false;
     }
   }
-  if (SUCCEEDED(com)) ::CoUninitialize();
 }
 
 }  // namespace k3

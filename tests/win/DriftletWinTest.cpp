@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "ImageFixtures.h"
@@ -113,11 +114,15 @@ TEST(Driftlet, RebuildingThePhotosKeepsGdiplusRunning) {
   ASSERT_EQ(CImg::LiveSurfaces(), 0);
   CDriftlet d;
   d.LoadPhotos(photos);
+  d.WaitForPhotos();
   ASSERT_EQ(d.items.size(), 2u);
   const int starts = CImg::GdiplusStartCount();
   d.SetPhotoSize(3);
+  d.WaitForPhotos();
   d.SetDisplayType(kRotate);
+  d.WaitForPhotos();
   d.LoadPhotos(photos);
+  d.WaitForPhotos();
   EXPECT_EQ(CImg::GdiplusStartCount(), starts) << "a rebuild stopped and restarted GDI+";
   ASSERT_EQ(d.items.size(), 2u);
   EXPECT_EQ(d.items[0]->width, 256 * 22 / 20);
@@ -158,10 +163,13 @@ TEST(Driftlet, TimersRunOnlyWhileThereArePhotos) {
 
   d.settings.switchInterval = 60;
   d.LoadPhotos({photo});
+  d.WaitForPhotos();
   EXPECT_EQ(TimersWithin(d.m_hWnd, 150), (std::vector<WPARAM>{1, 2, 3})) << "switch, motion and frame";
   d.LoadPhotos({});
+  d.WaitForPhotos();
   EXPECT_TRUE(TimersWithin(d.m_hWnd, 150).empty());
   d.LoadPhotos({photo});
+  d.WaitForPhotos();
   d.SetSpeed(0);
   EXPECT_EQ(TimersWithin(d.m_hWnd, 150), (std::vector<WPARAM>{1, 2, 3}));
   d.ClearItems();
@@ -193,6 +201,7 @@ TEST(Driftlet, HidesWithoutTimersWhileTheSessionIsLockedOrTheDisplayIsOffAndCome
   ASSERT_TRUE(d.CreateDriftWindow(L"Drift test", true, nullptr));
   d.settings.switchInterval = 60;
   d.LoadPhotos({photo});
+  d.WaitForPhotos();
   for (int i = 0; i < 5; ++i) d.StepMotion(true);
   ASSERT_TRUE(::IsWindowVisible(d.m_hWnd));
   const RECT before = WindowBox(d.m_hWnd);
@@ -268,7 +277,9 @@ TEST(Driftlet, AfterTheScreenChangedAPhotoOutsideItComesBackAtTheNextStep) {
   // A plain photo: the box that moves is the box that shows (an effect's
   // next frame has a box a pixel or two different from the one stepped).
   d.SetDisplayType(kPhoto);
+  d.WaitForPhotos();
   d.LoadPhotos({photo});
+  d.WaitForPhotos();
   d.StepMotion(true);
   RECT desktop{};
   ::GetWindowRect(::GetDesktopWindow(), &desktop);
@@ -302,17 +313,20 @@ TEST(Driftlet, PreparedPhotosAreReusedWhileTheirTypeSizeAndFileStay) {
   }
   CDriftlet d;
   d.LoadPhotos({photos[0], photos[1]});
+  d.WaitForPhotos();
   ASSERT_EQ(d.items.size(), 2u);
   const CImg* a = d.items[0]->image.get();
   const CImg* b = d.items[1]->image.get();
   // One more photo selected: the two prepared ones are taken over, in the
   // new order.
   d.LoadPhotos({photos[1], photos[2], photos[0]});
+  d.WaitForPhotos();
   ASSERT_EQ(d.items.size(), 3u);
   EXPECT_EQ(d.items[0]->image.get(), b);
   EXPECT_EQ(d.items[2]->image.get(), a);
   // Another size: everything is prepared again.
   d.SetPhotoSize(1);
+  d.WaitForPhotos();
   ASSERT_EQ(d.items.size(), 3u);
   EXPECT_EQ(d.items[0]->width, 64 * 7 / 5) << "the Ripple canvas of a 64 photo";
   // A file written again is prepared again.
@@ -332,8 +346,100 @@ TEST(Driftlet, PreparedPhotosAreReusedWhileTheirTypeSizeAndFileStay) {
     ASSERT_TRUE(::SetFileTime(file.get(), nullptr, nullptr, &later));
   }
   d.LoadPhotos({photos[1], photos[2], photos[0]});
+  d.WaitForPhotos();
   EXPECT_EQ(d.items[0]->image.get(), first);
   EXPECT_NE(d.items[1]->image.get(), c) << "the changed file";
+}
+
+// Handles the thread's messages until `done` holds, at most `ms`; whether
+// it did.
+template <typename Done>
+bool PumpUntil(Done done, DWORD ms = 10000) {
+  const DWORD start = ::GetTickCount();
+  while (!done()) {
+    if (::GetTickCount() - start > ms) return false;
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+  }
+  return true;
+}
+
+std::vector<std::wstring> Photos(fixtures::TempFolder& folder, int count, int width, int height) {
+  std::vector<std::wstring> photos;
+  fixtures::GdiplusSession encoders;
+  for (int k = 0; k < count; ++k) {
+    const std::uint32_t colour = 0xFF000000u | static_cast<std::uint32_t>(k * 40) << 16 | 0x80C0u;
+    photos.push_back(folder.Write(L"p" + std::to_wstring(k) + L".jpg",
+                                  fixtures::Encode(width, height, [=](int, int) { return colour; }, L"image/jpeg")));
+  }
+  return photos;
+}
+
+TEST(Driftlet, PhotosArePreparedOnWorkersAndJoinTheDriftAsTheyCome) {
+  fixtures::TempFolder folder;
+  const std::vector<std::wstring> photos = Photos(folder, 3, 640, 480);
+  CDriftlet d;
+  ASSERT_TRUE(d.CreateDriftWindow(L"Drift test", true, nullptr));
+  d.SetDisplayType(kPhoto);
+  d.SetPhotoSize(3);
+  // Nothing is prepared on the interface thread: the photos come with the
+  // workers' notice, and the window shows the first one then.
+  d.LoadPhotos(photos);
+  EXPECT_TRUE(d.items.empty());
+  RECT shown = WindowBox(d.m_hWnd);
+  EXPECT_TRUE(::IsRectEmpty(&shown));
+  ASSERT_TRUE(PumpUntil([&] { return d.items.size() == 3; }));
+  for (std::size_t k = 0; k < 3; ++k) EXPECT_EQ(d.items[k]->path, photos[k]);
+  shown = WindowBox(d.m_hWnd);
+  EXPECT_EQ(shown.right - shown.left, 256);
+
+  // Another size: the photos of the old size stand in until the new ones
+  // come, so the drift never goes empty in between.
+  d.SetPhotoSize(1);
+  ASSERT_EQ(d.items.size(), 3u);
+  EXPECT_EQ(d.items[0]->photoSize, 3);
+  ASSERT_TRUE(PumpUntil([&] {
+    return std::all_of(d.items.begin(), d.items.end(), [](const auto& item) { return item->photoSize == 1; });
+  }));
+  shown = WindowBox(d.m_hWnd);
+  EXPECT_EQ(shown.right - shown.left, 64) << "the shown photo is redrawn at its new size";
+
+  // A new list while the last is being prepared: nothing of the last one
+  // reaches the drift.
+  d.SetPhotoSize(4);
+  d.LoadPhotos({photos[2]});
+  ASSERT_TRUE(d.WaitForPhotos());
+  PumpUntil([] { return false; }, 200);
+  ASSERT_EQ(d.items.size(), 1u);
+  EXPECT_EQ(d.items[0]->path, photos[2]);
+  EXPECT_EQ(d.items[0]->photoSize, 4);
+  EXPECT_EQ(d.currentIndex, 0);
+}
+
+TEST(Driftlet, TheWindowGoesCleanlyWhilePhotosAreBeingPrepared) {
+  fixtures::TempFolder folder;
+  const std::vector<std::wstring> photos = Photos(folder, 12, 1600, 1200);
+  for (int round = 0; round < 3; ++round) {
+    {
+      CDriftlet d;
+      ASSERT_TRUE(d.CreateDriftWindow(L"Drift test", true, nullptr));
+      d.LoadPhotos(photos);
+      if (round == 1) PumpUntil([&] { return !d.items.empty(); });
+      d.DestroyWindow();
+      EXPECT_TRUE(d.items.empty());
+      // What the workers finish after the window went is never taken in.
+      PumpUntil([] { return false; }, round == 2 ? 300 : 0);
+      EXPECT_TRUE(d.items.empty());
+    }
+    EXPECT_EQ(CImg::LiveSurfaces(), 0) << "round " << round;
+  }
+  // Without a window the object's end waits for the workers.
+  {
+    CDriftlet d;
+    d.LoadPhotos(photos);
+  }
+  EXPECT_EQ(CImg::LiveSurfaces(), 0);
 }
 
 // What the drifting window shows after a frame: its place, its region and
@@ -387,6 +493,7 @@ std::vector<SeenFrame> PlaySequence(const std::vector<std::wstring>& photos, int
   d.settings.displayType = static_cast<std::uint16_t>(type);
   d.motion.direction = 0.7;
   d.LoadPhotos(photos);
+  d.WaitForPhotos();
   // The test takes the steps itself.
   for (UINT_PTR id : {1, 2, 3}) ::KillTimer(d.m_hWnd, id);
   d.motion.centreX = 300;
@@ -397,7 +504,10 @@ std::vector<SeenFrame> PlaySequence(const std::vector<std::wstring>& photos, int
       d.currentIndex = 1;
       ::InvalidateRect(d.m_hWnd, nullptr, TRUE);
     }
-    if (frame == 18) d.SetPhotoSize(1);
+    if (frame == 18) {
+      d.SetPhotoSize(1);
+      d.WaitForPhotos();
+    }
     d.StepMotion(false);
     d.StepMotion(true);
     MSG msg;

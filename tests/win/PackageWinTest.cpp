@@ -88,6 +88,7 @@ TEST(PackageFiles, SaveWritesTheRecordsAndOpenExtractsThem) {
   // The drifting window takes the settings, the photos and the folder.
   CDriftlet viewer;
   viewer.ShowPackage(std::move(opened));
+  ASSERT_TRUE(viewer.WaitForPhotos());
   EXPECT_TRUE(opened.folder.empty());
   EXPECT_EQ(viewer.tempFolder.path(), extracted);
   EXPECT_EQ(viewer.settings.displayType, kWave);
@@ -131,6 +132,7 @@ TEST(PackageFiles, ExtractedFolderGoesWithItsOwner) {
   extracted = opened.folder.path();
   CDriftlet viewer;
   viewer.ShowPackage(std::move(opened));
+  ASSERT_TRUE(viewer.WaitForPhotos());
   ASSERT_TRUE(viewer.CreateDriftWindow(L"Package test", true, nullptr));
   viewer.ComposeFrame();
   EXPECT_TRUE(viewer.frameImage);

@@ -1,0 +1,110 @@
+// Prepares the drift's photos on worker threads, as many as the machine has
+// cores: each photo decoded at the scale its size needs, fitted, and put on
+// its key-colour canvas for the effects that need room. The interface
+// thread hands in a batch and takes the prepared photos when told; it never
+// waits for a decode. A new batch replaces the one before: nothing prepared
+// for an earlier batch is handed out.
+#pragma once
+
+#include <windows.h>
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "desktop/DisplaySettings.h"
+#include "framework/Rect.h"
+#include "imaging/Img.h"
+
+namespace k3 {
+
+// One prepared photo: the photo fitted to the chosen size, or the key-colour
+// canvas with the photo on it for the effects that need room.
+struct CDriftletImg {
+  std::unique_ptr<CImg> image;
+  int width = 0;
+  int height = 0;
+  // Every pixel of the image that is not key-coloured lies in here (the
+  // photo on its canvas).
+  Rect opaque;
+  // What it was prepared from and for: a later rebuild for the same type
+  // and size takes it over when the file has not changed.
+  std::wstring path;
+  std::uint64_t fileTime = 0;
+  std::uint16_t displayType = 0;
+  std::uint16_t photoSize = 0;
+  // Its place in the list of photos it was prepared for.
+  std::size_t slot = 0;
+};
+
+// The last write time of a file, or 0.
+std::uint64_t LastWriteTime(const std::wstring& path);
+
+// Prepares one photo as `settings` show it; a photo that cannot be decoded
+// shows as a white square. Null only when no bitmap could be made at all.
+std::unique_ptr<CDriftletImg> PrepareDriftPhoto(const std::wstring& path, std::uint64_t fileTime,
+                                                const DisplaySettings& settings);
+
+class PhotoPreparer {
+ public:
+  struct Job {
+    std::size_t slot = 0;
+    std::wstring path;
+    std::uint64_t fileTime = 0;
+  };
+  struct Done {
+    std::uint64_t batch = 0;
+    std::size_t slot = 0;
+    // Null when nothing could be made for the photo.
+    std::unique_ptr<CDriftletImg> item;
+  };
+
+  // `workers` 0: one per core; the threads start with the first batch.
+  explicit PhotoPreparer(int workers = 0) : workers_(workers) {}
+  // The preparations under way finish, nothing more starts, every worker
+  // ends.
+  ~PhotoPreparer();
+  PhotoPreparer(const PhotoPreparer&) = delete;
+  PhotoPreparer& operator=(const PhotoPreparer&) = delete;
+
+  // `message` is posted to `window` when prepared photos wait to be taken
+  // (once until they are taken).
+  void Notify(HWND window, UINT message);
+  // Replaces what waits by `jobs`, prepared in their order for `settings`;
+  // the new batch's number. An empty batch drops what waits.
+  std::uint64_t Start(std::vector<Job> jobs, const DisplaySettings& settings);
+  // Drops what waits and waits for the preparations under way, so that no
+  // worker still reads a photo file.
+  void Cancel();
+  // What is prepared (and resets the notice).
+  std::vector<Done> Take();
+  // Waits until nothing waits or is under way, at most `ms`; whether so.
+  bool WaitIdle(DWORD ms);
+  int Workers() const { return static_cast<int>(threads_.size()); }
+
+ private:
+  void Work();
+
+  int workers_;
+  HWND window_ = nullptr;
+  UINT message_ = 0;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::condition_variable idle_;
+  std::deque<Job> queue_;
+  DisplaySettings settings_{};
+  std::uint64_t batch_ = 0;
+  int busy_ = 0;
+  std::vector<Done> done_;
+  bool posted_ = false;
+  bool stop_ = false;
+  std::vector<std::thread> threads_;
+};
+
+}  // namespace k3
