@@ -76,6 +76,8 @@ void PhotoPreparer::Notify(HWND window, UINT message) {
   std::lock_guard<std::mutex> lock(mutex_);
   window_ = window;
   message_ = message;
+  // Photos prepared before there was a window to tell are told of now.
+  if (window_ && !done_.empty() && !posted_) posted_ = ::PostMessageW(window_, message_, 0, 0) != FALSE;
 }
 
 std::uint64_t PhotoPreparer::Start(std::vector<Job> jobs, const DisplaySettings& settings) {

@@ -74,7 +74,7 @@ class PhotoPreparer {
   PhotoPreparer& operator=(const PhotoPreparer&) = delete;
 
   // `message` is posted to `window` when prepared photos wait to be taken
-  // (once until they are taken).
+  // (once until they are taken), at once when some already wait.
   void Notify(HWND window, UINT message);
   // Replaces what waits by `jobs`, prepared in their order for `settings`;
   // the new batch's number. An empty batch drops what waits.

@@ -417,6 +417,19 @@ TEST(Driftlet, PhotosArePreparedOnWorkersAndJoinTheDriftAsTheyCome) {
   EXPECT_EQ(d.currentIndex, 0);
 }
 
+TEST(Driftlet, PhotosPreparedBeforeTheWindowWasMadeShowInIt) {
+  // Viewer mode hands in a package's photos before the window exists.
+  fixtures::TempFolder folder;
+  const std::vector<std::wstring> photos = Photos(folder, 2, 320, 240);
+  CDriftlet d;
+  d.LoadPhotos(photos);
+  ::Sleep(500);  // most likely prepared by now, with no window to tell
+  ASSERT_TRUE(d.CreateDriftWindow(L"Drift test", true, nullptr));
+  ASSERT_TRUE(PumpUntil([&] { return d.items.size() == 2; }));
+  const RECT shown = WindowBox(d.m_hWnd);
+  EXPECT_FALSE(::IsRectEmpty(&shown));
+}
+
 TEST(Driftlet, TheWindowGoesCleanlyWhilePhotosAreBeingPrepared) {
   fixtures::TempFolder folder;
   const std::vector<std::wstring> photos = Photos(folder, 12, 1600, 1200);
