@@ -246,6 +246,9 @@ void ImportBenchmark(const wchar_t* label, const std::vector<std::wstring>& path
 int main(int argc, char** argv) {
   fixtures::TempFolder work;
   const bool listOnly = argc > 1 && std::string(argv[1]) == "--list";
+  // --start: only the real program's start with an IMG.DAT of 500 photos,
+  // three times.
+  const bool startOnly = argc > 1 && std::string(argv[1]) == "--start";
   const std::wstring realFile = L"Z:\\usr\\share\\backgrounds\\Kleiber_by_Lukas_Baubkus.jpg";
   const std::vector<std::uint8_t> real = e2e::ReadFileBytes(realFile);
   if (real.empty()) {
@@ -280,6 +283,21 @@ int main(int argc, char** argv) {
     const std::vector<std::wstring> five = Photos(folder, plainFile, 500);
     ListLoadInProcess(work.path(), five);
     RemoveFolder(folder, five);
+    return 0;
+  }
+
+  if (startOnly) {
+    const std::wstring programFolder = work.path() + L"program\\";
+    ::CreateDirectoryW(programFolder.c_str(), nullptr);
+    ::CopyFileW(e2e::DriftletPath().c_str(), (programFolder + L"k3driftlet.bin").c_str(), FALSE);
+    const std::wstring plainFolder = work.path() + L"plain-photos";
+    const std::vector<std::wstring> plainPhotos = Photos(plainFolder, plainFile, 500);
+    DropBenchmark(L"drop of 500 12-MP photos without preview", programFolder, plainFolder, 500);
+    for (int i = 0; i < 3; ++i) ListLoadBenchmark(programFolder);
+    RemoveFolder(plainFolder, plainPhotos);
+    ::DeleteFileW((programFolder + L"IMG.DAT").c_str());
+    ::DeleteFileW((programFolder + L"k3driftlet.bin").c_str());
+    ::RemoveDirectoryW(programFolder.c_str());
     return 0;
   }
 

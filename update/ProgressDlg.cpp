@@ -40,7 +40,11 @@ BOOL CProgressDlg::OnInitDialog() {
 }
 
 void CProgressDlg::BringToTop() {
-  ::SetWindowPos(m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // Asking the window system to restack a window already on top costs a
+  // round trip to it at each step of the bar (a millisecond under Wine).
+  if (::GetWindow(m_hWnd, GW_HWNDPREV)) {
+    ::SetWindowPos(m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
   ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 

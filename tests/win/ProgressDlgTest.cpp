@@ -86,6 +86,30 @@ TEST(ProgressDlg, TopmostWithoutTaskBarButtonAndCounted) {
   EXPECT_EQ(CProgressDlg::OpenCount(), 0);
 }
 
+// Whether `lower` comes after `upper` in the stacking order.
+bool IsBelow(HWND lower, HWND upper) {
+  for (HWND w = ::GetWindow(upper, GW_HWNDNEXT); w; w = ::GetWindow(w, GW_HWNDNEXT)) {
+    if (w == lower) return true;
+  }
+  return false;
+}
+
+TEST(ProgressDlg, AWindowThatCameOverTheBarGoesBelowItAtTheNextStep) {
+  CProgressDlg dlg;
+  ASSERT_TRUE(dlg.Open(nullptr, 0, 4, false));
+  HWND other = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 40, 40, nullptr,
+                                 nullptr, nullptr, nullptr);
+  ASSERT_TRUE(other);
+  ::SetWindowPos(other, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  ASSERT_TRUE(IsBelow(dlg.m_hWnd, other)) << "the other window came over the bar";
+  dlg.SetPos(1);
+  EXPECT_TRUE(IsBelow(other, dlg.m_hWnd));
+  // Already on top, it stays there.
+  dlg.SetPos(2);
+  EXPECT_TRUE(IsBelow(other, dlg.m_hWnd));
+  ::DestroyWindow(other);
+}
+
 TEST(ProgressDlg, WaitingClickCancelsOnlyWhenAllowed) {
   HWND other = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   ASSERT_TRUE(other);
