@@ -12,8 +12,8 @@ void CDriftlet::LoadPhotos(const std::vector<std::wstring>& paths) {
   for (const std::wstring& path : paths) {
     if (FileExists(path) != PathKind::None) photoPaths.push_back(path);
   }
-  currentIndex = 0;
   RebuildItems();
+  currentIndex = 0;
   StepMotion(true);
 }
 
@@ -49,6 +49,15 @@ void CDriftlet::RebuildItems() {
       rebuilt.push_back(std::move(*same));
     }
   }
+  // A list that shares no photo with the one before: the photo shown goes on
+  // showing until the first new one comes, so the drift does not blink out.
+  if (rebuilt.empty() && !jobs.empty() && currentIndex >= 0 && currentIndex < static_cast<int>(items.size()) &&
+      items[static_cast<std::size_t>(currentIndex)]) {
+    auto& shown = items[static_cast<std::size_t>(currentIndex)];
+    shown->slot = CDriftletImg::kLeavingSlot;
+    rebuilt.push_back(std::move(shown));
+    currentIndex = 0;
+  }
   batch_ = preparer_.Start(std::move(jobs), settings);
   items.swap(rebuilt);
   drawn_ = nullptr;
@@ -58,7 +67,8 @@ void CDriftlet::RebuildItems() {
 
 void CDriftlet::TakePrepared() {
   std::vector<PhotoPreparer::Done> done = preparer_.Take();
-  const bool wasEmpty = items.empty();
+  const bool leaving = !items.empty() && items.back()->slot == CDriftletImg::kLeavingSlot;
+  const bool wasEmpty = items.size() == (leaving ? 1u : 0u);
   bool changed = false, currentChanged = false;
   for (PhotoPreparer::Done& d : done) {
     if (d.batch != batch_) continue;
@@ -84,6 +94,10 @@ void CDriftlet::TakePrepared() {
     }
   }
   if (!changed) return;
+  if (leaving && items.size() > 1) {
+    items.pop_back();
+    currentIndex = 0;
+  }
   drawn_ = nullptr;
   frameSource_ = nullptr;
   UpdateTimers();

@@ -39,8 +39,10 @@ struct CDriftletImg {
   std::uint64_t fileTime = 0;
   std::uint16_t displayType = 0;
   std::uint16_t photoSize = 0;
-  // Its place in the list of photos it was prepared for.
+  // Its place in the list of photos it was prepared for; kLeavingSlot for
+  // the photo of a list before, shown until the first of the new list comes.
   std::size_t slot = 0;
+  static constexpr std::size_t kLeavingSlot = static_cast<std::size_t>(-1);
 };
 
 // The last write time of a file, or 0.

@@ -415,6 +415,18 @@ TEST(Driftlet, PhotosArePreparedOnWorkersAndJoinTheDriftAsTheyCome) {
   EXPECT_EQ(d.items[0]->path, photos[2]);
   EXPECT_EQ(d.items[0]->photoSize, 4);
   EXPECT_EQ(d.currentIndex, 0);
+
+  // A list that shares no photo with the one shown: that photo goes on
+  // showing until the first new one comes.
+  d.LoadPhotos({photos[0], photos[1]});
+  ASSERT_EQ(d.items.size(), 1u);
+  EXPECT_EQ(d.items[0]->path, photos[2]);
+  shown = WindowBox(d.m_hWnd);
+  EXPECT_FALSE(::IsRectEmpty(&shown));
+  ASSERT_TRUE(PumpUntil([&] { return d.items.size() == 2; }));
+  EXPECT_EQ(d.items[0]->path, photos[0]);
+  EXPECT_EQ(d.items[1]->path, photos[1]);
+  EXPECT_EQ(d.currentIndex, 0);
 }
 
 TEST(Driftlet, PhotosPreparedBeforeTheWindowWasMadeShowInIt) {
