@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include <initializer_list>
 #include <string>
 
 #include "app/StartupRules.h"
@@ -33,40 +34,101 @@ bool SetDefaultString(HKEY key, DWORD type, const std::wstring& value) {
          ERROR_SUCCESS;
 }
 
+// Whether the key's default value is of the type and text given.
+bool DefaultValueIs(HKEY key, DWORD type, const std::wstring& text) {
+  const DWORD expectedBytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
+  std::wstring data(text.size() + 2, L'\0');
+  DWORD bytes = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+  DWORD actualType = REG_NONE;
+  if (::RegQueryValueExW(key, nullptr, nullptr, &actualType, reinterpret_cast<BYTE*>(data.data()), &bytes) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  return actualType == type && bytes == expectedBytes &&
+         data.compare(0, text.size() + 1, text.c_str(), text.size() + 1) == 0;
+}
+
+// Whether key `name` below `parent` holds exactly the subkeys named and, as
+// its only value, the default value of the type and text given (no value
+// at all for an empty text). The data is compared with its terminating null
+// character, as it is written.
+bool KeyHolds(HKEY parent, const wchar_t* name, std::initializer_list<const wchar_t*> subkeys, DWORD type = REG_NONE,
+              const std::wstring& text = {}) {
+  HKEY raw = nullptr;
+  if (::RegOpenKeyExW(parent, name, 0, KEY_READ, &raw) != ERROR_SUCCESS) return false;
+  fw::RegKey key(raw);
+  DWORD subkeyCount = 0, valueCount = 0;
+  if (::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeyCount, nullptr, nullptr, &valueCount, nullptr,
+                         nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
+      subkeyCount != subkeys.size() || valueCount != (text.empty() ? 0u : 1u)) {
+    return false;
+  }
+  for (const wchar_t* subkey : subkeys) {
+    HKEY child = nullptr;
+    if (::RegOpenKeyExW(key.get(), subkey, 0, KEY_READ, &child) != ERROR_SUCCESS) return false;
+    ::RegCloseKey(child);
+  }
+  return text.empty() || DefaultValueIs(key.get(), type, text);
+}
+
+// Whether the association is already what it would be written as.
+bool AssociationInPlace(HKEY classes, const std::wstring& extensionKey, const std::wstring& typeKey,
+                        const wchar_t* exePath) {
+  HKEY raw = nullptr;
+  if (::RegOpenKeyExW(classes, extensionKey.c_str(), 0, KEY_READ, &raw) != ERROR_SUCCESS) return false;
+  fw::RegKey ext(raw);
+  if (!DefaultValueIs(ext.get(), REG_SZ, typeKey)) return false;
+  // The type key holds exactly what is written below, nothing else.
+  const std::wstring type = typeKey + L"\\";
+  return KeyHolds(classes, typeKey.c_str(), {L"shell", L"DefaultIcon"}) &&
+         KeyHolds(classes, (type + L"shell").c_str(), {L"open"}) &&
+         KeyHolds(classes, (type + L"shell\\open").c_str(), {L"command"}) &&
+         KeyHolds(classes, (type + L"shell\\open\\command").c_str(), {}, REG_EXPAND_SZ,
+                  AssociationOpenCommand(exePath)) &&
+         KeyHolds(classes, (type + L"DefaultIcon").c_str(), {}, REG_EXPAND_SZ, AssociationDefaultIcon(exePath));
+}
+
 }  // namespace
 
-int RegisterPackageFileType(const wchar_t* classWord, const wchar_t* exePath) {
+AssociationResult RegisterPackageFileType(const wchar_t* classWord, const wchar_t* exePath) {
   // The user's part of the classes root, which HKEY_CLASSES_ROOT shows
   // first: writing through HKEY_CLASSES_ROOT would put a key that exists in
   // neither part under the machine's classes, which a standard user (and
   // an administrator without elevation) may not change. The machine's keys
   // are never touched.
   fw::RegKey classes = OpenOrCreateKey(HKEY_CURRENT_USER, L"Software\\Classes");
-  if (!classes) return 0;
+  if (!classes) return AssociationResult::Failed;
   const std::wstring extensionKey = std::wstring(L".") + classWord;
   const std::wstring typeKey = std::wstring(classWord) + L"file";
+  // Telling the shell makes Explorer refresh every icon on the desktop: an
+  // association already in place is left alone, and nobody is told.
+  if (AssociationInPlace(classes.get(), extensionKey, typeKey, exePath)) return AssociationResult::AlreadyInPlace;
   {
     fw::RegKey ext = OpenOrCreateKey(classes.get(), extensionKey.c_str());
-    if (!ext || !SetDefaultString(ext.get(), REG_SZ, typeKey)) return 0;
+    if (!ext || !SetDefaultString(ext.get(), REG_SZ, typeKey)) return AssociationResult::Failed;
   }
   // Whatever the type key held before goes; only what is written here stays.
   DeleteRegistryTree(classes.get(), typeKey.c_str());
 
   fw::RegKey type = OpenOrCreateKey(classes.get(), typeKey.c_str());
-  if (!type) return 0;
+  if (!type) return AssociationResult::Failed;
   {
     fw::RegKey shell = OpenOrCreateKey(type.get(), L"shell");
-    if (!shell) return 0;
+    if (!shell) return AssociationResult::Failed;
     fw::RegKey open = OpenOrCreateKey(shell.get(), L"open");
-    if (!open) return 0;
+    if (!open) return AssociationResult::Failed;
     fw::RegKey command = OpenOrCreateKey(open.get(), L"command");
-    if (!command || !SetDefaultString(command.get(), REG_EXPAND_SZ, AssociationOpenCommand(exePath))) return 0;
+    if (!command || !SetDefaultString(command.get(), REG_EXPAND_SZ, AssociationOpenCommand(exePath))) {
+      return AssociationResult::Failed;
+    }
   }
   fw::RegKey icon = OpenOrCreateKey(type.get(), L"DefaultIcon");
-  if (!icon || !SetDefaultString(icon.get(), REG_EXPAND_SZ, AssociationDefaultIcon(exePath))) return 0;
+  if (!icon || !SetDefaultString(icon.get(), REG_EXPAND_SZ, AssociationDefaultIcon(exePath))) {
+    return AssociationResult::Failed;
+  }
   // Explorer reads associations once: it is told that they changed.
   ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
-  return 1;
+  return AssociationResult::Written;
 }
 
 int DeleteRegistryTree(HKEY parent, const wchar_t* name) {

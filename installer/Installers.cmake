@@ -3,12 +3,31 @@
 # CMakeLists.txt, so paths are the project's). Their product and upgrade
 # codes are the ones the update client and Kicker check a package against.
 find_program(K3_WIXL wixl REQUIRED)
+find_program(K3_MSIBUILD msibuild REQUIRED)
 file(READ ${CMAKE_CURRENT_SOURCE_DIR}/files/SetupRules.h K3_KICKER_RULES)
 foreach(code JapaneseProductCode EnglishProductCode JapaneseUpgradeCode EnglishUpgradeCode)
   string(REGEX MATCH "k${code}\\[\\] = L\"([^\"]+)\"" _ "${K3_KICKER_RULES}")
   set(K3_${code} ${CMAKE_MATCH_1})
 endforeach()
 set(K3_WXS ${CMAKE_CURRENT_SOURCE_DIR}/installer/K3Driftlet.wxs)
+# The association of shows is the same registry keys in both editions, so
+# both own them through one component: Windows Installer counts the
+# editions that have it, and removing one edition leaves the other's
+# association in place.
+set(K3_SHOWS_GUID "{8A1B2C3D-4E5F-4061-8293-A4B5C6D7E8E6}")
+# wixl gives a program no file version in the File table and writes a hash
+# instead. Windows Installer replaces an installed file by its versioning
+# rules: against an installed program that has a version, a file of the
+# package without one never wins, and the update would register the new
+# version over the old programs. Both programs get the product's version
+# and the languages of their version resources; a versioned file has no hash.
+# One statement a row: msibuild's DELETE with OR removes only the first row.
+set(K3_FILE_VERSIONS)
+foreach(file MainProgramFile KickerFile)
+  list(APPEND K3_FILE_VERSIONS
+    -q "UPDATE `File` SET `Version` = '@VERSION@', `Language` = '1041,1033' WHERE `File` = '${file}'"
+    -q "DELETE FROM `MsiFileHash` WHERE `File_` = '${file}'")
+endforeach()
 
 # k3_installers(OUT_LIST VERSION BIN_FOLDER OUT_FOLDER PROGRAMS targets...
 #               [NEVER_INSTALLS] [FAILS_AFTER_FILES] [UNSIGNED] [KEY key CERT cert])
@@ -38,14 +57,15 @@ function(k3_installers out version bin folder)
       set(defs -D ProductCode=${K3_JapaneseProductCode} -D UpgradeCode=${K3_JapaneseUpgradeCode}
         -D "MainGuid={8A1B2C3D-4E5F-4061-8293-A4B5C6D7E8E1}" -D "LauncherGuid={8A1B2C3D-4E5F-4061-8293-A4B5C6D7E8E2}"
         -D "MenuGuid={8A1B2C3D-4E5F-4061-8293-A4B5C6D7E8E3}" -D "DesktopGuid={8A1B2C3D-4E5F-4061-8293-A4B5C6D7E8E4}" -D "FailGuid={8A1B2C3D-4E5F-4061-8293-A4B5C6D7E8E5}"
-        -D "ShowsGuid={8A1B2C3D-4E5F-4061-8293-A4B5C6D7E8E6}")
+        -D "ShowsGuid=${K3_SHOWS_GUID}")
     else()
       set(msi K3DriftletSetup_E.msi)
       set(defs -D ProductCode=${K3_EnglishProductCode} -D UpgradeCode=${K3_EnglishUpgradeCode}
         -D "MainGuid={8A1B2C3D-4E5F-4061-8293-A4B5C6D7E8F1}" -D "LauncherGuid={8A1B2C3D-4E5F-4061-8293-A4B5C6D7E8F2}"
         -D "MenuGuid={8A1B2C3D-4E5F-4061-8293-A4B5C6D7E8F3}" -D "DesktopGuid={8A1B2C3D-4E5F-4061-8293-A4B5C6D7E8F4}" -D "FailGuid={8A1B2C3D-4E5F-4061-8293-A4B5C6D7E8F5}"
-        -D "ShowsGuid={8A1B2C3D-4E5F-4061-8293-A4B5C6D7E8F6}")
+        -D "ShowsGuid=${K3_SHOWS_GUID}")
     endif()
+    string(REPLACE "@VERSION@" "${version}" versions "${K3_FILE_VERSIONS}")
     set(sign)
     set(outputs ${folder}/${msi})
     if(NOT K3I_UNSIGNED)
@@ -57,6 +77,7 @@ function(k3_installers out version bin folder)
       COMMAND ${CMAKE_COMMAND} -E rm -f ${folder}/${msi}.p7s
       COMMAND ${K3_WIXL} -D Edition=${edition} -D Version=${version} -D Bin=${bin} ${defs} -D NeverInstalls=${never}
         -D FailsAfterFiles=${fails} -o ${folder}/${msi} ${K3_WXS}
+      COMMAND ${K3_MSIBUILD} ${folder}/${msi} ${versions}
       ${sign}
       WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
       DEPENDS ${K3_WXS} ${K3I_PROGRAMS} k3pack

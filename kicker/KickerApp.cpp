@@ -3,6 +3,8 @@
 #include <msi.h>
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "files/FileUtils.h"
@@ -16,7 +18,6 @@ namespace k3 {
 
 namespace {
 constexpr wchar_t kMutexName[] = L"K3DriftletKicker";
-constexpr DWORD kStillActive = 259;
 }  // namespace
 
 CKickerApp::CKickerApp() : fw::CWinApp(nullptr) {}
@@ -40,18 +41,20 @@ DWORD RunAndWait(const std::wstring& commandLine, int showCommand) {
   if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 0;
   fw::KernelHandle process(pi.hProcess);
   fw::KernelHandle thread(pi.hThread);
-  ::WaitForInputIdle(process.get(), 10000);
-  MSG msg;
-  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
-  }
-  DWORD code = kStillActive;
+  // The end comes from the wait on the process itself (an exit code of 259
+  // is a code like any other); meanwhile this thread's messages are handled.
+  HANDLE handles[] = {process.get()};
   for (;;) {
-    PumpPaintMessages();
-    if (!::GetExitCodeProcess(process.get(), &code) || code != kStillActive) break;
-    ::Sleep(20);
+    const DWORD woken = ::MsgWaitForMultipleObjects(1, handles, FALSE, INFINITE, QS_ALLINPUT);
+    if (woken != WAIT_OBJECT_0 + 1) break;  // ended, or the wait itself failed
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
   }
+  DWORD code = 0;
+  ::GetExitCodeProcess(process.get(), &code);
   return code;
 }
 
@@ -125,40 +128,130 @@ class PrivateCopy {
 
 }  // namespace
 
-int InstallPendingPackage(const std::wstring& package, const std::wstring& productCode, const std::wstring& upgradeCode) {
-  const std::wstring signaturePath = SignatureName(package);
-  int result = 0;
-  {
-    std::vector<std::uint8_t> signature;
-    PrivateCopy copy;
-    const std::wstring name = package.substr(package.find_last_of(L'\\') + 1);
-    if (ReadWholeFile(signaturePath, signature) && signature.size() <= kMaxSignatureBytes && copy.Make(package, name) &&
-        SignedWithKey(copy.bytes().data(), copy.bytes().size(), signature.data(), signature.size(), VendorKeyPin())) {
-      const PackageFacts facts = ReadPackageFacts(copy.path());
-      const bool installed = ProductInstalled(productCode);
-      const std::wstring installedVersion = installed ? ProductInfo(productCode, INSTALLPROPERTY_VERSIONSTRING) : L"";
-      // An installed edition that tells no version is kept.
-      if ((!installed || !installedVersion.empty()) &&
-          CheckPackage(facts, productCode, upgradeCode, installedVersion) == PackageVerdict::Install) {
-        // One installation: over the installed version as a minor upgrade,
-        // which Windows Installer undoes as a whole should it fail, so the
-        // installed version stays as it was; nothing is removed first.
-        const std::wstring msiexec = MsiexecPath();
-        const DWORD code = RunAndWait(
-            installed ? UpgradeCommand(msiexec, copy.path()) : InstallCommand(msiexec, copy.path()), SW_SHOW);
-        result = InstallerSucceeded(code) && ProductInstalled(productCode) &&
-                         PackVersion(ProductInfo(productCode, INSTALLPROPERTY_VERSIONSTRING)) ==
-                             PackVersion(facts.productVersion)
-                     ? 1
-                     : 0;
-      }
-    }
+namespace {
+
+// A program file's version, from its bytes (see ProgramFileVersion).
+std::optional<std::uint64_t> FileVersionOf(const std::wstring& path) {
+  std::vector<std::uint8_t> bytes;
+  if (!ReadWholeFile(path, bytes)) return std::nullopt;
+  return ProgramFileVersion(bytes.data(), bytes.size());
+}
+
+// Whether a program's file is in use: Windows never lets a running
+// program's file be opened for writing, whatever sharing is asked for.
+bool InUse(const std::wstring& path) {
+  fw::FileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file) return false;
+  const DWORD error = ::GetLastError();
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+// Whether Windows Installer is installing something now: it holds its
+// mutex while it runs an installation's steps. The mutex is taken only to
+// see whether it is free, and given back at once.
+bool InstallerBusy() {
+  fw::KernelHandle mutex(::OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, L"Global\\_MSIExecute"));
+  if (!mutex) return false;  // none, or not ours to look at: Windows Installer itself answers
+  const DWORD waited = ::WaitForSingleObject(mutex.get(), 0);
+  if (waited == WAIT_TIMEOUT) return true;
+  if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) ::ReleaseMutex(mutex.get());
+  return false;
+}
+
+// Kicker's own file moved aside for the length of an installation, so that
+// the package can put the new Kicker in its place; put back unless the
+// installation is kept.
+class OwnFileAside {
+ public:
+  explicit OwnFileAside(std::wstring self) : self_(std::move(self)), aside_(AsideName(self_)) {
+    moved_ = ::MoveFileExW(self_.c_str(), aside_.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
   }
-  // The package and its signature go whatever happened, so the next start
-  // does not try them again.
-  DeleteFileForce(package);
-  DeleteFileForce(signaturePath);
-  return result;
+  ~OwnFileAside() {
+    // Whatever an installation that failed may have left at the name goes:
+    // the installed version is the one this Kicker belongs to.
+    if (moved_ && !kept_) ::MoveFileExW(aside_.c_str(), self_.c_str(), MOVEFILE_REPLACE_EXISTING);
+  }
+  OwnFileAside(const OwnFileAside&) = delete;
+  OwnFileAside& operator=(const OwnFileAside&) = delete;
+  bool moved() const { return moved_; }
+  // The new Kicker stays; this one's file is deleted at the next start.
+  void Keep() { kept_ = true; }
+
+ private:
+  std::wstring self_;
+  std::wstring aside_;
+  bool moved_ = false;
+  bool kept_ = false;
+};
+
+PendingOutcome CheckAndInstall(const std::wstring& package, const std::wstring& productCode,
+                               const std::wstring& upgradeCode) {
+  std::vector<std::uint8_t> signature;
+  PrivateCopy copy;
+  const std::wstring name = package.substr(package.find_last_of(L'\\') + 1);
+  if (!ReadWholeFile(SignatureName(package), signature) || signature.size() > kMaxSignatureBytes ||
+      !copy.Make(package, name) ||
+      !SignedWithKey(copy.bytes().data(), copy.bytes().size(), signature.data(), signature.size(), VendorKeyPin())) {
+    return PendingOutcome::Refused;
+  }
+  const std::wstring folder = GetModuleFolder();
+  const std::wstring program = folder + L"k3driftlet.bin";
+  const std::wstring self = GetModulePath();
+  const PackageFacts facts = ReadPackageFacts(copy.path());
+  const bool installed = ProductInstalled(productCode);
+  std::optional<std::uint64_t> replaced;
+  if (installed) {
+    // An installed edition that tells no version is kept.
+    const auto registered = PackVersion(ProductInfo(productCode, INSTALLPROPERTY_VERSIONSTRING));
+    if (!registered) return PendingOutcome::Refused;
+    replaced = VersionToReplace(registered, {FileVersionOf(program), FileVersionOf(self)});
+  }
+  if (CheckPackage(facts, productCode, upgradeCode, replaced) != PackageVerdict::Install) {
+    return PendingOutcome::Refused;
+  }
+  // A running program (another instance, a show opened from its file) would
+  // keep its old file: the product would be registered at the new version
+  // with the old program. The update waits for a start when nothing runs.
+  if (InUse(program)) return PendingOutcome::PutOff;
+  // Another installation under way would make Windows Installer refuse
+  // this one (1618); it is tried again at the next start.
+  if (InstallerBusy()) return PendingOutcome::Interrupted;
+  OwnFileAside aside(self);
+  if (!aside.moved()) return PendingOutcome::PutOff;
+
+  // One installation: over the installed version as a minor upgrade, which
+  // Windows Installer undoes as a whole should it fail, so the installed
+  // version stays as it was; nothing is removed first.
+  const std::wstring msiexec = MsiexecPath();
+  const DWORD code =
+      RunAndWait(installed ? UpgradeCommand(msiexec, copy.path()) : InstallCommand(msiexec, copy.path()), SW_SHOW);
+  if (InstallerInterrupted(code)) return PendingOutcome::Interrupted;
+  // Done only when the product is registered at the package's version and
+  // both programs' own files are of that version: Windows Installer keeps
+  // a file by its versioning rules and says nothing of it.
+  const auto version = PackVersion(facts.productVersion);
+  const bool done = InstallerSucceeded(code) && ProductInstalled(productCode) && version &&
+                    PackVersion(ProductInfo(productCode, INSTALLPROPERTY_VERSIONSTRING)) == version &&
+                    FileVersionOf(program) == version && FileVersionOf(self) == version;
+  if (!done) return PendingOutcome::Failed;
+  aside.Keep();
+  return PendingOutcome::Installed;
+}
+
+}  // namespace
+
+PendingOutcome InstallPendingPackage(const std::wstring& package, const std::wstring& productCode,
+                                     const std::wstring& upgradeCode) {
+  const PendingOutcome outcome = CheckAndInstall(package, productCode, upgradeCode);
+  // Otherwise the package and its signature go, so that the next start does
+  // not try them again.
+  if (!KeepsPackage(outcome)) {
+    DeleteFileForce(package);
+    DeleteFileForce(SignatureName(package));
+  }
+  return outcome;
 }
 
 BOOL CKickerApp::InitInstance() {
@@ -169,6 +262,9 @@ BOOL CKickerApp::InitInstance() {
 
   fw::KernelHandle mutex(::CreateMutexW(nullptr, TRUE, kMutexName));
   if (!mutex || ::GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+
+  // The file an earlier update moved aside, no longer running.
+  ::DeleteFileW(AsideName(GetModulePath()).c_str());
 
   const std::wstring folder = GetModuleFolder();
   const std::wstring package = folder + std::wstring(PendingPackageName(japanese));

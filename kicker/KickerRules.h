@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,5 +36,45 @@ std::wstring ProgramCommand(std::wstring_view path);
 // Windows Installer's exit codes that mean the installation is done (also
 // when it asks for a restart).
 bool InstallerSucceeded(std::uint32_t exitCode);
+
+// Windows Installer's exit codes after which the same package may well
+// install at the next start: another installation was in progress (1618),
+// or the user cancelled (1602).
+bool InstallerInterrupted(std::uint32_t exitCode);
+
+// Where Kicker moves its own file while an installation runs: beside it,
+// under its name with ".old" added. A running program's file cannot be
+// overwritten on Windows, but it can be renamed, so the package can put the
+// new Kicker in its place.
+std::wstring AsideName(std::wstring_view self);
+
+// The version a waiting package must be newer than: the edition's
+// registered version, or the oldest of the installed programs' own file
+// versions when that is older (an update registered without its files in
+// place is then installed again). A program file without a version (missing
+// or unreadable) counts as the oldest of all. Nothing when the edition is
+// not installed.
+std::optional<std::uint64_t> VersionToReplace(std::optional<std::uint64_t> registered,
+                                              std::initializer_list<std::optional<std::uint64_t>> programFiles);
+
+// The file version (packed as PackVersion does) of a program's file, read
+// from its bytes: the fixed part of its version resource, which follows the
+// key "VS_VERSION_INFO". Kicker reads it so, not through the system's
+// loader, which answers a question about a running program's path from the
+// program as it was loaded, also after its file was renamed and replaced.
+// Nothing when the bytes hold no version resource.
+std::optional<std::uint64_t> ProgramFileVersion(const std::uint8_t* bytes, std::size_t size);
+
+// What became of a waiting package.
+enum class PendingOutcome {
+  Installed,    // its version is installed, and both programs' files are of it
+  Refused,      // not the vendor's newer package of the edition: deleted
+  PutOff,       // the program runs (its file is in use): kept for the next start
+  Interrupted,  // another installation ran, or the user cancelled: kept
+  Failed,       // the installation failed or left other files: deleted
+};
+
+// Whether the package and its signature stay for the next start.
+bool KeepsPackage(PendingOutcome outcome);
 
 }  // namespace k3

@@ -5,6 +5,8 @@
 #include <cctype>
 #include <cwctype>
 #include <iterator>
+#include <string>
+#include <vector>
 
 #include "kicker/KickerRules.h"
 
@@ -124,11 +126,67 @@ TEST(SetupRules, OnlyTheExactPinnedKeyDigestMatches) {
   EXPECT_EQ(SignatureName(L"C:\\P\\K3DriftletSetup.msi"), L"C:\\P\\K3DriftletSetup.msi.p7s");
 }
 
-TEST(KickerRules, InstallerExitCodesOfSuccess) {
+TEST(KickerRules, InstallerExitCodesOfSuccessAndOfAnInterruptionThatKeepsThePackage) {
   EXPECT_TRUE(InstallerSucceeded(0));
   EXPECT_TRUE(InstallerSucceeded(3010)) << "done, restart needed";
   EXPECT_TRUE(InstallerSucceeded(1641));
   for (std::uint32_t failure : {1602u, 1603u, 1618u, 1619u, 1638u, 259u}) EXPECT_FALSE(InstallerSucceeded(failure));
+  EXPECT_TRUE(InstallerInterrupted(1618)) << "another installation in progress";
+  EXPECT_TRUE(InstallerInterrupted(1602)) << "cancelled by the user";
+  for (std::uint32_t other : {0u, 1603u, 1619u, 1638u, 3010u}) EXPECT_FALSE(InstallerInterrupted(other));
+  EXPECT_TRUE(KeepsPackage(PendingOutcome::PutOff));
+  EXPECT_TRUE(KeepsPackage(PendingOutcome::Interrupted));
+  for (auto gone : {PendingOutcome::Installed, PendingOutcome::Refused, PendingOutcome::Failed}) {
+    EXPECT_FALSE(KeepsPackage(gone));
+  }
+  EXPECT_EQ(AsideName(L"C:\\P Q\\Kicker.exe"), L"C:\\P Q\\Kicker.exe.old");
+}
+
+// A version resource's start as a program holds it: its lengths and type,
+// the key, padding, and the fixed part with the file version a.b.c.d.
+std::vector<std::uint8_t> VersionResource(std::uint16_t a, std::uint16_t b, std::uint16_t c, std::uint16_t d,
+                                          std::uint32_t signature = 0xFEEF04BD) {
+  std::vector<std::uint8_t> out;
+  const auto put16 = [&](std::uint32_t v) {
+    out.push_back(static_cast<std::uint8_t>(v));
+    out.push_back(static_cast<std::uint8_t>(v >> 8));
+  };
+  const auto put32 = [&](std::uint32_t v) { put16(v & 0xFFFF), put16(v >> 16); };
+  put16(0x2D0), put16(52), put16(0);
+  for (char ch : std::string("VS_VERSION_INFO")) put16(static_cast<std::uint8_t>(ch));
+  put16(0), put16(0);  // the key's null, padding
+  put32(signature), put32(0x10000), put32(std::uint32_t{a} << 16 | b), put32(std::uint32_t{c} << 16 | d);
+  out.resize(out.size() + 36, 0);  // the rest of the fixed part
+  return out;
+}
+
+TEST(KickerRules, AProgramsFileVersionIsReadFromItsBytes) {
+  std::vector<std::uint8_t> program(1001, 0x5A);  // code before the resources, of odd length
+  program.push_back(0);
+  const auto decoy = VersionResource(9, 9, 9, 9, 0x12345678);  // the key without the fixed part's signature
+  program.insert(program.end(), decoy.begin(), decoy.end());
+  const auto resource = VersionResource(1, 1, 7, 65535);
+  program.insert(program.end(), resource.begin(), resource.end());
+  EXPECT_EQ(ProgramFileVersion(program.data(), program.size()), PackVersion(1, 1, 7, 65535));
+  EXPECT_EQ(ProgramFileVersion(program.data(), program.size() - 1), std::nullopt) << "cut inside the fixed part";
+  EXPECT_EQ(ProgramFileVersion(decoy.data(), decoy.size()), std::nullopt);
+  EXPECT_EQ(ProgramFileVersion(nullptr, 0), std::nullopt);
+}
+
+TEST(KickerRules, AnUpdateRegisteredWithoutItsFilesIsReplacedAgain) {
+  const auto v6 = PackVersion(1, 1, 6, 0), v7 = PackVersion(1, 1, 7, 0);
+  EXPECT_EQ(VersionToReplace(std::nullopt, {v6, v6}), std::nullopt) << "nothing installed";
+  EXPECT_EQ(VersionToReplace(v7, {v7, v7}), v7);
+  EXPECT_EQ(VersionToReplace(v7, {v6, v7}), v6) << "the main program kept its old file";
+  EXPECT_EQ(VersionToReplace(v7, {v7, v6}), v6) << "Kicker kept its old file";
+  EXPECT_EQ(VersionToReplace(v6, {v7, v7}), v6) << "newer files do not hide the registered version";
+  EXPECT_EQ(VersionToReplace(v7, {std::nullopt, v7}), 0u) << "a missing program";
+  // A half-installed 1.1.7.0 takes its own package again, not an older one.
+  const PackageFacts next{true, std::wstring(UpgradeCode(false)), L"1.1.7.0", std::wstring(ProductCode(false))};
+  EXPECT_EQ(CheckPackage(next, ProductCode(false), UpgradeCode(false), VersionToReplace(v7, {v6, v7})),
+            PackageVerdict::Install);
+  EXPECT_EQ(CheckPackage(next, ProductCode(false), UpgradeCode(false), VersionToReplace(v7, {v7, v7})),
+            PackageVerdict::NotNewer);
 }
 
 }  // namespace

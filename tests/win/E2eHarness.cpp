@@ -46,8 +46,17 @@ bool WaitUntil(const std::function<bool()>& ready, DWORD timeoutMs) {
 
 Program::Program(const std::wstring& arguments, bool waitForInput) : Program(DriftletPath(), arguments, waitForInput) {}
 
-Program::Program(const std::wstring& exePath, const std::wstring& arguments, bool waitForInput) {
+Program::Program(const std::wstring& exePath, const std::wstring& arguments, bool waitForInput)
+    : Program(exePath, arguments, waitForInput, false) {}
+
+Program::Program(const std::wstring& exePath, const std::wstring& arguments, bool waitForInput, bool holdFile) {
   if (exePath == DriftletPath()) ::DeleteFileW((BinFolder() + L"IMG.DAT").c_str());
+  fw::FileHandle held;
+  if (holdFile) {
+    held.reset(::CreateFileW(exePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!held) return;
+  }
   std::wstring commandLine = L"\"" + exePath + L"\"";
   if (!arguments.empty()) commandLine += L" " + arguments;
   STARTUPINFOW si{};
@@ -57,6 +66,14 @@ Program::Program(const std::wstring& exePath, const std::wstring& arguments, boo
     ::CloseHandle(pi.hThread);
     process_.reset(pi.hProcess);
     pid_ = pi.dwProcessId;
+    if (held) {
+      HANDLE process = nullptr;
+      ::DuplicateHandle(::GetCurrentProcess(), pi.hProcess, ::GetCurrentProcess(), &process, SYNCHRONIZE, FALSE, 0);
+      holder_ = std::thread([file = std::move(held), ended = fw::KernelHandle(process)]() mutable {
+        ::WaitForSingleObject(ended.get(), INFINITE);
+        file.reset();
+      });
+    }
     if (waitForInput) ::WaitForInputIdle(process_.get(), Scaled(10000));
   }
 }
@@ -66,6 +83,7 @@ Program::~Program() {
     ::TerminateProcess(process_.get(), 99);
     ::WaitForSingleObject(process_.get(), 5000);
   }
+  if (holder_.joinable()) holder_.join();
 }
 
 bool Program::Running() const { return process_ && ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }

@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "framework/Handles.h"
@@ -41,6 +42,10 @@ class Program {
   // test's own, with its own IMG.DAT). A start of the shared build begins
   // without a photo list.
   Program(const std::wstring& exePath, const std::wstring& arguments, bool waitForInput);
+  // With `holdFile`, the program's file is held as Windows holds a running
+  // program's file (readable, renamable, never writable) until it ends;
+  // Wine itself lets it be overwritten.
+  Program(const std::wstring& exePath, const std::wstring& arguments, bool waitForInput, bool holdFile);
   ~Program();
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
@@ -61,6 +66,8 @@ class Program {
  private:
   fw::KernelHandle process_;
   DWORD pid_ = 0;
+  // Closes the held file when the process ends.
+  std::thread holder_;
 };
 
 struct MessageBoxInfo {

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "E2eHarness.h"
+#include "ImageFixtures.h"
 #include "ui/ControlIds.h"
 #include "Releases.h"
 #include "kicker/KickerRules.h"
@@ -125,6 +126,8 @@ std::wstring FileVersion(const std::wstring& path) {
 int CountProcesses(const wchar_t* name);
 
 std::wstring Kicker() { return InstallFolder() + L"Kicker.exe"; }
+// Where Kicker moves its own file while it installs.
+std::wstring KickerAside() { return k3::AsideName(Kicker()); }
 
 // The full path of a window's program.
 std::wstring ImageOf(HWND window) {
@@ -139,13 +142,18 @@ std::wstring ImageOf(HWND window) {
   return image;
 }
 
-// The main frame of a k3driftlet.bin started by someone else.
-HWND WaitForeignFrame(DWORD timeoutMs) {
+// The main frame of a k3driftlet.bin started by someone else (not by the
+// process `otherThan`).
+HWND WaitForeignFrame(DWORD timeoutMs, DWORD otherThan = 0) {
   HWND frame = nullptr;
   WaitUntil(
       [&] {
         for (HWND h : FindWindows(0, ExpectedTitle())) {
-          if (::IsWindowVisible(h) && !(::GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_TOOLWINDOW)) frame = h;
+          DWORD pid = 0;
+          ::GetWindowThreadProcessId(h, &pid);
+          if (pid != otherThan && ::IsWindowVisible(h) && !(::GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_TOOLWINDOW)) {
+            frame = h;
+          }
         }
         return frame != nullptr;
       },
@@ -163,11 +171,23 @@ void CloseForeignProgram(HWND frame) {
 class Installation : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (Installed()) RunWait(Msiexec() + L" /qn /x " + ProductCode());
+    RemoveAll();
     ASSERT_TRUE(Exists(Package())) << "the build makes the package";
   }
-  void TearDown() override {
-    if (Installed()) RunWait(Msiexec() + L" /qn /x " + ProductCode());
+  void TearDown() override { RemoveAll(); }
+  // Both editions removed, and the programs' files that Wine leaves: its
+  // installer does not put back the files of a failed installation, and
+  // keeps an installed file newer than the one its cached package names
+  // when it removes the product (Windows puts the old files back).
+  static void RemoveAll() {
+    for (bool japanese : {true, false}) {
+      const std::wstring code(k3::ProductCode(japanese));
+      if (::MsiQueryProductStateW(code.c_str()) == INSTALLSTATE_DEFAULT) RunWait(Msiexec() + L" /qn /x " + code);
+    }
+    for (const std::wstring& file : {InstallFolder() + L"k3driftlet.bin", Kicker(), KickerAside(), Pending(),
+                                     PendingSignature()}) {
+      ::DeleteFileW(file.c_str());
+    }
   }
 };
 
@@ -247,12 +267,13 @@ TEST_F(Installation, ForTheUserWithShortcutsThatStartKickerAndRemovedWhole) {
   EXPECT_FALSE(Exists(KnownFolder(CSIDL_PROGRAMS) + L"\\" + FolderName())) << "nor the menu's folder";
 }
 
-// Kicker started from the program folder: it ends with the program, whose
-// frame is handed to `checks` first.
-void RunKickerOnce(const std::function<void(HWND)>& checks, DWORD startMs = 60000) {
-  Program kicker(Kicker(), L"", false);
+// Kicker started from the program folder, its file held as Windows holds a
+// running program's file: it ends with the program, whose frame is handed
+// to `checks` first (a program of the process `otherThan` is not it).
+void RunKickerOnce(const std::function<void(HWND)>& checks, DWORD startMs = 60000, DWORD otherThan = 0) {
+  Program kicker(Kicker(), L"", false, true);
   ASSERT_TRUE(kicker.Started());
-  HWND frame = WaitForeignFrame(startMs);
+  HWND frame = WaitForeignFrame(startMs, otherThan);
   ASSERT_TRUE(frame) << "the program starts";
   EXPECT_EQ(_wcsicmp(ImageOf(frame).c_str(), (InstallFolder() + L"k3driftlet.bin").c_str()), 0);
   checks(frame);
@@ -458,12 +479,87 @@ TEST_F(Installation, UpdateCommandFetchesTheNextVersionAndKickerInstallsIt) {
         EXPECT_TRUE(Installed());
         EXPECT_EQ(InstalledVersion(), L"1.1.7.0");
         EXPECT_EQ(FileVersion(program), L"1.1.7.0");
-        // (Kicker itself runs while it installs: Windows Installer replaces
-        // its file at the next restart of the system.)
+        // Kicker ran from its file, held meanwhile: it moved itself aside
+        // and the new one is in its place.
+        EXPECT_EQ(FileVersion(Kicker()), L"1.1.7.0");
+        EXPECT_EQ(FileVersion(KickerAside()), L"1.1.6.0");
         EXPECT_TRUE(Exists(MenuShortcut()));
         EXPECT_TRUE(Exists(DesktopShortcut()));
       },
       180000);
+  // The next start runs the new Kicker, which deletes the old one's file.
+  RunKickerOnce([&](HWND) { EXPECT_FALSE(Exists(KickerAside())); });
+  EXPECT_EQ(FileVersion(Kicker()), L"1.1.7.0");
+}
+
+// A show of one photo, made with the package tool.
+std::wstring MakeShow(fixtures::TempFolder& folder) {
+  fixtures::GdiplusSession gdiplus;
+  const std::wstring photo =
+      folder.Write(L"photo.jpg", fixtures::Encode(64, 48, [](int, int) { return 0xFF2040E0u; }, L"image/jpeg"));
+  const std::wstring show = folder.path() + L"show.k3dlt";
+  EXPECT_TRUE(RunPackTool(L"\"" + show + L"\" \"" + photo + L"\""));
+  return show;
+}
+
+TEST_F(Installation, AnUpdateWaitsWhileTheProgramRunsAndWhileAnotherInstallationRuns) {
+  ASSERT_EQ(RunWait(Msiexec() + L" /qn /i \"" + Package() + L"\""), std::optional<DWORD>(0));
+  const std::wstring program = InstallFolder() + L"k3driftlet.bin";
+  ASSERT_TRUE(PlantPending(PackageOf(L"next")));
+  const auto putOff = [&] {
+    EXPECT_TRUE(Exists(Pending())) << "the package stays for the next start";
+    EXPECT_TRUE(Exists(PendingSignature()));
+    EXPECT_EQ(InstalledVersion(), L"1.1.6.0");
+    EXPECT_EQ(FileVersion(program), L"1.1.6.0");
+    EXPECT_EQ(FileVersion(Kicker()), L"1.1.6.0");
+    EXPECT_FALSE(Exists(KickerAside()));
+  };
+  {
+    // Windows Installer is busy with another installation.
+    fw::KernelHandle installing(::CreateMutexW(nullptr, TRUE, L"Global\\_MSIExecute"));
+    ASSERT_TRUE(installing);
+    RunKickerOnce([&](HWND) { putOff(); });
+    ::ReleaseMutex(installing.get());
+  }
+  {
+    // A show opened from the installed program plays meanwhile.
+    fixtures::TempFolder folder;
+    Program viewer(program, L"\"" + MakeShow(folder) + L"\"", false, true);
+    ASSERT_TRUE(WaitViewerWindow(viewer));
+    RunKickerOnce([&](HWND) { putOff(); }, 60000, viewer.Pid());
+    EXPECT_TRUE(viewer.Running()) << "the show plays on";
+    HWND show = WaitViewerWindow(viewer, 1000);
+    EXPECT_TRUE(show);
+    ::PostMessageW(show, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(viewer.WaitExit(15000));
+  }
+  // Once the show has ended, the next start installs the update.
+  RunKickerOnce(
+      [&](HWND) {
+        EXPECT_FALSE(Exists(Pending()));
+        EXPECT_EQ(InstalledVersion(), L"1.1.7.0");
+        EXPECT_EQ(FileVersion(program), L"1.1.7.0");
+        EXPECT_EQ(FileVersion(Kicker()), L"1.1.7.0");
+      },
+      180000);
+}
+
+TEST_F(Installation, RemovingTheOtherEditionLeavesThisOnesAssociation) {
+  const std::wstring other =
+      BinFolder() + L"..\\installer\\" + std::wstring(k3::PendingPackageName(!JapaneseEdition()));
+  const std::wstring otherCode(k3::ProductCode(!JapaneseEdition()));
+  ASSERT_EQ(RunWait(Msiexec() + L" /qn /i \"" + other + L"\""), std::optional<DWORD>(0));
+  ASSERT_EQ(RunWait(Msiexec() + L" /qn /i \"" + Package() + L"\""), std::optional<DWORD>(0));
+  ASSERT_EQ(RunWait(Msiexec() + L" /qn /x " + otherCode), std::optional<DWORD>(0));
+  EXPECT_EQ(::MsiQueryProductStateW(otherCode.c_str()), INSTALLSTATE_UNKNOWN);
+  const std::wstring classes = L"Software\\Classes\\";
+  EXPECT_EQ(ReadDefaultValue(HKEY_CURRENT_USER, classes + L".K3DLT"), L"K3DLTfile");
+  const auto command = ReadDefaultValue(HKEY_CURRENT_USER, classes + L"K3DLTfile\\shell\\open\\command");
+  ASSERT_TRUE(command) << "the installed edition's association stays";
+  EXPECT_EQ(_wcsicmp(command->c_str(), (L"\"" + InstallFolder() + L"k3driftlet.bin\" \"%1\"").c_str()), 0) << *command;
+  // The last edition removed takes it.
+  ASSERT_EQ(RunWait(Msiexec() + L" /qn /x " + ProductCode()), std::optional<DWORD>(0));
+  EXPECT_FALSE(ReadDefaultValue(HKEY_CURRENT_USER, classes + L".K3DLT"));
 }
 
 }  // namespace

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <vector>
+
 #include "app/Association.h"
 #include "framework/Services.h"
 #include "framework/Texts.h"
@@ -143,7 +146,7 @@ TEST_F(RegistryTest, AssociationValuesCarryTheirTerminatorAndAreTheUsers) {
   Create(HKEY_CURRENT_USER, L"Software\\Classes\\K3TESTfile\\stale\\entry");
   // Another program's key of the same name under the machine's classes.
   Create(HKEY_LOCAL_MACHINE, L"Software\\Classes\\K3TESTfile\\machine\\entry");
-  ASSERT_EQ(RegisterPackageFileType(L"K3TEST", L"C:\\K3 100%\\k3driftlet.bin"), 1);
+  ASSERT_EQ(RegisterPackageFileType(L"K3TEST", L"C:\\K3 100%\\k3driftlet.bin"), AssociationResult::Written);
   EXPECT_FALSE(Exists(HKEY_CURRENT_USER, L"Software\\Classes\\K3TESTfile\\stale"));
   EXPECT_TRUE(Exists(HKEY_LOCAL_MACHINE, L"Software\\Classes\\K3TESTfile\\machine\\entry"))
       << "the machine's classes are never touched";
@@ -172,6 +175,48 @@ TEST_F(RegistryTest, AssociationValuesCarryTheirTerminatorAndAreTheUsers) {
     EXPECT_EQ(bytes, (e.text.size() + 1) * sizeof(wchar_t)) << e.key;
     EXPECT_EQ(std::wstring(data), e.text);
   }
+}
+
+// When each key of the association was last written.
+std::vector<std::int64_t> AssociationWriteTimes() {
+  std::vector<std::int64_t> times;
+  for (const wchar_t* name :
+       {L".K3TEST", L"K3TESTfile", L"K3TESTfile\\shell\\open\\command", L"K3TESTfile\\DefaultIcon"}) {
+    HKEY key = nullptr;
+    FILETIME written{};
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, (std::wstring(L"Software\\Classes\\") + name).c_str(), 0, KEY_READ, &key) ==
+        ERROR_SUCCESS) {
+      ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         &written);
+      ::RegCloseKey(key);
+    }
+    times.push_back((std::int64_t{written.dwHighDateTime} << 32) | written.dwLowDateTime);
+  }
+  return times;
+}
+
+TEST_F(RegistryTest, AnAssociationInPlaceIsLeftAloneAndTheShellNotTold) {
+  const wchar_t* exe = L"C:\\K3\\k3driftlet.bin";
+  ASSERT_EQ(RegisterPackageFileType(L"K3TEST", exe), AssociationResult::Written);
+  const auto written = AssociationWriteTimes();
+  ::Sleep(50);
+  EXPECT_EQ(RegisterPackageFileType(L"K3TEST", exe), AssociationResult::AlreadyInPlace);
+  EXPECT_EQ(AssociationWriteTimes(), written) << "no key written again";
+  // Anything that differs is written again: another program, a value of
+  // another type (as the installer writes them), a key too many.
+  EXPECT_EQ(RegisterPackageFileType(L"K3TEST", L"C:\\K3 other\\k3driftlet.bin"), AssociationResult::Written);
+  EXPECT_NE(AssociationWriteTimes(), written);
+  {
+    fw::RegKey command = Create(HKEY_CURRENT_USER, L"Software\\Classes\\K3TESTfile\\shell\\open\\command");
+    const std::wstring text = L"\"C:\\K3 other\\k3driftlet.bin\" \"%1\"";
+    ::RegSetValueExW(command.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                     static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  }
+  EXPECT_EQ(RegisterPackageFileType(L"K3TEST", L"C:\\K3 other\\k3driftlet.bin"), AssociationResult::Written);
+  Create(HKEY_CURRENT_USER, L"Software\\Classes\\K3TESTfile\\shell\\edit");
+  EXPECT_EQ(RegisterPackageFileType(L"K3TEST", L"C:\\K3 other\\k3driftlet.bin"), AssociationResult::Written);
+  EXPECT_FALSE(Exists(HKEY_CURRENT_USER, L"Software\\Classes\\K3TESTfile\\shell\\edit"));
+  EXPECT_EQ(RegisterPackageFileType(L"K3TEST", L"C:\\K3 other\\k3driftlet.bin"), AssociationResult::AlreadyInPlace);
 }
 
 // A window that counts its paints and validates like any painting window.

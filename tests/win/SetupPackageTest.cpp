@@ -3,6 +3,8 @@
 // pinned key. Also what the system's own checks of a signed package see
 // under the system the tests run on (printed: Wine's differ from Windows').
 #include <windows.h>
+#include <msi.h>
+#include <msiquery.h>
 #include <softpub.h>
 #include <wincrypt.h>
 #include <wintrust.h>
@@ -10,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -85,6 +88,89 @@ TEST(SetupPackage, OnlyTheWholePackageSignedWithThePinnedKeyVerifies) {
   const auto withAttributes = ReadFileBytes(Built(L"next", false, L".attr.p7s"));
   ASSERT_FALSE(withAttributes.empty());
   EXPECT_FALSE(Verifies(package, withAttributes));
+}
+
+// The rows a query of a package gives, each row's fields joined by "|".
+std::vector<std::wstring> Rows(const std::wstring& package, const wchar_t* query) {
+  std::vector<std::wstring> rows;
+  MSIHANDLE database = 0, view = 0, record = 0;
+  if (::MsiOpenDatabaseW(package.c_str(), MSIDBOPEN_READONLY, &database) != ERROR_SUCCESS) return {L"(no package)"};
+  if (::MsiDatabaseOpenViewW(database, query, &view) == ERROR_SUCCESS && ::MsiViewExecute(view, 0) == ERROR_SUCCESS) {
+    while (::MsiViewFetch(view, &record) == ERROR_SUCCESS) {
+      std::wstring row;
+      for (UINT field = 1; field <= ::MsiRecordGetFieldCount(record); ++field) {
+        wchar_t text[128] = {};
+        DWORD length = 128;
+        ::MsiRecordGetStringW(record, field, text, &length);
+        row += (field > 1 ? L"|" : L"") + std::wstring(text);
+      }
+      rows.push_back(row);
+      ::MsiCloseHandle(record);
+    }
+    ::MsiCloseHandle(view);
+  }
+  ::MsiCloseHandle(database);
+  return rows;
+}
+
+// The build trees of both architectures (the i686 one beside this one,
+// which builds no tests) and the folders of packages and programs each has.
+struct Tree {
+  const wchar_t* path;
+  std::vector<const wchar_t*> packageFolders;
+  std::vector<const wchar_t*> programs;
+};
+const Tree kTrees[] = {
+    {L"..\\",
+     {L"", L"next\\", L"broken\\", L"failing\\", L"otherkey\\", L"unsigned\\"},
+     {L"bin\\k3driftlet.bin", L"bin\\Kicker.exe", L"next\\bin\\Kicker.exe"}},
+    {L"..\\..\\win32\\", {L""}, {L"bin\\k3driftlet.bin", L"bin\\Kicker.exe"}},
+};
+
+TEST(SetupPackage, EveryBuiltPackageGivesBothProgramsTheProductsVersionAndNoHash) {
+  // Windows Installer replaces an installed program only by the file
+  // version its package gives it.
+  for (const Tree& tree : kTrees) {
+    for (const wchar_t* folder : tree.packageFolders) {
+      for (const wchar_t* name : {L"K3DriftletSetup.msi", L"K3DriftletSetup_E.msi"}) {
+        const std::wstring package = BinFolder() + tree.path + L"installer\\" + folder + name;
+        SCOPED_TRACE(std::string(package.begin(), package.end()));
+        const std::wstring version = *folder ? L"1.1.7.0" : L"1.1.6.0";
+        const auto files = Rows(package, L"SELECT `File`, `FileName`, `Version`, `Language` FROM `File` "
+                                         L"WHERE `File` = 'MainProgramFile' OR `File` = 'KickerFile'");
+        EXPECT_EQ(files, (std::vector<std::wstring>{L"MainProgramFile|k3driftlet.bin|" + version + L"|1041,1033",
+                                                    L"KickerFile|Kicker.exe|" + version + L"|1041,1033"}));
+        for (const auto& hash : Rows(package, L"SELECT `File_` FROM `MsiFileHash`")) {
+          EXPECT_TRUE(hash != L"MainProgramFile" && hash != L"KickerFile") << "a versioned file has no hash";
+        }
+      }
+    }
+  }
+}
+
+TEST(SetupPackage, BothProgramsRunAsInvokedAndTheI686OnesUseTheirWholeAddressSpace) {
+  static const std::string kAsInvoker = R"(<requestedExecutionLevel level="asInvoker" uiAccess="false"/>)";
+  for (const Tree& tree : kTrees) {
+    for (const wchar_t* program : tree.programs) {
+      const std::wstring path = BinFolder() + tree.path + program;
+      SCOPED_TRACE(std::string(path.begin(), path.end()));
+      const auto bytes = ReadFileBytes(path);
+      ASSERT_GT(bytes.size(), 0x200u);
+      EXPECT_NE(std::search(bytes.begin(), bytes.end(), kAsInvoker.begin(), kAsInvoker.end()), bytes.end());
+      // The file header follows "PE\0\0"; its characteristics are its last word.
+      std::uint32_t header = 0;
+      std::memcpy(&header, &bytes[0x3C], 4);
+      ASSERT_LT(header + 24u, bytes.size());
+      std::uint16_t machine = 0, characteristics = 0;
+      std::memcpy(&machine, &bytes[header + 4], 2);
+      std::memcpy(&characteristics, &bytes[header + 22], 2);
+      if (machine == IMAGE_FILE_MACHINE_I386) {
+        EXPECT_TRUE(characteristics & IMAGE_FILE_LARGE_ADDRESS_AWARE);
+      } else {
+        EXPECT_EQ(machine, IMAGE_FILE_MACHINE_AMD64);
+      }
+    }
+  }
 }
 
 // What the system's own verification of signed packages and programs
