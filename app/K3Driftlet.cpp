@@ -18,7 +18,7 @@
 #include "framework/Services.h"
 #include "framework/Texts.h"
 #include "res/resource.h"
-#include "update/PackageDialogs.h"
+#include "dialogs/PackageDialogs.h"
 
 namespace k3 {
 

@@ -20,7 +20,7 @@
 #include "ui/ViewLayout.h"
 #include "ui/ViewResources.h"
 #include "ui/ViewRules.h"
-#include "update/PackageDialogs.h"
+#include "dialogs/PackageDialogs.h"
 #include "update/Updater.h"
 
 namespace k3 {

@@ -8,7 +8,7 @@
 #include "imaging/Thumbnails.h"
 #include "ui/ImageListStore.h"
 #include "ui/ViewRules.h"
-#include "update/ProgressDlg.h"
+#include "dialogs/ProgressDlg.h"
 
 namespace k3 {
 

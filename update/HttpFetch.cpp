@@ -1,17 +1,15 @@
 #include "update/HttpFetch.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <memory>
 #include <new>
 #include <optional>
 #include <vector>
 
 #include "framework/Texts.h"
-#include "framework/WinApp.h"
 #include "res/resource.h"
 #include "update/HttpRules.h"
-#include "update/ProgressDlg.h"
+#include "dialogs/ProgressDlg.h"
 
 namespace k3 {
 
@@ -76,15 +74,10 @@ std::unique_ptr<fw::CHttpFile> SendPost(fw::CHttpConnection& connection, const s
 CMyHttpSession::CMyHttpSession()
     : fw::CInternetSession(L"Kelvarstone HttpSession", 1, INTERNET_OPEN_TYPE_PRECONFIG, INTERNET_FLAG_DONT_CACHE) {}
 
-BOOL HttpFetch(const std::wstring& url, std::uint8_t** body, std::size_t* length, CProgressDlg* progress,
-               const FetchLimits& limits) {
-  if (body) *body = nullptr;
-  if (length) *length = 0;
+FetchResult HttpFetch(const std::wstring& url, CProgressDlg* progress, const FetchLimits& limits) {
   const Deadline deadline(limits.maxMs);
-  int result = 0;
-  std::wstring message;
+  FetchResult result;
   FetchBlock block;
-  bool cancelled = false;
   try {
     CMyHttpSession session;
     for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
@@ -146,50 +139,56 @@ BOOL HttpFetch(const std::wstring& url, std::uint8_t** body, std::size_t* length
       if (!FitsCeiling(block.size(), n, limits.maxBytes)) throw OverLimit();
       if (!block.Append(chunk.data(), n)) throw std::bad_alloc();
       if (progress && !progress->SetPos(ProgressKiB(block.size()))) {
-        cancelled = true;
-        break;
+        result.error = FetchError::Cancelled;
+        return result;
       }
     }
+    result.body.assign(block.data(), block.data() + block.size());
   } catch (const OverLimit&) {
-    result = 4;
+    result.error = FetchError::OverLimit;
   } catch (const fw::CInternetException& e) {
-    result = 2;
     // A wait cut short by the request's time is the time ceiling, not a
     // failure of the connection.
-    if (e.Error() == ERROR_INTERNET_TIMEOUT && deadline.Over()) result = 4;
-    const bool japanese = IsJapaneseSystem();
-    if (japanese && e.Error() == ERROR_INTERNET_SEC_CERT_DATE_INVALID) {
-      message = LoadResString(IDS_CLOCK_WRONG_JA);
-    } else {
-      message = FillCodeAndText(LoadResString(PickText(IDS_INTERNET_ERROR_JA, IDS_INTERNET_ERROR_EN)),
-                                static_cast<long>(e.Error()), e.Text(1024));
-    }
+    result.error = e.Error() == ERROR_INTERNET_TIMEOUT && deadline.Over() ? FetchError::OverLimit : FetchError::Network;
+    result.code = static_cast<long>(e.Error());
+    result.systemText = e.Text(1024);
   } catch (const CMyHttpException& e) {
-    result = e.code;
-    // The fetch's own failures before any reading show their code alone.
-    if (e.code == 1 || (e.code <= -1 && e.code >= -5)) {
-      message = std::to_wstring(e.code);
-    } else {
-      message = FillCodeAndText(LoadResString(IDS_FETCH_ERROR), e.code);
+    result.code = e.code;
+    switch (e.code) {
+      case 1: result.error = FetchError::BadUrl; break;
+      case -1: result.error = FetchError::NoConnection; break;
+      case -2: result.error = FetchError::PasswordRefused; break;
+      default: result.error = FetchError::BadRedirect; break;
     }
   } catch (const std::bad_alloc&) {
-    result = 3;
-    message = LoadResString(PickText(IDS_FETCH_NO_MEMORY_JA, IDS_FETCH_NO_MEMORY_EN));
+    result.error = FetchError::NoMemory;
+    result.body = {};
   }
-  if (block.size() > 0 && result != 4) {
-    if (!cancelled) {
-      const std::size_t n = block.size();
-      std::uint8_t* data = block.Release();
-      if (body && length) {
-        *body = data;
-        *length = n;
-      } else {
-        std::free(data);
+  return result;
+}
+
+std::wstring FetchFailureText(const FetchResult& result) {
+  switch (result.error) {
+    case FetchError::None:
+    case FetchError::OverLimit:
+    case FetchError::Cancelled:
+      return {};
+    case FetchError::Network:
+      if (IsJapaneseSystem() && result.code == ERROR_INTERNET_SEC_CERT_DATE_INVALID) {
+        return LoadResString(IDS_CLOCK_WRONG_JA);
       }
-    }
+      return FillCodeAndText(LoadResString(PickText(IDS_INTERNET_ERROR_JA, IDS_INTERNET_ERROR_EN)), result.code,
+                             result.systemText);
+    case FetchError::NoMemory:
+      return LoadResString(PickText(IDS_FETCH_NO_MEMORY_JA, IDS_FETCH_NO_MEMORY_EN));
+    case FetchError::BadUrl:
+    case FetchError::NoConnection:
+    case FetchError::PasswordRefused:
+    case FetchError::BadRedirect:
+      // The fetch's own failures before any reading show their code alone.
+      return std::to_wstring(result.code);
   }
-  if (result != 0 && result != 4) fw::AppMessageBox(nullptr, message.c_str(), MB_OK);
-  return result == 0;
+  return FillCodeAndText(LoadResString(IDS_FETCH_ERROR), result.code);
 }
 
 }  // namespace k3

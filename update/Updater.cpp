@@ -1,42 +1,45 @@
 #include "update/Updater.h"
 
-#include <cstdlib>
-#include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "files/FileUtils.h"
 #include "files/SetupPackage.h"
 #include "framework/Services.h"
 #include "framework/Texts.h"
+#include "framework/WinApp.h"
 #include "res/resource.h"
 #include "update/HttpFetch.h"
-#include "update/ProgressDlg.h"
+#include "dialogs/ProgressDlg.h"
 #include "update/UpdateRules.h"
 
 namespace k3 {
 
 namespace {
 
-// A fetched body, freed at the end of its scope.
-struct Body {
-  std::uint8_t* data = nullptr;
-  std::size_t length = 0;
-  ~Body() { std::free(data); }
-  bool Fetch(const std::wstring& url, const FetchLimits& limits, CProgressDlg* progress = nullptr) {
-    return HttpFetch(url, &data, &length, progress, limits) && data && length > 0;
-  }
-};
-
 // Whether the package's own tables say it is the expected one: written to
 // a private file of its own for Windows Installer to read, then removed.
-bool IsExpectedPackage(const Body& package, const ExpectedPackage& expected) {
-  if (package.length > 0xFFFFFFFFu) return false;
+bool IsExpectedPackage(const std::vector<std::uint8_t>& package, const ExpectedPackage& expected) {
+  if (package.size() > 0xFFFFFFFFu) return false;
   const std::wstring probe = MakeTempName(L".msi");
-  if (!WriteWholeFile(static_cast<std::uint32_t>(package.length), probe, package.data)) return false;
+  if (!WriteWholeFile(static_cast<std::uint32_t>(package.size()), probe, package.data())) return false;
   const PackageFacts facts = ReadPackageFacts(probe);
   DeleteFileForce(probe);
   return CheckPackage(facts, ProductCode(expected.japanese), UpgradeCode(expected.japanese),
                       PackedVersion(expected.running), PackedVersion(expected.announced)) == PackageVerdict::Install;
+}
+
+// A request that must bring a body: a failed one, or one without a body,
+// leaves `failed` telling why (when the request itself failed).
+bool FetchBody(const std::wstring& url, const FetchLimits& limits, FetchResult& into, FetchResult& failed,
+               CProgressDlg* progress = nullptr) {
+  into = HttpFetch(url, progress, limits);
+  if (!into.ok()) {
+    failed = std::move(into);
+    return false;
+  }
+  return !into.body.empty();
 }
 
 }  // namespace
@@ -53,34 +56,40 @@ bool SystemNetworkAlive() {
   return alive(&flags) != FALSE;
 }
 
-int CheckForNewerVersion(const std::wstring& program, const std::wstring& product, Version* announced,
-                         Version* running) {
+VersionCheck CheckForNewerVersion(const std::wstring& program, const std::wstring& product) {
+  VersionCheck check;
   std::uint32_t ms = 0, ls = 0;
-  if (FileExists(program) == PathKind::None || !ReadFileVersion(program.c_str(), &ms, &ls)) return -1;
-  Body reply;
-  if (!reply.Fetch(UpdateUrl(kVendorWebHost, product, UpdateAction::GetVersion), ReplyLimits())) return -1;
-  Version service;
-  if (!ParseServiceVersion(reply.data, reply.length, service)) return -1;
-  if (announced) *announced = service;
-  if (running) *running = VersionFromWords(ms, ls);
-  return CompareForUpdate(service, VersionFromWords(ms, ls));
+  if (FileExists(program) == PathKind::None || !ReadFileVersion(program.c_str(), &ms, &ls)) return check;
+  FetchResult reply;
+  if (!FetchBody(UpdateUrl(kVendorWebHost, product, UpdateAction::GetVersion), ReplyLimits(), reply, check.fetch) ||
+      !ParseServiceVersion(reply.body.data(), reply.body.size(), check.announced)) {
+    return check;
+  }
+  check.running = VersionFromWords(ms, ls);
+  check.verdict = CompareForUpdate(check.announced, check.running) == 1 ? VersionCheck::Verdict::Newer
+                                                                       : VersionCheck::Verdict::NotNewer;
+  return check;
 }
 
-int DownloadSetupPackage(const std::wstring& product, const std::wstring& target, const ExpectedPackage& expected) {
+Download DownloadSetupPackage(const std::wstring& product, const std::wstring& target,
+                              const ExpectedPackage& expected) {
+  Download download;
   long announced = 0;
   {
-    Body reply;
-    if (!reply.Fetch(UpdateUrl(kVendorWebHost, product, UpdateAction::GetFileLength), ReplyLimits())) return -1;
-    announced = ParseAnnouncedLength(reply.data, reply.length);
+    FetchResult reply;
+    if (!FetchBody(UpdateUrl(kVendorWebHost, product, UpdateAction::GetFileLength), ReplyLimits(), reply,
+                   download.fetch)) {
+      return download;
+    }
+    announced = ParseAnnouncedLength(reply.body.data(), reply.body.size());
   }
   const std::optional<FetchLimits> limits = PackageLimits(announced);
-  if (!limits) return -1;
+  if (!limits) return download;
   CProgressDlg progress;
   progress.Open(::GetDesktopWindow(), 0, static_cast<int>(announced > 0 ? announced / 1024 : 0), false);
-  int result = -1;
   {
-    Body package;
-    Body signature;
+    FetchResult package;
+    FetchResult signature;
     // Written only when the whole package arrived (exactly the announced
     // length, a Windows Installer package), its signature verifies with the
     // vendor's key, and its tables say it is this edition's product at the
@@ -88,52 +97,80 @@ int DownloadSetupPackage(const std::wstring& product, const std::wstring& target
     // the program's requests could otherwise have Kicker install their
     // package. The signature goes beside it for Kicker to check again; each
     // file is written beside its target and put in place when complete.
-    if (package.Fetch(UpdateUrl(kVendorWebHost, product, UpdateAction::GetFile), *limits, &progress) &&
-        IsCompleteSetupPackage(package.data, package.length, announced) && package.length <= 0xFFFFFFFFu &&
-        signature.Fetch(UpdateUrl(kVendorWebHost, product, UpdateAction::GetSignature), SignatureLimits()) &&
-        SignedWithKey(package.data, package.length, signature.data, signature.length, VendorKeyPin()) &&
-        IsExpectedPackage(package, expected) &&
-        ReplaceWholeFile(static_cast<std::uint32_t>(signature.length), SignatureName(target), signature.data) &&
-        ReplaceWholeFile(static_cast<std::uint32_t>(package.length), target, package.data)) {
-      result = 1;
-    }
+    const auto& bytes = package.body;
+    download.written =
+        FetchBody(UpdateUrl(kVendorWebHost, product, UpdateAction::GetFile), *limits, package, download.fetch,
+                  &progress) &&
+        IsCompleteSetupPackage(bytes.data(), bytes.size(), announced) && bytes.size() <= 0xFFFFFFFFu &&
+        FetchBody(UpdateUrl(kVendorWebHost, product, UpdateAction::GetSignature), SignatureLimits(), signature,
+                  download.fetch) &&
+        SignedWithKey(bytes.data(), bytes.size(), signature.body.data(), signature.body.size(), VendorKeyPin()) &&
+        IsExpectedPackage(bytes, expected) &&
+        ReplaceWholeFile(static_cast<std::uint32_t>(signature.body.size()), SignatureName(target),
+                         signature.body.data()) &&
+        ReplaceWholeFile(static_cast<std::uint32_t>(bytes.size()), target, bytes.data());
   }
+  // The bar stays on the screen, full or where the download stopped, for
+  // three seconds under the wait cursor before the message about it: the
+  // user sees how far the download came before being asked to act on it.
   HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
   for (int i = 0; i < 60; ++i) {
     PumpPaintMessages();
     ::Sleep(50);
   }
   ::SetCursor(previous);
-  return result;
+  return download;
 }
 
-void RunUpdate(HWND owner, NetworkCheck networkAlive) {
-  constexpr UINT kNotice = MB_OK | MB_ICONINFORMATION;
+UpdateOutcome CheckAndDownload(NetworkCheck networkAlive) {
+  using Step = UpdateOutcome::Step;
+  UpdateOutcome outcome;
   if (!networkAlive()) {
-    ShowPairedMessage(owner, IDS_NO_INTERNET_JA, IDS_NO_INTERNET_EN, kNotice);
-    return;
+    outcome.step = Step::NoNetwork;
+    return outcome;
   }
   const bool japanese = IsJapaneseSystem();
   const std::wstring product(UpdateProduct(japanese));
+  VersionCheck check = CheckForNewerVersion(GetModuleFolder() + L"k3driftlet.bin", product);
+  if (check.verdict != VersionCheck::Verdict::Newer) {
+    outcome.step = check.verdict == VersionCheck::Verdict::NotNewer ? Step::UpToDate : Step::CheckFailed;
+    outcome.fetch = std::move(check.fetch);
+    return outcome;
+  }
   ExpectedPackage expected;
   expected.japanese = japanese;
-  const int check =
-      CheckForNewerVersion(GetModuleFolder() + L"k3driftlet.bin", product, &expected.announced, &expected.running);
-  if (check < 0) {
-    ShowPairedMessage(owner, IDS_ERROR_JA, IDS_ERROR_EN, kNotice);
-    return;
-  }
-  if (check == 0) {
-    ShowPairedMessage(owner, IDS_UP_TO_DATE_JA, IDS_UP_TO_DATE_EN, kNotice);
-    return;
-  }
+  expected.announced = check.announced;
+  expected.running = check.running;
   const std::wstring target =
       GetModuleFolder() + (japanese ? L"K3DriftletSetup.msi" : L"K3DriftletSetup_E.msi");
-  if (DownloadSetupPackage(product, target, expected) == 1) {
-    ShowPairedMessage(owner, IDS_DOWNLOADED_JA, IDS_DOWNLOADED_EN, kNotice);
-  } else {
-    ShowPairedMessage(owner, IDS_ERROR_JA, IDS_ERROR_EN, kNotice);
+  Download download = DownloadSetupPackage(product, target, expected);
+  outcome.step = download.written ? Step::Downloaded : Step::DownloadFailed;
+  outcome.fetch = std::move(download.fetch);
+  return outcome;
+}
+
+void ShowUpdateOutcome(HWND owner, const UpdateOutcome& outcome) {
+  using Step = UpdateOutcome::Step;
+  const std::wstring why = FetchFailureText(outcome.fetch);
+  if (!why.empty()) fw::AppMessageBox(nullptr, why.c_str(), MB_OK);
+  constexpr UINT kNotice = MB_OK | MB_ICONINFORMATION;
+  switch (outcome.step) {
+    case Step::NoNetwork:
+      ShowPairedMessage(owner, IDS_NO_INTERNET_JA, IDS_NO_INTERNET_EN, kNotice);
+      break;
+    case Step::UpToDate:
+      ShowPairedMessage(owner, IDS_UP_TO_DATE_JA, IDS_UP_TO_DATE_EN, kNotice);
+      break;
+    case Step::Downloaded:
+      ShowPairedMessage(owner, IDS_DOWNLOADED_JA, IDS_DOWNLOADED_EN, kNotice);
+      break;
+    case Step::CheckFailed:
+    case Step::DownloadFailed:
+      ShowPairedMessage(owner, IDS_ERROR_JA, IDS_ERROR_EN, kNotice);
+      break;
   }
 }
+
+void RunUpdate(HWND owner, NetworkCheck networkAlive) { ShowUpdateOutcome(owner, CheckAndDownload(networkAlive)); }
 
 }  // namespace k3

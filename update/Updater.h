@@ -2,22 +2,29 @@
 // the program, and its setup package downloaded beside the program, where
 // Kicker installs it at the next start. Only a package signed with the
 // vendor's pinned key, of this edition's product and of the announced,
-// newer version is ever written.
+// newer version is ever written. The steps return what happened; one
+// function tells the user.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
+#include "update/HttpFetch.h"
 #include "update/UpdateRules.h"
 
 namespace k3 {
 
-// 1 when the service has a newer version than the file at `program`, 0 when
-// not, -1 when the check failed. `announced` receives the service's
-// version, `running` the program's.
-int CheckForNewerVersion(const std::wstring& program, const std::wstring& product, Version* announced = nullptr,
-                         Version* running = nullptr);
+// What the service said of the program's version.
+struct VersionCheck {
+  enum class Verdict { Newer, NotNewer, Failed } verdict = Verdict::Failed;
+  Version announced;  // the service's version
+  Version running;    // the program's
+  FetchResult fetch;  // the request, when it failed
+};
+
+// Whether the service has a newer version than the file at `program`.
+VersionCheck CheckForNewerVersion(const std::wstring& program, const std::wstring& product);
 
 // What a downloaded package must be to be written.
 struct ExpectedPackage {
@@ -26,18 +33,37 @@ struct ExpectedPackage {
   Version running;         // the running program's, which it must exceed
 };
 
-// 1 when the package was downloaded whole, verified and written to `target`
-// with its signature beside it, -1 otherwise (nothing is written then, and
-// an older package there stays as it was).
-int DownloadSetupPackage(const std::wstring& product, const std::wstring& target, const ExpectedPackage& expected);
+struct Download {
+  bool written = false;  // the package is at the target, its signature beside it
+  FetchResult fetch;     // the request that failed, if one did
+};
+
+// Downloads the package with a progress dialog: written to `target` only
+// when it came whole, verifies and is the expected one (otherwise nothing
+// is written, and an older package there stays as it was).
+Download DownloadSetupPackage(const std::wstring& product, const std::wstring& target,
+                              const ExpectedPackage& expected);
 
 // Whether the computer is on a network, as the system says (true when the
 // system cannot tell).
 bool SystemNetworkAlive();
 using NetworkCheck = bool (*)();
 
-// The whole flow with its messages: network check, version check,
-// download.
+// How the update command ended.
+struct UpdateOutcome {
+  enum class Step { NoNetwork, CheckFailed, UpToDate, Downloaded, DownloadFailed } step = Step::CheckFailed;
+  FetchResult fetch;  // the request that failed, if one did
+};
+
+// The whole command without a word to the user: network check, version
+// check, download.
+UpdateOutcome CheckAndDownload(NetworkCheck networkAlive = SystemNetworkAlive);
+
+// Tells the user how the command ended: why a request failed, when the
+// request has something to say, then the command's own paired message.
+void ShowUpdateOutcome(HWND owner, const UpdateOutcome& outcome);
+
+// The update command: CheckAndDownload, then ShowUpdateOutcome.
 void RunUpdate(HWND owner, NetworkCheck networkAlive = SystemNetworkAlive);
 
 }  // namespace k3

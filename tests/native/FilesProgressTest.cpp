@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "files/PathRules.h"
-#include "update/ProgressMath.h"
+#include "dialogs/ProgressMath.h"
 
 namespace k3 {
 namespace {

@@ -1,14 +1,13 @@
 // The HTTP download against the project's update service on a loopback
 // address: body sizes around the 64 KiB step, error pages, redirects
 // followed once, refused redirects and refused connections, each failure
-// told in a message box with the texts the program defines.
+// with the text the program defines for it; the fetch itself shows nothing.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -19,7 +18,7 @@
 #include "Releases.h"
 #include "update/HttpFetch.h"
 #include "update/Updater.h"
-#include "update/ProgressDlg.h"
+#include "dialogs/ProgressDlg.h"
 
 namespace k3 {
 namespace {
@@ -65,22 +64,15 @@ class BoxAnswerer {
 };
 
 struct Fetched {
-  BOOL ok = FALSE;
+  bool ok = false;
   std::vector<std::uint8_t> body;
   bool hadBody = false;
+  std::wstring told;  // what the user would be told of a failure
 };
 
 Fetched Fetch(const std::wstring& url) {
-  Fetched f;
-  std::uint8_t* body = reinterpret_cast<std::uint8_t*>(1);
-  std::size_t length = 99;
-  f.ok = HttpFetch(url, &body, &length);
-  if (body) {
-    f.hadBody = true;
-    f.body.assign(body, body + length);
-    std::free(body);
-  }
-  return f;
+  FetchResult result = HttpFetch(url);
+  return {result.ok(), result.body, !result.body.empty(), FetchFailureText(result)};
 }
 
 TEST(HttpFetch, BodiesErrorPagesRedirectsAndFailures) {
@@ -120,28 +112,24 @@ TEST(HttpFetch, BodiesErrorPagesRedirectsAndFailures) {
     CProgressDlg progress;
     ASSERT_TRUE(progress.Open(nullptr, 0, 300000 / 1024, true));
     ::PostMessageW(progress.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, 0);
-    std::uint8_t* body = nullptr;
-    std::size_t length = 0;
-    EXPECT_TRUE(HttpFetch(service.Url(L"/bytes/300000"), &body, &length, &progress));
-    EXPECT_EQ(body, nullptr);
-    EXPECT_EQ(length, 0u);
-    std::free(body);
+    const FetchResult cancelled = HttpFetch(service.Url(L"/bytes/300000"), &progress);
+    EXPECT_EQ(cancelled.error, FetchError::Cancelled);
+    EXPECT_TRUE(cancelled.body.empty());
+    EXPECT_EQ(FetchFailureText(cancelled), L"") << "the user knows";
     // Without a click the same download goes to its end.
-    EXPECT_TRUE(HttpFetch(service.Url(L"/bytes/300000"), &body, &length, &progress));
-    EXPECT_EQ(length, 300000u);
-    std::free(body);
+    const FetchResult whole = HttpFetch(service.Url(L"/bytes/300000"), &progress);
+    EXPECT_TRUE(whole.ok());
+    EXPECT_EQ(whole.body.size(), 300000u);
   }
   // Several MiB, the bar full at the end.
   {
     constexpr int kBytes = 5 * 1024 * 1024 + 3;
     CProgressDlg progress;
     ASSERT_TRUE(progress.Open(nullptr, 0, kBytes / 1024, false));
-    std::uint8_t* body = nullptr;
-    std::size_t length = 0;
-    EXPECT_TRUE(HttpFetch(service.Url(L"/bytes/" + std::to_wstring(kBytes)), &body, &length, &progress));
-    ASSERT_EQ(length, static_cast<std::size_t>(kBytes));
-    EXPECT_EQ(body[kBytes - 1], (kBytes - 1) % 251);
-    std::free(body);
+    const FetchResult big = HttpFetch(service.Url(L"/bytes/" + std::to_wstring(kBytes)), &progress);
+    EXPECT_TRUE(big.ok());
+    ASSERT_EQ(big.body.size(), static_cast<std::size_t>(kBytes));
+    EXPECT_EQ(big.body[kBytes - 1], (kBytes - 1) % 251);
     HWND bar = ::FindWindowExW(progress.m_hWnd, nullptr, PROGRESS_CLASSW, nullptr);
     ASSERT_TRUE(bar);
     EXPECT_EQ(::SendMessageW(bar, PBM_GETPOS, 0, 0), ::SendMessageW(bar, PBM_GETRANGE, FALSE, 0));
@@ -159,16 +147,20 @@ TEST(HttpFetch, BodiesErrorPagesRedirectsAndFailures) {
   EXPECT_TRUE(boxes.Texts().empty());
 
   // Failures, each with its message.
-  EXPECT_FALSE(Fetch(service.Url(L"/redirect/303?to=https://127.0.0.1/x")).ok);
-  EXPECT_FALSE(Fetch(service.Url(L"/redirect-bare/302")).ok);
-  EXPECT_FALSE(Fetch(L"not a url").ok);
-  const std::vector<std::wstring> texts = boxes.Texts();
+  std::vector<std::wstring> texts;
+  for (const std::wstring& url : {service.Url(L"/redirect/303?to=https://127.0.0.1/x"),
+                                  service.Url(L"/redirect-bare/302"), std::wstring(L"not a url")}) {
+    const Fetched failed = Fetch(url);
+    EXPECT_FALSE(failed.ok);
+    texts.push_back(failed.told);
+  }
   EXPECT_EQ(texts, (std::vector<std::wstring>{L"-5", L"-3", L"1"}));
 
   // Nobody listening: the WinINet error with its code and the system's text.
   Fetched refused = Fetch(L"http://127.0.0.1:9/");
   EXPECT_FALSE(refused.ok);
-  const std::vector<std::wstring> refusedTexts = boxes.Texts();
+  const std::vector<std::wstring> refusedTexts = {refused.told};
+  EXPECT_TRUE(boxes.Texts().empty()) << "the fetch itself shows nothing";
   ASSERT_EQ(refusedTexts.size(), 1u);
   if (e2e::JapaneseEdition()) {
     EXPECT_NE(refusedTexts[0].find(L"エラーコード＝12029"), std::wstring::npos) << refusedTexts[0];
@@ -243,10 +235,11 @@ TEST(HttpFetch, AskedForAPasswordTheUsersAnswerDecides) {
   // worked for the rest of the process.)
   {
     PasswordAnswerer user(L"", L"");
-    EXPECT_FALSE(Fetch(service.Url(L"/auth")).ok);
-    e2e::WaitUntil([&] { return !user.Texts().empty(); }, 5000);
+    const Fetched refused = Fetch(service.Url(L"/auth"));
+    EXPECT_FALSE(refused.ok);
     EXPECT_EQ(user.dialogs(), 1);
-    EXPECT_EQ(user.Texts(), std::vector<std::wstring>{L"-2"});
+    EXPECT_EQ(std::vector<std::wstring>{refused.told}, std::vector<std::wstring>{L"-2"});
+    EXPECT_TRUE(user.Texts().empty()) << "no message box of the fetch's own";
   }
   // The right user name and password: the request goes again with them.
   {
@@ -265,8 +258,10 @@ TEST(HttpFetch, AServerThatDoesNotAnswerTimesOutWithTheWinInetMessage) {
   ASSERT_GT(service.port(), 0);
   BoxAnswerer boxes;
   // The answer would come after 40 s; the fetch gives up after its 20 s.
-  EXPECT_FALSE(Fetch(service.Url(L"/slow/40000")).ok);
-  const std::vector<std::wstring> texts = boxes.Texts();
+  const Fetched slow = Fetch(service.Url(L"/slow/40000"));
+  EXPECT_FALSE(slow.ok);
+  EXPECT_TRUE(boxes.Texts().empty());
+  const std::vector<std::wstring> texts = {slow.told};
   ASSERT_EQ(texts.size(), 1u);
   // Windows says 12002 (timed out); Wine's requests say 12030 (connection
   // aborted) when the time-out ends their wait.
@@ -297,6 +292,16 @@ TEST(UpdateFlow, WithoutANetworkItSaysSoAndAsksTheServiceNothing) {
             std::vector<std::wstring>{e2e::JapaneseEdition() ? L"既に最新の状態です。" : L"No newer program was found."});
   const Fetched count = Fetch(service.Url(L"/requests"));
   EXPECT_EQ(std::string(count.body.begin(), count.body.end()), "1") << "only the version was asked for";
+  // A request that fails says why first, then the command says that it
+  // failed.
+  {
+    e2e::ProxyScope nowhere(9);
+    RunUpdate(nullptr, [] { return true; });
+    const std::vector<std::wstring> texts = boxes.Texts();
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_NE(texts[0].find(L"12029"), std::wstring::npos) << texts[0];
+    EXPECT_EQ(texts[1], e2e::JapaneseEdition() ? L"エラーが発生しました。" : L"Unexpected error was occured.");
+  }
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "res/resource.h"
-#include "update/ProgressDlg.h"
+#include "dialogs/ProgressDlg.h"
 
 namespace k3 {
 namespace {

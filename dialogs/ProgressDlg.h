@@ -5,7 +5,7 @@
 #pragma once
 
 #include "framework/Dialog.h"
-#include "update/ProgressMath.h"
+#include "dialogs/ProgressMath.h"
 
 namespace k3 {
 

@@ -1,4 +1,4 @@
-#include "update/PackageDialogs.h"
+#include "dialogs/PackageDialogs.h"
 
 #include "framework/Texts.h"
 

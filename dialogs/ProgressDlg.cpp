@@ -1,4 +1,4 @@
-#include "update/ProgressDlg.h"
+#include "dialogs/ProgressDlg.h"
 
 #include <commctrl.h>
 

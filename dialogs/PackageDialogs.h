@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "files/Package.h"
-#include "update/ProgressDlg.h"
+#include "dialogs/ProgressDlg.h"
 
 namespace k3 {
 

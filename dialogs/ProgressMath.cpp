@@ -1,4 +1,4 @@
-#include "update/ProgressMath.h"
+#include "dialogs/ProgressMath.h"
 
 #include <cmath>
 
