@@ -5,8 +5,7 @@
 namespace k3 {
 
 const wchar_t* AppTitle(std::uint16_t langId) {
-  return PickByLanguage(langId, L"\u30D5\u30A9\u30C8\u30C9\u30EA\u30D5\u30EC\u30C3\u30C8",  // フォトドリフレット
-                        L"Kelvarstone Photo Driftlet");
+  return PickByLanguage(langId, kJapaneseTitle, kEnglishTitle);
 }
 
 LaunchDecision DecideLaunch(const std::vector<std::wstring>& args, const PathOracle& fs) {

@@ -37,25 +37,19 @@ using namespace k3::viewbench;
 using k3::bench::NowMs;
 
 
-// An import of `paths` in this process, as the view makes it: rows, the
-// first and the last thumbnail, the longest the interface thread was busy
-// with one notice of the workers.
-class ImportView : public fw::CWnd {
- public:
-  PhotoCollection* photos = nullptr;
-  double longestStep = 0;
+// A window for the photo list, as the view holds it.
+class ImportView : public fw::CWnd {};
 
- protected:
-  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
-    if (msg == WM_THUMBNAILS_READY && photos) {
-      const double t = NowMs();
-      photos->TakeThumbnails();
-      longestStep = std::max(longestStep, NowMs() - t);
-      return 0;
-    }
-    return fw::CWnd::WindowProc(msg, wp, lp);
+// Handles the messages waiting; the longest any one of them held the
+// interface thread (the workers' notices among them) goes into `longest`.
+void PumpTimed(double& longest) {
+  MSG msg;
+  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    const double t = NowMs();
+    ::DispatchMessageW(&msg);
+    longest = std::max(longest, NowMs() - t);
   }
-};
+}
 
 // IMG.DAT of `paths` loaded in this process: until every row is in (the
 // interface thread free again), and until every thumbnail is.
@@ -69,7 +63,6 @@ void ListLoadInProcess(const std::wstring& folder, const std::vector<std::wstrin
   photos.SetListFilePath(list);
   photos.Create(view.m_hWnd, 203);
   ::MoveWindow(photos.List()->m_hWnd, 0, 0, 480, 580, TRUE);
-  view.photos = &photos;
   {
     // The headers alone, for comparison.
     const double t = NowMs();
@@ -83,9 +76,9 @@ void ListLoadInProcess(const std::wstring& folder, const std::vector<std::wstrin
   photos.Load(view.m_hWnd);
   const double rows = NowMs() - start;
   double all = -1;
+  double longest = 0;
   while (all < 0 && NowMs() - start < 600000) {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+    PumpTimed(longest);
     if (photos.ThumbnailsPending() == 0) all = NowMs() - start;
     ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
   }
@@ -105,14 +98,12 @@ void ImportBenchmark(const wchar_t* label, const std::vector<std::wstring>& path
   photos.SetListFilePath(L"");
   photos.Create(view.m_hWnd, 203);
   ::MoveWindow(photos.List()->m_hWnd, 0, 0, 480, 580, TRUE);
-  view.photos = &photos;
   const double start = NowMs();
   photos.Import(paths, view.m_hWnd);
   const double rows = NowMs() - start;
-  double first = -1, all = -1;
+  double first = -1, all = -1, longest = 0;
   while (all < 0 && NowMs() - start < 600000) {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+    PumpTimed(longest);
     int made = 0;
     for (const auto& e : photos.Entries()) made += e->image != nullptr;
     if (first < 0 && made > 0) first = NowMs() - start;
@@ -121,7 +112,7 @@ void ImportBenchmark(const wchar_t* label, const std::vector<std::wstring>& path
   }
   std::printf("%ls, in this process: %d rows after %.0f ms, the first thumbnail after %.0f ms, all after %.0f ms; "
               "the interface thread's longest step %.1f ms\n",
-              label, photos.Count(), rows, first, all, view.longestStep);
+              label, photos.Count(), rows, first, all, longest);
   photos.Close();
   view.DestroyWindow();
 }

@@ -10,6 +10,7 @@
 
 #include "E2eHarness.h"
 #include "WinTiming.h"
+#include "ui/ControlIds.h"
 
 namespace k3::viewbench {
 
@@ -41,7 +42,7 @@ void RemoveFolder(const std::wstring& folder, const std::vector<std::wstring>& f
 
 namespace {
 
-HWND List(HWND frame) { return ::GetDlgItem(::GetDlgItem(frame, 0xE900), 203); }
+HWND List(HWND frame) { return ::GetDlgItem(::GetDlgItem(frame, k3::ids::kView), k3::ids::kImageList); }
 
 int Rows(HWND frame) { return static_cast<int>(::SendMessageW(List(frame), LB_GETCOUNT, 0, 0)); }
 

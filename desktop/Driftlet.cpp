@@ -39,7 +39,11 @@ void RestartEffectAnimation() { g_effect = EffectState{}; }
 
 bool CDriftlet::PrimaryButtonHeld() const { return fw::PrimaryButtonHeld(); }
 
-CDriftlet::CDriftlet() {
+// Prepared photos are taken on the interface thread once the window exists;
+// those prepared before it are taken when it is made.
+CDriftlet::CDriftlet() : preparer_([this] {
+  if (m_hWnd) TakePrepared();
+}) {
   // The motion's random numbers come from the C library's generator.
   std::srand(::GetTickCount());
   motion.direction = InitialDirection(Random);
@@ -403,7 +407,7 @@ void CDriftlet::DragWindow() {
 LRESULT CDriftlet::OnCreate(UINT msg, WPARAM wp, LPARAM lp) {
   if (fw::CWnd::WindowProc(msg, wp, lp) == -1) return -1;
   watch_.Start(m_hWnd);
-  preparer_.Notify(m_hWnd, WM_DRIFT_PHOTOS_READY);
+  preparer_.Announce();
   visibility_.fullScreen = watch_.FullScreenNow();
   ApplyVisibility();
   UpdateTimers();
@@ -512,7 +516,6 @@ void CDriftlet::ReleaseContent() {
 
 void CDriftlet::OnDestroy() {
   watch_.Stop();
-  preparer_.Notify(nullptr, 0);
   StopTimers();
   if (lookTimer_) ::KillTimer(m_hWnd, std::exchange(lookTimer_, 0));
   ReleaseContent();
@@ -558,9 +561,6 @@ LRESULT CDriftlet::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DRIFT_FOREGROUND:
       visibility_.fullScreen = watch_.TakeForegroundChange();
       ApplyVisibility();
-      return 0;
-    case WM_DRIFT_PHOTOS_READY:
-      TakePrepared();
       return 0;
     case WM_DESTROY:
       OnDestroy();

@@ -77,7 +77,10 @@ class CDriftlet : public fw::CWnd {
   // Waits for the photos under preparation and takes them in, at most `ms`
   // (tests and benchmarks); whether all came.
   bool WaitForPhotos(DWORD ms = 20000);
-  // How many threads prepare the photos (none before the first photo).
+  // Waits for the photos under preparation without taking them in (they
+  // come with the workers' notice), at most `ms`; whether all are done.
+  bool WaitUntilPrepared(DWORD ms = 20000) { return preparer_.WaitIdle(ms); }
+  // How many threads prepare the photos (they start with the first photo).
   int PreparerWorkers() const { return preparer_.Workers(); }
 
   // One motion step (and, with `compose`, a frame at once).

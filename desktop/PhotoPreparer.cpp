@@ -62,101 +62,32 @@ std::unique_ptr<CDriftletImg> PrepareDriftPhoto(const std::wstring& path, std::u
   return item;
 }
 
-PhotoPreparer::~PhotoPreparer() {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    stop_ = true;
-    queue_.clear();
-  }
-  wake_.notify_all();
-  for (std::thread& t : threads_) t.join();
-}
+namespace {
 
-void PhotoPreparer::Notify(HWND window, UINT message) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  window_ = window;
-  message_ = message;
-  // Photos prepared before there was a window to tell are told of now.
-  if (window_ && !done_.empty() && !posted_) posted_ = ::PostMessageW(window_, message_, 0, 0) != FALSE;
-}
+// COM and a priority below the interface thread's, for each worker's life.
+std::shared_ptr<void> WorkerScope() { return std::make_shared<fw::WorkerThreadScope>(); }
+
+}  // namespace
+
+PhotoPreparer::PhotoPreparer(std::function<void()> ready, int workers)
+    : notice_(std::move(ready)), queue_({workers, nullptr, WorkerScope, [this] { return notice_.Ask(); }}) {}
 
 std::uint64_t PhotoPreparer::Start(std::vector<Job> jobs, const DisplaySettings& settings) {
-  std::vector<Done> dropped;
-  std::uint64_t batch = 0;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    batch = ++batch_;
-    settings_ = settings;
-    queue_.assign(std::make_move_iterator(jobs.begin()), std::make_move_iterator(jobs.end()));
-    dropped.swap(done_);
-    if (threads_.empty() && !queue_.empty()) {
-      int workers = workers_ > 0 ? workers_ : static_cast<int>(std::thread::hardware_concurrency());
-      workers = std::clamp(workers, 1, 16);
-      for (int i = 0; i < workers; ++i) threads_.emplace_back([this] { Work(); });
-    }
+  // A new batch: whatever the last one still had waiting or under way is
+  // never handed out.
+  queue_.Clear();
+  for (Job& job : jobs) {
+    queue_.Add(job.slot, [job = std::move(job), settings] {
+      return PrepareDriftPhoto(job.path, job.fileTime, settings);
+    });
   }
-  wake_.notify_all();
-  return batch;
-}
-
-void PhotoPreparer::Cancel() {
-  std::vector<Done> dropped;
-  std::unique_lock<std::mutex> lock(mutex_);
-  ++batch_;
-  queue_.clear();
-  dropped.swap(done_);
-  idle_.wait(lock, [this] { return busy_ == 0; });
+  return ++batch_;
 }
 
 std::vector<PhotoPreparer::Done> PhotoPreparer::Take() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  posted_ = false;
-  return std::exchange(done_, {});
-}
-
-bool PhotoPreparer::WaitIdle(DWORD ms) {
-  std::unique_lock<std::mutex> lock(mutex_);
-  return idle_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return busy_ == 0 && queue_.empty(); });
-}
-
-void PhotoPreparer::Work() {
-  const fw::WorkerThreadScope worker;
-  for (;;) {
-    Job job;
-    DisplaySettings settings{};
-    std::uint64_t batch = 0;
-    {
-      std::unique_lock<std::mutex> lock(mutex_);
-      wake_.wait(lock, [this] { return stop_ || !queue_.empty(); });
-      if (stop_) break;
-      job = std::move(queue_.front());
-      queue_.pop_front();
-      settings = settings_;
-      batch = batch_;
-      ++busy_;
-    }
-    // Dropped (a later batch came) after the lock, as it goes out of scope.
-    std::unique_ptr<CDriftletImg> item = PrepareDriftPhoto(job.path, job.fileTime, settings);
-    HWND window = nullptr;
-    UINT message = 0;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      --busy_;
-      if (!stop_ && batch == batch_) {
-        done_.push_back(Done{batch, job.slot, std::move(item)});
-        if (!posted_ && window_) {
-          posted_ = true;
-          window = window_;
-          message = message_;
-        }
-      }
-      if (busy_ == 0) idle_.notify_all();
-    }
-    if (window && !::PostMessageW(window, message, 0, 0)) {
-      std::lock_guard<std::mutex> lock(mutex_);
-      posted_ = false;
-    }
-  }
+  std::vector<Done> done;
+  for (auto& d : queue_.Take()) done.push_back(Done{batch_, static_cast<std::size_t>(d.key), std::move(d.result)});
+  return done;
 }
 
 }  // namespace k3

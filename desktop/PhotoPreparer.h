@@ -1,25 +1,25 @@
-// Prepares the drift's photos on worker threads, as many as the machine has
-// cores: each photo decoded at the scale its size needs, fitted, and put on
-// its key-colour canvas for the effects that need room. The interface
-// thread hands in a batch and takes the prepared photos when told; it never
-// waits for a decode. A new batch replaces the one before: nothing prepared
-// for an earlier batch is handed out.
+// Prepares the drift's photos on the program's worker queue: each photo
+// decoded at the scale its size needs, fitted, and put on its key-colour
+// canvas for the effects that need room. The interface thread hands in a
+// batch and takes the prepared photos when told; it never waits for a
+// decode. A new batch replaces the one before: nothing prepared for an
+// earlier batch is handed out.
 #pragma once
 
 #include <windows.h>
 
-#include <condition_variable>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
+#include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "desktop/DisplaySettings.h"
 #include "framework/Rect.h"
+#include "framework/WorkNotice.h"
+#include "framework/WorkerQueue.h"
 #include "imaging/Img.h"
 
 namespace k3 {
@@ -67,46 +67,36 @@ class PhotoPreparer {
     std::unique_ptr<CDriftletImg> item;
   };
 
-  // `workers` 0: one per core; the threads start with the first batch.
-  explicit PhotoPreparer(int workers = 0) : workers_(workers) {}
+  // `ready` runs on the calling (interface) thread when prepared photos
+  // wait to be taken. `workers` 0: one per core; they start with the first
+  // batch.
+  explicit PhotoPreparer(std::function<void()> ready, int workers = 0);
   // The preparations under way finish, nothing more starts, every worker
   // ends.
-  ~PhotoPreparer();
+  ~PhotoPreparer() = default;
   PhotoPreparer(const PhotoPreparer&) = delete;
   PhotoPreparer& operator=(const PhotoPreparer&) = delete;
 
-  // `message` is posted to `window` when prepared photos wait to be taken
-  // (once until they are taken), at once when some already wait.
-  void Notify(HWND window, UINT message);
   // Replaces what waits by `jobs`, prepared in their order for `settings`;
   // the new batch's number. An empty batch drops what waits.
   std::uint64_t Start(std::vector<Job> jobs, const DisplaySettings& settings);
   // Drops what waits and waits for the preparations under way, so that no
   // worker still reads a photo file.
-  void Cancel();
-  // What is prepared (and resets the notice).
+  void Cancel() { queue_.Cancel(); }
+  // What is prepared (the next one tells again).
   std::vector<Done> Take();
+  // Runs `ready` once more, soon, on the interface thread (photos prepared
+  // before their window existed are taken once it does).
+  void Announce() { notice_.Ask(); }
   // Waits until nothing waits or is under way, at most `ms`; whether so.
-  bool WaitIdle(DWORD ms);
-  int Workers() const { return static_cast<int>(threads_.size()); }
+  bool WaitIdle(DWORD ms) { return queue_.WaitIdle(std::chrono::milliseconds(ms)); }
+  int Workers() const { return queue_.Workers(); }
 
  private:
-  void Work();
-
-  int workers_;
-  HWND window_ = nullptr;
-  UINT message_ = 0;
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  std::condition_variable idle_;
-  std::deque<Job> queue_;
-  DisplaySettings settings_{};
+  // Declared first, so that it outlives the workers that ask it.
+  fw::CWorkNotice notice_;
+  fw::WorkerQueue<std::unique_ptr<CDriftletImg>> queue_;
   std::uint64_t batch_ = 0;
-  int busy_ = 0;
-  std::vector<Done> done_;
-  bool posted_ = false;
-  bool stop_ = false;
-  std::vector<std::thread> threads_;
 };
 
 }  // namespace k3

@@ -10,6 +10,7 @@
 #include "files/FileUtils.h"
 #include "files/SetupPackage.h"
 #include "framework/Handles.h"
+#include "framework/LanguageRule.h"
 #include "framework/Services.h"
 #include "framework/Texts.h"
 #include "kicker/KickerRules.h"
@@ -257,7 +258,7 @@ PendingOutcome InstallPendingPackage(const std::wstring& package, const std::wst
 BOOL CKickerApp::InitInstance() {
   fw::CWinApp::InitInstance();
   const bool japanese = IsJapaneseSystem();
-  m_appName = japanese ? L"\x30D5\x30A9\x30C8\x30C9\x30EA\x30D5\x30EC\x30C3\x30C8" : L"Kelvarstone Photo Driftlet";
+  m_appName = japanese ? kJapaneseTitle : kEnglishTitle;
   SetRegistryKey(L"Kelvarstone");
 
   fw::KernelHandle mutex(::CreateMutexW(nullptr, TRUE, kMutexName));

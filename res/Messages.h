@@ -22,16 +22,12 @@ inline constexpr UINT WM_LOAD_IMAGE_LIST = WM_USER + 1;
 // Posted by the photo list after a click changed the selection; the row
 // clicked in wParam.
 inline constexpr UINT WM_IMAGE_LIST_CLICK = WM_USER + 2;
-// Posted by the thumbnail workers when thumbnails are ready to be taken
-// (once until they are taken).
-inline constexpr UINT WM_THUMBNAILS_READY = WM_USER + 4;
+// (The workers' results reach the interface thread through their own
+// message-only window: framework/WorkNotice.h.)
 
 // The drifting window (desktop/Driftlet).
 // Posted when the foreground window changed, moved, was sized or
 // minimized: the window asks whether a full-screen program now covers it.
 inline constexpr UINT WM_DRIFT_FOREGROUND = WM_USER + 20;
-// Posted by the photo workers when prepared photos are ready to be taken
-// (once until they are taken).
-inline constexpr UINT WM_DRIFT_PHOTOS_READY = WM_USER + 21;
 
 }  // namespace k3

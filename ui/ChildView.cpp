@@ -375,9 +375,6 @@ LRESULT CChildView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       ApplyDropHintRule();
       RaiseHelpWindow();
       return 0;
-    case WM_THUMBNAILS_READY:
-      photos_.TakeThumbnails();
-      return 0;
     case WM_IMAGE_LIST_CLICK:
       photos_.ApplySelection();
       DrawCounts();

@@ -91,7 +91,10 @@ bool PhotoCollection::Create(HWND parent, UINT id) {
     list_.reset();
     return false;
   }
-  thumbnailer_ = std::make_unique<Thumbnailer>(parent, WM_THUMBNAILS_READY);
+  thumbnailer_ = std::make_unique<Thumbnailer>([this] {
+    ++thumbnailNotices_;
+    TakeThumbnails();
+  });
   list_->scrolled = [this] { ShowRowsOnScreenFirst(); };
   return true;
 }

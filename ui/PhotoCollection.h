@@ -48,10 +48,13 @@ class PhotoCollection {
   // later (a file that then cannot be decoded leaves the list again); any
   // other picture is decoded here.
   bool AddPhoto(const std::wstring& path);
-  // Takes the thumbnails the workers made (on WM_THUMBNAILS_READY).
+  // Takes the thumbnails the workers made (when they tell).
   void TakeThumbnails();
   // Rows still waiting for their thumbnails.
   std::size_t ThumbnailsPending() const;
+  // How often the workers told of finished thumbnails (each notice takes
+  // all that wait).
+  int ThumbnailNotices() const { return thumbnailNotices_; }
   // A row for an entry made elsewhere; false for a path listed already.
   bool AddRow(std::unique_ptr<CImgThumb> entry);
   // The selected rows' photos go to the drifting window.
@@ -92,6 +95,7 @@ class PhotoCollection {
   std::wstring listFilePath_;
   std::uint64_t nextKey_ = 1;
   int quiet_ = 0;
+  int thumbnailNotices_ = 0;
   bool changedWhileQuiet_ = false;
   bool selectionWhileQuiet_ = false;
   std::vector<std::pair<std::uint64_t, std::wstring>> toMake_;

@@ -9,25 +9,25 @@
 #include <unordered_set>
 #include <vector>
 
+#include "framework/WorkerQueue.h"
+
 namespace k3 {
 
-class ThumbnailOrder {
+class ThumbnailOrder final : public fw::JobOrder {
  public:
-  using Key = std::uint64_t;
-
   // A row at the end of the list, waiting for its thumbnail; a key waiting
   // already is not added twice.
-  void Add(Key key);
+  void Add(Key key) override;
   // The row is gone (or has its thumbnail): it is never handed out again.
-  void Remove(Key key);
-  void Clear();
+  void Remove(Key key) override;
+  void Clear() override;
   // The rows now on screen, top to bottom: those still waiting go first.
-  void ShowFirst(const std::vector<Key>& onScreen);
+  void ShowFirst(const std::vector<Key>& onScreen) override;
   // The next row to make a thumbnail for, no longer waiting; none when all
   // are made.
-  std::optional<Key> Take();
+  std::optional<Key> Take() override;
   bool Waiting(Key key) const { return waiting_.count(key) != 0; }
-  std::size_t Count() const { return waiting_.size(); }
+  std::size_t Count() const override { return waiting_.size(); }
 
  private:
   std::optional<Key> TakeFrom(std::deque<Key>& queue);

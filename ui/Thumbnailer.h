@@ -1,20 +1,20 @@
-// Makes the photo list's thumbnails on worker threads, as many as the
-// machine has cores: the rows on screen first, then the others in list
-// order. The interface thread hands in rows and takes finished thumbnails
-// when told; it never waits for a decode. A thumbnail for a row removed
-// meanwhile is dropped, never handed out.
+// Makes the photo list's thumbnails on the program's worker queue: the rows
+// on screen first, then the others in list order. The interface thread
+// hands in rows and is told, on itself, when finished thumbnails wait; it
+// never waits for a decode. A thumbnail for a row removed meanwhile is
+// dropped, never handed out.
 #pragma once
 
 #include <windows.h>
 
-#include <condition_variable>
+#include <chrono>
+#include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
-#include <unordered_map>
 #include <vector>
 
+#include "framework/WorkNotice.h"
+#include "framework/WorkerQueue.h"
 #include "imaging/Img.h"
 #include "ui/ThumbnailOrder.h"
 
@@ -33,39 +33,31 @@ class Thumbnailer {
     Size picture;
   };
 
-  // `ready` is posted to `window` when thumbnails wait to be taken.
-  // `workers` 0: one per core.
-  Thumbnailer(HWND window, UINT ready, int workers = 0);
+  // `ready` runs on the calling (interface) thread when thumbnails wait to
+  // be taken. `workers` 0: one per core.
+  explicit Thumbnailer(std::function<void()> ready, int workers = 0);
   // The decodes under way finish, nothing more starts, every worker ends.
-  ~Thumbnailer();
+  ~Thumbnailer() = default;
   Thumbnailer(const Thumbnailer&) = delete;
   Thumbnailer& operator=(const Thumbnailer&) = delete;
 
   void Add(Key key, std::wstring path);
   // The row went: its thumbnail is not made, or is dropped when it is.
-  void Remove(Key key);
-  void Clear();
-  void ShowFirst(const std::vector<Key>& onScreen);
-  // What is finished (and resets the notice).
+  void Remove(Key key) { queue_.Remove(key); }
+  void Clear() { queue_.Clear(); }
+  void ShowFirst(const std::vector<Key>& onScreen) { queue_.ShowFirst(onScreen); }
+  // What is finished (the next one tells again).
   std::vector<Made> TakeMade();
-  int Workers() const { return static_cast<int>(threads_.size()); }
+  int Workers() const { return queue_.Workers(); }
   // Rows waiting or being made.
-  std::size_t Pending();
+  std::size_t Pending() { return queue_.Pending(); }
+  // Waits until no row waits or is being made, at most `timeout`.
+  bool WaitIdle(std::chrono::milliseconds timeout) { return queue_.WaitIdle(timeout); }
 
  private:
-  void Work();
-
-  HWND window_;
-  UINT ready_;
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  ThumbnailOrder order_;
-  // Rows waiting or being made, with their files.
-  std::unordered_map<Key, std::wstring> paths_;
-  std::vector<Made> made_;
-  bool posted_ = false;
-  bool stop_ = false;
-  std::vector<std::thread> threads_;
+  // Declared first, so that it outlives the workers that ask it.
+  fw::CWorkNotice notice_;
+  fw::WorkerQueue<Made> queue_;
 };
 
 }  // namespace k3

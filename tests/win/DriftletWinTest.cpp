@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "E2eHarness.h"
 #include "ImageFixtures.h"
 #include "desktop/Driftlet.h"
 #include "framework/Handles.h"
@@ -351,19 +352,7 @@ TEST(Driftlet, PreparedPhotosAreReusedWhileTheirTypeSizeAndFileStay) {
   EXPECT_NE(d.items[1]->image.get(), c) << "the changed file";
 }
 
-// Handles the thread's messages until `done` holds, at most `ms`; whether
-// it did.
-template <typename Done>
-bool PumpUntil(Done done, DWORD ms = 10000) {
-  const DWORD start = ::GetTickCount();
-  while (!done()) {
-    if (::GetTickCount() - start > ms) return false;
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
-  }
-  return true;
-}
+using e2e::PumpUntil;
 
 std::vector<std::wstring> Photos(fixtures::TempFolder& folder, int count, int width, int height) {
   std::vector<std::wstring> photos;
@@ -439,7 +428,7 @@ TEST(Driftlet, PhotosPreparedBeforeTheWindowWasMadeShowInIt) {
   const std::vector<std::wstring> photos = Photos(folder, 2, 320, 240);
   CDriftlet d;
   d.LoadPhotos(photos);
-  ::Sleep(500);  // most likely prepared by now, with no window to tell
+  ASSERT_TRUE(d.WaitUntilPrepared()) << "prepared, with no window to tell";
   ASSERT_TRUE(d.CreateDriftWindow(L"Drift test", true, nullptr));
   ASSERT_TRUE(PumpUntil([&] { return d.items.size() == 2; }));
   const RECT shown = WindowBox(d.m_hWnd);

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "framework/Handles.h"
+#include "framework/LanguageRule.h"
 
 namespace e2e {
 
@@ -22,7 +23,7 @@ std::wstring DriftletPath() { return BinFolder() + L"k3driftlet.bin"; }
 bool JapaneseEdition() { return ::GetSystemDefaultLangID() == 1041; }
 
 std::wstring ExpectedTitle() {
-  return JapaneseEdition() ? L"\u30D5\u30A9\u30C8\u30C9\u30EA\u30D5\u30EC\u30C3\u30C8" : L"Kelvarstone Photo Driftlet";
+  return JapaneseEdition() ? k3::kJapaneseTitle : k3::kEnglishTitle;
 }
 
 DWORD Scaled(DWORD ms) {
@@ -33,6 +34,24 @@ DWORD Scaled(DWORD ms) {
     return f >= 1 && f <= 100 ? f : 1.0;
   }();
   return static_cast<DWORD>(ms * factor);
+}
+
+void PumpMessages() {
+  MSG msg;
+  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+}
+
+bool PumpUntil(const std::function<bool()>& ready, DWORD timeoutMs) {
+  const ULONGLONG end = ::GetTickCount64() + Scaled(timeoutMs);
+  for (;;) {
+    PumpMessages();
+    if (ready()) return true;
+    if (::GetTickCount64() >= end) return false;
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
 }
 
 bool WaitUntil(const std::function<bool()>& ready, DWORD timeoutMs) {

@@ -31,6 +31,13 @@ DWORD Scaled(DWORD ms);
 // Polls `ready` every 50 ms until it holds or the (scaled) time is up.
 bool WaitUntil(const std::function<bool()>& ready, DWORD timeoutMs);
 
+// Handles every message waiting for this thread.
+void PumpMessages();
+// Handles this thread's messages until `ready` holds or the (scaled) time
+// is up; whether it held. The one way the tests and benchmarks wait for
+// what comes to their own windows (the workers' notices among them).
+bool PumpUntil(const std::function<bool()>& ready, DWORD timeoutMs = 10000);
+
 // A started program (k3driftlet.bin unless told otherwise); terminated at
 // the end of the test if still running.
 class Program {

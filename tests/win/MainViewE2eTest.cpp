@@ -27,7 +27,6 @@ namespace ids = k3::ids;
 
 namespace {
 
-constexpr int kViewId = 0xE900;
 constexpr int kList = ids::kImageList;
 
 bool Japanese() { return JapaneseEdition(); }
@@ -89,7 +88,7 @@ class ViewSession {
     program_ = std::make_unique<Program>(exe_, L"", true);
     frame = program_->WaitMainFrame();
     if (!frame) return false;
-    view = ::GetDlgItem(frame, kViewId);
+    view = ::GetDlgItem(frame, ids::kView);
     drift = program_->WaitDriftWindow();
     // The splash is over once the frame is opaque.
     return view && WaitUntil([&] { return !LayeredOpacity(frame); }, 10000);

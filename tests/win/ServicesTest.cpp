@@ -199,7 +199,7 @@ TEST_F(RegistryTest, AnAssociationInPlaceIsLeftAloneAndTheShellNotTold) {
   const wchar_t* exe = L"C:\\K3\\k3driftlet.bin";
   ASSERT_EQ(RegisterPackageFileType(L"K3TEST", exe), AssociationResult::Written);
   const auto written = AssociationWriteTimes();
-  ::Sleep(50);
+  ::Sleep(50);  // time passes, so that a key written again would show a later time
   EXPECT_EQ(RegisterPackageFileType(L"K3TEST", exe), AssociationResult::AlreadyInPlace);
   EXPECT_EQ(AssociationWriteTimes(), written) << "no key written again";
   // Anything that differs is written again: another program, a value of

@@ -27,41 +27,14 @@
 namespace k3 {
 namespace {
 
-// Stands in for the view: it hands the workers' notices to the collection.
+// Stands in for the view: the window the photo list lives in.
 class ViewStandIn : public fw::CWnd {
  public:
   PhotoCollection* photos = nullptr;
-  int notices = 0;
-
- protected:
-  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
-    if (msg == WM_THUMBNAILS_READY) {
-      ++notices;
-      if (photos) photos->TakeThumbnails();
-      return 0;
-    }
-    return fw::CWnd::WindowProc(msg, wp, lp);
-  }
 };
 
-void Pump() {
-  MSG msg;
-  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
-  }
-}
-
-// Waits for the condition while the thread's messages are handled.
-bool PumpUntil(const std::function<bool()>& ready, DWORD ms) {
-  const ULONGLONG end = ::GetTickCount64() + e2e::Scaled(ms);
-  for (;;) {
-    Pump();
-    if (ready()) return true;
-    if (::GetTickCount64() >= end) return false;
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-  }
-}
+using e2e::PumpUntil;
+void Pump() { e2e::PumpMessages(); }
 
 COLORREF Colour(int i) {
   static const COLORREF colours[] = {RGB(220, 30, 30), RGB(30, 200, 40), RGB(30, 60, 220), RGB(230, 210, 20),
@@ -166,7 +139,7 @@ TEST_F(Thumbnails, RowsComeAtOnceAndEveryThumbnailFollowsIntoItsOwnRow) {
   EXPECT_EQ(drawRow(3), palette::kThumbPlaceholder);
 
   ASSERT_TRUE(PumpUntil([&] { return AllMade(); }, 20000)) << photos->ThumbnailsPending() << " still waiting";
-  EXPECT_GE(view.notices, 1);
+  EXPECT_GE(photos->ThumbnailNotices(), 1);
   ExpectOwnColours(paths);
   for (int row : {0, 3, 23}) {
     EXPECT_TRUE(Near(drawRow(row), Colour(row))) << "row " << row << " draws its thumbnail";
@@ -250,7 +223,7 @@ TEST_F(Thumbnails, RowsScrolledIntoViewAreMadeBeforeTheRest) {
   // One worker and names of one large photo: the order in which the rows
   // are finished is the order the worker took them in.
   const std::wstring original = Photos(L"order", 1, 4000, 3000)[0];
-  Thumbnailer worker(view.m_hWnd, WM_NULL, 1);
+  Thumbnailer worker([] {}, 1);
   EXPECT_EQ(worker.Workers(), 1);
   std::vector<std::wstring> links;
   for (int i = 1; i <= 30; ++i) {

@@ -443,10 +443,7 @@ class FullScreenWindow {
     if (hwnd_) ::DestroyWindow(std::exchange(hwnd_, nullptr));
     Pump();
   }
-  static void Pump() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
-  }
+  static void Pump() { PumpMessages(); }
 
  private:
   HWND hwnd_ = nullptr;
