@@ -107,7 +107,7 @@ BOOL CK3Driftlet::InitInstance() {
   }
   oleStarted_ = true;
 
-  m_driftlet = std::make_unique<CDriftlet>();
+  m_driftlet = std::make_unique<CDriftlet>([] { return std::rand(); });
 
   m_appName = AppTitle(::GetSystemDefaultLangID());
   SetRegistryKey(kProfileKey);

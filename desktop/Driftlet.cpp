@@ -27,26 +27,17 @@ constexpr UINT kFramePeriod = 50;
 constexpr int kFramesPerLook = 20;
 constexpr UINT kLookPeriod = 1000;
 
-// The animation state of the effects: one for the whole process, carried
-// across photo switches, type changes and new photo lists.
-EffectState g_effect;
-
-int Random() { return std::rand(); }
-
 }  // namespace
-
-void RestartEffectAnimation() { g_effect = EffectState{}; }
 
 bool CDriftlet::PrimaryButtonHeld() const { return fw::PrimaryButtonHeld(); }
 
 // Prepared photos are taken on the interface thread once the window exists;
 // those prepared before it are taken when it is made.
-CDriftlet::CDriftlet() : preparer_([this] {
-  if (m_hWnd) TakePrepared();
-}) {
-  // The motion's random numbers come from the C library's generator.
-  std::srand(::GetTickCount());
-  motion.direction = InitialDirection(Random);
+CDriftlet::CDriftlet(RandomSource random)
+    : random_(random ? std::move(random) : RandomSource([] { return std::rand(); })), preparer_([this] {
+        if (m_hWnd) TakePrepared();
+      }) {
+  motion.direction = InitialDirection(random_);
 }
 
 CDriftlet::~CDriftlet() {
@@ -85,18 +76,14 @@ BOOL CDriftlet::PreCreateWindow(CREATESTRUCTW& cs) {
 // ---------------------------------------------------------------------------
 // Settings
 
-void CDriftlet::SetDisplayType(int type) {
-  if (settings.displayType == static_cast<std::uint16_t>(type)) return;
-  settings.displayType = static_cast<std::uint16_t>(type);
-  RebuildItems();
-  StepMotion(true);
-  // A new shape may have moved the window in the window system's stack.
-  RestoreStacking();
-}
+void CDriftlet::SetDisplayType(int type) { SetPhotoShape(settings.displayType, type); }
 
-void CDriftlet::SetPhotoSize(int index) {
-  if (settings.photoSize == static_cast<std::uint16_t>(index)) return;
-  settings.photoSize = static_cast<std::uint16_t>(index);
+void CDriftlet::SetPhotoSize(int index) { SetPhotoShape(settings.photoSize, index); }
+
+void CDriftlet::SetPhotoShape(std::uint16_t& field, int value) {
+  if (field == static_cast<std::uint16_t>(value)) return;
+  field = static_cast<std::uint16_t>(value);
+  // The photos are prepared again for their new type or size.
   RebuildItems();
   StepMotion(true);
   // A new shape may have moved the window in the window system's stack.
@@ -228,7 +215,7 @@ void CDriftlet::StepMotion(bool compose) {
       motion.centreY = y - dy;
     }
   }
-  k3::StepMotion(motion, FromRect(desktop), width, height, box, Random);
+  k3::StepMotion(motion, FromRect(desktop), width, height, box, random_);
   if (compose) ComposeFrame();
 }
 
@@ -301,7 +288,7 @@ void CDriftlet::ComposeFrame() {
   // starts in the middle of the screen, not in its corner.
   if (motion.centreX == -1 && motion.centreY == -1) StepMotion(false);
   composing = true;
-  const EffectFrame f = AdvanceEffect(g_effect, settings, w, h, Random);
+  const EffectFrame f = AdvanceEffect(effect_, settings, w, h, random_);
   // The effects move their centre by half a pixel a frame: every other
   // frame is the picture of the one before, which the window shows already
   // with its region; it only moves.

@@ -33,13 +33,11 @@
 
 namespace k3 {
 
-// Starts the effects' animation, which the whole process shares, from its
-// beginning (for tests and benchmarks that repeat a sequence of frames).
-void RestartEffectAnimation();
-
 class CDriftlet : public fw::CWnd {
  public:
-  CDriftlet();
+  // The motion and the effects draw their random numbers from `random`
+  // (without one, the C library's generator, which start-up seeds once).
+  explicit CDriftlet(RandomSource random = {});
   ~CDriftlet() override;
 
   // Creates the window as the main frame does: a visible popup with a
@@ -102,6 +100,10 @@ class CDriftlet : public fw::CWnd {
   // left where the screen may not show it).
   void RestoreStacking();
 
+  // Starts the effects' animation from its beginning (for tests and
+  // benchmarks that repeat a sequence of frames).
+  void RestartEffectAnimation() { effect_ = EffectState{}; }
+
   // Why the drift is hidden now; nothing set, it shows.
   const DriftVisibility& Visibility() const { return visibility_; }
 
@@ -139,6 +141,8 @@ class CDriftlet : public fw::CWnd {
   void OnTimer(UINT_PTR id);
   void OnDestroy();
   void OnClose();
+  // Sets the display type or the photo size (`field` of the settings).
+  void SetPhotoShape(std::uint16_t& field, int value);
   void StartSwitchTimer();
   void StartMotionTimer();
   // Starts the timers that do not run while there are photos; stops them
@@ -168,6 +172,10 @@ class CDriftlet : public fw::CWnd {
   // Takes in the photos the workers prepared for the current batch.
   void TakePrepared();
 
+  RandomSource random_;
+  // The effects' animation, carried across photo switches, type changes and
+  // new photo lists.
+  EffectState effect_;
   HWND closeTarget_ = nullptr;
   bool toolWindow_ = true;
   // Set when the window loses the mouse capture during a grab.

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "desktop/DisplaySettings.h"
+#include "desktop/PhotoSet.h"
 #include "framework/Rect.h"
 #include "framework/WorkNotice.h"
 #include "framework/WorkerQueue.h"
@@ -42,7 +43,7 @@ struct CDriftletImg {
   // Its place in the list of photos it was prepared for; kLeavingSlot for
   // the photo of a list before, shown until the first of the new list comes.
   std::size_t slot = 0;
-  static constexpr std::size_t kLeavingSlot = static_cast<std::size_t>(-1);
+  static constexpr std::size_t kLeavingSlot = k3::kLeavingSlot;
 };
 
 // The last write time of a file, or 0.

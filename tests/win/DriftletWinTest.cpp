@@ -507,7 +507,7 @@ std::vector<SeenFrame> PlaySequence(const std::vector<std::wstring>& photos, int
   d.onlyChanges = onlyChanges;
   if (!d.CreateDriftWindow(L"Drift test", true, nullptr)) return {};
   std::srand(7);
-  RestartEffectAnimation();
+  d.RestartEffectAnimation();
   d.settings.displayType = static_cast<std::uint16_t>(type);
   d.motion.direction = 0.7;
   d.LoadPhotos(photos);

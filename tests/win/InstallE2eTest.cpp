@@ -274,6 +274,21 @@ void RunKickerOnce(const std::function<void(HWND)>& checks, DWORD startMs = 6000
   Program kicker(Kicker(), L"", false, true);
   ASSERT_TRUE(kicker.Started());
   HWND frame = WaitForeignFrame(startMs, otherThan);
+  if (!frame) {
+    // What runs and shows instead, for the log.
+    std::printf("no frame: Kicker %s; k3driftlet.bin %d, msiexec.exe %d running\n",
+                kicker.Running() ? "running" : "ended", CountProcesses(L"k3driftlet.bin"),
+                CountProcesses(L"msiexec.exe"));
+    for (HWND h : FindWindows(0, L"")) {
+      if (!::IsWindowVisible(h)) continue;
+      wchar_t name[256] = {};
+      ::GetClassNameW(h, name, 256);
+      DWORD pid = 0;
+      ::GetWindowThreadProcessId(h, &pid);
+      std::printf("  visible: pid %lu class %ls title \"%ls\" %ls\n", static_cast<unsigned long>(pid), name,
+                  WindowText(h).c_str(), ImageOf(h).c_str());
+    }
+  }
   ASSERT_TRUE(frame) << "the program starts";
   EXPECT_EQ(_wcsicmp(ImageOf(frame).c_str(), (InstallFolder() + L"k3driftlet.bin").c_str()), 0);
   checks(frame);

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "desktop/DisplaySettings.h"
 #include "files/PackageCodec.h"
 #include "ui/ControlIds.h"
+#include "ui/ImageListFile.h"
 #include "ui/Palette.h"
 #include "ui/ViewLayout.h"
 
@@ -39,10 +41,11 @@ std::vector<std::uint8_t> Jpeg(int w, int h, std::uint32_t argb) {
 
 // The records of an IMG.DAT: the text of each up to its zero byte.
 std::vector<std::string> Records(const std::vector<std::uint8_t>& bytes) {
+  constexpr std::size_t kRecord = k3::kImageListRecordBytes;
   std::vector<std::string> out;
-  for (std::size_t at = 0; at + 512 <= bytes.size(); at += 512) {
+  for (std::size_t at = 0; at + kRecord <= bytes.size(); at += kRecord) {
     const char* text = reinterpret_cast<const char*>(bytes.data() + at);
-    out.emplace_back(text, strnlen(text, 512));
+    out.emplace_back(text, strnlen(text, kRecord));
   }
   return out;
 }
@@ -54,15 +57,13 @@ std::string Narrow(const std::wstring& s) {
   return out;
 }
 
+// IMG.DAT as the program writes it (the test's photos have plain ANSI
+// paths, which are their own records).
 void WriteImageList(const std::wstring& path, const std::vector<std::wstring>& photos) {
-  std::vector<std::uint8_t> bytes;
-  for (const std::wstring& p : photos) {
-    std::vector<std::uint8_t> record(512, 0);
-    const std::string text = Narrow(p);
-    std::copy(text.begin(), text.end(), record.begin());
-    bytes.insert(bytes.end(), record.begin(), record.end());
-  }
-  WriteFileBytes(path, bytes);
+  k3::ImageListPaths paths;
+  paths.toAnsi = [](const std::wstring& p) { return std::optional<std::string>(Narrow(p)); };
+  paths.shortForm = [](const std::wstring&) { return std::optional<std::wstring>(); };
+  WriteFileBytes(path, k3::EncodeImageList(photos, paths));
 }
 
 // A program folder of the test's own with a copy of the program, and the
