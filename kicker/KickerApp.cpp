@@ -127,10 +127,6 @@ class PrivateCopy {
   std::vector<std::uint8_t> bytes_;
 };
 
-}  // namespace
-
-namespace {
-
 // A program file's version, from its bytes (see ProgramFileVersion).
 std::optional<std::uint64_t> FileVersionOf(const std::wstring& path) {
   std::vector<std::uint8_t> bytes;
