@@ -162,6 +162,11 @@ BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
   return fw::CFrameWnd::PreTranslateMessage(msg);
 }
 
+void CMainFrame::OnEndSession() {
+  if (view_) view_->Photos().EndSession();
+  driftlet_.EndSession();
+}
+
 LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CREATE:
@@ -197,6 +202,15 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
       if (!ConfirmClose()) return 0;
       break;
+    case WM_QUERYENDSESSION:
+      // Logoff, shutdown, a restart after an update: no question stands in
+      // the way.
+      return TRUE;
+    case WM_ENDSESSION:
+      // The process may end as soon as this returns, without its windows
+      // being destroyed: what the end of the program would keep is kept now.
+      if (wp) OnEndSession();
+      return 0;
     case WM_DESTROY:
       OnDestroy();
       break;

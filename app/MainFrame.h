@@ -45,6 +45,7 @@ class CMainFrame : public fw::CFrameWnd {
   void OnGetMinMaxInfo(MINMAXINFO* info);
   bool ConfirmClose();
   void OnDestroy();
+  void OnEndSession();
   void OnActivateApp(bool active);
   void OnPaint();
   // Makes the frame transparent and shows the logo, before the splash.

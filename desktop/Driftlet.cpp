@@ -491,6 +491,12 @@ void CDriftlet::OnTimer(UINT_PTR id) {
   }
 }
 
+void CDriftlet::EndSession() {
+  StopTimers();
+  preparer_.Cancel();
+  tempFolder.reset();
+}
+
 void CDriftlet::ReleaseContent() {
   frameImage.reset();
   ClearItems();

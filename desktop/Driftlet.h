@@ -104,6 +104,11 @@ class CDriftlet : public fw::CWnd {
   // benchmarks that repeat a sequence of frames).
   void RestartEffectAnimation() { effect_ = EffectState{}; }
 
+  // The session ends and the process may end as soon as this returns: the
+  // timers and the workers stop, and the folder of a show's extracted
+  // photos goes (the photos shown are in memory).
+  void EndSession();
+
   // Why the drift is hidden now; nothing set, it shows.
   const DriftVisibility& Visibility() const { return visibility_; }
 

@@ -111,6 +111,11 @@ void PhotoCollection::Close() {
   entries_.clear();
 }
 
+void PhotoCollection::EndSession() {
+  thumbnailer_.reset();
+  Save();
+}
+
 int PhotoCollection::SelectedCount() const { return list_ ? list_->GetSelCount() : 0; }
 
 bool PhotoCollection::AddPhoto(const std::wstring& path) {

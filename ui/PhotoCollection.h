@@ -37,6 +37,9 @@ class PhotoCollection {
   // Writes IMG.DAT and lets the rows go without handing the drifting
   // window a new selection for each one (it is gone already).
   void Close();
+  // The session ends and the process may end as soon as this returns: the
+  // workers stop and IMG.DAT is written; the rows and the window stay.
+  void EndSession();
 
   CImgList* List() const { return list_.get(); }
   int Count() const { return static_cast<int>(entries_.size()); }

@@ -484,13 +484,39 @@ COLORREF DriftColour(HWND drift) {
 bool Reddish(COLORREF c) { return GetRValue(c) > 180 && GetBValue(c) < 90; }
 bool Bluish(COLORREF c) { return GetBValue(c) > 180 && GetRValue(c) < 90; }
 
-TEST(MainView, RowClicksToggleTheSelectionAndTheDriftingWindowFollows) {
-  ViewSession s;
-  const std::wstring red = s.Photo(L"red.jpg", 0xFFFF0000);
-  const std::wstring blue = s.Photo(L"blue.jpg", 0xFF0000FF);
+// Logoff, shutdown or the restart after an update, as Windows ends a
+// session: the question, then the end; the process may be ended as soon
+// as the frame returns from it, without its windows being destroyed.
+void EndSession(HWND frame, DWORD pid) {
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(::SendMessageTimeoutW(frame, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer));
+  EXPECT_EQ(answer, TRUE) << "the session may end";
+  EXPECT_FALSE(WaitMessageBox(pid, 1000)) << "without the exit question";
+  ASSERT_TRUE(::SendMessageTimeoutW(frame, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 15000, &answer));
+}
+
+// The program started with a red and a blue photo in its list.
+void StartWithRedAndBlue(ViewSession& s, std::wstring& red, std::wstring& blue) {
+  red = s.Photo(L"red.jpg", 0xFFFF0000);
+  blue = s.Photo(L"blue.jpg", 0xFF0000FF);
   WriteImageList(s.ListFile(), {red, blue});
   ASSERT_TRUE(s.Start());
   ASSERT_TRUE(s.WaitCount(2));
+}
+
+TEST(MainView, WhenTheSessionEndsThePhotoListIsWrittenBeforeTheFrameAnswers) {
+  ViewSession s;
+  std::wstring red, blue;
+  ASSERT_NO_FATAL_FAILURE(StartWithRedAndBlue(s, red, blue));
+  ASSERT_TRUE(::DeleteFileW(s.ListFile().c_str()));
+  EndSession(s.frame, s.program().Pid());
+  EXPECT_EQ(Records(ReadFileBytes(s.ListFile())), (std::vector<std::string>{Narrow(red), Narrow(blue)}));
+}
+
+TEST(MainView, RowClicksToggleTheSelectionAndTheDriftingWindowFollows) {
+  ViewSession s;
+  std::wstring red, blue;
+  ASSERT_NO_FATAL_FAILURE(StartWithRedAndBlue(s, red, blue));
   // Ripple needs room around the 128 x 96 photo; the plain photo is the
   // photo's own size; 64 makes it smaller.
   auto driftSize = [&] {

@@ -113,6 +113,24 @@ TEST_F(ViewerTest, PhotoWindowHasTheSizeTaskBarEntryAndMoves) {
   EXPECT_TRUE(NewTempFolders().empty());
 }
 
+TEST_F(ViewerTest, WhenTheSessionEndsTheShowsFolderGoesBeforeTheFrameAnswers) {
+  const auto show = Package(L"--type ripple", {Photo(L"a.jpg", 300, 200, kRed)});
+  Program program(L"\"" + show + L"\"");
+  ASSERT_TRUE(WaitViewerWindow(program));
+  ASSERT_EQ(NewTempFolders().size(), 1u) << "the show's photos are extracted";
+  // The hidden frame hears of the session's end, as every top-level window.
+  HWND frame = nullptr;
+  for (HWND h : program.Windows(ExpectedTitle())) {
+    if (!::IsWindowVisible(h)) frame = h;
+  }
+  ASSERT_TRUE(frame);
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(::SendMessageTimeoutW(frame, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer));
+  EXPECT_EQ(answer, TRUE);
+  ASSERT_TRUE(::SendMessageTimeoutW(frame, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 15000, &answer));
+  EXPECT_TRUE(NewTempFolders().empty()) << "gone before the process is ended";
+}
+
 TEST_F(ViewerTest, StaysOnTheScreenAcrossBounces) {
   const auto show = Package(L"--type photo --size 512 --speed fast --zorder bottom",
                             {Photo(L"big.jpg", 600, 600, kBlue)});
