@@ -47,7 +47,7 @@ void Report(const char* name, std::vector<double> times, double cpuMs) {
 
 void Frames(const std::wstring& photo, const char* name, int type, int size, bool onlyChanges) {
   CDriftlet d;
-  d.onlyChanges = onlyChanges;
+  d.SetOnlyChanges(onlyChanges);
   if (!d.CreateDriftWindow(L"Drift bench", true, nullptr)) return;
   d.settings.displayType = static_cast<std::uint16_t>(type);
   d.settings.photoSize = static_cast<std::uint16_t>(size);
@@ -80,7 +80,7 @@ void Frames(const std::wstring& photo, const char* name, int type, int size, boo
     d.StepMotion(true);
     Pump();
     now.clear();
-    if (d.frameImage) CollectOpaqueRuns(d.frameImage->View(), now);
+    if (d.Frame()) CollectOpaqueRuns(d.Frame()->View(), now);
     RECT rect{};
     ::GetWindowRect(d.m_hWnd, &rect);
     shapes += i > 0 && now != last;
@@ -130,8 +130,8 @@ int wmain(int argc, wchar_t** argv) {
   for (UINT_PTR id : {1, 2, 3}) ::KillTimer(d.m_hWnd, id);
   d.StepMotion(true);
   Pump();
-  if (d.items.empty() || !d.frameImage) return 1;
-  CImg& canvas = *d.items[0]->image;
+  if (d.Items().empty() || !d.Frame()) return 1;
+  CImg& canvas = *d.Items()[0]->image;
   FramePool pool;
   FramePtr frame = MakeRippleFrame(canvas, POINT{canvas.Width() / 2, canvas.Height() / 2}, 10, 4, &pool);
   std::vector<PixelRun> runs;
@@ -148,7 +148,7 @@ int wmain(int argc, wchar_t** argv) {
     frame.reset();
     frame = MakeRippleFrame(canvas, POINT{canvas.Width() / 2 + shift, canvas.Height() / 2}, 10, 4, &pool);
   });
-  const Rect opaque = d.items[0]->opaque;
+  const Rect opaque = d.Items()[0]->opaque;
   std::printf("  the photo covers %d x %d of the %d x %d canvas\n", opaque.Width(), opaque.Height(), canvas.Width(),
               canvas.Height());
   Step("effect frame (Ripple), kept, key margin skipped", [&] {

@@ -64,12 +64,12 @@ bool Record(CDriftlet& d, const std::wstring& photo) {
     d.StepMotion(false);
     d.StepMotion(true);
     Pump();
-    if (!d.frameImage) return false;
+    if (!d.Frame()) return false;
     RecordedFrame f;
     ::GetWindowRect(d.m_hWnd, &f.place);
     f.region = ::CreateRectRgn(0, 0, 0, 0);
     ::GetWindowRgn(d.m_hWnd, f.region);
-    const CImg& frame = *d.frameImage;
+    const CImg& frame = *d.Frame();
     if (!g_frames.empty() && SamePixels(*g_frames.back().picture, frame)) {
       f.picture = g_frames.back().picture;
     } else {
@@ -125,7 +125,7 @@ int wmain(int argc, wchar_t** argv) {
     std::fflush(stdout);
     // Without photos the window's own timers do nothing; the frame timer
     // plays the recorded frames instead.
-    d.items.clear();
+    d.ClearItems();
     g_dc = ::GetDC(d.m_hWnd);
   }
   // The viewer's timers, in the order and with the periods it starts them

@@ -21,14 +21,14 @@
 
 #include "desktop/DisplaySettings.h"
 #include "desktop/DriftVisibility.h"
+#include "desktop/DriftShow.h"
 #include "desktop/DriftWatch.h"
+#include "desktop/FrameComposer.h"
 #include "desktop/Motion.h"
 #include "desktop/PhotoPreparer.h"
-#include "files/FileUtils.h"
+#include "desktop/PhotoSet.h"
 #include "files/Package.h"
 #include "framework/Wnd.h"
-#include "imaging/EffectFrames.h"
-#include "imaging/Effects.h"
 #include "imaging/Img.h"
 
 namespace k3 {
@@ -62,8 +62,8 @@ class CDriftlet : public fw::CWnd {
   void SetSpeed(int index);
   void SetZOrder(ZOrder value);
   void SetSwitchInterval(int index);
-  int GetEffectStrength() { return k3::GetEffectStrength(settings); }
-  int GetWaveCount() { return k3::GetWaveCount(settings); }
+  int GetEffectStrength() { return show_.EffectStrength(); }
+  int GetWaveCount() { return show_.WaveCount(); }
   void SetEffectStrength(int value);
   void SetWaveCount(int value);
 
@@ -102,7 +102,7 @@ class CDriftlet : public fw::CWnd {
 
   // Starts the effects' animation from its beginning (for tests and
   // benchmarks that repeat a sequence of frames).
-  void RestartEffectAnimation() { effect_ = EffectState{}; }
+  void RestartEffectAnimation() { composer_.RestartAnimation(); }
 
   // The session ends and the process may end as soon as this returns: the
   // timers and the workers stop, and the folder of a show's extracted
@@ -112,42 +112,57 @@ class CDriftlet : public fw::CWnd {
   // Why the drift is hidden now; nothing set, it shows.
   const DriftVisibility& Visibility() const { return visibility_; }
 
-  // The display settings record, first member as the package file expects.
-  DisplaySettings settings;
-  MotionState motion;
-  int currentIndex = 0;
-  UINT_PTR switchTimer = 0;
-  UINT_PTR frameTimer = 0;
-  UINT_PTR motionTimer = 0;
-  // The photos extracted from an opened package.
-  OwnedFolder tempFolder;
-  // Frames are recycled through the window's own pool, declared before the
-  // frame so that the frame goes back to it first.
-  FramePool framePool;
-  FramePtr frameImage;
-  RECT frameBox{0, 0, 0, 0};
-  bool composing = false;
-  std::vector<std::wstring> photoPaths;
-  // The photos prepared so far, in the order of `photoPaths`.
-  std::vector<std::unique_ptr<CDriftletImg>> items;
+  // What the drift shows: the paths of the photos and the folder of a
+  // show's extracted photos (empty for none).
+  const std::vector<std::wstring>& PhotoPaths() const { return show_.Paths(); }
+  const std::wstring& ExtractedFolder() const { return show_.ExtractedFolder(); }
+  // The photos prepared so far, in the order of the paths, and the one shown.
+  const PhotoSet<CDriftletImg>::Items& Items() const { return photos_.All(); }
+  int CurrentIndex() const { return photos_.CurrentIndex(); }
+  // Shows the photo at `index` from the next frame on.
+  void ShowPhoto(int index);
+  // Where the photo is and where it goes; a new motion takes effect at the
+  // next step.
+  const MotionState& Motion() const { return motion_; }
+  void SetMotion(const MotionState& motion) { motion_ = motion; }
+  // The effect frame shown now (null for the plain photo or none) and the
+  // box of its visible pixels.
+  const CImg* Frame() const { return composer_.Frame(); }
+  const Rect& FrameBox() const { return composer_.VisibleBox(); }
+  // Whether the frames' pool still keeps a frame for the next one.
+  bool PoolHoldsFrame() const { return composer_.PoolHoldsFrame(); }
   // Frames give the window system only what changed since the last one (a
   // new region, a new place, new pixels). Off, every frame sets the region,
   // the place and the pixels again (for comparison in tests and benchmarks).
-  bool onlyChanges = true;
+  void SetOnlyChanges(bool on) { onlyChanges_ = on; }
+
+  // The display settings record, first member as the package file expects.
+  DisplaySettings settings;
 
  protected:
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
   // Whether the primary mouse button is still held (the grab loop ends when
   // it is not).
   virtual bool PrimaryButtonHeld() const;
+  // While a frame is composed, paint requests are answered without drawing
+  // (the frame is drawn right after).
+  void MarkComposing(bool on) { composing_ = on; }
 
  private:
+  enum TimerId : UINT_PTR { kSwitchTimer = 1, kMotionTimer = 2, kFrameTimer = 3, kLookTimer = 4 };
+  static constexpr UINT kFramePeriod = 50;
+  // How often the foreground and the screen are looked at: every 20th frame
+  // while drifting; by a timer of its own while hidden behind a full-screen
+  // program on a system that sends no foreground events.
+  static constexpr int kFramesPerLook = 20;
+  static constexpr UINT kLookPeriod = 1000;
+
   LRESULT OnCreate(UINT msg, WPARAM wp, LPARAM lp);
   void OnTimer(UINT_PTR id);
   void OnDestroy();
   void OnClose();
-  // Sets the display type or the photo size (`field` of the settings).
-  void SetPhotoShape(std::uint16_t& field, int value);
+  // The photos are prepared again for a new display type or size.
+  void ReshapePhotos();
   void StartSwitchTimer();
   void StartMotionTimer();
   // Starts the timers that do not run while there are photos; stops them
@@ -156,12 +171,10 @@ class CDriftlet : public fw::CWnd {
   void StopTimers();
   // The modal loop of a grab: follows the mouse, then throws the photo.
   void DragWindow();
-  // Cuts the window to the frame's visible pixels and places it.
-  void ShapeAndPlace(int left, int top);
-  // Gives the window no region (the plain photo's rectangle).
-  void ClearShape();
-  // Moves and sizes the window; whether its size changed.
-  bool Place(int left, int top, int width, int height);
+  // Gives the window the composer's new region, or none.
+  void Reshape(const ComposedFrame& frame);
+  // Moves and sizes the window (only what changed).
+  void Place(const Rect& place);
   // Forgets what the window system was last given, so that the next frame
   // gives it everything again.
   void ForgetWindowState();
@@ -178,28 +191,22 @@ class CDriftlet : public fw::CWnd {
   void TakePrepared();
 
   RandomSource random_;
-  // The effects' animation, carried across photo switches, type changes and
-  // new photo lists.
-  EffectState effect_;
+  DriftShow show_{settings};
+  PhotoSet<CDriftletImg> photos_;
+  FrameComposer composer_;
+  MotionState motion_;
+  UINT_PTR switchTimer_ = 0;
+  UINT_PTR frameTimer_ = 0;
+  UINT_PTR motionTimer_ = 0;
+  bool onlyChanges_ = true;
+  bool composing_ = false;
   HWND closeTarget_ = nullptr;
   bool toolWindow_ = true;
   // Set when the window loses the mouse capture during a grab.
   bool captureLost_ = false;
-
-  // What the window system was last given: the region's runs (none set when
-  // `shaped_` is false), the window's rectangle, and the picture drawn into
-  // the window (null: the window's pixels are to be drawn).
-  bool shaped_ = false;
-  std::vector<PixelRun> shapeRuns_;
-  std::vector<PixelRun> newRuns_;
-  RECT shapeBox_{0, 0, 0, 0};
+  // The picture the window shows (null: the window's pixels are to be
+  // drawn).
   const CImg* drawn_ = nullptr;
-  // What the current effect frame was made from (its item image, type and
-  // parameters), and whether it is new since it was last drawn.
-  const CImg* frameSource_ = nullptr;
-  int frameType_ = -1;
-  EffectFrame frameEffect_;
-  bool frameFresh_ = false;
   // The desktop's rectangle, as the motion bounces off it; after a display
   // change the next step first puts the photo inside the new one.
   RECT desktop_{0, 0, 0, 0};

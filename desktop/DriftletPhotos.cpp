@@ -10,32 +10,30 @@
 namespace k3 {
 
 void CDriftlet::LoadPhotos(const std::vector<std::wstring>& paths) {
-  photoPaths.clear();
-  for (const std::wstring& path : paths) {
-    if (FileExists(path) != PathKind::None) photoPaths.push_back(path);
-  }
+  show_.SetPaths(paths);
   RebuildItems();
-  currentIndex = 0;
+  photos_.Show(0);
   StepMotion(true);
 }
 
 void CDriftlet::ClearItems() {
   batch_ = preparer_.Start({}, settings);
-  items.clear();
+  photos_.Clear();
   drawn_ = nullptr;
-  frameSource_ = nullptr;
+  composer_.ForgetSource();
   UpdateTimers();
 }
 
 void CDriftlet::RebuildItems() {
   std::vector<WantedPhoto> wanted;
-  for (const std::wstring& path : photoPaths) wanted.push_back(WantedPhoto{path, LastWriteTime(path)});
-  std::vector<PhotoJob> jobs = RebuildPhotoList(items, currentIndex, wanted, settings.displayType, settings.photoSize);
+  for (const std::wstring& path : show_.Paths()) wanted.push_back(WantedPhoto{path, LastWriteTime(path)});
   std::vector<PhotoPreparer::Job> work;
-  for (PhotoJob& job : jobs) work.push_back(PhotoPreparer::Job{job.slot, std::move(job.path), job.fileTime});
+  for (PhotoJob& job : photos_.Rebuild(wanted, settings.displayType, settings.photoSize)) {
+    work.push_back(PhotoPreparer::Job{job.slot, std::move(job.path), job.fileTime});
+  }
   batch_ = preparer_.Start(std::move(work), settings);
   drawn_ = nullptr;
-  frameSource_ = nullptr;
+  composer_.ForgetSource();
   UpdateTimers();
 }
 
@@ -44,10 +42,10 @@ void CDriftlet::TakePrepared() {
   for (PhotoPreparer::Done& d : preparer_.Take()) {
     if (d.batch == batch_) prepared.emplace_back(d.slot, std::move(d.item));
   }
-  const JoinedPhotos joined = JoinPrepared(items, currentIndex, std::move(prepared));
+  const JoinedPhotos joined = photos_.Join(std::move(prepared));
   if (!joined.changed) return;
   drawn_ = nullptr;
-  frameSource_ = nullptr;
+  composer_.ForgetSource();
   UpdateTimers();
   if (joined.wasEmpty) {
     ApplyVisibility();

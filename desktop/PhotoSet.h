@@ -3,7 +3,8 @@
 // which are made again, and how the photos the workers bring join the list
 // while the photo shown stays shown. An item is anything with the fields of
 // the drift's prepared photo (CDriftletImg: `slot`, `path`, `fileTime`,
-// `displayType`, `photoSize`). Pure, tested natively.
+// `displayType`, `photoSize`). PhotoSet keeps such a list with the photo
+// shown. Pure, tested natively.
 #pragma once
 
 #include <algorithm>
@@ -117,5 +118,52 @@ JoinedPhotos JoinPrepared(std::vector<std::unique_ptr<Item>>& items, int& curren
   }
   return joined;
 }
+
+// The drift's prepared photos and the one shown.
+template <class Item>
+class PhotoSet {
+ public:
+  using Items = std::vector<std::unique_ptr<Item>>;
+
+  // The photos wanted now, for the settings given; the jobs to prepare
+  // (RebuildPhotoList).
+  std::vector<PhotoJob> Rebuild(const std::vector<WantedPhoto>& wanted, std::uint16_t displayType,
+                                std::uint16_t photoSize) {
+    return RebuildPhotoList(items_, current_, wanted, displayType, photoSize);
+  }
+  // Takes in prepared photos (JoinPrepared).
+  JoinedPhotos Join(std::vector<std::pair<std::size_t, std::unique_ptr<Item>>> prepared) {
+    return JoinPrepared(items_, current_, std::move(prepared));
+  }
+  void Clear() {
+    items_.clear();
+    current_ = 0;
+  }
+
+  bool Empty() const { return items_.empty(); }
+  std::size_t Count() const { return items_.size(); }
+  const Items& All() const { return items_; }
+  // The photo shown (one there must be); an index past the end (the list
+  // shrank) shows the first.
+  const Item& Current() {
+    if (current_ < 0 || current_ >= static_cast<int>(items_.size())) current_ = 0;
+    return *items_[static_cast<std::size_t>(current_)];
+  }
+  int CurrentIndex() const { return current_; }
+  // Shows the photo at `index` (taken modulo the count).
+  void Show(int index) { current_ = items_.empty() ? 0 : ((index % Size()) + Size()) % Size(); }
+  // Shows the next photo, after the last the first; whether another shows.
+  bool Next() {
+    if (items_.size() < 2) return false;
+    Show(current_ + 1);
+    return true;
+  }
+
+ private:
+  int Size() const { return static_cast<int>(items_.size()); }
+
+  Items items_;
+  int current_ = 0;
+};
 
 }  // namespace k3

@@ -58,7 +58,7 @@ CChildView::CChildView(const ViewContext& context)
       panelBrush_(::CreateSolidBrush(palette::kPanel)),
       photos_(context.driftlet),
       settings_(context.driftlet) {
-  photos_.changed = [this] { OnPhotosChanged(); };
+  photos_.OnChanged([this] { OnPhotosChanged(); });
 }
 
 CChildView::~CChildView() {
@@ -321,7 +321,7 @@ void CChildView::OnSave() {
   if (path.empty()) return;
   PackageDialogs dialogs(m_hWnd);
   CDriftlet& d = context_.driftlet;
-  if (SavePackage(SettingsToBytes(d.settings), d.photoPaths, path, dialogs)) {
+  if (SavePackage(SettingsToBytes(d.settings), d.PhotoPaths(), path, dialogs)) {
     ShowPairedMessage(Frame(), IDS_COMPLETED_JA, IDS_COMPLETED_EN, MB_OK | MB_ICONINFORMATION);
   }
 }

@@ -96,9 +96,9 @@ LRESULT CImgList::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   const LRESULT result = fw::CListBox::WindowProc(msg, wp, lp);
   if (msg == WM_VSCROLL || msg == WM_MOUSEWHEEL || msg == WM_KEYDOWN || msg == WM_SIZE || msg == LB_SETTOPINDEX) {
     const int top = static_cast<int>(::SendMessageW(m_hWnd, LB_GETTOPINDEX, 0, 0));
-    if ((top != lastTop_ || msg == WM_SIZE) && scrolled) {
+    if ((top != lastTop_ || msg == WM_SIZE) && scrolled_) {
       lastTop_ = top;
-      scrolled();
+      scrolled_();
     }
   }
   return result;

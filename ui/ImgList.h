@@ -19,8 +19,7 @@
 namespace k3 {
 
 // One photo of the list.
-class CImgThumb {
- public:
+struct CImgThumb {
   CImgThumb(std::wstring path, std::unique_ptr<CImg> image, int width, int height)
       : path(std::move(path)), image(std::move(image)), width(width), height(height) {}
   virtual ~CImgThumb() = default;
@@ -49,8 +48,8 @@ class CImgList : public fw::CListBox {
   // The list's own background colour.
   BOOL OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override;
 
-  // Told when other rows came into view (scrolled, sized).
-  std::function<void()> scrolled;
+  // `scrolled` is told when other rows came into view (scrolled, sized).
+  void OnScrolled(std::function<void()> scrolled) { scrolled_ = std::move(scrolled); }
   // The rows on screen now, top to bottom.
   std::vector<int> RowsOnScreen() const;
   void RedrawRow(int row);
@@ -62,6 +61,7 @@ class CImgList : public fw::CListBox {
   fw::GdiBrush background_{::CreateSolidBrush(palette::kList)};
   fw::GdiBrush placeholder_{::CreateSolidBrush(palette::kThumbPlaceholder)};
   fw::GdiFont font_;
+  std::function<void()> scrolled_;
   int lastTop_ = -1;
 };
 

@@ -49,11 +49,13 @@ class BatchedRedraw {
 PhotoCollection::PhotoCollection(CDriftlet& driftlet) : driftlet_(driftlet) {}
 
 void PhotoCollection::Changed() {
+  unsaved_ = true;
+  saveSoon_.AskWithin(kSaveDelay);
   if (quiet_ > 0) {
     changedWhileQuiet_ = true;
     return;
   }
-  if (changed) changed();
+  if (changed_) changed_();
 }
 
 // During an import the rows are told once at its end and at each redraw
@@ -75,7 +77,7 @@ class PhotoCollection::QuietChanges {
   void Flush() {
     photos_.HandOverThumbnails(true);
     if (!std::exchange(photos_.changedWhileQuiet_, false)) return;
-    if (photos_.changed) photos_.changed();
+    if (photos_.changed_) photos_.changed_();
   }
 
  private:
@@ -95,7 +97,7 @@ bool PhotoCollection::Create(HWND parent, UINT id) {
     ++thumbnailNotices_;
     TakeThumbnails();
   });
-  list_->scrolled = [this] { ShowRowsOnScreenFirst(); };
+  list_->OnScrolled([this] { ShowRowsOnScreenFirst(); });
   return true;
 }
 
@@ -306,13 +308,22 @@ void PhotoCollection::Load(HWND owner) {
     position += static_cast<int>(kImageListRecordBytes);
     if (!progress.SetPos(position)) break;
   }
+  // Rows just read from the file need no writing (unless some were left
+  // out).
+  if (entries_.size() == photos.size()) {
+    unsaved_ = false;
+    saveSoon_.Forget();
+  }
 }
 
-void PhotoCollection::Save() const {
+void PhotoCollection::Save() {
   std::vector<std::wstring> photos;
   photos.reserve(entries_.size());
   for (const auto& e : entries_) photos.push_back(e->path);
-  SaveImageListFile(listFilePath_, photos);
+  saveSoon_.Forget();
+  // A list that could not be written is tried again at the next change
+  // and at the end.
+  unsaved_ = !SaveImageListFile(listFilePath_, photos);
 }
 
 }  // namespace k3

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "desktop/Driftlet.h"
+#include "framework/WorkNotice.h"
 #include "ui/ImgList.h"
 #include "ui/Thumbnailer.h"
 
@@ -28,9 +29,9 @@ class PhotoCollection {
   PhotoCollection(const PhotoCollection&) = delete;
   PhotoCollection& operator=(const PhotoCollection&) = delete;
 
-  // Told after the rows or the selection changed (the count line and the
-  // drop hint follow them).
-  std::function<void()> changed;
+  // `changed` is told after the rows or the selection changed (the count
+  // line and the drop hint follow them).
+  void OnChanged(std::function<void()> changed) { changed_ = std::move(changed); }
 
   // Makes the list box as a child of `parent`.
   bool Create(HWND parent, UINT id);
@@ -78,11 +79,15 @@ class PhotoCollection {
   const std::wstring& ListFilePath() const { return listFilePath_; }
   void SetListFilePath(std::wstring path) { listFilePath_ = std::move(path); }
   void Load(HWND owner);
-  void Save() const;
+  // Writes IMG.DAT now. Every change of the rows writes it by itself soon
+  // after (within kSaveDelay, a burst of changes in one write), so that a
+  // kill or a power cut loses at most the last seconds.
+  void Save();
+  static constexpr UINT kSaveDelay = 2000;
 
  private:
   class QuietChanges;
-  // Tells `changed`, or notes it for the end of an import.
+  // Tells `changed_`, or notes it for the end of an import.
   void Changed();
   // The rows added since the last hand-over go to the workers (only those
   // on screen, during an import).
@@ -92,6 +97,7 @@ class PhotoCollection {
   void ShowRowsOnScreenFirst();
 
   CDriftlet& driftlet_;
+  std::function<void()> changed_;
   std::unique_ptr<CImgList> list_;
   std::vector<std::unique_ptr<CImgThumb>> entries_;
   std::unordered_set<std::wstring> listed_;
@@ -102,6 +108,11 @@ class PhotoCollection {
   bool changedWhileQuiet_ = false;
   bool selectionWhileQuiet_ = false;
   std::vector<std::pair<std::uint64_t, std::wstring>> toMake_;
+  // Whether the rows changed since IMG.DAT was last written.
+  bool unsaved_ = false;
+  fw::CWorkNotice saveSoon_{[this] {
+    if (unsaved_) Save();
+  }};
   // Made with the list; stopped before the rows go.
   std::unique_ptr<Thumbnailer> thumbnailer_;
 };

@@ -31,7 +31,7 @@ void Place(fw::CWnd& control, const Rect& r) { PlaceControl(control.m_hWnd, r); 
 
 void CSettingSlider::OnScroll(int code, int position) {
   // Only a drag of the thumb stores its value.
-  if ((code == TB_THUMBTRACK || code == TB_THUMBPOSITION) && changed) changed(position);
+  if ((code == TB_THUMBTRACK || code == TB_THUMBPOSITION) && changed_) changed_(position);
 }
 
 SettingsPanel::SettingsPanel(CDriftlet& driftlet) : driftlet_(driftlet), brush_(::CreateSolidBrush(palette::kPanel)) {}
@@ -64,8 +64,8 @@ void SettingsPanel::Create(HWND parent, HFONT normal, HFONT bold) {
     const UINT id = bar == &strength_ ? ids::kStrengthSlider : ids::kWaveCountSlider;
     if (bar->Create(WS_CHILD | WS_VISIBLE | TBS_HORZ, RECT{0, 0, 0, 0}, parent, id)) bar->SetBackground(brush_.get());
   }
-  strength_.changed = [this](int value) { driftlet_.SetEffectStrength(value); };
-  waveCount_.changed = [this](int value) { driftlet_.SetWaveCount(value); };
+  strength_.OnChanged([this](int value) { driftlet_.SetEffectStrength(value); });
+  waveCount_.OnChanged([this](int value) { driftlet_.SetWaveCount(value); });
   MakeGroup(groups_[kSpeed], parent, IDS_SPEED_LABEL, ids::kSpeedFirst,
             PairTexts({IDS_SPEED_SLOW, IDS_SPEED_NORMAL, IDS_SPEED_FAST}), normal, bold);
   MakeGroup(groups_[kSize], parent, IDS_SIZE_LABEL, ids::kSizeFirst, {L"32", L"64", L"128", L"256", L"512"}, normal,

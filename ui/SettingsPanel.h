@@ -21,8 +21,11 @@ namespace k3 {
 // A trackbar whose dragged thumb hands its value on.
 class CSettingSlider : public fw::CTrackbar {
  public:
-  std::function<void(int)> changed;
+  void OnChanged(std::function<void(int)> changed) { changed_ = std::move(changed); }
   void OnScroll(int code, int position) override;
+
+ private:
+  std::function<void(int)> changed_;
 };
 
 class SettingsPanel {

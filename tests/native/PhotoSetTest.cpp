@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "desktop/PhotoSet.h"
+#include "desktop/WindowShape.h"
 
 namespace k3 {
 namespace {
@@ -103,6 +104,53 @@ TEST(PhotoSet, ANewListSharingNothingKeepsThePhotoShownUntilItsFirstPhotoComes) 
   // A list of nothing leaves nothing to show and nothing to make.
   EXPECT_TRUE(RebuildPhotoList(items, current, {}, 0, 2).empty());
   EXPECT_TRUE(items.empty());
+}
+
+TEST(PhotoSet, TheShownPhotoStaysInRangeAndTheSwitchWraps) {
+  PhotoSet<Photo> set;
+  EXPECT_FALSE(set.Next()) << "nothing to switch to";
+  auto jobs = set.Rebuild(Wanted({L"a", L"b", L"c"}), 1, 2);
+  Prepared prepared;
+  for (const PhotoJob& job : jobs) prepared.emplace_back(job.slot, Made(job.path, 1, 2, 1));
+  EXPECT_TRUE(set.Join(std::move(prepared)).wasEmpty);
+  ASSERT_EQ(set.Count(), 3u);
+  set.Show(2);
+  EXPECT_EQ(set.Current().path, L"c");
+  EXPECT_TRUE(set.Next());
+  EXPECT_EQ(set.CurrentIndex(), 0) << "after the last the first";
+  set.Show(-1);
+  EXPECT_EQ(set.Current().path, L"c");
+  // A shorter list: the index past its end shows the first.
+  set.Rebuild(Wanted({L"a"}), 1, 2);
+  EXPECT_EQ(set.Current().path, L"a");
+  EXPECT_FALSE(set.Next()) << "one photo does not switch";
+  set.Clear();
+  EXPECT_TRUE(set.Empty());
+  EXPECT_EQ(set.CurrentIndex(), 0);
+}
+
+// What a new frame changes for the window system: the region only when the
+// visible pixels differ, the place only when it moved or was resized.
+TEST(WindowShape, ANewRegionOnlyForOtherPixelsAndAPlaceOnlyWhenMoved) {
+  WindowShape shape;
+  std::vector<PixelRun> runs{{0, 2, 5}, {1, 2, 6}};
+  EXPECT_TRUE(shape.Differs(runs, true)) << "no region yet";
+  shape.Taken(runs, Rect{2, 0, 6, 2});
+  EXPECT_TRUE(shape.Shaped());
+  EXPECT_EQ(shape.Box(), (Rect{2, 0, 6, 2}));
+  std::vector<PixelRun> same{{0, 2, 5}, {1, 2, 6}};
+  EXPECT_FALSE(shape.Differs(same, true));
+  EXPECT_TRUE(shape.Differs(same, false)) << "everything again when asked";
+  std::vector<PixelRun> other{{0, 2, 5}, {1, 3, 6}};
+  EXPECT_TRUE(shape.Differs(other, true));
+  shape.Clear();
+  EXPECT_TRUE(shape.Differs(same, true)) << "a window without a region takes one again";
+
+  const Rect at{10, 20, 110, 70};
+  EXPECT_EQ(ComparePlace(at, at), PlaceChange::None);
+  EXPECT_EQ(ComparePlace(at, Rect{11, 20, 111, 70}), PlaceChange::Move);
+  EXPECT_EQ(ComparePlace(at, Rect{10, 20, 111, 70}), PlaceChange::Resize);
+  EXPECT_EQ(ComparePlace(at, Rect{0, 0, 100, 51}), PlaceChange::Resize);
 }
 
 }  // namespace

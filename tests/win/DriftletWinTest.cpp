@@ -67,18 +67,23 @@ TEST(Driftlet, ToolWindowChoiceAndCloseRequestAreHandedIn) {
   ::DestroyWindow(target);
 }
 
+// A drift that composes a frame for as long as the test says.
+struct ComposingDriftlet : CDriftlet {
+  using CDriftlet::MarkComposing;
+};
+
 TEST(Driftlet, PaintWhileComposingIsStillAnswered) {
-  CDriftlet d;
+  ComposingDriftlet d;
   ASSERT_TRUE(d.CreateDriftWindow(L"Drift test", true, nullptr));
   ::SetWindowPos(d.m_hWnd, nullptr, 0, 0, 60, 40, SWP_NOZORDER | SWP_NOACTIVATE);
-  d.composing = true;
+  d.MarkComposing(true);
   ::InvalidateRect(d.m_hWnd, nullptr, FALSE);
   ::UpdateWindow(d.m_hWnd);
   RECT update{};
   EXPECT_FALSE(::GetUpdateRect(d.m_hWnd, &update, FALSE)) << "the window is validated";
   MSG msg;
   EXPECT_FALSE(::PeekMessageW(&msg, d.m_hWnd, WM_PAINT, WM_PAINT, PM_NOREMOVE));
-  d.composing = false;
+  d.MarkComposing(false);
 }
 
 TEST(Driftlet, GrabEndsWhenAnotherWindowTakesTheCapture) {
@@ -116,7 +121,7 @@ TEST(Driftlet, RebuildingThePhotosKeepsGdiplusRunning) {
   CDriftlet d;
   d.LoadPhotos(photos);
   d.WaitForPhotos();
-  ASSERT_EQ(d.items.size(), 2u);
+  ASSERT_EQ(d.Items().size(), 2u);
   const int starts = CImg::GdiplusStartCount();
   d.SetPhotoSize(3);
   d.WaitForPhotos();
@@ -125,8 +130,8 @@ TEST(Driftlet, RebuildingThePhotosKeepsGdiplusRunning) {
   d.LoadPhotos(photos);
   d.WaitForPhotos();
   EXPECT_EQ(CImg::GdiplusStartCount(), starts) << "a rebuild stopped and restarted GDI+";
-  ASSERT_EQ(d.items.size(), 2u);
-  EXPECT_EQ(d.items[0]->width, 256 * 22 / 20);
+  ASSERT_EQ(d.Items().size(), 2u);
+  EXPECT_EQ(d.Items()[0]->width, 256 * 22 / 20);
   d.ClearItems();
   EXPECT_EQ(CImg::LiveSurfaces(), 0);
   EXPECT_FALSE(CImg::GdiplusStarted()) << "with the last surface GDI+ stops";
@@ -206,7 +211,7 @@ TEST(Driftlet, HidesWithoutTimersWhileTheSessionIsLockedOrTheDisplayIsOffAndCome
   for (int i = 0; i < 5; ++i) d.StepMotion(true);
   ASSERT_TRUE(::IsWindowVisible(d.m_hWnd));
   const RECT before = WindowBox(d.m_hWnd);
-  const MotionState motion = d.motion;
+  const MotionState motion = d.Motion();
 
   ::SendMessageW(d.m_hWnd, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
   EXPECT_TRUE(d.Visibility().locked);
@@ -224,8 +229,8 @@ TEST(Driftlet, HidesWithoutTimersWhileTheSessionIsLockedOrTheDisplayIsOffAndCome
   EXPECT_TRUE(::IsWindowVisible(d.m_hWnd));
   const RECT after = WindowBox(d.m_hWnd);
   EXPECT_TRUE(::EqualRect(&before, &after)) << "back where it was";
-  EXPECT_EQ(d.motion.centreX, motion.centreX);
-  EXPECT_EQ(d.motion.centreY, motion.centreY);
+  EXPECT_EQ(d.Motion().centreX, motion.centreX);
+  EXPECT_EQ(d.Motion().centreY, motion.centreY);
   EXPECT_EQ(TimersWithin(d.m_hWnd, 150), (std::vector<WPARAM>{1, 2, 3}));
 
   SendDisplayState(d.m_hWnd, 0);
@@ -285,16 +290,15 @@ TEST(Driftlet, AfterTheScreenChangedAPhotoOutsideItComesBackAtTheNextStep) {
   RECT desktop{};
   ::GetWindowRect(::GetDesktopWindow(), &desktop);
   // Where a larger screen had it: far beyond the right and the top edge.
-  d.motion.centreX = desktop.right + 900;
-  d.motion.centreY = desktop.top - 700;
+  d.SetMotion(MotionState{d.Motion().direction, desktop.right + 900.0, desktop.top - 700.0});
   ::SendMessageW(d.m_hWnd, WM_DISPLAYCHANGE, 24, MAKELPARAM(desktop.right, desktop.bottom));
   d.StepMotion(true);
   // What shows of the window: the frame's visible box (the whole window for
   // a plain photo).
   const RECT window = WindowBox(d.m_hWnd);
   RECT box = window;
-  if (!::IsRectEmpty(&d.frameBox)) {
-    box = d.frameBox;
+  if (!d.FrameBox().Empty()) {
+    box = ToRect(d.FrameBox());
     ::OffsetRect(&box, window.left, window.top);
   }
   EXPECT_GE(box.left, desktop.left);
@@ -315,24 +319,24 @@ TEST(Driftlet, PreparedPhotosAreReusedWhileTheirTypeSizeAndFileStay) {
   CDriftlet d;
   d.LoadPhotos({photos[0], photos[1]});
   d.WaitForPhotos();
-  ASSERT_EQ(d.items.size(), 2u);
-  const CImg* a = d.items[0]->image.get();
-  const CImg* b = d.items[1]->image.get();
+  ASSERT_EQ(d.Items().size(), 2u);
+  const CImg* a = d.Items()[0]->image.get();
+  const CImg* b = d.Items()[1]->image.get();
   // One more photo selected: the two prepared ones are taken over, in the
   // new order.
   d.LoadPhotos({photos[1], photos[2], photos[0]});
   d.WaitForPhotos();
-  ASSERT_EQ(d.items.size(), 3u);
-  EXPECT_EQ(d.items[0]->image.get(), b);
-  EXPECT_EQ(d.items[2]->image.get(), a);
+  ASSERT_EQ(d.Items().size(), 3u);
+  EXPECT_EQ(d.Items()[0]->image.get(), b);
+  EXPECT_EQ(d.Items()[2]->image.get(), a);
   // Another size: everything is prepared again.
   d.SetPhotoSize(1);
   d.WaitForPhotos();
-  ASSERT_EQ(d.items.size(), 3u);
-  EXPECT_EQ(d.items[0]->width, 64 * 7 / 5) << "the Ripple canvas of a 64 photo";
+  ASSERT_EQ(d.Items().size(), 3u);
+  EXPECT_EQ(d.Items()[0]->width, 64 * 7 / 5) << "the Ripple canvas of a 64 photo";
   // A file written again is prepared again.
-  const CImg* c = d.items[1]->image.get();
-  const CImg* first = d.items[0]->image.get();
+  const CImg* c = d.Items()[1]->image.get();
+  const CImg* first = d.Items()[0]->image.get();
   FILETIME now{};
   ::GetSystemTimeAsFileTime(&now);
   ULARGE_INTEGER t{};
@@ -348,8 +352,8 @@ TEST(Driftlet, PreparedPhotosAreReusedWhileTheirTypeSizeAndFileStay) {
   }
   d.LoadPhotos({photos[1], photos[2], photos[0]});
   d.WaitForPhotos();
-  EXPECT_EQ(d.items[0]->image.get(), first);
-  EXPECT_NE(d.items[1]->image.get(), c) << "the changed file";
+  EXPECT_EQ(d.Items()[0]->image.get(), first);
+  EXPECT_NE(d.Items()[1]->image.get(), c) << "the changed file";
 }
 
 using e2e::PumpUntil;
@@ -375,21 +379,21 @@ TEST(Driftlet, PhotosArePreparedOnWorkersAndJoinTheDriftAsTheyCome) {
   // Nothing is prepared on the interface thread: the photos come with the
   // workers' notice, and the window shows the first one then.
   d.LoadPhotos(photos);
-  EXPECT_TRUE(d.items.empty());
+  EXPECT_TRUE(d.Items().empty());
   RECT shown = WindowBox(d.m_hWnd);
   EXPECT_TRUE(::IsRectEmpty(&shown));
-  ASSERT_TRUE(PumpUntil([&] { return d.items.size() == 3; }));
-  for (std::size_t k = 0; k < 3; ++k) EXPECT_EQ(d.items[k]->path, photos[k]);
+  ASSERT_TRUE(PumpUntil([&] { return d.Items().size() == 3; }));
+  for (std::size_t k = 0; k < 3; ++k) EXPECT_EQ(d.Items()[k]->path, photos[k]);
   shown = WindowBox(d.m_hWnd);
   EXPECT_EQ(shown.right - shown.left, 256);
 
   // Another size: the photos of the old size stand in until the new ones
   // come, so the drift never goes empty in between.
   d.SetPhotoSize(1);
-  ASSERT_EQ(d.items.size(), 3u);
-  EXPECT_EQ(d.items[0]->photoSize, 3);
+  ASSERT_EQ(d.Items().size(), 3u);
+  EXPECT_EQ(d.Items()[0]->photoSize, 3);
   ASSERT_TRUE(PumpUntil([&] {
-    return std::all_of(d.items.begin(), d.items.end(), [](const auto& item) { return item->photoSize == 1; });
+    return std::all_of(d.Items().begin(), d.Items().end(), [](const auto& item) { return item->photoSize == 1; });
   }));
   shown = WindowBox(d.m_hWnd);
   EXPECT_EQ(shown.right - shown.left, 64) << "the shown photo is redrawn at its new size";
@@ -400,26 +404,26 @@ TEST(Driftlet, PhotosArePreparedOnWorkersAndJoinTheDriftAsTheyCome) {
   d.LoadPhotos({photos[2]});
   ASSERT_TRUE(d.WaitForPhotos());
   PumpUntil([] { return false; }, 200);
-  ASSERT_EQ(d.items.size(), 1u);
-  EXPECT_EQ(d.items[0]->path, photos[2]);
-  EXPECT_EQ(d.items[0]->photoSize, 4);
-  EXPECT_EQ(d.currentIndex, 0);
+  ASSERT_EQ(d.Items().size(), 1u);
+  EXPECT_EQ(d.Items()[0]->path, photos[2]);
+  EXPECT_EQ(d.Items()[0]->photoSize, 4);
+  EXPECT_EQ(d.CurrentIndex(), 0);
 
   // A list that shares no photo with the one shown: that photo goes on
   // showing until the first new one comes.
   d.LoadPhotos({photos[0], photos[1]});
-  ASSERT_EQ(d.items.size(), 1u);
-  EXPECT_EQ(d.items[0]->path, photos[2]);
+  ASSERT_EQ(d.Items().size(), 1u);
+  EXPECT_EQ(d.Items()[0]->path, photos[2]);
   shown = WindowBox(d.m_hWnd);
   EXPECT_FALSE(::IsRectEmpty(&shown));
   // The first to come is shown, and stays shown when the other joins ahead
   // of it (the workers may finish in either order).
-  ASSERT_TRUE(PumpUntil([&] { return d.items[0]->path != photos[2]; }));
-  const std::wstring first = d.items[static_cast<std::size_t>(d.currentIndex)]->path;
-  ASSERT_TRUE(PumpUntil([&] { return d.items.size() == 2; }));
-  EXPECT_EQ(d.items[0]->path, photos[0]);
-  EXPECT_EQ(d.items[1]->path, photos[1]);
-  EXPECT_EQ(d.items[static_cast<std::size_t>(d.currentIndex)]->path, first);
+  ASSERT_TRUE(PumpUntil([&] { return d.Items()[0]->path != photos[2]; }));
+  const std::wstring first = d.Items()[static_cast<std::size_t>(d.CurrentIndex())]->path;
+  ASSERT_TRUE(PumpUntil([&] { return d.Items().size() == 2; }));
+  EXPECT_EQ(d.Items()[0]->path, photos[0]);
+  EXPECT_EQ(d.Items()[1]->path, photos[1]);
+  EXPECT_EQ(d.Items()[static_cast<std::size_t>(d.CurrentIndex())]->path, first);
 }
 
 TEST(Driftlet, PhotosPreparedBeforeTheWindowWasMadeShowInIt) {
@@ -430,7 +434,7 @@ TEST(Driftlet, PhotosPreparedBeforeTheWindowWasMadeShowInIt) {
   d.LoadPhotos(photos);
   ASSERT_TRUE(d.WaitUntilPrepared()) << "prepared, with no window to tell";
   ASSERT_TRUE(d.CreateDriftWindow(L"Drift test", true, nullptr));
-  ASSERT_TRUE(PumpUntil([&] { return d.items.size() == 2; }));
+  ASSERT_TRUE(PumpUntil([&] { return d.Items().size() == 2; }));
   const RECT shown = WindowBox(d.m_hWnd);
   EXPECT_FALSE(::IsRectEmpty(&shown));
 }
@@ -443,12 +447,12 @@ TEST(Driftlet, TheWindowGoesCleanlyWhilePhotosAreBeingPrepared) {
       CDriftlet d;
       ASSERT_TRUE(d.CreateDriftWindow(L"Drift test", true, nullptr));
       d.LoadPhotos(photos);
-      if (round == 1) PumpUntil([&] { return !d.items.empty(); });
+      if (round == 1) PumpUntil([&] { return !d.Items().empty(); });
       d.DestroyWindow();
-      EXPECT_TRUE(d.items.empty());
+      EXPECT_TRUE(d.Items().empty());
       // What the workers finish after the window went is never taken in.
       PumpUntil([] { return false; }, round == 2 ? 300 : 0);
-      EXPECT_TRUE(d.items.empty());
+      EXPECT_TRUE(d.Items().empty());
     }
     EXPECT_EQ(CImg::LiveSurfaces(), 0) << "round " << round;
   }
@@ -504,23 +508,21 @@ SeenFrame See(HWND window) {
 // motion steps between frames, a photo switch and a type change half-way.
 std::vector<SeenFrame> PlaySequence(const std::vector<std::wstring>& photos, int type, bool onlyChanges) {
   CDriftlet d;
-  d.onlyChanges = onlyChanges;
+  d.SetOnlyChanges(onlyChanges);
   if (!d.CreateDriftWindow(L"Drift test", true, nullptr)) return {};
   std::srand(7);
   d.RestartEffectAnimation();
   d.settings.displayType = static_cast<std::uint16_t>(type);
-  d.motion.direction = 0.7;
+  d.SetMotion(MotionState{0.7, d.Motion().centreX, d.Motion().centreY});
   d.LoadPhotos(photos);
   d.WaitForPhotos();
   // The test takes the steps itself.
   for (UINT_PTR id : {1, 2, 3}) ::KillTimer(d.m_hWnd, id);
-  d.motion.centreX = 300;
-  d.motion.centreY = 200;
+  d.SetMotion(MotionState{d.Motion().direction, 300, 200});
   std::vector<SeenFrame> frames;
   for (int frame = 0; frame < 24; ++frame) {
     if (frame == 12) {
-      d.currentIndex = 1;
-      ::InvalidateRect(d.m_hWnd, nullptr, TRUE);
+      d.ShowPhoto(1);
     }
     if (frame == 18) {
       d.SetPhotoSize(1);

@@ -98,11 +98,14 @@ Program::Program(const std::wstring& exePath, const std::wstring& arguments, boo
 }
 
 Program::~Program() {
-  if (Running()) {
-    ::TerminateProcess(process_.get(), 99);
-    ::WaitForSingleObject(process_.get(), 5000);
-  }
+  Kill();
   if (holder_.joinable()) holder_.join();
+}
+
+void Program::Kill() const {
+  if (!Running()) return;
+  ::TerminateProcess(process_.get(), 99);
+  ::WaitForSingleObject(process_.get(), 5000);
 }
 
 bool Program::Running() const { return process_ && ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }

@@ -60,6 +60,8 @@ class Program {
   bool Started() const { return static_cast<bool>(process_); }
   DWORD Pid() const { return pid_; }
   bool Running() const;
+  // Ends the process at once, as the Task Manager does.
+  void Kill() const;
   // Waits for the end of the process; its exit code when it ended in time.
   std::optional<DWORD> WaitExit(DWORD timeoutMs) const;
 

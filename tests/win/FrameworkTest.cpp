@@ -11,6 +11,9 @@
 #include "framework/Dialog.h"
 #include "framework/FrameWnd.h"
 #include "framework/WinApp.h"
+#include "framework/WorkNotice.h"
+
+#include "E2eHarness.h"
 
 namespace fw {
 namespace {
@@ -192,6 +195,22 @@ struct FailingApp : CWinApp {
   }
   void OnUnhandledFailure() override { ++failures; }
 };
+
+TEST(CWorkNotice, ADelayedRunGathersTheRequestsOfABurstAndCanBeForgotten) {
+  int runs = 0;
+  fw::CWorkNotice notice([&] { ++runs; });
+  EXPECT_TRUE(notice.AskWithin(100));
+  EXPECT_TRUE(notice.AskWithin(100));
+  EXPECT_TRUE(e2e::PumpUntil([&] { return runs > 0; }, 5000));
+  e2e::PumpUntil([] { return false; }, 300);
+  EXPECT_EQ(runs, 1) << "one run for the burst";
+  notice.AskWithin(100);
+  notice.Forget();
+  e2e::PumpUntil([] { return false; }, 400);
+  EXPECT_EQ(runs, 1) << "a forgotten run does not come";
+  EXPECT_TRUE(notice.Ask());
+  EXPECT_TRUE(e2e::PumpUntil([&] { return runs == 2; }, 5000)) << "requests from workers still run";
+}
 
 TEST(CWinApp, NoExceptionLeavesTheEntryPoint) {
   FailingApp app;

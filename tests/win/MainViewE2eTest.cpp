@@ -513,6 +513,26 @@ TEST(MainView, WhenTheSessionEndsThePhotoListIsWrittenBeforeTheFrameAnswers) {
   EXPECT_EQ(Records(ReadFileBytes(s.ListFile())), (std::vector<std::string>{Narrow(red), Narrow(blue)}));
 }
 
+TEST(MainView, EveryChangeToTheListIsWrittenWithinSecondsSoThatAKillLosesNothing) {
+  ViewSession s;
+  std::wstring red, blue;
+  ASSERT_NO_FATAL_FAILURE(StartWithRedAndBlue(s, red, blue));
+  const auto onDisk = [&] { return Records(ReadFileBytes(s.ListFile())); };
+  const std::wstring green = s.Photo(L"green.jpg", 0xFF00FF00);
+  ASSERT_TRUE(s.DropOnList({green}));
+  ASSERT_TRUE(s.WaitCount(3));
+  const std::vector<std::string> dropped{Narrow(red), Narrow(blue), Narrow(green)};
+  EXPECT_TRUE(WaitUntil([&] { return onDisk() == dropped; }, 6000)) << "a drop";
+  // The first row is selected since the start: Delete removes it.
+  ASSERT_TRUE(s.Click(s.Control(ids::kRemove)));
+  s.Answer(IDYES);
+  ASSERT_TRUE(s.WaitCount(2));
+  const std::vector<std::string> deleted{Narrow(blue), Narrow(green)};
+  EXPECT_TRUE(WaitUntil([&] { return onDisk() == deleted; }, 6000)) << "a deletion";
+  s.program().Kill();
+  EXPECT_EQ(onDisk(), deleted);
+}
+
 TEST(MainView, RowClicksToggleTheSelectionAndTheDriftingWindowFollows) {
   ViewSession s;
   std::wstring red, blue;

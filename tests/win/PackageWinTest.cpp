@@ -90,18 +90,18 @@ TEST(PackageFiles, SaveWritesTheRecordsAndOpenExtractsThem) {
   viewer.ShowPackage(std::move(opened));
   ASSERT_TRUE(viewer.WaitForPhotos());
   EXPECT_TRUE(opened.folder.empty());
-  EXPECT_EQ(viewer.tempFolder.path(), extracted);
+  EXPECT_EQ(viewer.ExtractedFolder(), extracted);
   EXPECT_EQ(viewer.settings.displayType, kWave);
   EXPECT_EQ(viewer.settings.reserved[500], 0x5A);
-  ASSERT_EQ(viewer.photoPaths.size(), 3u);
+  ASSERT_EQ(viewer.PhotoPaths().size(), 3u);
   // Photos that cannot be decoded still get an item: a white square.
-  ASSERT_EQ(viewer.items.size(), 3u);
-  EXPECT_EQ(viewer.items[0]->image->Width(), 128 * 7 / 5);
+  ASSERT_EQ(viewer.Items().size(), 3u);
+  EXPECT_EQ(viewer.Items()[0]->image->Width(), 128 * 7 / 5);
 
   // Saving again reproduces every settings byte.
   const std::wstring again = folder.path() + L"again.k3dlt";
   RecordingUi resaving;
-  ASSERT_TRUE(SavePackage(SettingsOf(viewer.settings), viewer.photoPaths, again, resaving));
+  ASSERT_TRUE(SavePackage(SettingsOf(viewer.settings), viewer.PhotoPaths(), again, resaving));
   std::vector<std::uint8_t> copy;
   ASSERT_TRUE(ReadWholeFile(again, copy));
   EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + 1054, copy.begin()));
@@ -135,12 +135,12 @@ TEST(PackageFiles, ExtractedFolderGoesWithItsOwner) {
   ASSERT_TRUE(viewer.WaitForPhotos());
   ASSERT_TRUE(viewer.CreateDriftWindow(L"Package test", true, nullptr));
   viewer.ComposeFrame();
-  EXPECT_TRUE(viewer.frameImage);
+  EXPECT_TRUE(viewer.Frame());
   viewer.DestroyWindow();
   EXPECT_EQ(FileExists(extracted), PathKind::None);
-  EXPECT_TRUE(viewer.items.empty());
-  EXPECT_FALSE(viewer.frameImage);
-  EXPECT_FALSE(viewer.framePool.HoldsFrame());
+  EXPECT_TRUE(viewer.Items().empty());
+  EXPECT_FALSE(viewer.Frame());
+  EXPECT_FALSE(viewer.PoolHoldsFrame());
 }
 
 TEST(PackageFiles, SaveNeedsPhotosAndWritesNothingWithoutAllOfThem) {
@@ -243,7 +243,7 @@ TEST(PackageFiles, EmptyRecordsBetweenPhotosMakeNoPaths) {
   EXPECT_EQ(std::string(photo.begin(), photo.end()), "photo");
   CDriftlet viewer;
   viewer.ShowPackage(std::move(opened));
-  EXPECT_EQ(viewer.photoPaths.size(), 1u);
+  EXPECT_EQ(viewer.PhotoPaths().size(), 1u);
 }
 
 }  // namespace

@@ -1,0 +1,227 @@
+// The drifting window's answers to the user and the system: the grab and
+// the throw, the timers, and hiding while nobody can see it.
+#include "desktop/Driftlet.h"
+
+#include <cstring>
+#include <utility>
+
+#include <wtsapi32.h>
+
+#include "framework/Handles.h"
+#include "framework/MouseLoop.h"
+#include "framework/Services.h"
+#include "res/resource.h"
+
+namespace k3 {
+
+// ---------------------------------------------------------------------------
+// Mouse
+
+void CDriftlet::DragWindow() {
+  RECT start{};
+  ::GetWindowRect(m_hWnd, &start);
+  // Positions come with the mouse messages themselves: the cursor position
+  // the system reports may lag behind the messages already queued.
+  const POINT from = fw::MessagePosition();
+  captureLost_ = false;
+  HCURSOR grab = ::LoadCursorW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_GRAB));
+  // The timers wait while the photo is held, so it neither steps nor
+  // changes frame. The grab ends when the button comes up or another
+  // window takes the mouse capture.
+  const fw::MouseLoopResult held = fw::RunMouseLoop(
+      m_hWnd,
+      [&](POINT to) {
+        ::SetCursor(grab);
+        ::MoveWindow(m_hWnd, start.left + to.x - from.x, start.top + to.y - from.y, start.right - start.left,
+                     start.bottom - start.top, TRUE);
+      },
+      [this] { return PrimaryButtonHeld(); }, &captureLost_);
+  if (!held.moved) return;  // a click without movement changes nothing
+  const POINT to = held.last;
+  motion_.centreX += to.x - from.x;
+  motion_.centreY += to.y - from.y;
+  motion_.direction = ThrowDirection(from.x, from.y, to.x, to.y, motion_.direction);
+}
+
+// ---------------------------------------------------------------------------
+// Messages
+
+LRESULT CDriftlet::OnCreate(UINT msg, WPARAM wp, LPARAM lp) {
+  if (fw::CWnd::WindowProc(msg, wp, lp) == -1) return -1;
+  watch_.Start(m_hWnd);
+  preparer_.Announce();
+  visibility_.fullScreen = watch_.FullScreenNow();
+  ApplyVisibility();
+  UpdateTimers();
+  ApplyZOrder();
+  return 0;
+}
+
+void CDriftlet::ApplyVisibility() {
+  if (!m_hWnd) return;
+  const bool hide = visibility_.Hidden();
+  // Behind a full-screen program alone, on a system that has sent no
+  // foreground event, nothing would tell the window that the program
+  // went: then one timer looks once a second (a locked session and a
+  // display turned off are always told of, and need none).
+  const bool look = hide && visibility_.fullScreen && !visibility_.locked && !visibility_.displayOff &&
+                    !watch_.EventsArrive() && !photos_.Empty();
+  if (look && !lookTimer_) lookTimer_ = ::SetTimer(m_hWnd, kLookTimer, kLookPeriod, nullptr);
+  if (!look && lookTimer_) ::KillTimer(m_hWnd, std::exchange(lookTimer_, 0));
+  if (hide == paused_) return;
+  paused_ = hide;
+  if (hide) {
+    StopTimers();
+    ::ShowWindow(m_hWnd, SW_HIDE);
+    return;
+  }
+  // Back where it was, in its place in the stack, without taking the
+  // activation; the frames go on from where they stopped.
+  ::ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);
+  RestoreStacking();
+  framesSinceLook_ = 0;
+  UpdateTimers();
+  drawn_ = nullptr;
+  DrawFrame();
+}
+
+bool CDriftlet::OnSessionChange(WPARAM change) {
+  if (change == WTS_SESSION_LOCK) {
+    visibility_.locked = true;
+  } else if (change == WTS_SESSION_UNLOCK) {
+    visibility_.locked = false;
+  } else {
+    return false;
+  }
+  ApplyVisibility();
+  return true;
+}
+
+bool CDriftlet::OnPowerBroadcast(WPARAM event, LPARAM data) {
+  const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(data);
+  if (event != PBT_POWERSETTINGCHANGE || !setting || setting->PowerSetting != GUID_CONSOLE_DISPLAY_STATE ||
+      setting->DataLength < sizeof(DWORD)) {
+    return false;
+  }
+  DWORD state = 0;
+  std::memcpy(&state, setting->Data, sizeof state);
+  visibility_.displayOff = DisplayIsOff(state);
+  ApplyVisibility();
+  return true;
+}
+
+void CDriftlet::LookAround() {
+  RECT desktop{};
+  ::GetWindowRect(::GetDesktopWindow(), &desktop);
+  if (desktopKnown_ && !::EqualRect(&desktop, &desktop_)) {
+    desktop_ = desktop;
+    desktopChanged_ = true;
+  }
+  visibility_.fullScreen = watch_.FullScreenNow();
+  ApplyVisibility();
+}
+
+void CDriftlet::OnTimer(UINT_PTR id) {
+  if (id == kLookTimer) {
+    LookAround();
+    return;
+  }
+  if (photos_.Empty()) return;
+  if (id == switchTimer_) {
+    if (photos_.Next()) ::InvalidateRect(m_hWnd, nullptr, TRUE);
+  } else if (id == motionTimer_) {
+    StepMotion(false);
+  } else if (id == frameTimer_) {
+    // Once a second the foreground and the screen's size are looked at as
+    // well: not every system tells every window of their changes.
+    if (++framesSinceLook_ >= kFramesPerLook) {
+      framesSinceLook_ = 0;
+      LookAround();
+      if (paused_) return;
+    }
+    ComposeFrame();
+  }
+}
+
+void CDriftlet::EndSession() {
+  StopTimers();
+  preparer_.Cancel();
+  show_.RemoveExtracted();
+}
+
+void CDriftlet::ReleaseContent() {
+  composer_.Drop();
+  ClearItems();
+  composer_.Release();
+  // The photos extracted from a package go with the window, once no worker
+  // reads one any more.
+  preparer_.Cancel();
+  show_.RemoveExtracted();
+}
+
+void CDriftlet::OnDestroy() {
+  watch_.Stop();
+  StopTimers();
+  if (lookTimer_) ::KillTimer(m_hWnd, std::exchange(lookTimer_, 0));
+  ReleaseContent();
+  dc_.reset();
+  ForgetWindowState();
+}
+
+void CDriftlet::OnClose() {
+  // In viewer mode this is the only visible window: closing it ends the run
+  // through the hidden main frame. In normal mode it stays.
+  if (closeTarget_) ::PostMessageW(closeTarget_, WM_CLOSE, 0, 0);
+}
+
+LRESULT CDriftlet::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CREATE:
+      return OnCreate(msg, wp, lp);
+    case WM_TIMER:
+      OnTimer(wp);
+      return 0;
+    case WM_PAINT: {
+      // While a frame is composed it is drawn right after; the request is
+      // answered (validated) all the same, or it would come back for ever.
+      fw::PaintDc dc(m_hWnd);
+      if (!composing_) DrawFrame(dc.get());
+      return 0;
+    }
+    case WM_CAPTURECHANGED:
+      if (reinterpret_cast<HWND>(lp) != m_hWnd) captureLost_ = true;
+      break;
+    case WM_ERASEBKGND:
+      return 1;  // the frame covers the whole window
+    case WM_DISPLAYCHANGE:
+      desktopKnown_ = false;
+      desktopChanged_ = true;
+      break;
+    case WM_WTSSESSION_CHANGE:
+      if (OnSessionChange(wp)) return 0;
+      break;
+    case WM_POWERBROADCAST:
+      if (OnPowerBroadcast(wp, lp)) return TRUE;
+      break;
+    case WM_DRIFT_FOREGROUND:
+      visibility_.fullScreen = watch_.TakeForegroundChange();
+      ApplyVisibility();
+      return 0;
+    case WM_DESTROY:
+      OnDestroy();
+      break;
+    case WM_MOUSEACTIVATE:
+      // Bottom-most: clicking the photo does not bring it forward.
+      if (settings.zOrder == kBottomMost) return MA_NOACTIVATE;
+      break;
+    case WM_LBUTTONDOWN:
+      DragWindow();
+      break;
+    case WM_CLOSE:
+      OnClose();
+      return 0;
+  }
+  return fw::CWnd::WindowProc(msg, wp, lp);
+}
+
+}  // namespace k3
