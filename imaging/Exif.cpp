@@ -92,17 +92,26 @@ JpegFacts ReadJpegFacts(const std::uint8_t* data, std::size_t size) {
   if (!data || size < 4 || data[0] != 0xFF || data[1] != 0xD8) return facts;
   std::size_t at = 2;
   bool exifSeen = false;
-  while (at + 4 <= size) {
-    if (data[at] != 0xFF) break;
-    const std::uint8_t marker = data[at + 1];
-    if (marker == 0xFF) {
+  bool frameSeen = false;
+  // The segments up to the start of the scan, read as the decoder reads
+  // them: bytes between segments are skipped up to the next marker, fill
+  // bytes (0xFF) before a marker are skipped, and SOI, RST0..7 and TEM
+  // have no length.
+  while (at < size) {
+    if (data[at] != 0xFF) {
       ++at;
       continue;
     }
-    if (marker == 0xDA || marker == 0xD9) break;
-    const std::size_t length = std::size_t(data[at + 2]) << 8 | data[at + 3];
-    if (length < 2 || length > size - at - 2) break;
-    const std::uint8_t* body = data + at + 4;
+    while (at < size && data[at] == 0xFF) ++at;
+    if (at >= size) break;
+    const std::uint8_t marker = data[at++];
+    if (marker == 0x00) continue;  // a stuffed zero, no marker
+    if (marker == 0xDA || marker == 0xD9) break;  // the picture's data, or its end: no facts after this
+    if (marker == 0xD8 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) continue;
+    if (size - at < 2) break;
+    const std::size_t length = std::size_t(data[at]) << 8 | data[at + 1];
+    if (length < 2 || length > size - at) break;
+    const std::uint8_t* body = data + at + 2;
     const std::size_t bodySize = length - 2;
     if (!exifSeen && marker == 0xE1 && bodySize >= 6 && std::memcmp(body, "Exif\0\0", 6) == 0) {
       exifSeen = true;
@@ -113,36 +122,14 @@ JpegFacts ReadJpegFacts(const std::uint8_t* data, std::size_t size) {
         facts.thumbnailOffset = std::size_t(body + 6 - data) + offset;
         facts.thumbnailSize = bytes;
       }
-    } else if (IsFrameHeader(marker) && bodySize >= 5) {
+    } else if (!frameSeen && IsFrameHeader(marker) && bodySize >= 5) {
+      // The decoder takes the first frame header (a second is an error).
+      frameSeen = true;
       facts.stored = Size{int(body[3]) << 8 | body[4], int(body[1]) << 8 | body[2]};
-      break;
     }
-    at += 2 + length;
+    at += length;
   }
   return facts;
-}
-
-int ReadExifOrientation(const std::uint8_t* data, std::size_t size) {
-  if (!data || size < 4 || data[0] != 0xFF || data[1] != 0xD8) return 0;
-  std::size_t at = 2;
-  while (at + 4 <= size) {
-    if (data[at] != 0xFF) return 0;
-    const std::uint8_t marker = data[at + 1];
-    if (marker == 0xFF) {  // fill byte
-      ++at;
-      continue;
-    }
-    if (marker == 0xDA || marker == 0xD9) return 0;  // image data: no metadata after this
-    const std::size_t length = std::size_t(data[at + 2]) << 8 | data[at + 3];
-    if (length < 2 || length > size - at - 2) return 0;
-    const std::uint8_t* body = data + at + 4;
-    const std::size_t bodySize = length - 2;
-    if (marker == 0xE1 && bodySize >= 6 && std::memcmp(body, "Exif\0\0", 6) == 0) {
-      return OrientationInTiff(body + 6, bodySize - 6);
-    }
-    at += 2 + length;
-  }
-  return 0;
 }
 
 Size OrientedSize(Size stored, int orientation) {

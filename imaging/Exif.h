@@ -9,10 +9,6 @@
 
 namespace k3 {
 
-// Orientation 1..8 from the first bytes of a JPEG file, or 0 when the bytes
-// hold no readable orientation. Never reads outside [data, data + size).
-int ReadExifOrientation(const std::uint8_t* data, std::size_t size);
-
 // What a JPEG file's header tells without decoding: the orientation, the
 // stored picture size (from its frame header) and where the small preview
 // picture a camera embeds in its EXIF record lies in the file, if any.
@@ -23,11 +19,19 @@ struct JpegFacts {
   std::size_t thumbnailSize = 0;  // 0: no embedded preview
 };
 
-// Reads the facts from the first bytes of a JPEG file (the header up to
-// the frame header is enough). Never reads outside [data, data + size); an
-// embedded preview is reported only when it lies wholly inside and starts
-// like a JPEG.
+// Reads the facts from the first bytes of a JPEG file (the segments before
+// the start of the scan), walking its markers as the decoder does, so that
+// the size is the one the decoder finds. Never reads outside
+// [data, data + size); an embedded preview is reported only when it lies
+// wholly inside and starts like a JPEG. Every reader of a JPEG's facts
+// goes through here.
 JpegFacts ReadJpegFacts(const std::uint8_t* data, std::size_t size);
+
+// Orientation 1..8 from the first bytes of a JPEG file, or 0 when the bytes
+// hold no readable orientation.
+inline int ReadExifOrientation(const std::uint8_t* data, std::size_t size) {
+  return ReadJpegFacts(data, size).orientation;
+}
 
 // Size of the upright picture for a stored size and orientation.
 Size OrientedSize(Size stored, int orientation);

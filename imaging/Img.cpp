@@ -8,6 +8,7 @@
 
 #include "imaging/Exif.h"
 #include "imaging/GdiplusInclude.h"
+#include "imaging/JpegDecode.h"
 
 namespace k3 {
 
@@ -127,7 +128,10 @@ HRESULT DecodeBitmap(Gdiplus::Bitmap& source, CImg& out) {
   }
   const int width = static_cast<int>(source.GetWidth());
   const int height = static_cast<int>(source.GetHeight());
-  if (width <= 0 || height <= 0 || !out.Create(bitsPerPixel, width, height, alpha)) return E_FAIL;
+  // A picture beyond the program's bound is refused as the JPEG decoder
+  // refuses it.
+  if (!WithinPhotoBound(Size{width, height})) return E_FAIL;
+  if (!out.Create(bitsPerPixel, width, height, alpha)) return E_FAIL;
 
   if (pf & PixelFormatIndexed) {
     const INT paletteBytes = source.GetPaletteSize();

@@ -7,6 +7,7 @@
 
 // jpeglib.h expects FILE and size_t declared before it.
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace k3 {
 
@@ -33,10 +34,17 @@ struct ErrorJump {
   jpeg_error_mgr manager;
   std::jmp_buf back;
   int warnings = 0;
+  bool tooLarge = false;
 };
 
 [[noreturn]] void JumpBack(j_common_ptr info) {
-  std::longjmp(reinterpret_cast<ErrorJump*>(info->err)->back, 1);
+  auto* error = reinterpret_cast<ErrorJump*>(info->err);
+  // Past the memory ceiling the decoder asks for a backing store, which
+  // this build has not: the picture is too large for the program.
+  if (error->manager.msg_code == JERR_NO_BACKING_STORE || error->manager.msg_code == JERR_OUT_OF_MEMORY) {
+    error->tooLarge = true;
+  }
+  std::longjmp(error->back, 1);
 }
 
 // Level -1 is a warning (the data ended early or is damaged); higher
@@ -71,6 +79,10 @@ bool RunDecode(jpeg_decompress_struct& info, ErrorJump& error, const std::uint8_
   if (setjmp(error.back)) return false;
   jpeg_mem_src(&info, bytes, static_cast<unsigned long>(size));
   if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK) return false;
+  if (!WithinPhotoBound(Size{static_cast<int>(info.image_width), static_cast<int>(info.image_height)})) {
+    error.tooLarge = true;
+    return false;
+  }
   const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
   info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
   info.scale_num = 1;
@@ -81,12 +93,14 @@ bool RunDecode(jpeg_decompress_struct& info, ErrorJump& error, const std::uint8_
   jpeg_calc_output_dimensions(&info);
   const Size decoded{static_cast<int>(info.output_width), static_cast<int>(info.output_height)};
   if (decoded.width <= 0 || decoded.height <= 0) return false;
+  // The decoder's own buffers first: a file whose buffers would pass the
+  // memory ceiling ends here, before the target is made.
+  jpeg_start_decompress(&info);
   const PixelView view = target(decoded);
   if (!view.Valid() || view.bytesPerPixel != 3 || view.width != decoded.width || view.height != decoded.height) {
     return false;
   }
   if (cmyk) cmykRow.resize(static_cast<std::size_t>(decoded.width) * 4);
-  jpeg_start_decompress(&info);
   while (info.output_scanline < info.output_height) {
     const int y = static_cast<int>(info.output_scanline);
     JSAMPROW row = cmyk ? cmykRow.data() : view.Row(y);
@@ -104,8 +118,9 @@ bool RunDecode(jpeg_decompress_struct& info, ErrorJump& error, const std::uint8_
 }  // namespace
 
 bool DecodeJpeg(const std::uint8_t* bytes, std::size_t size, int reduction,
-                const std::function<PixelView(Size)>& target, bool* damaged) {
+                const std::function<PixelView(Size)>& target, bool* damaged, bool* tooLarge) {
   if (damaged) *damaged = false;
+  if (tooLarge) *tooLarge = false;
   if (!bytes || size < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8) return false;
   if (reduction != 1 && reduction != 2 && reduction != 4 && reduction != 8) return false;
   jpeg_decompress_struct info{};
@@ -115,6 +130,7 @@ bool DecodeJpeg(const std::uint8_t* bytes, std::size_t size, int reduction,
   error.manager.emit_message = CountWarning;
   error.manager.output_message = QuietMessage;
   jpeg_create_decompress(&info);
+  info.mem->max_memory_to_use = kJpegMemoryCeiling;
   std::vector<std::uint8_t> cmykRow;
   bool ok = false;
   try {
@@ -124,6 +140,7 @@ bool DecodeJpeg(const std::uint8_t* bytes, std::size_t size, int reduction,
   }
   jpeg_destroy_decompress(&info);
   if (damaged) *damaged = error.warnings > 0;
+  if (tooLarge) *tooLarge = error.tooLarge;
   return ok;
 }
 

@@ -12,6 +12,18 @@
 
 namespace k3 {
 
+// The largest photo the program decodes, on every path: a picture of more
+// pixels is refused before anything is allocated for it, whatever its file
+// claims (a photo of a few hundred megapixels still shows).
+inline constexpr long long kMaxPhotoPixels = 400LL * 1000 * 1000;
+constexpr bool WithinPhotoBound(Size s) {
+  return s.width > 0 && s.height > 0 && static_cast<long long>(s.width) * s.height <= kMaxPhotoPixels;
+}
+// The memory the decoder may take for the picture-sized buffers of one
+// progressive or multi-scan file: such a file is refused rather than given
+// more.
+inline constexpr long kJpegMemoryCeiling = sizeof(void*) >= 8 ? 1024L * 1024 * 1024 : 384L * 1024 * 1024;
+
 // The largest of the reductions 1, 2, 4 and 8 whose decoded picture still
 // holds `needed` (both in the stored orientation): each side of the decoded
 // picture is the stored side divided and rounded up. 1 when nothing is
@@ -27,9 +39,11 @@ Size ReducedSize(Size stored, int reduction);
 // Grey, colour and CMYK pictures come out alike (Adobe's inverted CMYK as
 // such); a file that ends early or holds damaged data keeps what could be
 // read (the rest grey) and sets `damaged`. False when the bytes are no JPEG
-// the decoder can read or the target gave no view. Safe to call from
-// several threads at once.
+// the decoder can read or the target gave no view, and false with
+// `tooLarge` set for a picture beyond kMaxPhotoPixels or one whose decoding
+// would need more than kJpegMemoryCeiling. Safe to call from several
+// threads at once.
 bool DecodeJpeg(const std::uint8_t* bytes, std::size_t size, int reduction,
-                const std::function<PixelView(Size)>& target, bool* damaged = nullptr);
+                const std::function<PixelView(Size)>& target, bool* damaged = nullptr, bool* tooLarge = nullptr);
 
 }  // namespace k3

@@ -53,8 +53,10 @@ bool LoadPreviewFor(const std::vector<std::uint8_t>& head, const NeededSize& nee
   const Size upright = OrientedSize(facts.stored, facts.orientation);
   const Size wanted = need(upright);
   if (wanted.width <= 0 || wanted.height <= 0) return false;
+  const std::uint8_t* previewBytes = head.data() + facts.thumbnailOffset;
+  if (!WithinPhotoBound(ReadJpegFacts(previewBytes, facts.thumbnailSize).stored)) return false;
   CImg preview;
-  if (!LoadImageFromMemory(facts.thumbnailSize, preview, head.data() + facts.thumbnailOffset)) return false;
+  if (!LoadImageFromMemory(facts.thumbnailSize, preview, previewBytes)) return false;
   const Size stored = facts.stored;
   // Same shape within 2 %: cross-multiplied to stay in integers.
   const long long a = static_cast<long long>(preview.Width()) * stored.height;
@@ -141,7 +143,8 @@ bool FinishJpeg(CImg& decoded, const JpegPlan& plan, PhotoDecoder decoder, int r
 // section, through libjpeg-turbo. False when the decoder cannot read it, or
 // finds it cut short or damaged: such a file goes to GDI+ as every photo
 // did before, so that it is shown, or refused, as it always was.
-bool LoadScaledJpeg(const std::vector<std::uint8_t>& bytes, const JpegPlan& plan, CImg& dst, Size& picture) {
+bool LoadScaledJpeg(const std::vector<std::uint8_t>& bytes, const JpegPlan& plan, CImg& dst, Size& picture,
+                    bool& tooLarge) {
   CImg decoded;
   bool damaged = false;
   const bool ok = DecodeJpeg(
@@ -151,7 +154,7 @@ bool LoadScaledJpeg(const std::vector<std::uint8_t>& bytes, const JpegPlan& plan
         if (!decoded.Create(24, size.width, -size.height)) return PixelView{};
         return decoded.View();
       },
-      &damaged);
+      &damaged, &tooLarge);
   if (!ok || damaged) return false;
   return FinishJpeg(decoded, plan, PhotoDecoder::LibJpegTurbo, plan.reduction, dst, picture);
 }
@@ -182,6 +185,8 @@ bool ReadPhotoSize(const wchar_t* path, Size& picture) {
     if (!IsJpegBytes(head)) return false;
     const JpegFacts facts = ReadJpegFacts(head.data(), head.size());
     if (facts.stored.width > 0 && facts.stored.height > 0) {
+      // A picture beyond the bound is never decoded: it gets no row.
+      if (!WithinPhotoBound(facts.stored)) return false;
       picture = OrientedSize(facts.stored, facts.orientation);
       return true;
     }
@@ -195,6 +200,10 @@ bool LoadPhotoFor(const wchar_t* path, const NeededSize& need, CImg& dst, Size& 
   t_lastDecode = PhotoDecodeInfo{};
   const std::vector<std::uint8_t> head = ReadHead(path);
   if (!IsJpegBytes(head)) return LoadWhole(path, dst, picture);
+  // A frame beyond the bound is refused at once, on every path: nothing is
+  // allocated for it and no other decoder tries it.
+  const Size claimed = ReadJpegFacts(head.data(), head.size()).stored;
+  if (claimed.width > 0 && claimed.height > 0 && !WithinPhotoBound(claimed)) return false;
   // A camera's embedded preview where it is large enough (a small drifting
   // photo): nothing of the large picture is decoded.
   if (LoadPreviewFor(head, need, dst, picture)) {
@@ -216,7 +225,12 @@ bool LoadPhotoFor(const wchar_t* path, const NeededSize& need, CImg& dst, Size& 
   {
     const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
     JpegPlan plan;
-    if (IsJpegBytes(bytes) && PlanJpeg(bytes, need, plan) && LoadScaledJpeg(bytes, plan, dst, picture)) return true;
+    bool tooLarge = false;
+    if (IsJpegBytes(bytes) && PlanJpeg(bytes, need, plan) && LoadScaledJpeg(bytes, plan, dst, picture, tooLarge)) {
+      return true;
+    }
+    // One the decoder found beyond its bounds is not tried whole either.
+    if (tooLarge) return false;
   }
   // The rare JPEG the decoder does not read (12-bit samples, say), and a
   // damaged one, whole through GDI+ as before.

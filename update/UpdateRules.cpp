@@ -2,6 +2,7 @@
 
 #include "files/SetupRules.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -74,13 +75,14 @@ long ParseAnnouncedLength(const std::uint8_t* reply, std::size_t length) {
   while (at < length && (reply[at] == ' ' || (reply[at] >= '\t' && reply[at] <= '\r'))) ++at;
   bool negative = false;
   if (at < length && (reply[at] == '+' || reply[at] == '-')) negative = reply[at++] == '-';
-  long value = 0;
+  // Windows' long has 32 bits: strtol saturates at its ends, which are
+  // not symmetric (-2147483648 is a long, +2147483648 is not).
+  const long long limit = negative ? 2147483648LL : 2147483647LL;
+  long long value = 0;
   for (; at < length && reply[at] >= '0' && reply[at] <= '9'; ++at) {
-    const int d = reply[at] - '0';
-    if (value > (0x7FFFFFFFL - d) / 10) return 0x7FFFFFFFL;  // as strtol saturates
-    value = value * 10 + d;
+    value = std::min(limit, value * 10 + (reply[at] - '0'));
   }
-  return negative ? -value : value;
+  return static_cast<long>(negative ? -value : value);
 }
 
 bool IsCompleteSetupPackage(const std::uint8_t* body, std::size_t length, long announced) {

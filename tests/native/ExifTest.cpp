@@ -157,6 +157,24 @@ TEST(JpegFacts, EveryTruncationIsSafeAndNeverPointsOutside) {
   }
 }
 
+TEST(JpegFacts, AnExifRecordAfterTheFrameHeaderCountsAsBeforeIt) {
+  // The frame header of a 64 x 48 picture right after SOI, then the EXIF
+  // record: every reader turns the photo the same way.
+  std::vector<std::uint8_t> b = Jpeg(6);
+  const std::vector<std::uint8_t> frame = {0xFF, 0xC0, 0x00, 0x0B, 0x08, 0x00, 0x30, 0x00, 0x40, 0x01, 0x01, 0x11, 0x00};
+  b.insert(b.begin() + 2, frame.begin(), frame.end());
+  const JpegFacts facts = ReadJpegFacts(b.data(), b.size());
+  EXPECT_EQ(facts.stored, (Size{64, 48}));
+  EXPECT_EQ(facts.orientation, 6);
+  EXPECT_EQ(ReadExifOrientation(b.data(), b.size()), 6);
+  // Nothing after the start of the scan counts.
+  std::vector<std::uint8_t> late = {0xFF, 0xD8};
+  late.insert(late.end(), frame.begin(), frame.end());
+  late.insert(late.end(), {0xFF, 0xDA, 0x00, 0x02});
+  late.insert(late.end(), b.begin() + 2 + static_cast<std::ptrdiff_t>(frame.size()), b.end());
+  EXPECT_EQ(ReadJpegFacts(late.data(), late.size()).orientation, 0);
+}
+
 TEST(OrientPixels, EveryOrientationStandsUpright) {
   // A 3 x 2 picture stored as the camera wrote it; after orienting, the
   // pixel that belongs at the upright top-left is there.

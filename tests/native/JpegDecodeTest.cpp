@@ -11,6 +11,7 @@
 
 #include <jpeglib.h>
 
+#include "imaging/Exif.h"
 #include "imaging/JpegDecode.h"
 
 namespace k3 {
@@ -114,6 +115,7 @@ std::vector<std::uint8_t> Encode(const std::vector<std::uint8_t>& bgr, int w, in
 struct Decoded {
   bool ok = false;
   bool damaged = false;
+  bool tooLarge = false;
   Size size;
   std::vector<std::uint8_t> bgr;
   int asked = 0;
@@ -127,7 +129,7 @@ Decoded Decode(const std::vector<std::uint8_t>& file, int reduction) {
     // Exactly the rows, no padding: AddressSanitizer sees any write past.
     d.bgr.assign(static_cast<std::size_t>(size.width) * size.height * 3, 0);
     return PixelView{d.bgr.data(), size.width, size.height, size.width * 3, 3};
-  }, &d.damaged);
+  }, &d.damaged, &d.tooLarge);
   return d;
 }
 
@@ -208,6 +210,56 @@ TEST(JpegDecode, GreyAndCmykComeOutAsBlueGreenRed) {
   const Difference d = Compare(cmyk.bgr, picture);
   EXPECT_LT(d.mean, 1.0);
   EXPECT_LE(d.max, 24);
+}
+
+// The file with its first frame header claiming another size.
+std::vector<std::uint8_t> Claiming(std::vector<std::uint8_t> file, int w, int h) {
+  for (std::size_t at = 2; at + 9 < file.size(); ++at) {
+    if (file[at] == 0xFF && (file[at + 1] == 0xC0 || file[at + 1] == 0xC2)) {
+      file[at + 5] = std::uint8_t(h >> 8);
+      file[at + 6] = std::uint8_t(h);
+      file[at + 7] = std::uint8_t(w >> 8);
+      file[at + 8] = std::uint8_t(w);
+      break;
+    }
+  }
+  return file;
+}
+
+TEST(JpegDecode, APictureBeyondTheBoundsIsRefusedBeforeAnythingIsMadeForIt) {
+  const std::vector<std::uint8_t> small = Encode(MakePicture(64, 48), 64, 48, Kind::Progressive);
+  ASSERT_LT(small.size(), 20000u);
+  // More pixels than any photo the program shows: refused from the header.
+  Decoded d = Decode(Claiming(small, 22000, 22000), 8);
+  EXPECT_FALSE(d.ok);
+  EXPECT_TRUE(d.tooLarge);
+  EXPECT_EQ(d.asked, 0) << "no target made";
+  // Within the pixel bound, but a progressive file of this size would need
+  // its whole coefficient buffer (1.2 GB) even for an eighth: refused
+  // before the decoder allocates it (AddressSanitizer would see it).
+  d = Decode(Claiming(small, 20000, 20000), 8);
+  EXPECT_FALSE(d.ok);
+  EXPECT_TRUE(d.tooLarge);
+  EXPECT_EQ(d.asked, 0);
+  // The same file at its own size decodes, and a baseline file's size is
+  // no reason to refuse it (it needs no such buffer).
+  EXPECT_TRUE(Decode(small, 1).ok);
+  d = Decode(Claiming(Encode(MakePicture(64, 48), 64, 48, Kind::Colour), 8000, 6000), 8);
+  EXPECT_FALSE(d.tooLarge);
+  EXPECT_EQ(d.size, (Size{1000, 750}));
+}
+
+TEST(JpegDecode, TheFactsReaderFindsTheSizeTheDecoderFinds) {
+  const std::vector<std::uint8_t> file = Encode(MakePicture(64, 48), 64, 48, Kind::Colour);
+  // Markers without a length (TEM, RST3, a second fill byte) and bytes
+  // between segments before the frame header: the decoder skips them.
+  std::vector<std::uint8_t> odd = {0xFF, 0xD8, 0xFF, 0x01, 0xFF, 0xD3, 0xFF, 0xFF};
+  odd.insert(odd.end(), file.begin() + 2, file.end());
+  const JpegFacts facts = ReadJpegFacts(odd.data(), odd.size());
+  const Decoded d = Decode(odd, 1);
+  ASSERT_TRUE(d.ok);
+  EXPECT_EQ(facts.stored, d.size);
+  EXPECT_EQ(facts.stored, (Size{64, 48}));
 }
 
 TEST(JpegDecode, OddSizesDamagedAndForeignBytes) {

@@ -66,6 +66,8 @@ TEST(UpdateRules, AnnouncedLengthAndWhatMayBeWritten) {
   EXPECT_EQ(length("<html>"), 0);
   EXPECT_EQ(length("-5"), -5);
   EXPECT_EQ(length("99999999999"), 0x7FFFFFFF);
+  EXPECT_EQ(length("-2147483648"), -2147483647L - 1) << "the lowest 32-bit long";
+  EXPECT_EQ(length("-99999999999"), -2147483647L - 1);
 
   std::vector<std::uint8_t> msi = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1, 1, 2, 3, 4};
   EXPECT_TRUE(IsCompleteSetupPackage(msi.data(), msi.size(), 12));

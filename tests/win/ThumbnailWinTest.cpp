@@ -19,6 +19,7 @@
 #include "framework/Handles.h"
 #include "framework/Wnd.h"
 #include "imaging/Img.h"
+#include "imaging/Thumbnails.h"
 #include "res/Messages.h"
 #include "ui/Palette.h"
 #include "ui/PhotoCollection.h"
@@ -217,6 +218,26 @@ TEST_F(Thumbnails, ACancelledImportKeepsItsRowsAndAFileThatOnlyLooksLikeAPhotoLe
   EXPECT_TRUE(photos->AddPhoto(headerOnly));
   EXPECT_EQ(photos->Count(), kept + 1);
   ASSERT_TRUE(PumpUntil([&] { return photos->Count() == kept && photos->ThumbnailsPending() == 0; }, 20000));
+}
+
+TEST_F(Thumbnails, APhotoClaimingMorePixelsThanAnyPhotoLeavesNoRowAndIsNeverDecoded) {
+  // A small file whose frame header claims 22000 x 22000 pixels.
+  std::vector<std::uint8_t> bytes = fixtures::Encode(64, 48, [](int, int) { return 0xFF808080u; }, L"image/jpeg");
+  std::size_t frame = 2;
+  while (frame + 9 < bytes.size() && !(bytes[frame] == 0xFF && bytes[frame + 1] == 0xC0)) ++frame;
+  ASSERT_LT(frame + 9, bytes.size());
+  for (std::size_t at : {frame + 5, frame + 7}) {
+    bytes[at] = 22000 >> 8;
+    bytes[at + 1] = 22000 & 0xFF;
+  }
+  const std::wstring huge = folder.Write(L"huge.jpg", bytes);
+  Size size{};
+  EXPECT_FALSE(ReadPhotoSize(huge.c_str(), size)) << "no row from its header";
+  CImg image;
+  EXPECT_FALSE(LoadPhotoFor(huge.c_str(), [](Size) { return Size{96, 96}; }, image, size)) << "nor from a decode";
+  EXPECT_TRUE(image.IsNull());
+  EXPECT_FALSE(photos->AddPhoto(huge));
+  EXPECT_EQ(photos->Count(), 0);
 }
 
 TEST_F(Thumbnails, RowsScrolledIntoViewAreMadeBeforeTheRest) {
