@@ -148,18 +148,6 @@ inline void SampleRow(const PixelView& src, const Rect& opaque, const PixelView&
   }
 }
 
-// The distances |v - centre| met by v in [0, count): [low, high].
-void DistanceRange(long long centre, int count, long long& low, long long& high) {
-  const long long first = centre, last = static_cast<long long>(count) - 1 - centre;
-  if (first >= 0 && last >= 0) {
-    low = 0;
-    high = std::max(first, last);
-  } else {
-    low = std::min(std::llabs(first), std::llabs(last));
-    high = std::max(std::llabs(first), std::llabs(last));
-  }
-}
-
 // trunc(v) when v is a finite value near the frame, else no sample: added
 // to a base it gives Position(v, base).
 inline int Offset(double v) { return v > -kPositionLimit && v < kPositionLimit ? static_cast<int>(v) : kNoSample; }
@@ -282,19 +270,6 @@ void RenderRadial(const PixelView& src, const Rect& opaque, const PixelView& dst
 
 }  // namespace
 
-void FillKey(const PixelView& dst) {
-  const int n = dst.bytesPerPixel;
-  for (int y = 0; y < dst.height; ++y) {
-    std::uint8_t* p = dst.Row(y);
-    for (int x = 0; x < dst.width; ++x, p += n) {
-      p[0] = kKeyBlue;
-      p[1] = kKeyGreen;
-      p[2] = kKeyRed;
-      if (n == 4) p[3] = 0;
-    }
-  }
-}
-
 void SampleCorner(const PixelView& src, int ix, int iy, int fx, int fy, std::uint8_t* out) {
   SampleCornerInline(src, ix, iy, fx, fy, out);
 }
@@ -375,49 +350,6 @@ void RenderWave(const PixelView& src, const PixelView& dst, int lineX, int angle
   }
 }
 
-RotatePlan PlanRotate(int hundredths, int w, int h) {
-  RotatePlan plan;
-  const int e = hundredths % 36000;
-  if (e == 0 || e == 9000 || e == 18000 || e == 27000) {
-    plan.quarterTurns = e / 9000;
-    const bool swap = plan.quarterTurns % 2 == 1;
-    plan.width = swap ? h : w;
-    plan.height = swap ? w : h;
-    return plan;
-  }
-  const double phi = e * kPi / 180.0 / 100.0;
-  const double alpha = std::atan(static_cast<double>(h) / w);
-  const double d = std::sqrt(static_cast<double>(w) * w + static_cast<double>(h) * h);
-  double wn, hn, a0, b0;
-  if (phi < kHalfPi) {
-    wn = d * std::cos(alpha - phi);
-    hn = d * std::cos(kHalfPi - alpha - phi);
-    a0 = w * std::sin(phi);
-    b0 = 0;
-  } else if (phi < kPi) {
-    wn = d * std::cos(kPi - alpha - phi);
-    hn = d * std::cos(alpha - phi + kHalfPi);
-    a0 = d * std::cos(alpha - phi + kHalfPi);
-    b0 = w * std::cos(phi);
-  } else if (phi < kThreeHalvesPi) {
-    wn = d * std::cos(kPi + alpha - phi);
-    hn = d * std::cos(kThreeHalvesPi - alpha - phi);
-    a0 = h * std::cos(phi);
-    b0 = d * std::cos(kPi + alpha - phi);
-  } else {
-    wn = d * std::cos(kTwoPi - alpha - phi);
-    hn = d * std::cos(alpha - phi + kThreeHalvesPi);
-    a0 = 0;
-    b0 = h * std::sin(phi);
-  }
-  plan.phi = phi;
-  plan.width = static_cast<int>(std::fabs(wn) + 0.5);
-  plan.height = static_cast<int>(std::fabs(hn) + 0.5);
-  plan.rowOffset = std::fabs(a0);
-  plan.columnOffset = std::fabs(b0);
-  return plan;
-}
-
 void RenderRotate(const PixelView& src, const PixelView& dst, const RotatePlan& plan) {
   if (plan.quarterTurns >= 0) {
     // Exact quarter turns move whole pixels.
@@ -452,63 +384,6 @@ void RenderRotate(const PixelView& src, const PixelView& dst, const RotatePlan& 
       vy[k] = Position(256 * (s * rx + c * ry), 0);
     }
     SampleRow(src, WholeView(src), dst, y, vx.data(), vy.data());
-  }
-}
-
-void CollectOpaqueRuns(const PixelView& view, std::vector<PixelRun>& runs) {
-  const int n = view.bytesPerPixel;
-  for (int y = 0; y < view.height; ++y) {
-    const std::uint8_t* p = view.Row(y);
-    int x = 0;
-    while (x < view.width) {
-      while (x < view.width && IsKeyPixel(p + static_cast<std::ptrdiff_t>(x) * n)) ++x;
-      if (x == view.width) break;
-      const int start = x;
-      while (x < view.width && !IsKeyPixel(p + static_cast<std::ptrdiff_t>(x) * n)) ++x;
-      runs.push_back(PixelRun{y, start, x});
-    }
-  }
-}
-
-Rect OpaqueBounds(const PixelView& view) {
-  Rect box{view.width, view.height, 0, 0};
-  const int n = view.bytesPerPixel;
-  for (int y = 0; y < view.height; ++y) {
-    const std::uint8_t* p = view.Row(y);
-    int first = 0;
-    while (first < view.width && IsKeyPixel(p + static_cast<std::ptrdiff_t>(first) * n)) ++first;
-    if (first == view.width) continue;
-    int last = view.width - 1;
-    while (IsKeyPixel(p + static_cast<std::ptrdiff_t>(last) * n)) --last;
-    box.left = std::min(box.left, first);
-    box.right = std::max(box.right, last + 1);
-    box.top = std::min(box.top, y);
-    box.bottom = y + 1;
-  }
-  return box.Empty() ? Rect{} : box;
-}
-
-void JoinRunRows(const std::vector<PixelRun>& runs, std::vector<RunBlock>& blocks) {
-  blocks.clear();
-  // The rectangles of the row above: blocks[above, blocks.size()).
-  std::size_t above = 0;
-  int aboveY = 0;
-  for (std::size_t i = 0; i < runs.size();) {
-    const int y = runs[i].y;
-    std::size_t end = i;
-    while (end < runs.size() && runs[end].y == y) ++end;
-    bool same = i > 0 && y == aboveY + 1 && end - i == blocks.size() - above;
-    for (std::size_t k = 0; same && k < end - i; ++k) {
-      same = blocks[above + k].x0 == runs[i + k].x0 && blocks[above + k].x1 == runs[i + k].x1;
-    }
-    if (same) {
-      for (std::size_t k = above; k < blocks.size(); ++k) blocks[k].y1 = y + 1;
-    } else {
-      above = blocks.size();
-      for (std::size_t k = i; k < end; ++k) blocks.push_back(RunBlock{runs[k].x0, y, runs[k].x1, y + 1});
-    }
-    aboveY = y;
-    i = end;
   }
 }
 

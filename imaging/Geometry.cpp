@@ -1,5 +1,7 @@
 #include "imaging/Geometry.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace k3 {
@@ -45,6 +47,17 @@ void TurnPixels(const PixelView& src, const PixelView& dst, Turn turn) {
       }
       std::memcpy(to, from, static_cast<std::size_t>(n));
     }
+  }
+}
+
+void DistanceRange(long long centre, int count, long long& low, long long& high) {
+  const long long first = centre, last = static_cast<long long>(count) - 1 - centre;
+  if (first >= 0 && last >= 0) {
+    low = 0;
+    high = std::max(first, last);
+  } else {
+    low = std::min(std::llabs(first), std::llabs(last));
+    high = std::max(std::llabs(first), std::llabs(last));
   }
 }
 

@@ -20,4 +20,7 @@ Size TurnedSize(Size source, Turn turn);
 // same bytes per pixel. Rows are rows on screen on both sides.
 void TurnPixels(const PixelView& src, const PixelView& dst, Turn turn);
 
+// The distances |v - centre| met by v in [0, count): [low, high].
+void DistanceRange(long long centre, int count, long long& low, long long& high);
+
 }  // namespace k3
