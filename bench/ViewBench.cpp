@@ -12,6 +12,7 @@
 // take the disk space of one.
 #include <windows.h>
 #include <commctrl.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -117,12 +118,66 @@ void ImportBenchmark(const wchar_t* label, const std::vector<std::wstring>& path
   view.DestroyWindow();
 }
 
+// A list of `count` rows in this process: how long the rows take, the
+// interface thread's longest step, the thumbnails kept, the process's memory
+// and GDI objects; then a jump to the middle of the list until the rows on
+// screen show their thumbnails.
+void LongListBenchmark(const std::vector<std::wstring>& paths) {
+  CDriftlet drift;
+  ImportView view;
+  view.CreateEx(0, nullptr, L"bench", WS_POPUP | WS_VISIBLE, RECT{0, 0, 500, 600}, nullptr, 0);
+  PhotoCollection photos(drift);
+  photos.SetListFilePath(L"");
+  photos.Create(view.m_hWnd, 203);
+  ::MoveWindow(photos.List()->m_hWnd, 0, 0, 480, 580, TRUE);
+  const auto kept = [&] {
+    int n = 0;
+    for (const auto& e : photos.Entries()) n += e->image != nullptr;
+    return n;
+  };
+  const auto shownMade = [&] {
+    for (int row : photos.List()->RowsOnScreen()) {
+      if (!photos.Entries()[static_cast<std::size_t>(row)]->image) return false;
+    }
+    return true;
+  };
+  const double start = NowMs();
+  photos.Import(paths, view.m_hWnd);
+  const double rows = NowMs() - start;
+  double longest = 0, settled = -1;
+  while (settled < 0 && NowMs() - start < 600000) {
+    PumpTimed(longest);
+    if (photos.ThumbnailsPending() == static_cast<std::size_t>(photos.Count() - kept())) settled = NowMs() - start;
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  }
+  PROCESS_MEMORY_COUNTERS_EX memory{};
+  ::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
+  std::printf("%d rows in this process after %.0f ms, the kept thumbnails after %.0f ms (%d kept); the interface "
+              "thread's longest step %.1f ms; private memory %.0f MB, peak working set %.0f MB; GDI objects %lu "
+              "(0: not counted by this system)\n",
+              photos.Count(), rows, settled, kept(), longest, memory.PrivateUsage / 1048576.0,
+              memory.PeakWorkingSetSize / 1048576.0, ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS));
+  const double jump = NowMs();
+  photos.List()->SendMessage(LB_SETTOPINDEX, static_cast<WPARAM>(photos.Count() / 2));
+  double shown = -1;
+  while (shown < 0 && NowMs() - jump < 60000) {
+    PumpTimed(longest);
+    if (shownMade()) shown = NowMs() - jump;
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  }
+  std::printf("a jump to the middle of the list: its rows' thumbnails after %.0f ms, %d kept\n", shown, kept());
+  photos.Close();
+  view.DestroyWindow();
+}
+
 int main(int argc, char** argv) {
   fixtures::TempFolder work;
   const bool listOnly = argc > 1 && std::string(argv[1]) == "--list";
   // --start: only the real program's start with an IMG.DAT of 500 photos,
   // three times.
   const bool startOnly = argc > 1 && std::string(argv[1]) == "--start";
+  // --long: a list of 20,000 small photos in this process.
+  const bool longOnly = argc > 1 && std::string(argv[1]) == "--long";
   const std::wstring realFile = L"Z:\\usr\\share\\backgrounds\\Kleiber_by_Lukas_Baubkus.jpg";
   const std::vector<std::uint8_t> real = e2e::ReadFileBytes(realFile);
   if (real.empty()) {
@@ -151,6 +206,20 @@ int main(int argc, char** argv) {
   e2e::WriteFileBytes(realPreviewFile, fixtures::WithPreview(real, preview));
   std::printf("real photo: 6028 x 3391, %zu bytes ; 12-MP drawn photo: %zu bytes\n", real.size(),
               picture.size());
+
+  if (longOnly) {
+    const std::wstring small = work.path() + L"small.jpg";
+    {
+      fixtures::GdiplusSession encoders;
+      e2e::WriteFileBytes(small, fixtures::Encode(640, 480, [](int x, int y) { return 0xFF204060u + (x ^ y); },
+                                                  L"image/jpeg"));
+    }
+    const std::wstring folder = work.path() + L"long-photos";
+    const std::vector<std::wstring> many = Photos(folder, small, 20000);
+    LongListBenchmark(many);
+    RemoveFolder(folder, many);
+    return 0;
+  }
 
   if (listOnly) {
     const std::wstring folder = work.path() + L"list-photos";

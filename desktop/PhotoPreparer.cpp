@@ -62,15 +62,10 @@ std::unique_ptr<CDriftletImg> PrepareDriftPhoto(const std::wstring& path, std::u
   return item;
 }
 
-namespace {
-
-// COM and a priority below the interface thread's, for each worker's life.
-std::shared_ptr<void> WorkerScope() { return std::make_shared<fw::WorkerThreadScope>(); }
-
-}  // namespace
-
 PhotoPreparer::PhotoPreparer(std::function<void()> ready, int workers)
-    : notice_(std::move(ready)), queue_({workers, nullptr, WorkerScope, [this] { return notice_.Ask(); }}) {}
+    : notice_(std::move(ready)),
+      queue_({workers, nullptr, [] { return fw::MakeWorkerScope(fw::Apartment::Multi); },
+              [this] { return notice_.Ask(); }}) {}
 
 std::uint64_t PhotoPreparer::Start(std::vector<Job> jobs, const DisplaySettings& settings) {
   // A new batch: whatever the last one still had waiting or under way is

@@ -1,17 +1,24 @@
 // Sets up the calling thread as a background worker for as long as the
-// scope lasts: COM in the multi-threaded apartment (the shell's file icons
-// and the system's decoders want it), and a priority below the interface
-// thread's, which goes first with its rows, clicks and the drift's frames.
+// scope lasts: COM in the apartment the worker's jobs want (the system's
+// decoders run in either; the shell's file icons want a single-threaded
+// one), and a priority below the interface thread's, which goes first with
+// its rows, clicks and the drift's frames.
 #pragma once
 
 #include <windows.h>
 #include <objbase.h>
 
+#include <memory>
+
 namespace fw {
+
+enum class Apartment { Multi, Single };
 
 class WorkerThreadScope {
  public:
-  WorkerThreadScope() : com_(::CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {
+  explicit WorkerThreadScope(Apartment apartment = Apartment::Multi)
+      : com_(::CoInitializeEx(nullptr, apartment == Apartment::Single ? COINIT_APARTMENTTHREADED
+                                                                        : COINIT_MULTITHREADED)) {
     ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
   }
   ~WorkerThreadScope() {
@@ -23,5 +30,10 @@ class WorkerThreadScope {
  private:
   HRESULT com_;
 };
+
+// The scope as a worker queue keeps it for each worker's life.
+inline std::shared_ptr<void> MakeWorkerScope(Apartment apartment) {
+  return std::make_shared<WorkerThreadScope>(apartment);
+}
 
 }  // namespace fw

@@ -116,6 +116,19 @@ fw::GdiRegion MakeKeyRegion(const CImg& img) {
   return RegionFromRuns(runs, img.Width(), img.Height(), nullptr);
 }
 
+bool DrawPixels(HDC dc, int x, int y, const PixelBuffer& pixels) {
+  if (!dc || pixels.Width() <= 0 || pixels.Height() <= 0) return false;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = pixels.Width();
+  info.bmiHeader.biHeight = -pixels.Height();  // top down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  return ::SetDIBitsToDevice(dc, x, y, static_cast<DWORD>(pixels.Width()), static_cast<DWORD>(pixels.Height()), 0, 0,
+                             0, static_cast<UINT>(pixels.Height()), pixels.Data(), &info, DIB_RGB_COLORS) != 0;
+}
+
 fw::GdiRegion RegionFromRuns(const std::vector<PixelRun>& runs, int width, int height, RECT* box) {
   if (box) ::SetRectEmpty(box);
   if (runs.empty()) return fw::GdiRegion(::CreateRectRgn(0, 0, 0, 0));

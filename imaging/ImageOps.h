@@ -11,6 +11,7 @@
 #include "imaging/Effects.h"
 #include "imaging/Geometry.h"
 #include "imaging/Img.h"
+#include "imaging/PixelBuffer.h"
 
 namespace k3 {
 
@@ -38,6 +39,9 @@ fw::GdiRegion MakeKeyRegion(const CImg& img);
 
 // The region of the runs (all within `width` x `height`) in one call, and
 // its bounding box (empty for no runs).
+// Draws the pixels at (x, y) of the device context straight from memory.
+bool DrawPixels(HDC dc, int x, int y, const PixelBuffer& pixels);
+
 fw::GdiRegion RegionFromRuns(const std::vector<PixelRun>& runs, int width, int height, RECT* box);
 
 // The same region built by one union per run, the slower classic way; kept

@@ -59,6 +59,12 @@ void ReturnDcToCache(HDC dc) {
 
 }  // namespace
 
+namespace {
+thread_local int t_failedCreations = 0;
+}  // namespace
+
+int CImg::FailedCreations() { return t_failedCreations; }
+
 bool EnsureGdiplus() {
   RegistryLock lock;
   if (Registry().gdiplusToken) return true;
@@ -151,7 +157,11 @@ bool CImg::Create(int bitsPerPixel, int width, int height, bool alpha) {
   void* bits = nullptr;
   HBITMAP bitmap =
       ::CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!bitmap) return false;
+  if (!bitmap) {
+    // Out of memory or of GDI handles, not a picture that cannot be read.
+    ++t_failedCreations;
+    return false;
+  }
   Attach(bitmap, height > 0 ? DibOrientation::BottomUp : DibOrientation::TopDown);
   hasAlpha_ = alpha;
   return true;

@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "framework/Handles.h"
 #include "imaging/PixelView.h"
@@ -92,6 +93,10 @@ class CImg {
   static bool GdiplusStarted();
   // How many times this process started GDI+ for its surfaces.
   static int GdiplusStartCount();
+  // How many surfaces this thread could not make (no memory or no GDI
+  // handle left): a decode that fails while this grows failed for lack of
+  // resources, not for its picture.
+  static int FailedCreations();
 
  private:
   void ClearLayout();
@@ -135,6 +140,16 @@ BOOL DrawMagentaKeyed(CImg& img, HDC dst, int x, int y, int width, int height, i
 // Decodes image bytes held in memory into dst as a 24-bit DIB section.
 // False (dst unchanged) when the bytes are not an image.
 bool LoadImageFromMemory(std::size_t count, CImg& dst, const void* bytes);
+
+// The first `bytes` bytes of a file (fewer for a shorter file; none when it
+// cannot be read), for the facts in its header. Every reader of a file's
+// head goes through here.
+std::vector<std::uint8_t> ReadFileHead(const wchar_t* path, std::size_t bytes);
+
+// Stands a decoded picture upright for an EXIF orientation (1..8; anything
+// else leaves it as it is); fewer than 24 bits per pixel become 24. False
+// (the surface unchanged) when the turned surface cannot be made.
+bool TurnUpright(CImg& img, int orientation);
 
 // Starts GDI+ for this process unless it runs (the first decode or resample
 // does); it stops again when the last surface is destroyed. False when it

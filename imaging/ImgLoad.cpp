@@ -1,6 +1,7 @@
 // Pictures of any kind the system reads (GDI+), upright, as surfaces.
 #include "imaging/Img.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <utility>
@@ -21,18 +22,6 @@ constexpr Gdiplus::PixelFormat kFormat32bppPARGB = 0x000E200B;
 
 // The first bytes of an image, enough to find its orientation record.
 constexpr std::size_t kHeaderBytes = 128 * 1024;
-
-std::vector<std::uint8_t> ReadFileHeader(const wchar_t* path) {
-  std::vector<std::uint8_t> bytes;
-  fw::FileHandle file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return bytes;
-  bytes.resize(kHeaderBytes);
-  DWORD read = 0;
-  if (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) read = 0;
-  bytes.resize(read);
-  return bytes;
-}
 
 std::vector<std::uint8_t> ReadStreamHeader(IStream* stream) {
   std::vector<std::uint8_t> bytes;
@@ -113,21 +102,9 @@ HRESULT DecodeBitmap(Gdiplus::Bitmap& source, CImg& out) {
   return S_OK;
 }
 
-// Shows the decoded picture upright.
-bool ApplyOrientation(CImg& img, int orientation) {
-  if (orientation < 2 || orientation > 8) return true;
-  if (img.BitsPerPixel() < 24 && !ConvertTo24Bit(img)) return false;
-  const Size size = OrientedSize(img.GetSize(), orientation);
-  CImg upright;
-  if (!upright.Create(img.BitsPerPixel(), size.width, size.height, img.HasAlpha())) return false;
-  OrientPixels(img.View(), upright.View(), orientation);
-  img = std::move(upright);
-  return true;
-}
-
 }  // namespace
 HRESULT CImg::FinishDecode(CImg& decoded, int orientation) {
-  if (!ApplyOrientation(decoded, orientation)) return E_OUTOFMEMORY;
+  if (!TurnUpright(decoded, orientation)) return E_OUTOFMEMORY;
   *this = std::move(decoded);
   return S_OK;
 }
@@ -141,7 +118,7 @@ HRESULT CImg::Load(const wchar_t* path) {
     const HRESULT hr = DecodeBitmap(*source, decoded);
     if (FAILED(hr)) return hr;
   }
-  const std::vector<std::uint8_t> header = ReadFileHeader(path);
+  const std::vector<std::uint8_t> header = ReadFileHead(path, kHeaderBytes);
   return FinishDecode(decoded, ReadExifOrientation(header.data(), header.size()));
 }
 
@@ -175,6 +152,30 @@ bool LoadImageFromMemory(std::size_t count, CImg& dst, const void* bytes) {
   stream.reset();
   if (!ConvertTo24Bit(decoded) || !EnsureDIBSection(decoded)) return false;
   dst = std::move(decoded);
+  return true;
+}
+
+std::vector<std::uint8_t> ReadFileHead(const wchar_t* path, std::size_t bytes) {
+  std::vector<std::uint8_t> head;
+  if (!path) return head;
+  fw::FileHandle file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return head;
+  head.resize(std::min<std::size_t>(bytes, 64u << 20));
+  DWORD read = 0;
+  if (!::ReadFile(file.get(), head.data(), static_cast<DWORD>(head.size()), &read, nullptr)) read = 0;
+  head.resize(read);
+  return head;
+}
+
+bool TurnUpright(CImg& img, int orientation) {
+  if (orientation < 2 || orientation > 8) return true;
+  if (img.BitsPerPixel() < 24 && !ConvertTo24Bit(img)) return false;
+  const Size size = OrientedSize(img.GetSize(), orientation);
+  CImg upright;
+  if (!upright.Create(img.BitsPerPixel(), size.width, size.height, img.HasAlpha())) return false;
+  OrientPixels(img.View(), upright.View(), orientation);
+  img = std::move(upright);
   return true;
 }
 

@@ -20,28 +20,7 @@ namespace {
 // Enough of a camera file's head for its EXIF record and frame header.
 constexpr DWORD kHeadBytes = 256 * 1024;
 
-std::vector<std::uint8_t> ReadHead(const wchar_t* path, DWORD bytes = kHeadBytes) {
-  std::vector<std::uint8_t> head;
-  fw::FileHandle file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file) return head;
-  head.resize(bytes);
-  DWORD read = 0;
-  if (!::ReadFile(file.get(), head.data(), bytes, &read, nullptr)) read = 0;
-  head.resize(read);
-  return head;
-}
-
-// Turns a 24-bit surface upright for an EXIF orientation.
-bool Orient(CImg& img, int orientation) {
-  if (orientation <= 1 || orientation > 8) return true;
-  const Size upright = OrientedSize(img.GetSize(), orientation);
-  CImg turned;
-  if (!turned.Create(24, upright.width, upright.height)) return false;
-  OrientPixels(img.View(), turned.View(), orientation);
-  img = std::move(turned);
-  return true;
-}
+std::vector<std::uint8_t> ReadHead(const wchar_t* path, DWORD bytes = kHeadBytes) { return ReadFileHead(path, bytes); }
 
 // The small preview a camera embedded in the photo, upright, when it is as
 // good as the caller needs: the same shape as the picture (no bars) and at
@@ -62,7 +41,7 @@ bool LoadPreviewFor(const std::vector<std::uint8_t>& head, const NeededSize& nee
   const long long a = static_cast<long long>(preview.Width()) * stored.height;
   const long long b = static_cast<long long>(preview.Height()) * stored.width;
   if (a * 50 < b * 49 || a * 49 > b * 50) return false;
-  if (!Orient(preview, facts.orientation)) return false;
+  if (!TurnUpright(preview, facts.orientation)) return false;
   if (preview.Width() < wanted.width || preview.Height() < wanted.height) return false;
   dst = std::move(preview);
   picture = upright;
@@ -125,14 +104,7 @@ bool PlanJpeg(const std::vector<std::uint8_t>& head, const NeededSize& need, Jpe
 
 // Stands the decoded picture upright and hands it out.
 bool FinishJpeg(CImg& decoded, const JpegPlan& plan, PhotoDecoder decoder, int reduction, CImg& dst, Size& picture) {
-  const int orientation = plan.facts.orientation;
-  if (orientation >= 2 && orientation <= 8) {
-    const Size turned = OrientedSize(decoded.GetSize(), orientation);
-    CImg uprightImage;
-    if (!uprightImage.Create(24, turned.width, -turned.height)) return false;
-    OrientPixels(decoded.View(), uprightImage.View(), orientation);
-    decoded = std::move(uprightImage);
-  }
+  if (!TurnUpright(decoded, plan.facts.orientation)) return false;
   dst = std::move(decoded);
   picture = plan.upright;
   t_lastDecode = PhotoDecodeInfo{true, reduction, decoder};

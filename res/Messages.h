@@ -19,9 +19,6 @@ inline constexpr UINT WM_RESTORE_STACKING = WM_USER + 3;
 // The main view (ui/ChildView).
 // Posted at its creation: loads IMG.DAT once the window is on the screen.
 inline constexpr UINT WM_LOAD_IMAGE_LIST = WM_USER + 1;
-// Posted by the photo list after a click changed the selection; the row
-// clicked in wParam.
-inline constexpr UINT WM_IMAGE_LIST_CLICK = WM_USER + 2;
 // (The workers' results reach the interface thread through their own
 // message-only window: framework/WorkNotice.h.)
 

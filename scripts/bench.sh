@@ -44,3 +44,6 @@ wine build/win64/bin/win_drift_bench.exe "$(winepath -w /usr/share/backgrounds/K
 
 echo "== the main view with camera photos under Wine (500 photos dropped, IMG.DAT at start, a growing selection)"
 wine build/win64/bin/win_view_bench.exe 2>/dev/null | tee "$out/view.txt"
+
+echo "== a list of 20,000 photos under Wine (rows, thumbnails kept, memory, a jump to its middle)"
+wine build/win64/bin/win_view_bench.exe --long 2>/dev/null | tee "$out/long-list.txt"

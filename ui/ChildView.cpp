@@ -375,10 +375,6 @@ LRESULT CChildView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       ApplyDropHintRule();
       RaiseHelpWindow();
       return 0;
-    case WM_IMAGE_LIST_CLICK:
-      photos_.ApplySelection();
-      DrawCounts();
-      return 0;
     case WM_TIMER:
     case WM_CLOSE:
       return 0;

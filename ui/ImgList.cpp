@@ -6,6 +6,7 @@
 
 #include "framework/Handles.h"
 #include "imaging/Geometry.h"
+#include "imaging/ImageOps.h"
 #include "imaging/Thumbnails.h"
 #include "ui/ViewResources.h"
 #include "ui/ViewRules.h"
@@ -34,11 +35,9 @@ void CImgList::DrawItem(const DRAWITEMSTRUCT& item) {
   BackBuffer buffer;
   if (!CreateFilledBackBuffer(buffer, item.hDC, width, height, selected ? kSelectedRowColour : kRowColour)) return;
   if (entry) {
-    if (entry->image && !entry->image->IsNull()) {
-      Size fitted = entry->image->GetSize();
-      FitInside(fitted, 96, 96);
-      const ThumbOrigin at = ThumbnailOrigin(fitted.width, fitted.height);
-      entry->image->Draw(buffer.dc(), at.x, at.y);
+    if (entry->image && entry->image->Width() > 0) {
+      const ThumbOrigin at = ThumbnailOrigin(std::min(entry->image->Width(), 96), std::min(entry->image->Height(), 96));
+      DrawPixels(buffer.dc(), at.x, at.y, *entry->image);
     } else if (entry->width > 0 && entry->height > 0) {
       // Not made yet: a quiet box where the thumbnail will be.
       Size fitted{entry->width, entry->height};
@@ -87,13 +86,9 @@ void CImgList::RedrawRow(int row) {
 }
 
 LRESULT CImgList::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_LBUTTONDOWN) {
-    const POINT point{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-    const int row = ItemFromPoint(point);
-    // Posted: the parent reads the selection after the list box changed it.
-    ::PostMessageW(::GetParent(m_hWnd), WM_IMAGE_LIST_CLICK, static_cast<WPARAM>(row), 0);
-  }
   const LRESULT result = fw::CListBox::WindowProc(msg, wp, lp);
+  // Told once the list box has toggled the clicked row's selection.
+  if (msg == WM_LBUTTONDOWN && clicked_) clicked_();
   if (msg == WM_VSCROLL || msg == WM_MOUSEWHEEL || msg == WM_KEYDOWN || msg == WM_SIZE || msg == LB_SETTOPINDEX) {
     const int top = static_cast<int>(::SendMessageW(m_hWnd, LB_GETTOPINDEX, 0, 0));
     if ((top != lastTop_ || msg == WM_SIZE) && scrolled_) {

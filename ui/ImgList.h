@@ -12,7 +12,7 @@
 
 #include "framework/Handles.h"
 #include "framework/ListBox.h"
-#include "imaging/Img.h"
+#include "imaging/PixelBuffer.h"
 #include "res/Messages.h"
 #include "ui/Palette.h"
 
@@ -20,14 +20,15 @@ namespace k3 {
 
 // One photo of the list.
 struct CImgThumb {
-  CImgThumb(std::wstring path, std::unique_ptr<CImg> image, int width, int height)
+  CImgThumb(std::wstring path, std::unique_ptr<PixelBuffer> image, int width, int height)
       : path(std::move(path)), image(std::move(image)), width(width), height(height) {}
   virtual ~CImgThumb() = default;
 
   std::wstring path;
-  // At most 96 x 96, aspect ratio kept; null (not made yet) draws a quiet
-  // box of the thumbnail's size in its place.
-  std::unique_ptr<CImg> image;
+  // At most 96 x 96, aspect ratio kept, in memory without a GDI object;
+  // null (not made yet, or given back while the row is far from the
+  // screen) draws a quiet box of the thumbnail's size in its place.
+  std::unique_ptr<PixelBuffer> image;
   // Names the row to the thumbnail workers; it stays with the row.
   std::uint64_t key = 0;
   // The picture's own size.
@@ -48,6 +49,8 @@ class CImgList : public fw::CListBox {
   // The list's own background colour.
   BOOL OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override;
 
+  // `clicked` is told after a click changed the selection.
+  void OnRowClicked(std::function<void()> clicked) { clicked_ = std::move(clicked); }
   // `scrolled` is told when other rows came into view (scrolled, sized).
   void OnScrolled(std::function<void()> scrolled) { scrolled_ = std::move(scrolled); }
   // The rows on screen now, top to bottom.
@@ -61,6 +64,7 @@ class CImgList : public fw::CListBox {
   fw::GdiBrush background_{::CreateSolidBrush(palette::kList)};
   fw::GdiBrush placeholder_{::CreateSolidBrush(palette::kThumbPlaceholder)};
   fw::GdiFont font_;
+  std::function<void()> clicked_;
   std::function<void()> scrolled_;
   int lastTop_ = -1;
 };

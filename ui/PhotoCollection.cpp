@@ -1,6 +1,7 @@
 #include "ui/PhotoCollection.h"
 
 #include <algorithm>
+#include <new>
 #include <utility>
 
 #include "files/FileUtils.h"
@@ -97,7 +98,12 @@ bool PhotoCollection::Create(HWND parent, UINT id) {
     ++thumbnailNotices_;
     TakeThumbnails();
   });
-  list_->OnScrolled([this] { ShowRowsOnScreenFirst(); });
+  list_->OnScrolled([this] { OnRowsMoved(); });
+  // A click's new selection goes to the drift, and the count line follows.
+  list_->OnRowClicked([this] {
+    ApplySelection();
+    if (changed_) changed_();
+  });
   return true;
 }
 
@@ -124,22 +130,23 @@ bool PhotoCollection::AddPhoto(const std::wstring& path) {
   if (!list_ || !IsPhotoFileName(path) || listed_.count(path)) return false;
   Size picture{0, 0};
   if (thumbnailer_ && ReadPhotoSize(path.c_str(), picture)) {
-    auto entry = std::make_unique<CImgThumb>(path, nullptr, picture.width, picture.height);
-    entry->key = nextKey_++;
-    const std::uint64_t key = entry->key;
-    if (!AddRow(std::move(entry))) return false;
-    toMake_.emplace_back(key, path);
+    if (!AddRow(std::make_unique<CImgThumb>(path, nullptr, picture.width, picture.height))) return false;
+    toMake_.emplace_back(entries_.back()->key, path);
     if (quiet_ == 0) HandOverThumbnails(false);
     return true;
   }
   // Not a JPEG inside (a picture of another kind under the name): decoded
   // here, as it always was.
-  auto image = std::make_unique<CImg>();
+  CImg image;
   Size size{96, 96};
-  if (!LoadThumbnail(path.c_str(), *image, size, true)) return false;
-  auto entry = std::make_unique<CImgThumb>(path, std::move(image), size.width, size.height);
-  entry->key = nextKey_++;
-  return AddRow(std::move(entry));
+  if (!LoadThumbnail(path.c_str(), image, size, true) || !EnsureDIBSection(image)) return false;
+  std::unique_ptr<PixelBuffer> pixels;
+  try {
+    pixels = std::make_unique<PixelBuffer>(PixelBuffer::CopyOf(image.View()));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return AddRow(std::make_unique<CImgThumb>(path, std::move(pixels), size.width, size.height));
 }
 
 bool PhotoCollection::AddRow(std::unique_ptr<CImgThumb> entry) {
@@ -148,6 +155,8 @@ bool PhotoCollection::AddRow(std::unique_ptr<CImgThumb> entry) {
   const int row = list_->AddString(entry->path.c_str());
   if (row < 0) return false;
   list_->SetItemDataPtr(row, entry.get());
+  // Keys grow with the rows: the entries stay ordered by key.
+  entry->key = nextKey_++;
   listed_.insert(entry->path);
   entries_.push_back(std::move(entry));
   // The first photo is selected at once, so that it drifts; during an
@@ -188,8 +197,14 @@ void PhotoCollection::HandOverThumbnails(bool onScreenOnly) {
       if (row < Count()) shown.insert(entries_[static_cast<std::size_t>(row)]->key);
     }
   }
+  // Only the rows that keep their thumbnails are made; the others wait
+  // until they come near the screen.
+  const RowRange kept = KeptRows();
   std::erase_if(toMake_, [&](auto& job) {
     if (onScreenOnly && !shown.count(job.first)) return false;
+    const int index = IndexOf(job.first);
+    if (index < 0) return true;
+    if (!kept.Holds(index)) return false;
     thumbnailer_->Add(job.first, std::move(job.second));
     return true;
   });
@@ -197,10 +212,35 @@ void PhotoCollection::HandOverThumbnails(bool onScreenOnly) {
 }
 
 int PhotoCollection::IndexOf(std::uint64_t key) const {
-  for (std::size_t i = 0; i < entries_.size(); ++i) {
-    if (entries_[i]->key == key) return static_cast<int>(i);
+  const auto at = std::lower_bound(entries_.begin(), entries_.end(), key,
+                                   [](const std::unique_ptr<CImgThumb>& e, std::uint64_t k) { return e->key < k; });
+  return at != entries_.end() && (*at)->key == key ? static_cast<int>(at - entries_.begin()) : -1;
+}
+
+RowRange PhotoCollection::KeptRows() const {
+  if (!list_) return {};
+  const std::vector<int> shown = list_->RowsOnScreen();
+  return ThumbnailRows(Count(), shown.empty() ? 0 : shown.front(), static_cast<int>(shown.size()), thumbnailBudget_);
+}
+
+void PhotoCollection::OnRowsMoved() {
+  // Rows far from the screen give their thumbnails back; they are made
+  // again when they come near.
+  if (Count() > thumbnailBudget_) {
+    const RowRange kept = KeptRows();
+    for (int i = 0; i < Count(); ++i) {
+      CImgThumb& entry = *entries_[static_cast<std::size_t>(i)];
+      if (entry.image && !kept.Holds(i)) {
+        entry.image.reset();
+        toMake_.emplace_back(entry.key, entry.path);
+      }
+    }
   }
-  return -1;
+  if (quiet_ == 0) {
+    HandOverThumbnails(false);
+  } else {
+    ShowRowsOnScreenFirst();
+  }
 }
 
 void PhotoCollection::ShowRowsOnScreenFirst() {
@@ -218,20 +258,33 @@ void PhotoCollection::TakeThumbnails() {
   if (!list_ || !thumbnailer_) return;
   std::vector<Thumbnailer::Made> made = thumbnailer_->TakeMade();
   bool removed = false;
+  RowRange kept = KeptRows();
   for (Thumbnailer::Made& m : made) {
     const int index = IndexOf(m.key);
     if (index < 0) continue;
+    CImgThumb& entry = *entries_[static_cast<std::size_t>(index)];
+    if (!m.ok && m.noMemory) {
+      // The photo may be fine: the row stays, and its thumbnail is tried
+      // again when the rows next move.
+      toMake_.emplace_back(entry.key, entry.path);
+      continue;
+    }
     if (!m.ok) {
       // Its header looked like a photo's, its data could not be decoded:
       // it is not listed, as a file that cannot be shown never was.
       RemoveAt(index);
       removed = true;
+      kept = KeptRows();
       continue;
     }
-    CImgThumb& entry = *entries_[static_cast<std::size_t>(index)];
-    entry.image = std::move(m.image);
     entry.width = m.picture.width;
     entry.height = m.picture.height;
+    if (!kept.Holds(index)) {
+      // The row went far from the screen meanwhile.
+      toMake_.emplace_back(entry.key, entry.path);
+      continue;
+    }
+    entry.image = std::move(m.image);
     list_->RedrawRow(index);
   }
   if (removed) Changed();

@@ -19,6 +19,7 @@
 #include "desktop/Driftlet.h"
 #include "framework/WorkNotice.h"
 #include "ui/ImgList.h"
+#include "ui/ViewRules.h"
 #include "ui/Thumbnailer.h"
 
 namespace k3 {
@@ -30,7 +31,8 @@ class PhotoCollection {
   PhotoCollection& operator=(const PhotoCollection&) = delete;
 
   // `changed` is told after the rows or the selection changed (the count
-  // line and the drop hint follow them).
+  // line and the drop hint follow them; a click's selection reaches the
+  // drift before).
   void OnChanged(std::function<void()> changed) { changed_ = std::move(changed); }
 
   // Makes the list box as a child of `parent`.
@@ -59,8 +61,13 @@ class PhotoCollection {
   // How often the workers told of finished thumbnails (each notice takes
   // all that wait).
   int ThumbnailNotices() const { return thumbnailNotices_; }
-  // A row for an entry made elsewhere; false for a path listed already.
+  // A row for an entry made elsewhere (the row gives it its key); false for
+  // a path listed already.
   bool AddRow(std::unique_ptr<CImgThumb> entry);
+  // How many rows keep their thumbnails in memory at most (those around the
+  // screen; about 28 KB each).
+  static constexpr int kThumbnailBudget = 2000;
+  void SetThumbnailBudget(int rows) { thumbnailBudget_ = rows; }
   // The selected rows' photos go to the drifting window.
   void ApplySelection();
   bool IsSelected(int index) const;
@@ -93,6 +100,11 @@ class PhotoCollection {
   // on screen, during an import).
   void HandOverThumbnails(bool onScreenOnly);
   int IndexOf(std::uint64_t key) const;
+  // The rows that keep their thumbnails now.
+  RowRange KeptRows() const;
+  // Other rows came into view: those far from it give their thumbnails
+  // back, those near get theirs.
+  void OnRowsMoved();
   // The rows on screen are made first.
   void ShowRowsOnScreenFirst();
 
@@ -110,6 +122,7 @@ class PhotoCollection {
   std::vector<std::pair<std::uint64_t, std::wstring>> toMake_;
   // Whether the rows changed since IMG.DAT was last written.
   bool unsaved_ = false;
+  int thumbnailBudget_ = kThumbnailBudget;
   fw::CWorkNotice saveSoon_{[this] {
     if (unsaved_) Save();
   }};

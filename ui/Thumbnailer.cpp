@@ -1,5 +1,6 @@
 #include "ui/Thumbnailer.h"
 
+#include <new>
 #include <utility>
 
 #include "framework/WorkerThread.h"
@@ -7,26 +8,36 @@
 
 namespace k3 {
 
-namespace {
-
-// COM and a priority below the interface thread's, for each worker's life.
-std::shared_ptr<void> WorkerScope() { return std::make_shared<fw::WorkerThreadScope>(); }
-
-}  // namespace
-
+// The workers live in single-threaded apartments: a document's thumbnail is
+// its file icon, which the shell's icon functions make there (a handler may
+// otherwise give the generic icon).
 Thumbnailer::Thumbnailer(std::function<void()> ready, int workers)
     : notice_(std::move(ready)),
-      queue_({workers, std::make_unique<ThumbnailOrder>(), WorkerScope, [this] { return notice_.Ask(); }}) {}
+      queue_({workers, std::make_unique<ThumbnailOrder>(), [] { return fw::MakeWorkerScope(kApartment); },
+              [this] { return notice_.Ask(); }}) {}
 
 void Thumbnailer::Add(Key key, std::wstring path) {
   queue_.Add(key, [key, path = std::move(path)] {
     Made made;
     made.key = key;
-    made.image = std::make_unique<CImg>();
-    Size size{96, 96};
-    made.ok = LoadThumbnail(path.c_str(), *made.image, size, true);
-    made.picture = size;
-    if (!made.ok) made.image.reset();
+    const int failures = CImg::FailedCreations();
+    try {
+      // Decoded into a surface of this worker's, kept as plain pixels.
+      CImg image;
+      Size size{96, 96};
+      made.ok = LoadThumbnail(path.c_str(), image, size, true) && EnsureDIBSection(image);
+      if (made.ok) {
+        made.image = std::make_unique<PixelBuffer>(PixelBuffer::CopyOf(image.View()));
+        made.picture = size;
+      }
+    } catch (const std::bad_alloc&) {
+      made.ok = false;
+      made.noMemory = true;
+    }
+    if (!made.ok) {
+      made.image.reset();
+      made.noMemory = CImg::FailedCreations() != failures || made.noMemory;
+    }
     return made;
   });
 }

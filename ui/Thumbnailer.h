@@ -15,7 +15,8 @@
 
 #include "framework/WorkNotice.h"
 #include "framework/WorkerQueue.h"
-#include "imaging/Img.h"
+#include "framework/WorkerThread.h"
+#include "imaging/PixelBuffer.h"
 #include "ui/ThumbnailOrder.h"
 
 namespace k3 {
@@ -23,13 +24,17 @@ namespace k3 {
 class Thumbnailer {
  public:
   using Key = ThumbnailOrder::Key;
+  // The COM apartment of the workers.
+  static constexpr fw::Apartment kApartment = fw::Apartment::Single;
 
   // A finished row: its thumbnail and the picture's own size, or ok false
-  // when the file could not be decoded.
+  // when it could not be made: for lack of memory or handles (`noMemory`;
+  // the photo itself may be fine) or because the file cannot be decoded.
   struct Made {
     Key key = 0;
     bool ok = false;
-    std::unique_ptr<CImg> image;
+    bool noMemory = false;
+    std::unique_ptr<PixelBuffer> image;
     Size picture;
   };
 

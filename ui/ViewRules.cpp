@@ -1,5 +1,7 @@
 #include "ui/ViewRules.h"
 
+#include <algorithm>
+
 #include "framework/PathText.h"
 
 namespace k3 {
@@ -53,6 +55,14 @@ int FirstChecked(const std::vector<bool>& checks) {
     if (checks[i]) return static_cast<int>(i);
   }
   return -1;
+}
+
+RowRange ThumbnailRows(int count, int top, int shown, int budget) {
+  if (count <= 0) return {};
+  if (budget <= 0 || count <= budget) return RowRange{0, count};
+  // The screen's rows in the middle of the range, the range inside the list.
+  const int first = std::clamp(top + shown / 2 - budget / 2, 0, count - budget);
+  return RowRange{first, first + budget};
 }
 
 }  // namespace k3

@@ -36,6 +36,16 @@ struct ThumbOrigin {
 };
 ThumbOrigin ThumbnailOrigin(int width, int height);
 
+// The rows that keep a thumbnail in memory: `budget` consecutive rows
+// around the `shown` rows from `top` on (all rows of a shorter list). Rows
+// outside give theirs back and have them made again when scrolled to.
+struct RowRange {
+  int first = 0;
+  int last = 0;  // one past
+  bool Holds(int row) const { return row >= first && row < last; }
+};
+RowRange ThumbnailRows(int count, int top, int shown, int budget);
+
 // The index of the first checked button of a group (its buttons in
 // ascending identifier order); -1 when none is checked.
 int FirstChecked(const std::vector<bool>& checks);

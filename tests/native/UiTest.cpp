@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "desktop/DisplaySettings.h"
+#include "imaging/PixelBuffer.h"
 #include "ui/BorderZones.h"
 #include "ui/ImageListFile.h"
 #include "ui/ThumbnailOrder.h"
@@ -271,6 +272,33 @@ TEST(ViewRules, RowTextAddressesAndThumbnailPlace) {
   const ThumbOrigin tall = ThumbnailOrigin(71, 96);
   EXPECT_EQ(tall.x, 14);  // (96 - 71) / 2 + 2, truncated
   EXPECT_EQ(tall.y, 2);
+}
+
+TEST(ViewRules, ThumbnailsAreKeptForTheRowsAroundTheScreenOnly) {
+  // A short list keeps them all.
+  EXPECT_EQ(ThumbnailRows(120, 50, 4, 2000).first, 0);
+  EXPECT_EQ(ThumbnailRows(120, 50, 4, 2000).last, 120);
+  // A long one: the budget's rows with the screen's in their middle, and
+  // inside the list at both ends.
+  const RowRange middle = ThumbnailRows(20000, 10000, 4, 2000);
+  EXPECT_EQ(middle.last - middle.first, 2000);
+  EXPECT_TRUE(middle.Holds(10000) && middle.Holds(10003));
+  EXPECT_EQ(middle.first, 9002);
+  EXPECT_EQ(ThumbnailRows(20000, 0, 4, 2000).first, 0);
+  EXPECT_EQ(ThumbnailRows(20000, 19996, 4, 2000).last, 20000);
+  EXPECT_FALSE(ThumbnailRows(0, 0, 4, 2000).Holds(0));
+}
+
+TEST(PixelBuffer, RowsArePaddedAsADibsAndACopyDropsTheFourthByte) {
+  std::uint8_t bgra[2 * 2 * 4] = {1, 2, 3, 9, 4, 5, 6, 9, 7, 8, 10, 9, 11, 12, 13, 9};
+  const PixelBuffer copy = PixelBuffer::CopyOf(PixelView{bgra, 2, 2, 8, 4});
+  EXPECT_EQ(copy.Pitch(), 8) << "six bytes padded to eight";
+  EXPECT_EQ(copy.Bytes(), 16u);
+  const PixelView v = copy.View();
+  EXPECT_EQ(v.At(1, 0)[2], 6);
+  EXPECT_EQ(v.At(0, 1)[0], 7);
+  EXPECT_EQ(v.At(1, 1)[1], 12);
+  EXPECT_EQ(PixelBuffer::CopyOf(PixelView{}).Bytes(), 0u);
 }
 
 TEST(ViewRules, FirstCheckedButtonOfAGroup) {

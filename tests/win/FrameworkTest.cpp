@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <new>
 #include <stdexcept>
 #include <vector>
@@ -12,6 +13,8 @@
 #include "framework/FrameWnd.h"
 #include "framework/WinApp.h"
 #include "framework/WorkNotice.h"
+#include "framework/WorkerQueue.h"
+#include "framework/WorkerThread.h"
 
 #include "E2eHarness.h"
 
@@ -210,6 +213,25 @@ TEST(CWorkNotice, ADelayedRunGathersTheRequestsOfABurstAndCanBeForgotten) {
   EXPECT_EQ(runs, 1) << "a forgotten run does not come";
   EXPECT_TRUE(notice.Ask());
   EXPECT_TRUE(e2e::PumpUntil([&] { return runs == 2; }, 5000)) << "requests from workers still run";
+}
+
+TEST(WorkerThreadScope, AWorkerLivesInTheApartmentItsJobsWant) {
+  for (const auto& [apartment, expected] :
+       {std::pair{Apartment::Single, APTTYPE_STA}, std::pair{Apartment::Multi, APTTYPE_MTA}}) {
+    WorkerQueue<int> queue({1, nullptr, [a = apartment] { return MakeWorkerScope(a); }, [] { return true; }});
+    queue.Add(1, [] {
+      APTTYPE type{};
+      APTTYPEQUALIFIER qualifier{};
+      return SUCCEEDED(::CoGetApartmentType(&type, &qualifier)) ? static_cast<int>(type) : -1;
+    });
+    ASSERT_TRUE(queue.WaitIdle(std::chrono::seconds(10)));
+    const auto done = queue.Take();
+    ASSERT_EQ(done.size(), 1u);
+    // The first single-threaded apartment of a process is its main one.
+    const bool same = done[0].result == static_cast<int>(expected) ||
+                      (expected == APTTYPE_STA && done[0].result == static_cast<int>(APTTYPE_MAINSTA));
+    EXPECT_TRUE(same) << done[0].result;
+  }
 }
 
 TEST(CWinApp, NoExceptionLeavesTheEntryPoint) {

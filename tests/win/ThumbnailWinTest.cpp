@@ -240,6 +240,33 @@ TEST_F(Thumbnails, APhotoClaimingMorePixelsThanAnyPhotoLeavesNoRowAndIsNeverDeco
   EXPECT_EQ(photos->Count(), 0);
 }
 
+TEST_F(Thumbnails, OnlyRowsAroundTheScreenKeepThumbnailsAndRowsScrolledToGetThemAgain) {
+  photos->SetThumbnailBudget(20);
+  const std::vector<std::wstring> paths = Photos(L"k", 60, 64, 48);
+  photos->Import(paths, view.m_hWnd);
+  ASSERT_EQ(photos->Count(), 60);
+  const auto kept = [&] {
+    int n = 0;
+    for (const auto& e : photos->Entries()) n += e->image != nullptr;
+    return n;
+  };
+  const auto made = [&](int row) { return photos->Entries()[static_cast<std::size_t>(row)]->image != nullptr; };
+  ASSERT_TRUE(PumpUntil([&] { return kept() == 20; }, 20000));
+  EXPECT_TRUE(made(0) && made(19) && !made(20)) << "the first rows, the screen's among them";
+  // At the end of the list: its rows get theirs, the first rows give theirs
+  // back; the kept ones never pass the budget.
+  photos->List()->SendMessage(LB_SETTOPINDEX, 56);
+  ASSERT_TRUE(PumpUntil([&] { return made(59) && !made(0); }, 20000));
+  EXPECT_LE(kept(), 20);
+  // Back at the top, the first row's thumbnail is made again, its own.
+  photos->List()->SendMessage(LB_SETTOPINDEX, 0);
+  ASSERT_TRUE(PumpUntil([&] { return made(0); }, 20000));
+  EXPECT_TRUE(Near(ThumbnailColour(*photos->Entries()[0]), Colour(0)));
+  PumpUntil([&] { return photos->ThumbnailsPending() == 40; }, 5000);
+  EXPECT_LE(kept(), 20);
+  EXPECT_EQ(photos->Count(), 60) << "no row left for lack of a thumbnail";
+}
+
 TEST_F(Thumbnails, RowsScrolledIntoViewAreMadeBeforeTheRest) {
   // One worker and names of one large photo: the order in which the rows
   // are finished is the order the worker took them in.

@@ -87,13 +87,9 @@ TEST(ImgList, RowsShowTheThumbnailCentredThePathAndTheSelection) {
                           RECT{0, 0, 400, 300}, parent.m_hWnd, 203));
   EXPECT_EQ(list.SendMessage(LB_GETITEMHEIGHT, 0), 100);
   // A 4000 x 3000 photo's 96 x 72 red thumbnail.
-  auto image = std::make_unique<CImg>();
-  ASSERT_TRUE(image->Create(24, 96, 72));
-  {
-    ImgDc dc(*image);
-    fw::GdiBrush red(::CreateSolidBrush(RGB(255, 0, 0)));
-    RECT all{0, 0, 96, 72};
-    ::FillRect(dc.get(), &all, red.get());
+  auto image = std::make_unique<PixelBuffer>(96, 72);
+  for (int y = 0; y < 72; ++y) {
+    for (int x = 0; x < 96; ++x) image->View().At(x, y)[2] = 255;
   }
   CImgThumb entry(L"C:\\photos\\a.jpg", std::move(image), 4000, 3000);
   list.AddString(entry.path.c_str());
