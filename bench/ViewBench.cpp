@@ -147,15 +147,15 @@ void LongListBenchmark(const std::vector<std::wstring>& paths) {
   double longest = 0, settled = -1;
   while (settled < 0 && NowMs() - start < 600000) {
     PumpTimed(longest);
-    if (photos.ThumbnailsPending() == static_cast<std::size_t>(photos.Count() - kept())) settled = NowMs() - start;
+    if (kept() >= std::min(photos.Count(), PhotoCollection::kThumbnailBudget)) settled = NowMs() - start;
     ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
   }
   PROCESS_MEMORY_COUNTERS_EX memory{};
   ::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
   std::printf("%d rows in this process after %.0f ms, the kept thumbnails after %.0f ms (%d kept); the interface "
-              "thread's longest step %.1f ms; private memory %.0f MB, peak working set %.0f MB; GDI objects %lu "
+              "thread's longest step %.1f ms; working set %.0f MB (peak %.0f MB); GDI objects %lu "
               "(0: not counted by this system)\n",
-              photos.Count(), rows, settled, kept(), longest, memory.PrivateUsage / 1048576.0,
+              photos.Count(), rows, settled, kept(), longest, memory.WorkingSetSize / 1048576.0,
               memory.PeakWorkingSetSize / 1048576.0, ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS));
   const double jump = NowMs();
   photos.List()->SendMessage(LB_SETTOPINDEX, static_cast<WPARAM>(photos.Count() / 2));
