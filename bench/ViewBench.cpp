@@ -41,6 +41,25 @@ using k3::bench::NowMs;
 // A window for the photo list, as the view holds it.
 class ImportView : public fw::CWnd {};
 
+// The photo list in its window, read from `listFile` when loaded; it is
+// not written at the end.
+struct BenchList {
+  CDriftlet drift;
+  ImportView view;
+  PhotoCollection photos{drift};
+  explicit BenchList(const std::wstring& listFile) {
+    view.CreateEx(0, nullptr, L"bench", WS_POPUP | WS_VISIBLE, RECT{0, 0, 500, 600}, nullptr, 0);
+    photos.SetListFilePath(listFile);
+    photos.Create(view.m_hWnd, 203);
+    ::MoveWindow(photos.List()->m_hWnd, 0, 0, 480, 580, TRUE);
+  }
+  ~BenchList() {
+    photos.SetListFilePath(L"");
+    photos.Close();
+    view.DestroyWindow();
+  }
+};
+
 // Handles the messages waiting; the longest any one of them held the
 // interface thread (the workers' notices among them) goes into `longest`.
 void PumpTimed(double& longest) {
@@ -57,13 +76,8 @@ void PumpTimed(double& longest) {
 void ListLoadInProcess(const std::wstring& folder, const std::vector<std::wstring>& paths) {
   const std::wstring list = folder + L"\\bench-IMG.DAT";
   SaveImageListFile(list, paths);
-  CDriftlet drift;
-  ImportView view;
-  view.CreateEx(0, nullptr, L"bench", WS_POPUP | WS_VISIBLE, RECT{0, 0, 500, 600}, nullptr, 0);
-  PhotoCollection photos(drift);
-  photos.SetListFilePath(list);
-  photos.Create(view.m_hWnd, 203);
-  ::MoveWindow(photos.List()->m_hWnd, 0, 0, 480, 580, TRUE);
+  BenchList bench(list);
+  PhotoCollection& photos = bench.photos;
   {
     // The headers alone, for comparison.
     const double t = NowMs();
@@ -74,7 +88,7 @@ void ListLoadInProcess(const std::wstring& folder, const std::vector<std::wstrin
     std::printf("reading %zu photos' headers: %.0f ms\n", paths.size(), NowMs() - t);
   }
   const double start = NowMs();
-  photos.Load(view.m_hWnd);
+  photos.Load(bench.view.m_hWnd);
   const double rows = NowMs() - start;
   double all = -1;
   double longest = 0;
@@ -85,22 +99,14 @@ void ListLoadInProcess(const std::wstring& folder, const std::vector<std::wstrin
   }
   std::printf("IMG.DAT of %d photos loaded in this process: the rows in after %.0f ms, every thumbnail after %.0f ms\n",
               photos.Count(), rows, all);
-  photos.SetListFilePath(L"");
-  photos.Close();
-  view.DestroyWindow();
   ::DeleteFileW(list.c_str());
 }
 
 void ImportBenchmark(const wchar_t* label, const std::vector<std::wstring>& paths) {
-  CDriftlet drift;
-  ImportView view;
-  view.CreateEx(0, nullptr, L"bench", WS_POPUP | WS_VISIBLE, RECT{0, 0, 500, 600}, nullptr, 0);
-  PhotoCollection photos(drift);
-  photos.SetListFilePath(L"");
-  photos.Create(view.m_hWnd, 203);
-  ::MoveWindow(photos.List()->m_hWnd, 0, 0, 480, 580, TRUE);
+  BenchList list(L"");
+  PhotoCollection& photos = list.photos;
   const double start = NowMs();
-  photos.Import(paths, view.m_hWnd);
+  photos.Import(paths, list.view.m_hWnd);
   const double rows = NowMs() - start;
   double first = -1, all = -1, longest = 0;
   while (all < 0 && NowMs() - start < 600000) {
@@ -114,8 +120,6 @@ void ImportBenchmark(const wchar_t* label, const std::vector<std::wstring>& path
   std::printf("%ls, in this process: %d rows after %.0f ms, the first thumbnail after %.0f ms, all after %.0f ms; "
               "the interface thread's longest step %.1f ms\n",
               label, photos.Count(), rows, first, all, longest);
-  photos.Close();
-  view.DestroyWindow();
 }
 
 // A list of `count` rows in this process: how long the rows take, the
@@ -123,13 +127,8 @@ void ImportBenchmark(const wchar_t* label, const std::vector<std::wstring>& path
 // and GDI objects; then a jump to the middle of the list until the rows on
 // screen show their thumbnails.
 void LongListBenchmark(const std::vector<std::wstring>& paths) {
-  CDriftlet drift;
-  ImportView view;
-  view.CreateEx(0, nullptr, L"bench", WS_POPUP | WS_VISIBLE, RECT{0, 0, 500, 600}, nullptr, 0);
-  PhotoCollection photos(drift);
-  photos.SetListFilePath(L"");
-  photos.Create(view.m_hWnd, 203);
-  ::MoveWindow(photos.List()->m_hWnd, 0, 0, 480, 580, TRUE);
+  BenchList list(L"");
+  PhotoCollection& photos = list.photos;
   const auto kept = [&] {
     int n = 0;
     for (const auto& e : photos.Entries()) n += e->image != nullptr;
@@ -142,7 +141,7 @@ void LongListBenchmark(const std::vector<std::wstring>& paths) {
     return true;
   };
   const double start = NowMs();
-  photos.Import(paths, view.m_hWnd);
+  photos.Import(paths, list.view.m_hWnd);
   const double rows = NowMs() - start;
   double longest = 0, settled = -1;
   while (settled < 0 && NowMs() - start < 600000) {
@@ -166,8 +165,6 @@ void LongListBenchmark(const std::vector<std::wstring>& paths) {
     ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
   }
   std::printf("a jump to the middle of the list: its rows' thumbnails after %.0f ms, %d kept\n", shown, kept());
-  photos.Close();
-  view.DestroyWindow();
 }
 
 int main(int argc, char** argv) {
