@@ -12,29 +12,11 @@
 
 #include "framework/Handles.h"
 #include "framework/ListBox.h"
-#include "imaging/PixelBuffer.h"
+#include "ui/PhotoList.h"
 #include "res/Messages.h"
 #include "ui/Palette.h"
 
 namespace k3 {
-
-// One photo of the list.
-struct CImgThumb {
-  CImgThumb(std::wstring path, std::unique_ptr<PixelBuffer> image, int width, int height)
-      : path(std::move(path)), image(std::move(image)), width(width), height(height) {}
-  virtual ~CImgThumb() = default;
-
-  std::wstring path;
-  // At most 96 x 96, aspect ratio kept, in memory without a GDI object;
-  // null (not made yet, or given back while the row is far from the
-  // screen) draws a quiet box of the thumbnail's size in its place.
-  std::unique_ptr<PixelBuffer> image;
-  // Names the row to the thumbnail workers; it stays with the row.
-  std::uint64_t key = 0;
-  // The picture's own size.
-  int width = 0;
-  int height = 0;
-};
 
 class CImgList : public fw::CListBox {
  public:

@@ -99,8 +99,15 @@ bool PhotoCollection::Create(HWND parent, UINT id) {
     TakeThumbnails();
   });
   list_->OnScrolled([this] { OnRowsMoved(); });
-  // A click's new selection goes to the drift, and the count line follows.
-  list_->OnRowClicked([this] {
+  // The list box's selection after a click is the model's.
+  list_->OnRowClicked([this] { model_.SetSelection(list_->GetSelItems()); });
+  model_.OnRowsChanged([this] { Changed(); });
+  // The selection reaches the drift here only; the count line follows.
+  model_.OnSelectionChanged([this] {
+    if (quiet_ > 0) {
+      selectionWhileQuiet_ = true;
+      return;
+    }
     ApplySelection();
     if (changed_) changed_();
   });
@@ -116,7 +123,7 @@ void PhotoCollection::Close() {
     list_->DestroyWindow();
     list_.reset();
   }
-  entries_.clear();
+  model_.Clear();
 }
 
 void PhotoCollection::EndSession() {
@@ -124,14 +131,13 @@ void PhotoCollection::EndSession() {
   Save();
 }
 
-int PhotoCollection::SelectedCount() const { return list_ ? list_->GetSelCount() : 0; }
+int PhotoCollection::SelectedCount() const { return static_cast<int>(model_.Selected().size()); }
 
 bool PhotoCollection::AddPhoto(const std::wstring& path) {
-  if (!list_ || !IsPhotoFileName(path) || listed_.count(path)) return false;
+  if (!list_ || !IsPhotoFileName(path) || model_.Contains(path)) return false;
   Size picture{0, 0};
   if (thumbnailer_ && ReadPhotoSize(path.c_str(), picture)) {
     if (!AddRow(std::make_unique<CImgThumb>(path, nullptr, picture.width, picture.height))) return false;
-    toMake_.emplace_back(entries_.back()->key, path);
     if (quiet_ == 0) HandOverThumbnails(false);
     return true;
   }
@@ -150,72 +156,45 @@ bool PhotoCollection::AddPhoto(const std::wstring& path) {
 }
 
 bool PhotoCollection::AddRow(std::unique_ptr<CImgThumb> entry) {
-  if (!list_ || !entry || listed_.count(entry->path)) return false;
-  const bool wasEmpty = entries_.empty();
+  if (!list_ || !entry || model_.Contains(entry->path)) return false;
   const int row = list_->AddString(entry->path.c_str());
   if (row < 0) return false;
-  list_->SetItemDataPtr(row, entry.get());
-  // Keys grow with the rows: the entries stay ordered by key.
-  entry->key = nextKey_++;
-  listed_.insert(entry->path);
-  entries_.push_back(std::move(entry));
+  const bool needsThumbnail = !entry->image;
+  model_.Add(std::move(entry), needsThumbnail);
+  list_->SetItemDataPtr(row, &model_.At(row));
   // The first photo is selected at once, so that it drifts; during an
   // import it starts to drift when the rows are in (its frames would take
   // the interface thread's time from the rows meanwhile).
-  if (wasEmpty) {
+  if (Count() == 1) {
     list_->SetSel(0, true);
-    if (quiet_ > 0) {
-      selectionWhileQuiet_ = true;
-    } else {
-      ApplySelection();
-    }
+    model_.Select(0, true);
   }
-  Changed();
   return true;
 }
 
 void PhotoCollection::ApplySelection() {
-  if (!list_) return;
-  std::vector<std::wstring> paths;
-  for (int index : list_->GetSelItems()) {
-    if (index >= 0 && index < Count()) paths.push_back(entries_[static_cast<std::size_t>(index)]->path);
-  }
-  driftlet_.LoadPhotos(paths);
+  if (list_) driftlet_.LoadPhotos(model_.SelectedPaths());
 }
 
-bool PhotoCollection::IsSelected(int index) const {
-  if (entries_.empty() || !list_ || list_->GetSelCount() == 0) return false;
-  const std::vector<int> selected = list_->GetSelItems();
-  return std::find(selected.begin(), selected.end(), index) != selected.end();
-}
+bool PhotoCollection::IsSelected(int index) const { return model_.IsSelected(index); }
 
 void PhotoCollection::HandOverThumbnails(bool onScreenOnly) {
-  if (toMake_.empty() || !thumbnailer_) return;
+  if (model_.Waiting() == 0 || !thumbnailer_) return;
   std::unordered_set<std::uint64_t> shown;
   if (onScreenOnly) {
     for (int row : list_->RowsOnScreen()) {
-      if (row < Count()) shown.insert(entries_[static_cast<std::size_t>(row)]->key);
+      if (row < Count()) shown.insert(model_.At(row).key);
     }
   }
   // Only the rows that keep their thumbnails are made; the others wait
   // until they come near the screen.
-  const RowRange kept = KeptRows();
-  std::erase_if(toMake_, [&](auto& job) {
-    if (onScreenOnly && !shown.count(job.first)) return false;
-    const int index = IndexOf(job.first);
-    if (index < 0) return true;
-    if (!kept.Holds(index)) return false;
-    thumbnailer_->Add(job.first, std::move(job.second));
-    return true;
-  });
+  for (PhotoList::Job& job : model_.TakeJobs(KeptRows(), onScreenOnly ? &shown : nullptr)) {
+    thumbnailer_->Add(job.key, std::move(job.path));
+  }
   ShowRowsOnScreenFirst();
 }
 
-int PhotoCollection::IndexOf(std::uint64_t key) const {
-  const auto at = std::lower_bound(entries_.begin(), entries_.end(), key,
-                                   [](const std::unique_ptr<CImgThumb>& e, std::uint64_t k) { return e->key < k; });
-  return at != entries_.end() && (*at)->key == key ? static_cast<int>(at - entries_.begin()) : -1;
-}
+
 
 RowRange PhotoCollection::KeptRows() const {
   if (!list_) return {};
@@ -226,16 +205,7 @@ RowRange PhotoCollection::KeptRows() const {
 void PhotoCollection::OnRowsMoved() {
   // Rows far from the screen give their thumbnails back; they are made
   // again when they come near.
-  if (Count() > thumbnailBudget_) {
-    const RowRange kept = KeptRows();
-    for (int i = 0; i < Count(); ++i) {
-      CImgThumb& entry = *entries_[static_cast<std::size_t>(i)];
-      if (entry.image && !kept.Holds(i)) {
-        entry.image.reset();
-        toMake_.emplace_back(entry.key, entry.path);
-      }
-    }
-  }
+  if (Count() > thumbnailBudget_) model_.GiveBack(KeptRows());
   if (quiet_ == 0) {
     HandOverThumbnails(false);
   } else {
@@ -247,9 +217,7 @@ void PhotoCollection::ShowRowsOnScreenFirst() {
   if (!list_ || !thumbnailer_) return;
   std::vector<Thumbnailer::Key> keys;
   for (int row : list_->RowsOnScreen()) {
-    if (row < Count() && !entries_[static_cast<std::size_t>(row)]->image) {
-      keys.push_back(entries_[static_cast<std::size_t>(row)]->key);
-    }
+    if (row < Count() && !model_.At(row).image) keys.push_back(model_.At(row).key);
   }
   thumbnailer_->ShowFirst(keys);
 }
@@ -257,23 +225,21 @@ void PhotoCollection::ShowRowsOnScreenFirst() {
 void PhotoCollection::TakeThumbnails() {
   if (!list_ || !thumbnailer_) return;
   std::vector<Thumbnailer::Made> made = thumbnailer_->TakeMade();
-  bool removed = false;
   RowRange kept = KeptRows();
   for (Thumbnailer::Made& m : made) {
-    const int index = IndexOf(m.key);
+    const int index = model_.IndexOf(m.key);
     if (index < 0) continue;
-    CImgThumb& entry = *entries_[static_cast<std::size_t>(index)];
+    CImgThumb& entry = model_.At(index);
     if (!m.ok && m.noMemory) {
       // The photo may be fine: the row stays, and its thumbnail is tried
       // again when the rows next move.
-      toMake_.emplace_back(entry.key, entry.path);
+      model_.NeedThumbnail(index);
       continue;
     }
     if (!m.ok) {
       // Its header looked like a photo's, its data could not be decoded:
       // it is not listed, as a file that cannot be shown never was.
       RemoveAt(index);
-      removed = true;
       kept = KeptRows();
       continue;
     }
@@ -281,41 +247,36 @@ void PhotoCollection::TakeThumbnails() {
     entry.height = m.picture.height;
     if (!kept.Holds(index)) {
       // The row went far from the screen meanwhile.
-      toMake_.emplace_back(entry.key, entry.path);
+      model_.NeedThumbnail(index);
       continue;
     }
     entry.image = std::move(m.image);
     list_->RedrawRow(index);
   }
-  if (removed) Changed();
 }
 
 std::size_t PhotoCollection::ThumbnailsPending() const {
-  return toMake_.size() + (thumbnailer_ ? thumbnailer_->Pending() : 0);
+  return model_.Waiting() + (thumbnailer_ ? thumbnailer_->Pending() : 0);
 }
 
 void PhotoCollection::RemoveAt(int index) {
   if (index < 0 || index >= Count() || !list_) return;
-  const bool wasSelected = IsSelected(index);
-  const std::uint64_t key = entries_[static_cast<std::size_t>(index)]->key;
-  if (thumbnailer_) thumbnailer_->Remove(key);
-  std::erase_if(toMake_, [key](const auto& job) { return job.first == key; });
-  listed_.erase(entries_[static_cast<std::size_t>(index)]->path);
+  if (thumbnailer_) thumbnailer_->Remove(model_.At(index).key);
   list_->DeleteString(index);
-  entries_.erase(entries_.begin() + index);
-  if (wasSelected) ApplySelection();
-  Changed();
+  model_.RemoveAt(index);
 }
 
 void PhotoCollection::RemoveSelected() {
   if (!list_) return;
-  const std::vector<int> selected = list_->GetSelItems();
+  const std::vector<int> selected = model_.Selected();
   for (auto it = selected.rbegin(); it != selected.rend(); ++it) RemoveAt(*it);
 }
 
 void PhotoCollection::RemoveAll() {
+  if (!list_) return;
   if (thumbnailer_) thumbnailer_->Clear();
-  for (int i = Count() - 1; i >= 0; --i) RemoveAt(i);
+  list_->SendMessage(LB_RESETCONTENT);
+  model_.RemoveAll();
 }
 
 void PhotoCollection::Import(const std::vector<std::wstring>& paths, HWND owner) {
@@ -363,7 +324,7 @@ void PhotoCollection::Load(HWND owner) {
   }
   // Rows just read from the file need no writing (unless some were left
   // out).
-  if (entries_.size() == photos.size()) {
+  if (static_cast<std::size_t>(Count()) == photos.size()) {
     unsaved_ = false;
     saveSoon_.Forget();
   }
@@ -371,8 +332,8 @@ void PhotoCollection::Load(HWND owner) {
 
 void PhotoCollection::Save() {
   std::vector<std::wstring> photos;
-  photos.reserve(entries_.size());
-  for (const auto& e : entries_) photos.push_back(e->path);
+  photos.reserve(model_.All().size());
+  for (const auto& e : model_.All()) photos.push_back(e->path);
   saveSoon_.Forget();
   // A list that could not be written is tried again at the next change
   // and at the end.

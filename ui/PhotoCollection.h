@@ -1,6 +1,8 @@
-// The photos the user gathered in the main view: the rows of the photo list
-// and their entries, the selection handed to the drifting window, the
-// import of dropped files with its progress, and the list kept in IMG.DAT.
+// The photos the user gathered in the main view: it feeds the list's model
+// (ui/PhotoList: the entries, their selection, the rows waiting for
+// thumbnails) and keeps the list box that shows it in step, hands the
+// selection to the drifting window, imports dropped files with their
+// progress, and keeps the list in IMG.DAT.
 // A JPEG's row is added as soon as its header gives the picture's size;
 // its thumbnail is made on worker threads and drawn when it arrives (the
 // row shows a quiet box meanwhile).
@@ -45,9 +47,9 @@ class PhotoCollection {
   void EndSession();
 
   CImgList* List() const { return list_.get(); }
-  int Count() const { return static_cast<int>(entries_.size()); }
+  int Count() const { return model_.Count(); }
   int SelectedCount() const;
-  const std::vector<std::unique_ptr<CImgThumb>>& Entries() const { return entries_; }
+  const PhotoList::Entries& Entries() const { return model_.All(); }
 
   // A photo file: false for a path listed already or not a photo. A JPEG
   // whose header gives its size is listed at once and its thumbnail comes
@@ -99,7 +101,6 @@ class PhotoCollection {
   // The rows added since the last hand-over go to the workers (only those
   // on screen, during an import).
   void HandOverThumbnails(bool onScreenOnly);
-  int IndexOf(std::uint64_t key) const;
   // The rows that keep their thumbnails now.
   RowRange KeptRows() const;
   // Other rows came into view: those far from it give their thumbnails
@@ -110,16 +111,14 @@ class PhotoCollection {
 
   CDriftlet& driftlet_;
   std::function<void()> changed_;
+  // The rows' data, declared before the list box that shows it.
+  PhotoList model_;
   std::unique_ptr<CImgList> list_;
-  std::vector<std::unique_ptr<CImgThumb>> entries_;
-  std::unordered_set<std::wstring> listed_;
   std::wstring listFilePath_;
-  std::uint64_t nextKey_ = 1;
   int quiet_ = 0;
   int thumbnailNotices_ = 0;
   bool changedWhileQuiet_ = false;
   bool selectionWhileQuiet_ = false;
-  std::vector<std::pair<std::uint64_t, std::wstring>> toMake_;
   // Whether the rows changed since IMG.DAT was last written.
   bool unsaved_ = false;
   int thumbnailBudget_ = kThumbnailBudget;

@@ -10,6 +10,7 @@
 #include "imaging/PixelBuffer.h"
 #include "ui/BorderZones.h"
 #include "ui/ImageListFile.h"
+#include "ui/PhotoList.h"
 #include "ui/ThumbnailOrder.h"
 #include "ui/ViewLayout.h"
 #include "ui/ViewRules.h"
@@ -299,6 +300,67 @@ TEST(PixelBuffer, RowsArePaddedAsADibsAndACopyDropsTheFourthByte) {
   EXPECT_EQ(v.At(0, 1)[0], 7);
   EXPECT_EQ(v.At(1, 1)[1], 12);
   EXPECT_EQ(PixelBuffer::CopyOf(PixelView{}).Bytes(), 0u);
+}
+
+// The photo list's model: rows with keys, no path twice, the selection,
+// the rows waiting for thumbnails, and a notice for each change.
+TEST(PhotoList, RowsKeysSelectionAndWaitingThumbnailsWithTheirNotices) {
+  PhotoList list;
+  int rowNotices = 0, selectionNotices = 0;
+  list.OnRowsChanged([&] { ++rowNotices; });
+  list.OnSelectionChanged([&] { ++selectionNotices; });
+  const auto entry = [](const wchar_t* path) { return std::make_unique<CImgThumb>(path, nullptr, 40, 30); };
+  for (const wchar_t* path : {L"a", L"b", L"c", L"d"}) EXPECT_TRUE(list.Add(entry(path), true));
+  EXPECT_FALSE(list.Add(entry(L"b"), true)) << "no path twice";
+  EXPECT_EQ(rowNotices, 4);
+  EXPECT_EQ(list.Waiting(), 4u);
+  const PhotoList::Key keyOfC = list.At(2).key;
+  EXPECT_LT(list.At(0).key, list.At(1).key) << "keys grow with the rows";
+
+  list.Select(1, true);
+  list.Select(1, true);
+  EXPECT_EQ(selectionNotices, 1) << "only a change is told";
+  list.SetSelection({1, 3});
+  EXPECT_EQ(selectionNotices, 2);
+  EXPECT_EQ(list.SelectedPaths(), (std::vector<std::wstring>{L"b", L"d"}));
+  // A selected row that goes tells both; its job goes with it.
+  list.RemoveAt(1);
+  EXPECT_EQ(rowNotices, 5);
+  EXPECT_EQ(selectionNotices, 3);
+  EXPECT_EQ(list.IndexOf(keyOfC), 1);
+  EXPECT_EQ(list.Waiting(), 3u);
+  EXPECT_FALSE(list.Contains(L"b"));
+  list.RemoveAt(0);
+  EXPECT_EQ(selectionNotices, 3) << "an unselected row leaves the selection";
+  EXPECT_EQ(list.Selected(), std::vector<int>{1});
+
+  // Jobs: only rows inside the kept range, and among the keys given.
+  for (const wchar_t* path : {L"e", L"f", L"g"}) list.Add(entry(path), true);
+  ASSERT_EQ(list.Count(), 5);  // c d e f g
+  std::unordered_set<PhotoList::Key> onlyF{list.At(3).key};
+  auto jobs = list.TakeJobs(RowRange{0, 5}, &onlyF);
+  ASSERT_EQ(jobs.size(), 1u);
+  EXPECT_EQ(jobs[0].path, L"f");
+  jobs = list.TakeJobs(RowRange{0, 2});
+  EXPECT_EQ(jobs.size(), 2u) << "c and d";
+  EXPECT_EQ(list.Waiting(), 2u) << "e and g wait outside the range";
+  // Thumbnails outside the range go back and wait again.
+  list.At(0).image = std::make_unique<PixelBuffer>(4, 3);
+  list.At(3).image = std::make_unique<PixelBuffer>(4, 3);
+  list.GiveBack(RowRange{0, 2});
+  EXPECT_TRUE(list.At(0).image);
+  EXPECT_FALSE(list.At(3).image);
+  EXPECT_EQ(list.Waiting(), 3u);
+  list.NeedThumbnail(0);
+  EXPECT_EQ(list.Waiting(), 4u);
+
+  list.RemoveAll();
+  EXPECT_EQ(list.Count(), 0);
+  EXPECT_EQ(list.Waiting(), 0u);
+  EXPECT_EQ(rowNotices, 10);
+  EXPECT_EQ(selectionNotices, 4) << "the selected row went";
+  EXPECT_TRUE(list.Add(entry(L"b"), false)) << "a path gone may come again";
+  EXPECT_EQ(list.Waiting(), 0u);
 }
 
 TEST(ViewRules, FirstCheckedButtonOfAGroup) {
