@@ -1,4 +1,5 @@
-// Photos and documents from disk as surfaces, and flicker-free back buffers.
+// Photos and documents from disk as surfaces: the one place that answers
+// "this file, upright, at least this size", thumbnails and file icons.
 #pragma once
 
 #include <windows.h>
@@ -51,26 +52,5 @@ PhotoDecodeInfo LastPhotoDecode();
 
 // The file's associated icon drawn at 32 x 32 over white, or null.
 std::unique_ptr<CImg> MakeFileIconImage(const wchar_t* path);
-
-// A memory DC compatible with a reference DC, with a bitmap of the given
-// size selected and filled with one colour. The bitmap is deselected and
-// both are deleted when the buffer goes.
-class BackBuffer {
- public:
-  BackBuffer() = default;
-  ~BackBuffer();
-  BackBuffer(const BackBuffer&) = delete;
-  BackBuffer& operator=(const BackBuffer&) = delete;
-  HDC dc() const { return dc_.get(); }
-  HBITMAP bitmap() const { return bitmap_.get(); }
-
- private:
-  friend bool CreateFilledBackBuffer(BackBuffer& buffer, HDC reference, int width, int height, COLORREF color);
-  fw::GdiBitmap bitmap_;
-  fw::MemoryDc dc_;
-  HGDIOBJ previous_ = nullptr;
-};
-
-bool CreateFilledBackBuffer(BackBuffer& buffer, HDC reference, int width, int height, COLORREF color);
 
 }  // namespace k3

@@ -10,7 +10,7 @@
 #include "framework/FrameWnd.h"
 #include "framework/Services.h"
 #include "framework/Texts.h"
-#include "imaging/Thumbnails.h"
+#include "ui/BackBuffer.h"
 #include "res/Messages.h"
 #include "res/resource.h"
 #include "ui/ControlIds.h"

@@ -4,7 +4,7 @@
 
 #include "framework/Handles.h"
 #include "framework/Texts.h"
-#include "imaging/Thumbnails.h"
+#include "ui/BackBuffer.h"
 #include "ui/Palette.h"
 #include "ui/ViewResources.h"
 

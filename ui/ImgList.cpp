@@ -7,7 +7,7 @@
 #include "framework/Handles.h"
 #include "imaging/Geometry.h"
 #include "imaging/ImageOps.h"
-#include "imaging/Thumbnails.h"
+#include "ui/BackBuffer.h"
 #include "ui/ViewResources.h"
 #include "ui/ViewRules.h"
 

@@ -13,6 +13,7 @@
 #include "imaging/ImageOps.h"
 #include "imaging/Img.h"
 #include "imaging/Thumbnails.h"
+#include "ui/BackBuffer.h"
 
 namespace k3 {
 namespace {
