@@ -330,11 +330,25 @@ void PhotoCollection::Load(HWND owner) {
   }
 }
 
+void PhotoCollection::SaveInBackground() {
+  std::vector<std::wstring> photos;
+  photos.reserve(model_.All().size());
+  for (const auto& e : model_.All()) photos.push_back(e->path);
+  // A write that fails leaves the file as it was; the next change or the
+  // end writes it again.
+  unsaved_ = false;
+  saver_.Take();
+  saver_.Add(1, [path = listFilePath_, photos = std::move(photos)] { return SaveImageListFile(path, photos); });
+}
+
 void PhotoCollection::Save() {
   std::vector<std::wstring> photos;
   photos.reserve(model_.All().size());
   for (const auto& e : model_.All()) photos.push_back(e->path);
   saveSoon_.Forget();
+  // A write waiting is dropped, one under way finishes first: this one,
+  // the newest, comes last.
+  saver_.Cancel();
   // A list that could not be written is tried again at the next change
   // and at the end.
   unsaved_ = !SaveImageListFile(listFilePath_, photos);

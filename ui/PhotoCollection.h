@@ -20,6 +20,7 @@
 
 #include "desktop/Driftlet.h"
 #include "framework/WorkNotice.h"
+#include "framework/WorkerQueue.h"
 #include "ui/ImgList.h"
 #include "ui/ViewRules.h"
 #include "ui/Thumbnailer.h"
@@ -88,9 +89,11 @@ class PhotoCollection {
   const std::wstring& ListFilePath() const { return listFilePath_; }
   void SetListFilePath(std::wstring path) { listFilePath_ = std::move(path); }
   void Load(HWND owner);
-  // Writes IMG.DAT now. Every change of the rows writes it by itself soon
-  // after (within kSaveDelay, a burst of changes in one write), so that a
-  // kill or a power cut loses at most the last seconds.
+  // Writes IMG.DAT now, after any write under way. Every change of the
+  // rows writes it by itself soon after (within kSaveDelay, a burst of
+  // changes in one write, on a worker of its own: a durable replacement
+  // may take a while), so that a kill or a power cut loses at most the
+  // last seconds.
   void Save();
   static constexpr UINT kSaveDelay = 2000;
 
@@ -123,8 +126,12 @@ class PhotoCollection {
   bool unsaved_ = false;
   int thumbnailBudget_ = kThumbnailBudget;
   fw::CWorkNotice saveSoon_{[this] {
-    if (unsaved_) Save();
+    if (unsaved_) SaveInBackground();
   }};
+  // Writes the rows of now on the worker.
+  void SaveInBackground();
+  // One worker writes IMG.DAT, one snapshot after the other.
+  fw::WorkerQueue<bool> saver_{{1, nullptr, nullptr, {}}};
   // Made with the list; stopped before the rows go.
   std::unique_ptr<Thumbnailer> thumbnailer_;
 };
