@@ -12,42 +12,9 @@
 #include <cwchar>
 #include <vector>
 
+#include "GdiObjects.h"
+
 namespace {
-
-// One entry of the GDI handle table.
-struct GdiEntry {
-  std::uint64_t object;
-  std::uint32_t owner;
-  std::uint16_t unique;
-  std::uint8_t type;
-  std::uint8_t flags;
-  std::uint64_t user;
-};
-static_assert(sizeof(GdiEntry) == 24);
-constexpr std::size_t kGdiEntries = 0x10000;
-
-long GdiObjects(HANDLE process) {
-  using QueryFn = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
-  auto query = reinterpret_cast<QueryFn>(
-      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
-  PROCESS_BASIC_INFORMATION info{};
-  if (!query || query(process, ProcessBasicInformation, &info, sizeof info, nullptr) != 0) return -1;
-  // The table's address in the process's environment block.
-  std::uint64_t table = 0;
-  const auto* peb = reinterpret_cast<const std::uint8_t*>(info.PebBaseAddress);
-  if (!::ReadProcessMemory(process, peb + (sizeof(void*) == 8 ? 0xF8 : 0x94), &table, sizeof(void*), nullptr) ||
-      !table) {
-    return -1;
-  }
-  std::vector<GdiEntry> entries(kGdiEntries);
-  if (!::ReadProcessMemory(process, reinterpret_cast<const void*>(static_cast<std::uintptr_t>(table)), entries.data(),
-                           entries.size() * sizeof(GdiEntry), nullptr)) {
-    return -1;
-  }
-  long used = 0;
-  for (const GdiEntry& e : entries) used += e.type != 0;
-  return used;
-}
 
 }  // namespace
 
@@ -70,7 +37,7 @@ int wmain(int argc, wchar_t** argv) {
   if (!process) return 1;
   DWORD handles = 0;
   ::GetProcessHandleCount(process, &handles);
-  std::printf("handles %lu, GDI objects %ld\n", handles, GdiObjects(process));
+  std::printf("handles %lu, GDI objects %ld\n", handles, e2e::GdiObjects(process));
   ::CloseHandle(process);
   return 0;
 }

@@ -23,6 +23,7 @@
 #include "WinTiming.h"
 
 #include "E2eHarness.h"
+#include "GdiObjects.h"
 #include "ImageFixtures.h"
 #include "ViewProgram.h"
 #include "desktop/Driftlet.h"
@@ -152,10 +153,9 @@ void LongListBenchmark(const std::vector<std::wstring>& paths) {
   PROCESS_MEMORY_COUNTERS_EX memory{};
   ::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
   std::printf("%d rows in this process after %.0f ms, the kept thumbnails after %.0f ms (%d kept); the interface "
-              "thread's longest step %.1f ms; working set %.0f MB (peak %.0f MB); GDI objects %lu "
-              "(0: not counted by this system)\n",
+              "thread's longest step %.1f ms; working set %.0f MB (peak %.0f MB); GDI objects of the process %ld\n",
               photos.Count(), rows, settled, kept(), longest, memory.WorkingSetSize / 1048576.0,
-              memory.PeakWorkingSetSize / 1048576.0, ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS));
+              memory.PeakWorkingSetSize / 1048576.0, e2e::GdiObjects(::GetCurrentProcess()));
   const double jump = NowMs();
   photos.List()->SendMessage(LB_SETTOPINDEX, static_cast<WPARAM>(photos.Count() / 2));
   double shown = -1;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "E2eHarness.h"
+#include "GdiObjects.h"
 #include "ImageFixtures.h"
 #include "desktop/Driftlet.h"
 #include "framework/Handles.h"
@@ -265,6 +266,30 @@ TEST_F(Thumbnails, OnlyRowsAroundTheScreenKeepThumbnailsAndRowsScrolledToGetThem
   PumpUntil([&] { return photos->ThumbnailsPending() == 40; }, 5000);
   EXPECT_LE(kept(), 20);
   EXPECT_EQ(photos->Count(), 60) << "no row left for lack of a thumbnail";
+}
+
+TEST_F(Thumbnails, ALongListHoldsNoGdiObjectPerRow) {
+  // 2,500 names of one small photo: as many thumbnails as the list keeps.
+  const std::wstring original = Photos(L"one", 1, 64, 48)[0];
+  std::vector<std::wstring> paths;
+  for (int i = 0; i < 2500; ++i) {
+    paths.push_back(folder.path() + L"long" + std::to_wstring(i) + L".jpg");
+    ASSERT_TRUE(::CreateHardLinkW(paths.back().c_str(), original.c_str(), nullptr) ||
+                ::CopyFileW(original.c_str(), paths.back().c_str(), FALSE));
+  }
+  const long before = e2e::GdiObjects(::GetCurrentProcess());
+  ASSERT_GE(before, 0) << "the GDI handle table can be read";
+  photos->Import(paths, view.m_hWnd);
+  ASSERT_EQ(photos->Count(), 2500);
+  const auto kept = [&] {
+    int n = 0;
+    for (const auto& e : photos->Entries()) n += e->image != nullptr;
+    return n;
+  };
+  ASSERT_TRUE(PumpUntil([&] { return kept() == PhotoCollection::kThumbnailBudget; }, 60000)) << kept();
+  const long after = e2e::GdiObjects(::GetCurrentProcess());
+  std::printf("GDI objects: %ld before the import, %ld with 2,500 rows and %d thumbnails\n", before, after, kept());
+  EXPECT_LT(after - before, 100);
 }
 
 TEST_F(Thumbnails, RowsScrolledIntoViewAreMadeBeforeTheRest) {
