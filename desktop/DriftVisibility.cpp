@@ -1,10 +1,23 @@
 #include "desktop/DriftVisibility.h"
 
+#include "framework/PathText.h"
+
 namespace k3 {
+
+bool IsSystemOverlayProgram(std::wstring_view fileName) {
+  for (std::wstring_view overlay : {L"explorer.exe", L"TextInputHost.exe", L"StartMenuExperienceHost.exe",
+                                    L"SearchHost.exe", L"ShellExperienceHost.exe"}) {
+    if (EqualsNoCase(fileName, overlay)) return true;
+  }
+  return false;
+}
 
 bool FullScreenForeground(const ForegroundFacts& f, const Rect& screen, ShellState shell) {
   if (shell == ShellState::Presentation) return true;
-  if (!f.present || f.ownProcess || f.desktopOrShell || !f.visible || f.minimized || !f.onDriftScreen) return false;
+  if (!f.present || f.ownProcess || f.desktopOrShell || f.systemOverlay || !f.visible || f.minimized ||
+      !f.onDriftScreen) {
+    return false;
+  }
   if (shell == ShellState::Direct3DFullScreen) return true;
   return Covers(f.client, screen);
 }

@@ -3,6 +3,9 @@
 // Pure rules; the drifting window gathers the facts from the system.
 #pragma once
 
+#include <cstdint>
+#include <string_view>
+
 #include "framework/Rect.h"
 
 namespace k3 {
@@ -15,8 +18,8 @@ struct DriftVisibility {
   constexpr bool Hidden() const { return locked || displayOff || fullScreen; }
 };
 
-// The console display state of a power-setting notification: 0 off,
-// 1 on, 2 dimmed (still showing).
+// The display state of a power-setting notification (the session's display
+// or the console's): 0 off, 1 on, 2 dimmed (still showing).
 constexpr bool DisplayIsOff(unsigned long state) { return state == 0; }
 
 // The shell's own view of the user's state (SHQueryUserNotificationState),
@@ -30,6 +33,10 @@ struct ForegroundFacts {
   bool ownProcess = false;
   // The desktop, its icon view or the shell's own windows.
   bool desktopOrShell = false;
+  // A window of the system's own overlays (task switching, snap layouts,
+  // the emoji panel, clipboard history, input candidates, Start, search,
+  // notifications): they come and go over the screen in moments.
+  bool systemOverlay = false;
   bool visible = false;
   bool minimized = false;
   // Its client area on the screen; a maximized window with a caption
@@ -38,6 +45,10 @@ struct ForegroundFacts {
   // Whether it is on the screen where the photo drifts.
   bool onDriftScreen = false;
 };
+
+// Whether a process whose program file is named `fileName` (its name alone,
+// any case) shows the system's own overlays.
+bool IsSystemOverlayProgram(std::wstring_view fileName);
 
 // Whether `inner` covers the whole of `screen`.
 constexpr bool Covers(const Rect& inner, const Rect& screen) {
@@ -48,8 +59,46 @@ constexpr bool Covers(const Rect& inner, const Rect& screen) {
 // Whether a full-screen program has the foreground on the screen `screen`
 // of the drift: a visible foreign window whose client area covers that
 // whole screen, or the shell reporting a presentation (any screen) or a
-// Direct3D full-screen program in the foreground on that screen.
+// Direct3D full-screen program in the foreground on that screen. The
+// system's overlays never count.
 bool FullScreenForeground(const ForegroundFacts& f, const Rect& screen, ShellState shell);
+
+// A full-screen program hides the drift once it has kept the foreground for
+// kSettleMs: an overlay or a program that covers the screen for a moment
+// does not make the photo blink. Its end shows the drift at once.
+class FullScreenSettle {
+ public:
+  static constexpr std::uint64_t kSettleMs = 500;
+  // What was seen at `nowMs`; whether the drift hides for it.
+  bool Seen(bool fullScreen, std::uint64_t nowMs) {
+    if (!fullScreen) {
+      since_ = 0;
+      seen_ = false;
+      return false;
+    }
+    if (!seen_) {
+      seen_ = true;
+      since_ = nowMs;
+    }
+    return nowMs - since_ >= kSettleMs;
+  }
+  // How long until what is seen now would hide the drift (0: it does, or
+  // nothing is seen).
+  std::uint64_t Remaining(std::uint64_t nowMs) const {
+    if (!seen_ || nowMs - since_ >= kSettleMs) return 0;
+    return kSettleMs - (nowMs - since_);
+  }
+  // What is seen counts at once (the drift's first look, when it appears
+  // over a program that has covered the screen for a while).
+  void Settled(std::uint64_t nowMs) {
+    seen_ = true;
+    since_ = nowMs - kSettleMs;
+  }
+
+ private:
+  bool seen_ = false;
+  std::uint64_t since_ = 0;
+};
 
 // Where a centre goes after the screen changed: a picture of width x
 // height centred at (x, y) that no longer lies inside `desktop` is moved

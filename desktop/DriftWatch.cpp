@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <string>
 #include <vector>
 
 #include "framework/Services.h"
@@ -32,6 +33,19 @@ bool IsShellWindow(HWND hwnd) {
   return false;
 }
 
+// The file name alone of a process's program, or nothing when it cannot be
+// asked.
+std::wstring ProcessFileName(DWORD process) {
+  fw::KernelHandle handle(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
+  if (!handle) return {};
+  wchar_t path[MAX_PATH] = {};
+  DWORD size = MAX_PATH;
+  if (!::QueryFullProcessImageNameW(handle.get(), 0, path, &size)) return {};
+  const std::wstring full(path, size);
+  const std::size_t slash = full.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? full : full.substr(slash + 1);
+}
+
 // The shell's report of a presentation or a Direct3D full-screen program,
 // where the system has it.
 ShellState QueryShellState() {
@@ -55,7 +69,12 @@ void DriftWatch::Start(HWND hwnd) {
   Stop();
   hwnd_ = hwnd;
   sessionRegistered_ = ::WTSRegisterSessionNotification(hwnd, NOTIFY_FOR_THIS_SESSION) != FALSE;
-  display_.reset(::RegisterPowerSettingNotification(hwnd, &GUID_CONSOLE_DISPLAY_STATE, DEVICE_NOTIFY_WINDOW_HANDLE));
+  // The display of this session (Windows 8 and later): over Remote
+  // Desktop the console's monitor may sleep while the session's shows.
+  display_.reset(::RegisterPowerSettingNotification(hwnd, &GUID_SESSION_DISPLAY_STATUS, DEVICE_NOTIFY_WINDOW_HANDLE));
+  if (!display_) {
+    display_.reset(::RegisterPowerSettingNotification(hwnd, &GUID_CONSOLE_DISPLAY_STATE, DEVICE_NOTIFY_WINDOW_HANDLE));
+  }
   Watches().push_back(this);
   // Foreground changes and minimizing, of every process (this one too: the
   // user coming back to the program ends a full-screen pause).
@@ -148,6 +167,7 @@ ForegroundFacts DriftWatch::Facts(HWND fg, HWND self, Rect* screen) {
   ::GetWindowThreadProcessId(fg, &process);
   f.ownProcess = process == ::GetCurrentProcessId();
   f.desktopOrShell = IsShellWindow(fg);
+  f.systemOverlay = !f.ownProcess && IsSystemOverlayProgram(ProcessFileName(process));
   f.visible = ::IsWindowVisible(fg) != FALSE;
   f.minimized = ::IsIconic(fg) != FALSE;
   RECT client{};

@@ -149,7 +149,7 @@ class CDriftlet : public fw::CWnd {
   void MarkComposing(bool on) { composing_ = on; }
 
  private:
-  enum TimerId : UINT_PTR { kSwitchTimer = 1, kMotionTimer = 2, kFrameTimer = 3, kLookTimer = 4 };
+  enum TimerId : UINT_PTR { kSwitchTimer = 1, kMotionTimer = 2, kFrameTimer = 3, kLookTimer = 4, kSettleTimer = 5 };
   static constexpr UINT kFramePeriod = 50;
   // How often the foreground and the screen are looked at: every 20th frame
   // while drifting; by a timer of its own while hidden behind a full-screen
@@ -185,6 +185,9 @@ class CDriftlet : public fw::CWnd {
   void ApplyVisibility();
   // Reads the screen's size and the foreground again.
   void LookAround();
+  // What the foreground shows now: a full-screen program hides the drift
+  // once it has stayed half a second.
+  void SeeFullScreen(bool fullScreen);
   bool OnSessionChange(WPARAM change);
   bool OnPowerBroadcast(WPARAM event, LPARAM data);
   // Takes in the photos the workers prepared for the current batch.
@@ -213,6 +216,7 @@ class CDriftlet : public fw::CWnd {
   bool desktopKnown_ = false;
   bool desktopChanged_ = false;
   DriftVisibility visibility_;
+  FullScreenSettle settle_;
   bool paused_ = false;
   DriftWatch watch_;
   // Frames since the foreground was last looked at (the notifications of

@@ -50,8 +50,11 @@ LRESULT CDriftlet::OnCreate(UINT msg, WPARAM wp, LPARAM lp) {
   if (fw::CWnd::WindowProc(msg, wp, lp) == -1) return -1;
   watch_.Start(m_hWnd);
   preparer_.Announce();
-  visibility_.fullScreen = watch_.FullScreenNow();
-  ApplyVisibility();
+  // A full-screen program found at the first look has covered the screen
+  // for a while already: the drift does not appear over it.
+  const bool fullScreen = watch_.FullScreenNow();
+  if (fullScreen) settle_.Settled(::GetTickCount64());
+  SeeFullScreen(fullScreen);
   UpdateTimers();
   ApplyZOrder();
   return 0;
@@ -99,7 +102,10 @@ bool CDriftlet::OnSessionChange(WPARAM change) {
 
 bool CDriftlet::OnPowerBroadcast(WPARAM event, LPARAM data) {
   const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(data);
-  if (event != PBT_POWERSETTINGCHANGE || !setting || setting->PowerSetting != GUID_CONSOLE_DISPLAY_STATE ||
+  // The session's display, or the console's where the system has no such
+  // notice: both say 0 for off.
+  if (event != PBT_POWERSETTINGCHANGE || !setting ||
+      (setting->PowerSetting != GUID_SESSION_DISPLAY_STATUS && setting->PowerSetting != GUID_CONSOLE_DISPLAY_STATE) ||
       setting->DataLength < sizeof(DWORD)) {
     return false;
   }
@@ -117,12 +123,25 @@ void CDriftlet::LookAround() {
     desktop_ = desktop;
     desktopChanged_ = true;
   }
-  visibility_.fullScreen = watch_.FullScreenNow();
+  SeeFullScreen(watch_.FullScreenNow());
+}
+
+void CDriftlet::SeeFullScreen(bool fullScreen) {
+  const std::uint64_t now = ::GetTickCount64();
+  visibility_.fullScreen = settle_.Seen(fullScreen, now);
+  // A full-screen program just come is looked at again once it has
+  // stayed long enough to hide the drift.
+  if (const std::uint64_t wait = settle_.Remaining(now)) {
+    ::SetTimer(m_hWnd, kSettleTimer, static_cast<UINT>(wait), nullptr);
+  } else {
+    ::KillTimer(m_hWnd, kSettleTimer);
+  }
   ApplyVisibility();
 }
 
 void CDriftlet::OnTimer(UINT_PTR id) {
-  if (id == kLookTimer) {
+  if (id == kLookTimer || id == kSettleTimer) {
+    if (id == kSettleTimer) ::KillTimer(m_hWnd, kSettleTimer);
     LookAround();
     return;
   }
@@ -163,6 +182,7 @@ void CDriftlet::OnDestroy() {
   watch_.Stop();
   StopTimers();
   if (lookTimer_) ::KillTimer(m_hWnd, std::exchange(lookTimer_, 0));
+  ::KillTimer(m_hWnd, kSettleTimer);
   ReleaseContent();
   dc_.reset();
   ForgetWindowState();
@@ -204,8 +224,7 @@ LRESULT CDriftlet::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (OnPowerBroadcast(wp, lp)) return TRUE;
       break;
     case WM_DRIFT_FOREGROUND:
-      visibility_.fullScreen = watch_.TakeForegroundChange();
-      ApplyVisibility();
+      SeeFullScreen(watch_.TakeForegroundChange());
       return 0;
     case WM_DESTROY:
       OnDestroy();

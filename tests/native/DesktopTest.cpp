@@ -389,6 +389,30 @@ TEST(Package, AHostileFileOfMillionsOfEmptyRecordsMakesNoRecords) {
   EXPECT_EQ(last.records[0].offset, end + 4);
 }
 
+TEST(DriftVisibility, TheSystemsOverlaysAreNoProgramsAndAFullScreenProgramHidesTheDriftOnlyOnceItStays) {
+  for (const wchar_t* overlay : {L"explorer.exe", L"EXPLORER.EXE", L"TextInputHost.exe", L"StartMenuExperienceHost.exe",
+                                 L"SearchHost.exe", L"ShellExperienceHost.exe"}) {
+    EXPECT_TRUE(IsSystemOverlayProgram(overlay)) << overlay;
+  }
+  for (const wchar_t* program : {L"game.exe", L"explorer.exe.exe", L"", L"iexplorer.exe"}) {
+    EXPECT_FALSE(IsSystemOverlayProgram(program)) << program;
+  }
+
+  FullScreenSettle settle;
+  EXPECT_FALSE(settle.Seen(true, 10000)) << "a moment of full screen";
+  EXPECT_EQ(settle.Remaining(10000), 500u);
+  EXPECT_FALSE(settle.Seen(true, 10499));
+  EXPECT_EQ(settle.Remaining(10499), 1u);
+  EXPECT_TRUE(settle.Seen(true, 10500)) << "half a second of it";
+  EXPECT_FALSE(settle.Seen(false, 10600)) << "its end shows the drift at once";
+  EXPECT_FALSE(settle.Seen(true, 10700)) << "a new full screen waits again";
+  EXPECT_EQ(settle.Remaining(10700), 500u);
+  settle.Seen(false, 10800);
+  EXPECT_EQ(settle.Remaining(10800), 0u);
+  settle.Settled(20000);
+  EXPECT_TRUE(settle.Seen(true, 20000)) << "a full screen found at the first look counts at once";
+}
+
 TEST(DriftVisibility, AFullScreenProgramIsAForeignVisibleWindowWhoseClientAreaCoversTheDriftsScreen) {
   const Rect screen{0, 0, 1280, 1024};
   ForegroundFacts game;
@@ -419,6 +443,7 @@ TEST(DriftVisibility, AFullScreenProgramIsAForeignVisibleWindowWhoseClientAreaCo
   EXPECT_FALSE(without(&ForegroundFacts::visible, false));
   EXPECT_FALSE(without(&ForegroundFacts::minimized, true));
   EXPECT_FALSE(without(&ForegroundFacts::onDriftScreen, false)) << "full screen on another screen";
+  EXPECT_FALSE(without(&ForegroundFacts::systemOverlay, true)) << "task switching, snap layouts, the emoji panel";
   EXPECT_FALSE(FullScreenForeground(game, Rect{}, ShellState::Unknown)) << "no screen known";
 
   // The shell's word: a presentation hides it everywhere; a Direct3D

@@ -275,6 +275,48 @@ TEST(Driftlet, AWindowOfTheProgramItselfIsNeverAFullScreenProgram) {
   EXPECT_FALSE(d.Visibility().fullScreen);
 }
 
+// The helper of the next test: run as another program (a copy of this one
+// under another name), it covers the screen in the foreground for at most
+// twenty seconds.
+TEST(DriftWatch, CoverTheScreenAsAnotherProgram) {
+  wchar_t flag[4] = L"";
+  if (!::GetEnvironmentVariableW(L"K3_COVER_SCREEN", flag, 4)) GTEST_SKIP() << "run by the next test";
+  RECT screen{};
+  ::GetWindowRect(::GetDesktopWindow(), &screen);
+  fw::CWnd cover;
+  ASSERT_TRUE(cover.CreateEx(WS_EX_TOPMOST, nullptr, L"Cover", WS_POPUP | WS_VISIBLE, screen, nullptr, 0));
+  ::SetForegroundWindow(cover.m_hWnd);
+  e2e::PumpUntil([] { return false; }, 20000);
+}
+
+TEST(DriftWatch, TheSystemsOverlaysNeverCountAsFullScreenProgramsOtherProgramsDo) {
+  CDriftlet d;
+  ASSERT_TRUE(d.CreateDriftWindow(L"Drift test", true, nullptr));
+  fixtures::TempFolder folder;
+  wchar_t self[MAX_PATH] = {};
+  ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+  for (const auto& [name, overlay] : {std::pair{L"TextInputHost.exe", true}, std::pair{L"game.exe", false}}) {
+    const std::wstring copy = folder.path() + name;
+    ASSERT_TRUE(::CopyFileW(self, copy.c_str(), FALSE));
+    ::SetEnvironmentVariableW(L"K3_COVER_SCREEN", L"1");
+    e2e::Program other(copy, L"--gtest_filter=DriftWatch.CoverTheScreenAsAnotherProgram", false);
+    ::SetEnvironmentVariableW(L"K3_COVER_SCREEN", nullptr);
+    ASSERT_TRUE(other.Started());
+    HWND fg = nullptr;
+    ASSERT_TRUE(e2e::PumpUntil([&] {
+      fg = ::GetForegroundWindow();
+      DWORD process = 0;
+      ::GetWindowThreadProcessId(fg, &process);
+      return process == other.Pid();
+    }, 20000)) << name;
+    Rect screen;
+    const ForegroundFacts f = DriftWatch::Facts(fg, d.m_hWnd, &screen);
+    EXPECT_EQ(f.systemOverlay, overlay) << name;
+    EXPECT_EQ(FullScreenForeground(f, screen, ShellState::Unknown), !overlay) << name;
+    other.Kill();
+  }
+}
+
 TEST(Driftlet, AfterTheScreenChangedAPhotoOutsideItComesBackAtTheNextStep) {
   fixtures::TempFolder folder;
   const std::wstring photo = BluePhoto(folder);
