@@ -183,12 +183,12 @@ TEST(Driftlet, TimersRunOnlyWhileThereArePhotos) {
 }
 
 // What the system sends when the console display changes its state.
-void SendDisplayState(HWND window, DWORD state) {
+void SendDisplayState(HWND window, DWORD state, const GUID& setting = GUID_CONSOLE_DISPLAY_STATE) {
   struct {
     POWERBROADCAST_SETTING head;
     BYTE rest[sizeof(DWORD)];
   } message{};
-  message.head.PowerSetting = GUID_CONSOLE_DISPLAY_STATE;
+  message.head.PowerSetting = setting;
   message.head.DataLength = sizeof state;
   std::memcpy(message.head.Data, &state, sizeof state);
   ::SendMessageW(window, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&message));
@@ -240,6 +240,12 @@ TEST(Driftlet, HidesWithoutTimersWhileTheSessionIsLockedOrTheDisplayIsOffAndCome
   SendDisplayState(d.m_hWnd, 2);
   EXPECT_TRUE(::IsWindowVisible(d.m_hWnd)) << "a dimmed display still shows the photo";
   SendDisplayState(d.m_hWnd, 1);
+  EXPECT_TRUE(::IsWindowVisible(d.m_hWnd));
+  // The session's own display says the same (over Remote Desktop the
+  // console's may sleep while the session's shows).
+  SendDisplayState(d.m_hWnd, 0, GUID_SESSION_DISPLAY_STATUS);
+  EXPECT_FALSE(::IsWindowVisible(d.m_hWnd));
+  SendDisplayState(d.m_hWnd, 1, GUID_SESSION_DISPLAY_STATUS);
   EXPECT_TRUE(::IsWindowVisible(d.m_hWnd));
 
   // Both reasons at once: the drift shows again when neither holds.
