@@ -86,6 +86,12 @@ class Thumbnails : public ::testing::Test {
     return paths;
   }
 
+  // The rows that hold their thumbnails now.
+  int Kept() const {
+    int n = 0;
+    for (const auto& e : photos->Entries()) n += e->image != nullptr;
+    return n;
+  }
   bool AllMade() {
     for (const auto& e : photos->Entries()) {
       if (!e->image) return false;
@@ -246,25 +252,20 @@ TEST_F(Thumbnails, OnlyRowsAroundTheScreenKeepThumbnailsAndRowsScrolledToGetThem
   const std::vector<std::wstring> paths = Photos(L"k", 60, 64, 48);
   photos->Import(paths, view.m_hWnd);
   ASSERT_EQ(photos->Count(), 60);
-  const auto kept = [&] {
-    int n = 0;
-    for (const auto& e : photos->Entries()) n += e->image != nullptr;
-    return n;
-  };
   const auto made = [&](int row) { return photos->Entries()[static_cast<std::size_t>(row)]->image != nullptr; };
-  ASSERT_TRUE(PumpUntil([&] { return kept() == 20; }, 20000));
+  ASSERT_TRUE(PumpUntil([&] { return Kept() == 20; }, 20000));
   EXPECT_TRUE(made(0) && made(19) && !made(20)) << "the first rows, the screen's among them";
   // At the end of the list: its rows get theirs, the first rows give theirs
   // back; the kept ones never pass the budget.
   photos->List()->SendMessage(LB_SETTOPINDEX, 56);
   ASSERT_TRUE(PumpUntil([&] { return made(59) && !made(0); }, 20000));
-  EXPECT_LE(kept(), 20);
+  EXPECT_LE(Kept(), 20);
   // Back at the top, the first row's thumbnail is made again, its own.
   photos->List()->SendMessage(LB_SETTOPINDEX, 0);
   ASSERT_TRUE(PumpUntil([&] { return made(0); }, 20000));
   EXPECT_TRUE(Near(ThumbnailColour(*photos->Entries()[0]), Colour(0)));
   PumpUntil([&] { return photos->ThumbnailsPending() == 40; }, 5000);
-  EXPECT_LE(kept(), 20);
+  EXPECT_LE(Kept(), 20);
   EXPECT_EQ(photos->Count(), 60) << "no row left for lack of a thumbnail";
 }
 
@@ -281,14 +282,9 @@ TEST_F(Thumbnails, ALongListHoldsNoGdiObjectPerRow) {
   ASSERT_GE(before, 0) << "the GDI handle table can be read";
   photos->Import(paths, view.m_hWnd);
   ASSERT_EQ(photos->Count(), 2500);
-  const auto kept = [&] {
-    int n = 0;
-    for (const auto& e : photos->Entries()) n += e->image != nullptr;
-    return n;
-  };
-  ASSERT_TRUE(PumpUntil([&] { return kept() == PhotoCollection::kThumbnailBudget; }, 60000)) << kept();
+  ASSERT_TRUE(PumpUntil([&] { return Kept() == PhotoCollection::kThumbnailBudget; }, 60000)) << Kept();
   const long after = e2e::GdiObjects(::GetCurrentProcess());
-  std::printf("GDI objects: %ld before the import, %ld with 2,500 rows and %d thumbnails\n", before, after, kept());
+  std::printf("GDI objects: %ld before the import, %ld with 2,500 rows and %d thumbnails\n", before, after, Kept());
   EXPECT_LT(after - before, 100);
 }
 
