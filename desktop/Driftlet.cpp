@@ -160,15 +160,14 @@ void CDriftlet::ApplyZOrder() {
 
 void CDriftlet::StepMotion(bool compose) {
   if (!m_hWnd) return;
-  // The desktop's rectangle is asked for once (each answer is a round trip
-  // to the window system) and again when the display changes.
-  if (!desktopKnown_) {
-    ::GetWindowRect(::GetDesktopWindow(), &desktop_);
-    desktopKnown_ = true;
+  // The screens are asked for once (each answer is a round trip to the
+  // window system) and again when the display changes.
+  if (!screensKnown_) {
+    screens_ = GatherScreens();
+    screensKnown_ = true;
   }
-  const bool displayChanged = std::exchange(desktopChanged_, false);
-  const RECT desktop = desktop_;
-  if (::IsRectEmpty(&desktop)) {
+  const bool displayChanged = std::exchange(screensChanged_, false);
+  if (screens_.empty() || screens_.front().Empty()) {
     motion_.centreX = motion_.centreY = -1;
     ::MoveWindow(m_hWnd, 0, 0, 0, 0, TRUE);
     return;
@@ -185,20 +184,56 @@ void CDriftlet::StepMotion(bool compose) {
     height = composer_.Frame()->Height();
     box = composer_.VisibleBox();
   }
-  if (displayChanged) {
+  if (displayChanged && screens_.size() == 1) {
     // A photo the smaller screen left outside comes back inside at once,
-    // its visible box on the nearest edge.
+    // its visible box on the nearest edge (over several screens, the step
+    // brings it onto the nearest).
     const double dx = box.left + box.Width() / 2.0 - width / 2.0;
     const double dy = box.top + box.Height() / 2.0 - height / 2.0;
     double x = motion_.centreX + dx, y = motion_.centreY + dy;
     if (!(motion_.centreX == -1 && motion_.centreY == -1)) {
-      KeepInside(x, y, box.Width(), box.Height(), FromRect(desktop));
+      KeepInside(x, y, box.Width(), box.Height(), screens_.front());
       motion_.centreX = x - dx;
       motion_.centreY = y - dy;
     }
   }
-  k3::StepMotion(motion_, FromRect(desktop), width, height, box, random_);
+  StepMotionOver(motion_, screens_, width, height, box, random_);
   if (compose) ComposeFrame();
+}
+
+namespace {
+
+struct MonitorArea {
+  Rect work;
+  bool primary = false;
+};
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (::GetMonitorInfoW(monitor, &info)) {
+    reinterpret_cast<std::vector<MonitorArea>*>(list)->push_back(
+        MonitorArea{FromRect(info.rcWork), (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<Rect> CDriftlet::GatherScreens() const {
+  if (screenSource_) return screenSource_();
+  std::vector<MonitorArea> monitors;
+  ::EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+  if (monitors.size() <= 1) {
+    // One screen: the photo roams the whole of it, as it always did.
+    RECT desktop{};
+    ::GetWindowRect(::GetDesktopWindow(), &desktop);
+    return {FromRect(desktop)};
+  }
+  std::stable_partition(monitors.begin(), monitors.end(), [](const MonitorArea& m) { return m.primary; });
+  std::vector<Rect> areas;
+  for (const MonitorArea& m : monitors) areas.push_back(m.work);
+  return areas;
 }
 
 void CDriftlet::Reshape(const ComposedFrame& frame) {

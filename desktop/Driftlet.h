@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +28,7 @@
 #include "desktop/Motion.h"
 #include "desktop/PhotoPreparer.h"
 #include "desktop/PhotoSet.h"
+#include "desktop/Screens.h"
 #include "files/Package.h"
 #include "framework/Wnd.h"
 #include "imaging/Img.h"
@@ -119,6 +121,13 @@ class CDriftlet : public fw::CWnd {
   // The photos prepared so far, in the order of the paths, and the one shown.
   const PhotoSet<CDriftletImg>::Items& Items() const { return photos_.All(); }
   int CurrentIndex() const { return photos_.CurrentIndex(); }
+  // The screens the photo roams come from `source` from now on (tests:
+  // monitors the test system has not); they are asked for again at once.
+  void SetScreenSource(std::function<std::vector<Rect>()> source) {
+    screenSource_ = std::move(source);
+    screensKnown_ = false;
+    screensChanged_ = true;
+  }
   // Shows the photo at `index` from the next frame on.
   void ShowPhoto(int index);
   // Where the photo is and where it goes; a new motion takes effect at the
@@ -183,8 +192,9 @@ class CDriftlet : public fw::CWnd {
   // Hides the window and stops its timers, or shows it and starts them,
   // as the visibility says.
   void ApplyVisibility();
-  // Reads the screen's size and the foreground again.
+  // Reads the screens and the foreground again.
   void LookAround();
+  std::vector<Rect> GatherScreens() const;
   // What the foreground shows now: a full-screen program hides the drift
   // once it has stayed half a second.
   void SeeFullScreen(bool fullScreen);
@@ -210,11 +220,13 @@ class CDriftlet : public fw::CWnd {
   // The picture the window shows (null: the window's pixels are to be
   // drawn).
   const CImg* drawn_ = nullptr;
-  // The desktop's rectangle, as the motion bounces off it; after a display
-  // change the next step first puts the photo inside the new one.
-  RECT desktop_{0, 0, 0, 0};
-  bool desktopKnown_ = false;
-  bool desktopChanged_ = false;
+  // The screens the photo roams (the whole desktop of one monitor; the work
+  // areas of several, the primary's first); after a display change the
+  // next step first puts the photo back on them.
+  std::vector<Rect> screens_;
+  bool screensKnown_ = false;
+  bool screensChanged_ = false;
+  std::function<std::vector<Rect>()> screenSource_;
   DriftVisibility visibility_;
   FullScreenSettle settle_;
   bool paused_ = false;

@@ -117,11 +117,13 @@ bool CDriftlet::OnPowerBroadcast(WPARAM event, LPARAM data) {
 }
 
 void CDriftlet::LookAround() {
-  RECT desktop{};
-  ::GetWindowRect(::GetDesktopWindow(), &desktop);
-  if (desktopKnown_ && !::EqualRect(&desktop, &desktop_)) {
-    desktop_ = desktop;
-    desktopChanged_ = true;
+  // Not every system tells of a new layout of the monitors.
+  if (screensKnown_) {
+    std::vector<Rect> screens = GatherScreens();
+    if (screens != screens_) {
+      screens_ = std::move(screens);
+      screensChanged_ = true;
+    }
   }
   SeeFullScreen(watch_.FullScreenNow());
 }
@@ -214,8 +216,8 @@ LRESULT CDriftlet::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND:
       return 1;  // the frame covers the whole window
     case WM_DISPLAYCHANGE:
-      desktopKnown_ = false;
-      desktopChanged_ = true;
+      screensKnown_ = false;
+      screensChanged_ = true;
       break;
     case WM_WTSSESSION_CHANGE:
       if (OnSessionChange(wp)) return 0;

@@ -8,13 +8,12 @@
 
 namespace k3 {
 
-namespace {
-
-// A turn of up to +-halfDegrees from one random number.
 double RandomTurn(const RandomSource& random, double degrees) {
   const int t = random() - 16383;
   return static_cast<double>(t) / 32767 * degrees * kPi / 180;
 }
+
+namespace {
 
 // A point that left its allowed area, which edges it crossed and the lines
 // it is put back on. The callers state "crossed" in their own terms.

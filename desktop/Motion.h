@@ -25,6 +25,9 @@ struct MotionState {
   double centreY = -1;
 };
 
+// A turn of up to +-degrees/2 (in radians) from one random number.
+double RandomTurn(const RandomSource& random, double degrees);
+
 // The direction a new drifting window starts with.
 double InitialDirection(const RandomSource& random);
 

@@ -3,10 +3,12 @@
 #include <cmath>
 #include <cstring>
 #include <deque>
+#include <random>
 
 #include "desktop/DisplaySettings.h"
 #include "desktop/DriftVisibility.h"
 #include "desktop/Motion.h"
+#include "desktop/Screens.h"
 #include "files/PackageCodec.h"
 
 namespace k3 {
@@ -114,6 +116,66 @@ TEST(Motion, StepsOnePixelAndCurves) {
   m.direction = kPi / 2;  // up
   StepMotion(m, kDesktop, 100, 60, kBox, r.Source());
   EXPECT_NEAR(m.centreY, 399, 1e-9);
+}
+
+// Two monitors of different sizes, the smaller left of the primary at a
+// negative origin, their tops aligned: a gap below the smaller one.
+const std::vector<Rect> kTwoScreens{Rect{0, 0, 1920, 1080}, Rect{-1280, 0, 0, 1024}};
+
+TEST(Screens, ABoxIsOnScreenOnlyWhereAMonitorIsUnderEveryPixel) {
+  EXPECT_TRUE(CoveredByAreas(Rect{-50, 100, 50, 200}, kTwoScreens)) << "across the two";
+  EXPECT_FALSE(CoveredByAreas(Rect{-50, 1000, 50, 1060}, kTwoScreens)) << "partly over the gap";
+  EXPECT_FALSE(CoveredByAreas(Rect{-100, 1030, -50, 1060}, kTwoScreens)) << "in the gap";
+  EXPECT_TRUE(CoveredByAreas(Rect{10, 1000, 60, 1080}, kTwoScreens));
+  EXPECT_FALSE(CoveredByAreas(Rect{1900, 10, 1921, 20}, kTwoScreens)) << "beyond the right edge";
+  EXPECT_FALSE(CoveredByAreas(Rect{0, 0, 10, 10}, {})) << "no screen at all";
+  EXPECT_EQ(NearestArea(Rect{-100, 1030, -50, 1060}, kTwoScreens), &kTwoScreens[1]);
+  EXPECT_EQ(NearestArea(Rect{2000, 500, 2100, 600}, kTwoScreens), &kTwoScreens[0]);
+  EXPECT_EQ(NearestArea(Rect{-20, 10, 100, 50}, kTwoScreens), &kTwoScreens[0]) << "the one it overlaps most";
+}
+
+TEST(Screens, OneScreenMovesAsTheDesktopAlways) {
+  std::mt19937 numbers(7);
+  RandomSource random = [&] { return static_cast<int>(numbers() % 32768); };
+  std::mt19937 same(7);
+  RandomSource again = [&] { return static_cast<int>(same() % 32768); };
+  MotionState a{0.3, -1, -1}, b = a;
+  for (int i = 0; i < 20000; ++i) {
+    StepMotion(a, kDesktop, 100, 60, kBox, random);
+    StepMotionOver(b, {kDesktop}, 100, 60, kBox, again);
+    ASSERT_EQ(a.centreX, b.centreX) << i;
+    ASSERT_EQ(a.centreY, b.centreY) << i;
+    ASSERT_EQ(a.direction, b.direction) << i;
+  }
+}
+
+TEST(Screens, ThePhotoRoamsBothMonitorsAndNeverShowsOverTheGap) {
+  std::mt19937 numbers(20261209);
+  RandomSource random = [&] { return static_cast<int>(numbers() % 32768); };
+  const Rect box{10, 10, 110, 70};  // the visible part of a 120 x 80 picture
+  MotionState m{kPi * 0.97, -1, -1};  // leftwards, a little down
+  StepMotionOver(m, kTwoScreens, 120, 80, box, random);
+  EXPECT_EQ(m.centreX, 960) << "it starts in the middle of the primary";
+  bool reachedSecondary = false;
+  int bounces = 0;
+  for (int i = 0; i < 40000; ++i) {
+    const double before = m.direction;
+    StepMotionOver(m, kTwoScreens, 120, 80, box, random);
+    bounces += std::abs(m.direction - before - 0.001) > 1e-9;
+    const int left = RoundToInt(m.centreX - 60), top = RoundToInt(m.centreY - 40);
+    const Rect shown{left + box.left, top + box.top, left + box.right, top + box.bottom};
+    ASSERT_TRUE(CoveredByAreas(shown, kTwoScreens)) << "step " << i << " at " << shown.left << "," << shown.top;
+    reachedSecondary = reachedSecondary || shown.right <= 0;
+  }
+  EXPECT_TRUE(reachedSecondary);
+  EXPECT_GT(bounces, 10);
+
+  // Over the gap (a monitor went, a throw ended there): onto the nearest.
+  MotionState lost{0.0, -200, 1100};
+  StepMotionOver(lost, kTwoScreens, 120, 80, box, random);
+  const int left = RoundToInt(lost.centreX - 60), top = RoundToInt(lost.centreY - 40);
+  EXPECT_TRUE(CoveredByAreas(Rect{left + box.left, top + box.top, left + box.right, top + box.bottom}, kTwoScreens));
+  EXPECT_LT(lost.centreX, 0) << "on the secondary, the nearer";
 }
 
 struct BounceCase {

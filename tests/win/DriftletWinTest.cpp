@@ -14,6 +14,7 @@
 #include "E2eHarness.h"
 #include "ImageFixtures.h"
 #include "desktop/Driftlet.h"
+#include "desktop/Screens.h"
 #include "framework/Handles.h"
 #include "framework/Services.h"
 #include "imaging/Img.h"
@@ -353,6 +354,42 @@ TEST(Driftlet, AfterTheScreenChangedAPhotoOutsideItComesBackAtTheNextStep) {
   EXPECT_GE(box.top, desktop.top - 1);
   EXPECT_LE(box.right, desktop.right + 1);
   EXPECT_LE(box.bottom, desktop.bottom);
+}
+
+TEST(Driftlet, ThePhotoRoamsEveryScreenAndComesBackWhenOneGoes) {
+  fixtures::TempFolder folder;
+  const std::wstring photo = BluePhoto(folder);
+  CDriftlet d;
+  ASSERT_TRUE(d.CreateDriftWindow(L"Drift test", true, nullptr));
+  RECT desktop{};
+  ::GetWindowRect(::GetDesktopWindow(), &desktop);
+  // A smaller monitor left of the primary, at negative coordinates, with a
+  // gap below it (the test's X server has one monitor).
+  const Rect primary = FromRect(desktop);
+  const Rect secondary{-500, 0, 0, primary.bottom - 150};
+  std::vector<Rect> screens{primary, secondary};
+  d.SetScreenSource([&] { return screens; });
+  d.SetDisplayType(kPhoto);
+  d.LoadPhotos({photo});
+  d.WaitForPhotos();
+  // The test takes the steps itself.
+  for (UINT_PTR id : {1, 2, 3}) ::KillTimer(d.m_hWnd, id);
+  // Leftwards from the primary's middle onto the secondary.
+  d.SetMotion(MotionState{kPi * 0.99, primary.Width() / 2.0, primary.Height() / 4.0});
+  bool onSecondary = false;
+  for (int i = 0; i < 3000 && !onSecondary; ++i) {
+    d.StepMotion(true);
+    const Rect shown = FromRect(WindowBox(d.m_hWnd));
+    ASSERT_TRUE(CoveredByAreas(shown, screens)) << i << ": " << shown.left << "," << shown.top;
+    onSecondary = shown.right <= 0;
+  }
+  EXPECT_TRUE(onSecondary) << "the photo reached the monitor at negative coordinates";
+  // That monitor goes: the photo is back on the primary at the next step.
+  screens = {primary};
+  ::SendMessageW(d.m_hWnd, WM_DISPLAYCHANGE, 24, MAKELPARAM(desktop.right, desktop.bottom));
+  d.StepMotion(true);
+  const Rect shown = FromRect(WindowBox(d.m_hWnd));
+  EXPECT_TRUE(CoveredByAreas(shown, screens)) << shown.left << "," << shown.top;
 }
 
 TEST(Driftlet, PreparedPhotosAreReusedWhileTheirTypeSizeAndFileStay) {
