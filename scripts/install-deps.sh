@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build make g++ clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
   wine wine64 wixl msitools osslsigncode openssl
-  xvfb xdotool x11-utils x11-apps x11-xserver-utils imagemagick
+  xvfb xserver-xorg-core xserver-xorg-video-dummy xdotool x11-utils x11-apps x11-xserver-utils imagemagick
   locales
   googletest libgtest-dev libbenchmark-dev libjpeg62-turbo-dev nasm dpkg-dev
   python3 python3-pil python3-xlib

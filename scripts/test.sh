@@ -33,6 +33,12 @@ for edition in english japanese; do
   ctest --test-dir build/win64 --output-on-failure -R "_${edition}\$" 2>&1 | tee -a "$logs/win64.log" || status=1
   wine_session_stop
 done
+# The photo roaming two monitors: Xorg with the dummy video driver offers
+# them (Xvfb shows Wine one).
+echo "== Windows tests on two monitors"
+wine_session_start "$root/build/win64/wineprefix-monitors" two-monitors
+ctest --test-dir build/win64 --output-on-failure -R '^win_e2e_two_monitors$' 2>&1 | tee -a "$logs/win64.log" || status=1
+wine_session_stop
 trap - EXIT
 
 # One closing line for both runs, counting test cases.

@@ -1,7 +1,10 @@
 # Sourced by the test and run scripts: one Xvfb (unless a display is given)
 # and one wineserver with a prefix of its own, started here and stopped by
 # their own process ids.
-#   wine_session_start PREFIX [own-display|use-display]
+#   wine_session_start PREFIX [own-display|use-display|two-monitors]
+# (two-monitors: Xorg with the dummy video driver, a 1280 x 1024 primary
+# and a 1024 x 768 monitor left of it, which Wine puts at negative
+# coordinates, with a gap below the smaller one)
 #   wine_session_stop
 
 K3_XVFB_PID=""
@@ -35,6 +38,62 @@ k3_start_xvfb() {
   export DISPLAY=":$n"
 }
 
+k3_start_two_monitors() {
+  local n dir
+  n=$(_k3_free_display) || { echo "no free X display number" >&2; return 1; }
+  dir=$(mktemp -d /tmp/k3-xorg.XXXXXX)
+  cat >"$dir/xorg.conf" <<'CONF'
+Section "Device"
+  Identifier "dummy"
+  Driver "dummy"
+  VideoRam 256000
+EndSection
+Section "Monitor"
+  Identifier "monitor"
+  HorizSync 5.0-1000.0
+  VertRefresh 5.0-200.0
+EndSection
+Section "Screen"
+  Identifier "screen"
+  Device "dummy"
+  Monitor "monitor"
+  DefaultDepth 24
+  SubSection "Display"
+    Depth 24
+    Virtual 4096 2048
+  EndSubSection
+EndSection
+Section "ServerFlags"
+  Option "AutoAddDevices" "false"
+  Option "AutoAddGPU" "false"
+  Option "DontVTSwitch" "true"
+EndSection
+CONF
+  Xorg ":$n" -config "$dir/xorg.conf" -noreset -nolisten tcp -novtswitch -sharevts -logfile "$dir/xorg.log" \
+    >/dev/null 2>&1 &
+  K3_XVFB_PID=$!
+  local i
+  for i in $(seq 1 100); do
+    [ -e "/tmp/.X11-unix/X${n}" ] && break
+    sleep 0.1
+  done
+  if ! kill -0 "$K3_XVFB_PID" 2>/dev/null; then
+    echo "Xorg with the dummy driver did not start (see $dir/xorg.log)" >&2
+    return 1
+  fi
+  export DISPLAY=":$n"
+  xrandr --output DUMMY0 --mode 1280x1024 --primary &&
+    xrandr --newmode 1024x768_k3 63.50 1024 1072 1176 1328 768 771 775 798 -hsync +vsync &&
+    xrandr --addmode DUMMY1 1024x768_k3 &&
+    xrandr --output DUMMY1 --mode 1024x768_k3 --left-of DUMMY0 || {
+    echo "the two monitors could not be placed" >&2
+    return 1
+  }
+  # A full query makes the server probe its outputs: until then a client
+  # that asks for the current layout alone (Wine does) may see one monitor.
+  xrandr --query >/dev/null
+}
+
 wine_session_start() {
   local prefix=$1 mode=${2:-own-display}
   export WINEPREFIX=$prefix
@@ -43,7 +102,9 @@ wine_session_start() {
   # No Mono or Gecko installer dialogs in a fresh prefix.
   # No Start-menu entries of installed packages in the Unix desktop.
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-  if [ "$mode" = own-display ] || [ -z "${DISPLAY:-}" ]; then
+  if [ "$mode" = two-monitors ]; then
+    k3_start_two_monitors || return 1
+  elif [ "$mode" = own-display ] || [ -z "${DISPLAY:-}" ]; then
     k3_start_xvfb || return 1
   fi
   mkdir -p "$WINEPREFIX"
@@ -57,7 +118,7 @@ wine_session_start() {
       echo "wine-session: the Wine prefix could not be prepared" >&2
       return 1
     fi
-    if [ "$mode" = own-display ]; then
+    if [ "$mode" != use-display ]; then
       # Without a window manager Wine waits two seconds for every managed
       # window to be withdrawn; the test display has none.
       if ! wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1; then

@@ -16,7 +16,9 @@
 
 #include "E2eHarness.h"
 #include "ImageFixtures.h"
+#include "desktop/Screens.h"
 #include "framework/Handles.h"
+#include "framework/Services.h"
 
 using namespace e2e;
 
@@ -563,3 +565,95 @@ TEST_F(ViewerTest, AShrinkingScreenPullsThePhotoBackInside) {
 }
 
 }  // namespace
+
+namespace {
+
+// The monitors as the system reports them, the primary's first, with the
+// device name of each.
+struct Monitor {
+  RECT area;
+  std::wstring device;
+  bool primary;
+};
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+  MONITORINFOEXW info{};
+  info.cbSize = sizeof info;
+  if (::GetMonitorInfoW(monitor, &info)) {
+    reinterpret_cast<std::vector<Monitor>*>(list)->push_back(
+        Monitor{info.rcMonitor, info.szDevice, (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
+  }
+  return TRUE;
+}
+std::vector<Monitor> Monitors() {
+  std::vector<Monitor> monitors;
+  ::EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+  std::stable_partition(monitors.begin(), monitors.end(), [](const Monitor& m) { return m.primary; });
+  return monitors;
+}
+
+// Places a monitor (a size of 0 detaches it) as the display settings do.
+bool PlaceMonitor(const std::wstring& device, int left, int top, int width, int height) {
+  DEVMODEW mode{};
+  mode.dmSize = sizeof mode;
+  mode.dmFields = DM_POSITION | DM_PELSWIDTH | DM_PELSHEIGHT;
+  mode.dmPosition = POINTL{left, top};
+  mode.dmPelsWidth = static_cast<DWORD>(width);
+  mode.dmPelsHeight = static_cast<DWORD>(height);
+  if (::ChangeDisplaySettingsExW(device.c_str(), &mode, nullptr, CDS_UPDATEREGISTRY | CDS_NORESET, nullptr) !=
+      DISP_CHANGE_SUCCESSFUL) {
+    return false;
+  }
+  return ::ChangeDisplaySettingsExW(nullptr, nullptr, nullptr, 0, nullptr) == DISP_CHANGE_SUCCESSFUL;
+}
+
+}  // namespace
+
+// Run in a session with two monitors (scripts/test.sh starts one): a smaller
+// monitor left of the primary, at negative coordinates.
+TEST_F(ViewerTest, ThePhotoRoamsBothOfTwoMonitorsAndComesBackWhenOneGoes) {
+  const std::vector<Monitor> monitors = Monitors();
+  ASSERT_EQ(monitors.size(), 2u) << "the session has two monitors";
+  const RECT primary = monitors[0].area, secondary = monitors[1].area;
+  ASSERT_LT(secondary.left, 0) << "the second monitor left of the primary";
+  std::vector<k3::Rect> areas{k3::FromRect(primary), k3::FromRect(secondary)};
+  const auto show = Package(L"--type photo --size 128 --speed fast --zorder top", {Photo(L"a.jpg", 300, 200, kRed)});
+  Program program(L"\"" + show + L"\"");
+  HWND viewer = WaitViewerWindow(program);
+  ASSERT_TRUE(viewer);
+  ASSERT_TRUE(WaitUntil([&] { return Rect(viewer).right - Rect(viewer).left == 128; }, 10000));
+  // X's coordinates start at the left edge of the leftmost monitor.
+  const int toX = -secondary.left;
+  const auto throwOnto = [&](const RECT& to) {
+    const RECT at = Rect(viewer);
+    const int x = (at.left + at.right) / 2, y = (at.top + at.bottom) / 2;
+    return MouseDrag(x + toX, y, (to.left + to.right) / 2 + toX, (to.top + to.bottom) / 2);
+  };
+  // A throw onto the secondary: the photo is there and drifts on.
+  ASSERT_TRUE(throwOnto(secondary));
+  EXPECT_TRUE(WaitUntil([&] { return Rect(viewer).right <= 0; }, 5000)) << "the photo on the secondary";
+  // Drifting over both for a while: never a pixel outside both monitors
+  // (the gap below the smaller one included), and on both.
+  bool onPrimary = false, onSecondary = false;
+  const ULONGLONG end = ::GetTickCount64() + Scaled(30000);
+  int samples = 0;
+  while (::GetTickCount64() < end) {
+    const k3::Rect shown = k3::FromRect(Rect(viewer));
+    ASSERT_TRUE(k3::CoveredByAreas(shown, areas)) << "at " << shown.left << "," << shown.top << " after " << samples;
+    onPrimary = onPrimary || shown.left >= 0;
+    onSecondary = onSecondary || shown.right <= 0;
+    ++samples;
+    ::Sleep(40);
+  }
+  EXPECT_TRUE(onSecondary);
+  std::printf("%d positions sampled over two monitors; on the primary too: %s\n", samples, onPrimary ? "yes" : "no");
+  // The secondary goes while the photo is on it: back on the primary soon.
+  ASSERT_TRUE(throwOnto(secondary));
+  ASSERT_TRUE(WaitUntil([&] { return Rect(viewer).right <= 0; }, 5000));
+  ASSERT_TRUE(PlaceMonitor(monitors[1].device, 0, 0, 0, 0)) << "the secondary detached";
+  const ULONGLONG detached = ::GetTickCount64();
+  EXPECT_TRUE(WaitUntil([&] { return k3::CoveredByAreas(k3::FromRect(Rect(viewer)), {k3::FromRect(primary)}); }, 2000))
+      << "back on the primary";
+  std::printf("back on the primary %llu ms after the secondary went\n", ::GetTickCount64() - detached);
+  PlaceMonitor(monitors[1].device, secondary.left, secondary.top, secondary.right - secondary.left,
+               secondary.bottom - secondary.top);
+}
