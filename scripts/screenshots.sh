@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the README's screenshots from the real program under Wine, on a
 # display of its own: the main window with the sample photos in its list
-# (English and Japanese editions) and a drifting Ripple photo.
+# (English and Japanese editions), a drifting Ripple photo, and a photo
+# thrown onto the second of two monitors (Xorg with the dummy driver).
 # Usage: scripts/screenshots.sh   (writes docs/screenshots/*.png)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -51,4 +52,23 @@ build/native/k3pack --type ripple --size 256 --interval 60m "$demo/ripple.k3dlt"
 wine "$program/k3driftlet.bin" "$(winepath -w "$demo/ripple.k3dlt")" >/dev/null 2>&1 &
 sleep 6
 shoot ripple "$(geometry drift)" 16
+wineserver -k >/dev/null 2>&1 || true
+
+# Two monitors: the 1024 x 768 one left of the 1280 x 1024 primary. The
+# photo starts on the primary and is thrown onto the other with the mouse;
+# the picture shows both monitors (outlined) at half size.
+wine_session_stop
+wine_session_start "$root/build/win64/wineprefix-shots-monitors" two-monitors
+build/native/k3pack --type ripple --size 256 --interval 60m "$demo/roam.k3dlt" "$demo/lagoon.jpg" >/dev/null
+wine "$program/k3driftlet.bin" "$(winepath -w "$demo/roam.k3dlt")" >/dev/null 2>&1 &
+sleep 6
+IFS='x+' read -r w h x y <<<"$(geometry drift)"
+xdotool mousemove $((x + w / 2)) $((y + h / 2)) sleep 0.2 mousedown 1 sleep 0.2 \
+  mousemove 900 300 sleep 0.1 mousemove 600 320 sleep 0.1 mousemove 420 340 sleep 0.2 mouseup 1
+sleep 2
+import -window root "$demo/two-monitors.png"
+convert "$demo/two-monitors.png" -fill none -stroke '#6f7f9f' -strokewidth 4 \
+  -draw 'rectangle 2,2 1021,765' -draw 'rectangle 1026,2 2301,1021' -resize 50% \
+  docs/screenshots/two-monitors.png
+echo "screenshots: docs/screenshots/two-monitors.png"
 wineserver -k >/dev/null 2>&1 || true
