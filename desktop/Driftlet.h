@@ -111,6 +111,10 @@ class CDriftlet : public fw::CWnd {
   // photos goes (the photos shown are in memory).
   void EndSession();
 
+  // The DPI of the drift's screen: the photos' sizes are logical sizes,
+  // prepared with that screen's physical pixels.
+  int Dpi() const { return dpi_; }
+
   // Why the drift is hidden now; nothing set, it shows.
   const DriftVisibility& Visibility() const { return visibility_; }
 
@@ -199,6 +203,11 @@ class CDriftlet : public fw::CWnd {
   // once it has stayed half a second.
   void SeeFullScreen(bool fullScreen);
   bool OnSessionChange(WPARAM change);
+  // The screen's DPI changed (the photo crossed onto another monitor, or
+  // the user chose another scale): the photos are prepared again for it,
+  // the old ones standing in meanwhile.
+  void OnDpiChanged(int dpi);
+  void LookAtDpi();
   bool OnPowerBroadcast(WPARAM event, LPARAM data);
   // Takes in the photos the workers prepared for the current batch.
   void TakePrepared();
@@ -229,6 +238,9 @@ class CDriftlet : public fw::CWnd {
   std::function<std::vector<Rect>()> screenSource_;
   DriftVisibility visibility_;
   FullScreenSettle settle_;
+  int dpi_ = 96;
+  // The DPI the system last reported for the window.
+  int seenDpi_ = 96;
   bool paused_ = false;
   DriftWatch watch_;
   // Frames since the foreground was last looked at (the notifications of

@@ -49,6 +49,7 @@ void CDriftlet::DragWindow() {
 LRESULT CDriftlet::OnCreate(UINT msg, WPARAM wp, LPARAM lp) {
   if (fw::CWnd::WindowProc(msg, wp, lp) == -1) return -1;
   watch_.Start(m_hWnd);
+  LookAtDpi();
   preparer_.Announce();
   // A full-screen program found at the first look has covered the screen
   // for a while already: the drift does not appear over it.
@@ -125,7 +126,24 @@ void CDriftlet::LookAround() {
       screensChanged_ = true;
     }
   }
+  LookAtDpi();
   SeeFullScreen(watch_.FullScreenNow());
+}
+
+void CDriftlet::LookAtDpi() {
+  // Not every system tells a window that its screen's DPI changed; a
+  // change the system reports here counts as the message would.
+  const int dpi = WindowDpi(m_hWnd);
+  if (dpi == seenDpi_) return;
+  seenDpi_ = dpi;
+  OnDpiChanged(dpi);
+}
+
+void CDriftlet::OnDpiChanged(int dpi) {
+  if (dpi <= 0 || dpi == dpi_) return;
+  dpi_ = dpi;
+  RebuildItems();
+  StepMotion(true);
 }
 
 void CDriftlet::SeeFullScreen(bool fullScreen) {
@@ -219,6 +237,10 @@ LRESULT CDriftlet::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       screensKnown_ = false;
       screensChanged_ = true;
       break;
+    case WM_DPICHANGED:
+      // The drift places itself: the suggested rectangle is not taken.
+      OnDpiChanged(HIWORD(wp));
+      return 0;
     case WM_WTSSESSION_CHANGE:
       if (OnSessionChange(wp)) return 0;
       break;

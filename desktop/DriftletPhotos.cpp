@@ -28,10 +28,10 @@ void CDriftlet::RebuildItems() {
   std::vector<WantedPhoto> wanted;
   for (const std::wstring& path : show_.Paths()) wanted.push_back(WantedPhoto{path, LastWriteTime(path)});
   std::vector<PhotoPreparer::Job> work;
-  for (PhotoJob& job : photos_.Rebuild(wanted, settings.displayType, settings.photoSize)) {
+  for (PhotoJob& job : photos_.Rebuild(wanted, settings.displayType, settings.photoSize, dpi_)) {
     work.push_back(PhotoPreparer::Job{job.slot, std::move(job.path), job.fileTime});
   }
-  batch_ = preparer_.Start(std::move(work), settings);
+  batch_ = preparer_.Start(std::move(work), settings, dpi_);
   drawn_ = nullptr;
   composer_.ForgetSource();
   UpdateTimers();

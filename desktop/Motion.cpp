@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "framework/Angles.h"
+#include "framework/Dpi.h"
 
 #include "imaging/Geometry.h"
 
@@ -176,9 +177,9 @@ bool SameEffectPicture(int displayType, const EffectFrame& a, const EffectFrame&
   }
 }
 
-ItemLayout LayoutItem(int decodedWidth, int decodedHeight, const DisplaySettings& s) {
+ItemLayout LayoutItem(int decodedWidth, int decodedHeight, const DisplaySettings& s, int dpi) {
   ItemLayout l;
-  const int side = BoxSide(s.photoSize);
+  const int side = ScaleForDpi(BoxSide(s.photoSize), dpi);
   Size fitted{decodedWidth, decodedHeight};
   FitInside(fitted, side, side);
   l.photoWidth = fitted.width;

@@ -83,14 +83,15 @@ int WaveAmplitude(int height, int strength);
 int WaveLength(int height, int count);
 
 // The prepared photo: the decoded size fitted into the box of the size
-// index, and for Ripple and Wave (7/5) or Rotate (22/20) the canvas around
-// it and the rectangle the photo is drawn into.
+// index (a logical size: its physical pixels at `dpi`), and for Ripple and
+// Wave (7/5) or Rotate (22/20) the canvas around it and the rectangle the
+// photo is drawn into.
 struct ItemLayout {
   int photoWidth = 0, photoHeight = 0;
   bool canvas = false;
   int canvasWidth = 0, canvasHeight = 0;
   Rect photoRect;
 };
-ItemLayout LayoutItem(int decodedWidth, int decodedHeight, const DisplaySettings& s);
+ItemLayout LayoutItem(int decodedWidth, int decodedHeight, const DisplaySettings& s, int dpi = 96);
 
 }  // namespace k3

@@ -20,12 +20,12 @@ std::uint64_t LastWriteTime(const std::wstring& path) {
 }
 
 std::unique_ptr<CDriftletImg> PrepareDriftPhoto(const std::wstring& path, std::uint64_t fileTime,
-                                                const DisplaySettings& settings) {
+                                                const DisplaySettings& settings, int dpi) {
   auto photo = std::make_unique<CImg>();
   // Only as many pixels as the photo shows at its size are decoded.
   Size picture{0, 0};
-  const auto need = [&settings](Size whole) {
-    const ItemLayout wanted = LayoutItem(whole.width, whole.height, settings);
+  const auto need = [&settings, dpi](Size whole) {
+    const ItemLayout wanted = LayoutItem(whole.width, whole.height, settings, dpi);
     return Size{wanted.photoWidth, wanted.photoHeight};
   };
   if (!LoadPhotoFor(path.c_str(), need, *photo, picture)) {
@@ -36,7 +36,7 @@ std::unique_ptr<CDriftletImg> PrepareDriftPhoto(const std::wstring& path, std::u
     ::FillRect(dc.get(), &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
     picture = photo->GetSize();
   }
-  const ItemLayout layout = LayoutItem(picture.width, picture.height, settings);
+  const ItemLayout layout = LayoutItem(picture.width, picture.height, settings, dpi);
   FitImageToSize(*photo, Size{layout.photoWidth, layout.photoHeight});
   if (layout.canvas) {
     auto canvas = std::make_unique<CImg>();
@@ -59,6 +59,7 @@ std::unique_ptr<CDriftletImg> PrepareDriftPhoto(const std::wstring& path, std::u
   item->fileTime = fileTime;
   item->displayType = settings.displayType;
   item->photoSize = settings.photoSize;
+  item->dpi = dpi;
   return item;
 }
 
@@ -67,13 +68,13 @@ PhotoPreparer::PhotoPreparer(std::function<void()> ready, int workers)
       queue_({workers, nullptr, [] { return fw::MakeWorkerScope(fw::Apartment::Multi); },
               [this] { return notice_.Ask(); }}) {}
 
-std::uint64_t PhotoPreparer::Start(std::vector<Job> jobs, const DisplaySettings& settings) {
+std::uint64_t PhotoPreparer::Start(std::vector<Job> jobs, const DisplaySettings& settings, int dpi) {
   // A new batch: whatever the last one still had waiting or under way is
   // never handed out.
   queue_.Clear();
   for (Job& job : jobs) {
-    queue_.Add(job.slot, [job = std::move(job), settings] {
-      return PrepareDriftPhoto(job.path, job.fileTime, settings);
+    queue_.Add(job.slot, [job = std::move(job), settings, dpi] {
+      return PrepareDriftPhoto(job.path, job.fileTime, settings, dpi);
     });
   }
   return ++batch_;

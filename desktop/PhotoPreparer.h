@@ -40,6 +40,9 @@ struct CDriftletImg {
   std::uint64_t fileTime = 0;
   std::uint16_t displayType = 0;
   std::uint16_t photoSize = 0;
+  // The DPI of the screen it was prepared for: its size is the logical
+  // size's physical pixels there.
+  int dpi = 96;
   // Its place in the list of photos it was prepared for; kLeavingSlot for
   // the photo of a list before, shown until the first of the new list comes.
   std::size_t slot = 0;
@@ -49,10 +52,11 @@ struct CDriftletImg {
 // The last write time of a file, or 0.
 std::uint64_t LastWriteTime(const std::wstring& path);
 
-// Prepares one photo as `settings` show it; a photo that cannot be decoded
-// shows as a white square. Null only when no bitmap could be made at all.
+// Prepares one photo as `settings` show it on a screen of `dpi`; a photo
+// that cannot be decoded shows as a white square. Null only when no bitmap
+// could be made at all.
 std::unique_ptr<CDriftletImg> PrepareDriftPhoto(const std::wstring& path, std::uint64_t fileTime,
-                                                const DisplaySettings& settings);
+                                                const DisplaySettings& settings, int dpi = 96);
 
 class PhotoPreparer {
  public:
@@ -78,9 +82,10 @@ class PhotoPreparer {
   PhotoPreparer(const PhotoPreparer&) = delete;
   PhotoPreparer& operator=(const PhotoPreparer&) = delete;
 
-  // Replaces what waits by `jobs`, prepared in their order for `settings`;
-  // the new batch's number. An empty batch drops what waits.
-  std::uint64_t Start(std::vector<Job> jobs, const DisplaySettings& settings);
+  // Replaces what waits by `jobs`, prepared in their order for `settings`
+  // on a screen of `dpi`; the new batch's number. An empty batch drops what
+  // waits.
+  std::uint64_t Start(std::vector<Job> jobs, const DisplaySettings& settings, int dpi = 96);
   // Drops what waits and waits for the preparations under way, so that no
   // worker still reads a photo file.
   void Cancel() { queue_.Cancel(); }

@@ -3,7 +3,7 @@
 // which are made again, and how the photos the workers bring join the list
 // while the photo shown stays shown. An item is anything with the fields of
 // the drift's prepared photo (CDriftletImg: `slot`, `path`, `fileTime`,
-// `displayType`, `photoSize`). PhotoSet keeps such a list with the photo
+// `displayType`, `photoSize`, `dpi`). PhotoSet keeps such a list with the photo
 // shown. Pure, tested natively.
 #pragma once
 
@@ -41,7 +41,8 @@ struct JoinedPhotos {
   bool wasEmpty = false;        // nothing (but a leaving photo) showed before
 };
 
-// The photos wanted now, for the settings given (display type, size): of
+// The photos wanted now, for the settings given (display type, size, and
+// the DPI of the drift's screen): of
 // `items` (the list shown, `current` its photo shown), those prepared for
 // these settings from the same unchanged files stay; the others are to be
 // prepared (the jobs returned). Until a photo's new form comes, its old one
@@ -51,14 +52,14 @@ struct JoinedPhotos {
 template <class Item>
 std::vector<PhotoJob> RebuildPhotoList(std::vector<std::unique_ptr<Item>>& items, int& current,
                                        const std::vector<WantedPhoto>& wanted, std::uint16_t displayType,
-                                       std::uint16_t photoSize) {
+                                       std::uint16_t photoSize, int dpi = 96) {
   std::vector<std::unique_ptr<Item>> rebuilt;
   std::vector<PhotoJob> jobs;
   for (std::size_t slot = 0; slot < wanted.size(); ++slot) {
     const WantedPhoto& photo = wanted[slot];
     auto same = std::find_if(items.begin(), items.end(), [&](const std::unique_ptr<Item>& old) {
       return old && old->path == photo.path && old->fileTime == photo.fileTime && old->displayType == displayType &&
-             old->photoSize == photoSize;
+             old->photoSize == photoSize && old->dpi == dpi;
     });
     if (same == items.end()) {
       jobs.push_back(PhotoJob{slot, photo.path, photo.fileTime});
@@ -128,8 +129,8 @@ class PhotoSet {
   // The photos wanted now, for the settings given; the jobs to prepare
   // (RebuildPhotoList).
   std::vector<PhotoJob> Rebuild(const std::vector<WantedPhoto>& wanted, std::uint16_t displayType,
-                                std::uint16_t photoSize) {
-    return RebuildPhotoList(items_, current_, wanted, displayType, photoSize);
+                                std::uint16_t photoSize, int dpi = 96) {
+    return RebuildPhotoList(items_, current_, wanted, displayType, photoSize, dpi);
   }
   // Takes in prepared photos (JoinPrepared).
   JoinedPhotos Join(std::vector<std::pair<std::size_t, std::unique_ptr<Item>>> prepared) {

@@ -88,4 +88,12 @@ BOOL SetWindowAlphaPercent(int percent, HWND window) {
   return setLayered(window, 0, *opacity, LWA_ALPHA);
 }
 
+int WindowDpi(HWND window) {
+  using GetDpi = UINT(WINAPI*)(HWND);
+  static const GetDpi getDpi = reinterpret_cast<GetDpi>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  const UINT dpi = getDpi && window ? getDpi(window) : 0;
+  return dpi ? static_cast<int>(dpi) : 96;
+}
+
 }  // namespace k3

@@ -37,6 +37,10 @@ RECT CenterInWorkArea(SIZE size);
 // answer is FALSE.
 BOOL SetWindowAlphaPercent(int percent, HWND window);
 
+// The DPI a window is drawn at (96 where the system has no such notion, or
+// for a program that has not declared itself aware of DPI).
+int WindowDpi(HWND window);
+
 inline RECT ToRect(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 inline Rect FromRect(const RECT& r) { return Rect{r.left, r.top, r.right, r.bottom}; }
 

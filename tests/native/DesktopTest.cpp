@@ -9,6 +9,7 @@
 #include "desktop/DriftVisibility.h"
 #include "desktop/Motion.h"
 #include "desktop/Screens.h"
+#include "framework/Dpi.h"
 #include "files/PackageCodec.h"
 
 namespace k3 {
@@ -260,6 +261,22 @@ TEST(Composition, CanvasLayouts) {
   l = LayoutItem(100, 100, s);
   EXPECT_EQ(l.canvasWidth, 563);
   EXPECT_EQ(l.photoRect, (Rect{25, 25, 537, 537}));
+}
+
+TEST(Composition, ThePhotoSizesAreLogicalAndPreparedAtTheScreensPixels) {
+  EXPECT_EQ(ScaleForDpi(128, 96), 128);
+  EXPECT_EQ(ScaleForDpi(128, 144), 192) << "150 %";
+  EXPECT_EQ(ScaleForDpi(128, 192), 256) << "200 %";
+  EXPECT_EQ(ScaleForDpi(101, 120), 126) << "126.25 at 125 %";
+  EXPECT_EQ(ScaleForDpi(3, 144), 5) << "4.5 rounds away from zero";
+  EXPECT_EQ(ScaleForDpi(-3, 144), -5);
+  EXPECT_EQ(ScaleForDpi(128, 0), 128) << "no DPI known";
+  DisplaySettings s;  // Ripple, size 2 (128)
+  ItemLayout l = LayoutItem(1000, 500, s, 144);
+  EXPECT_EQ(l.photoWidth, 192);
+  EXPECT_EQ(l.photoHeight, 96);
+  EXPECT_EQ(l.canvasWidth, 192 * 7 / 5);
+  EXPECT_EQ(LayoutItem(1000, 500, s, 96).photoWidth, 128);
 }
 
 TEST(Composition, AmplitudeAndWavelength) {

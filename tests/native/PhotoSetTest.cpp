@@ -21,6 +21,7 @@ struct Photo {
   std::uint16_t displayType = 0;
   std::uint16_t photoSize = 0;
   int made = 0;  // which preparation this is
+  int dpi = 96;
 };
 using Items = std::vector<std::unique_ptr<Photo>>;
 using Prepared = std::vector<std::pair<std::size_t, std::unique_ptr<Photo>>>;
@@ -104,6 +105,18 @@ TEST(PhotoSet, ANewListSharingNothingKeepsThePhotoShownUntilItsFirstPhotoComes) 
   // A list of nothing leaves nothing to show and nothing to make.
   EXPECT_TRUE(RebuildPhotoList(items, current, {}, 0, 2).empty());
   EXPECT_TRUE(items.empty());
+}
+
+TEST(PhotoSet, AnotherDpiMakesThePhotosAgainWhileTheOldOnesStandIn) {
+  PhotoSet<Photo> set;
+  auto jobs = set.Rebuild(Wanted({L"a", L"b"}), 1, 2, 96);
+  Prepared prepared;
+  for (const PhotoJob& job : jobs) prepared.emplace_back(job.slot, Made(job.path, 1, 2, 1));
+  set.Join(std::move(prepared));
+  EXPECT_TRUE(set.Rebuild(Wanted({L"a", L"b"}), 1, 2, 96).empty()) << "the same screen keeps them";
+  jobs = set.Rebuild(Wanted({L"a", L"b"}), 1, 2, 144);
+  EXPECT_EQ(jobs.size(), 2u) << "a screen of 150 % makes them again";
+  EXPECT_EQ(set.Count(), 2u) << "the old ones stand in";
 }
 
 TEST(PhotoSet, TheShownPhotoStaysInRangeAndTheSwitchWraps) {

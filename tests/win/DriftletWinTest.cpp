@@ -158,6 +158,17 @@ std::wstring BluePhoto(fixtures::TempFolder& folder) {
   return folder.Write(L"a.jpg", fixtures::Encode(80, 60, [](int, int) { return 0xFF2080C0u; }, L"image/jpeg"));
 }
 
+// The drift's window made, showing the blue photo plain: the box that moves
+// is the box that shows (an effect's next frame has a box a pixel or two
+// different from the one stepped).
+bool ShowPlainBluePhoto(CDriftlet& d, fixtures::TempFolder& folder) {
+  if (!d.CreateDriftWindow(L"Drift test", true, nullptr)) return false;
+  d.SetDisplayType(kPhoto);
+  d.WaitForPhotos();
+  d.LoadPhotos({BluePhoto(folder)});
+  return d.WaitForPhotos();
+}
+
 TEST(Driftlet, TimersRunOnlyWhileThereArePhotos) {
   fixtures::TempFolder folder;
   const std::wstring photo = BluePhoto(folder);
@@ -326,15 +337,8 @@ TEST(DriftWatch, TheSystemsOverlaysNeverCountAsFullScreenProgramsOtherProgramsDo
 
 TEST(Driftlet, AfterTheScreenChangedAPhotoOutsideItComesBackAtTheNextStep) {
   fixtures::TempFolder folder;
-  const std::wstring photo = BluePhoto(folder);
   CDriftlet d;
-  ASSERT_TRUE(d.CreateDriftWindow(L"Drift test", true, nullptr));
-  // A plain photo: the box that moves is the box that shows (an effect's
-  // next frame has a box a pixel or two different from the one stepped).
-  d.SetDisplayType(kPhoto);
-  d.WaitForPhotos();
-  d.LoadPhotos({photo});
-  d.WaitForPhotos();
+  ASSERT_TRUE(ShowPlainBluePhoto(d, folder));
   d.StepMotion(true);
   RECT desktop{};
   ::GetWindowRect(::GetDesktopWindow(), &desktop);
@@ -358,9 +362,8 @@ TEST(Driftlet, AfterTheScreenChangedAPhotoOutsideItComesBackAtTheNextStep) {
 
 TEST(Driftlet, ThePhotoRoamsEveryScreenAndComesBackWhenOneGoes) {
   fixtures::TempFolder folder;
-  const std::wstring photo = BluePhoto(folder);
   CDriftlet d;
-  ASSERT_TRUE(d.CreateDriftWindow(L"Drift test", true, nullptr));
+  ASSERT_TRUE(ShowPlainBluePhoto(d, folder));
   RECT desktop{};
   ::GetWindowRect(::GetDesktopWindow(), &desktop);
   // A smaller monitor left of the primary, at negative coordinates, with a
@@ -369,9 +372,6 @@ TEST(Driftlet, ThePhotoRoamsEveryScreenAndComesBackWhenOneGoes) {
   const Rect secondary{-500, 0, 0, primary.bottom - 150};
   std::vector<Rect> screens{primary, secondary};
   d.SetScreenSource([&] { return screens; });
-  d.SetDisplayType(kPhoto);
-  d.LoadPhotos({photo});
-  d.WaitForPhotos();
   // The test takes the steps itself.
   for (UINT_PTR id : {1, 2, 3}) ::KillTimer(d.m_hWnd, id);
   // Leftwards from the primary's middle onto the secondary.
@@ -390,6 +390,28 @@ TEST(Driftlet, ThePhotoRoamsEveryScreenAndComesBackWhenOneGoes) {
   d.StepMotion(true);
   const Rect shown = FromRect(WindowBox(d.m_hWnd));
   EXPECT_TRUE(CoveredByAreas(shown, screens)) << shown.left << "," << shown.top;
+}
+
+TEST(Driftlet, AnotherDpiPreparesThePhotosAtItsPixelsWhileTheOldOnesStandIn) {
+  fixtures::TempFolder folder;
+  CDriftlet d;
+  ASSERT_TRUE(ShowPlainBluePhoto(d, folder));
+  ASSERT_EQ(d.Items().size(), 1u);
+  EXPECT_EQ(d.Items()[0]->width, 128) << "size 128 at 96 DPI";
+  // The photo crossed onto a monitor at 150 %.
+  RECT suggested{0, 0, 192, 144};
+  ::SendMessageW(d.m_hWnd, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(d.Dpi(), 144);
+  ASSERT_EQ(d.Items().size(), 1u) << "the old photo stands in";
+  d.WaitForPhotos();
+  EXPECT_EQ(d.Items()[0]->width, 192) << "128 logical pixels are 192 at 150 %";
+  EXPECT_EQ(d.Items()[0]->dpi, 144);
+  d.StepMotion(true);
+  EXPECT_EQ(WindowBox(d.m_hWnd).right - WindowBox(d.m_hWnd).left, 192);
+  // And back.
+  ::SendMessageW(d.m_hWnd, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
+  d.WaitForPhotos();
+  EXPECT_EQ(d.Items()[0]->width, 128);
 }
 
 TEST(Driftlet, PreparedPhotosAreReusedWhileTheirTypeSizeAndFileStay) {

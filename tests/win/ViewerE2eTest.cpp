@@ -634,7 +634,7 @@ TEST_F(ViewerTest, ThePhotoRoamsBothOfTwoMonitorsAndComesBackWhenOneGoes) {
   // Drifting over both for a while: never a pixel outside both monitors
   // (the gap below the smaller one included), and on both.
   bool onPrimary = false, onSecondary = false;
-  const ULONGLONG end = ::GetTickCount64() + Scaled(30000);
+  const ULONGLONG end = ::GetTickCount64() + Scaled(20000);
   int samples = 0;
   while (::GetTickCount64() < end) {
     const k3::Rect shown = k3::FromRect(Rect(viewer));

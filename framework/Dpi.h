@@ -1,0 +1,17 @@
+// Logical sizes (those of a 96-DPI screen, the ones the program is designed
+// in) and the physical pixels of a screen of another DPI. Pure.
+#pragma once
+
+namespace k3 {
+
+inline constexpr int kBaseDpi = 96;
+
+// `logical` pixels at `dpi`, rounded as the system rounds (half away from
+// zero); a DPI of 0 or less counts as 96.
+constexpr int ScaleForDpi(int logical, int dpi) {
+  if (dpi <= 0) dpi = kBaseDpi;
+  const long long product = static_cast<long long>(logical) * dpi;
+  return static_cast<int>(product >= 0 ? (product + kBaseDpi / 2) / kBaseDpi : -((-product + kBaseDpi / 2) / kBaseDpi));
+}
+
+}  // namespace k3
