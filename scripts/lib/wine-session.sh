@@ -21,17 +21,23 @@ _k3_free_display() {
   return 1
 }
 
+# Waits for the X server just started (K3_XVFB_PID) to open display :$1;
+# false when it ended instead.
+_k3_wait_x_server() {
+  local i
+  for i in $(seq 1 100); do
+    [ -e "/tmp/.X11-unix/X$1" ] && break
+    sleep 0.1
+  done
+  kill -0 "$K3_XVFB_PID" 2>/dev/null
+}
+
 k3_start_xvfb() {
   local n
   n=$(_k3_free_display) || { echo "no free X display number" >&2; return 1; }
   Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
   K3_XVFB_PID=$!
-  local i
-  for i in $(seq 1 100); do
-    [ -e "/tmp/.X11-unix/X${n}" ] && break
-    sleep 0.1
-  done
-  if ! kill -0 "$K3_XVFB_PID" 2>/dev/null; then
+  if ! _k3_wait_x_server "$n"; then
     echo "Xvfb did not start" >&2
     return 1
   fi
@@ -72,12 +78,7 @@ CONF
   Xorg ":$n" -config "$dir/xorg.conf" -noreset -nolisten tcp -novtswitch -sharevts -logfile "$dir/xorg.log" \
     >/dev/null 2>&1 &
   K3_XVFB_PID=$!
-  local i
-  for i in $(seq 1 100); do
-    [ -e "/tmp/.X11-unix/X${n}" ] && break
-    sleep 0.1
-  done
-  if ! kill -0 "$K3_XVFB_PID" 2>/dev/null; then
+  if ! _k3_wait_x_server "$n"; then
     echo "Xorg with the dummy driver did not start (see $dir/xorg.log)" >&2
     return 1
   fi
