@@ -36,7 +36,7 @@ done
 # The photo roaming two monitors: Xorg with the dummy video driver offers
 # them (Xvfb shows Wine one).
 echo "== Windows tests on two monitors"
-wine_session_start "$root/build/win64/wineprefix-monitors" two-monitors
+wine_session_start "$root/build/win64/wineprefix" two-monitors
 ctest --test-dir build/win64 --output-on-failure -R '^win_e2e_two_monitors$' 2>&1 | tee -a "$logs/win64.log" || status=1
 wine_session_stop
 trap - EXIT
