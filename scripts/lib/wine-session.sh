@@ -9,6 +9,7 @@
 
 K3_XVFB_PID=""
 K3_WINESERVER_PID=""
+K3_XORG_DIR=""
 
 _k3_free_display() {
   local n
@@ -48,6 +49,7 @@ k3_start_two_monitors() {
   local n dir
   n=$(_k3_free_display) || { echo "no free X display number" >&2; return 1; }
   dir=$(mktemp -d /tmp/k3-xorg.XXXXXX)
+  K3_XORG_DIR=$dir
   cat >"$dir/xorg.conf" <<'CONF'
 Section "Device"
   Identifier "dummy"
@@ -216,5 +218,10 @@ wine_session_stop() {
     kill "$K3_XVFB_PID" 2>/dev/null || true
     wait "$K3_XVFB_PID" 2>/dev/null || true
     K3_XVFB_PID=""
+  fi
+  # The two-monitor server's configuration and log go with it.
+  if [ -n "$K3_XORG_DIR" ]; then
+    rm -rf "$K3_XORG_DIR"
+    K3_XORG_DIR=""
   fi
 }
