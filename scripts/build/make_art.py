@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
-"""Draws the program's icon, grab cursor, start-up logo and the main view's
-bitmaps: the title bars, the corner decoration, the faces of the Save and
-Delete buttons in both editions and the cells of the small icon buttons (no
-image files are taken from anywhere else; the words are set in fonts from
-Debian's packages). Usage: make_art.py OUTPUT_FOLDER"""
+"""Draws the program's icon, grab cursor, start-up logo and (view_art.py)
+the main view's bitmaps, each at 100, 150 and 200 per cent or in the sizes
+the system asks for (no image files are taken from anywhere else; the words
+are set in fonts from Debian's packages). Usage: make_art.py OUTPUT_FOLDER"""
 import math
 import os
 import struct
 import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from view_art import ZOOMS, scaled, write_view_art  # noqa: E402
 
 
 def clamp(v):
@@ -111,17 +113,17 @@ def dib_image(rows):
     return header + bytes(xor) + bytes(mask)
 
 
-def write_icon_file(path, kind, images, hotspot=(0, 0)):
+def write_icon_file(path, kind, images, hotspots=None):
     out = struct.pack('<HHH', 0, kind, len(images))
     offset = 6 + 16 * len(images)
     blobs = []
-    for rows in images:
+    for index, rows in enumerate(images):
         size = len(rows)
         blob = dib_image(rows)
         if kind == 1:
             out += struct.pack('<BBBBHHII', size % 256, size % 256, 0, 0, 1, 32, len(blob), offset)
         else:
-            out += struct.pack('<BBBBHHII', size % 256, size % 256, 0, 0, hotspot[0], hotspot[1], len(blob), offset)
+            out += struct.pack('<BBBBHHII', size % 256, size % 256, 0, 0, *hotspots[index], len(blob), offset)
         offset += len(blob)
         blobs.append(blob)
     with open(path, 'wb') as f:
@@ -206,182 +208,20 @@ def logo_shade(x, y):
     return colour
 
 
-BACKGROUND = (245, 250, 254)
-MAGENTA = (255, 0, 255)
-SCALE = 4
-FONTS = {
-    'ja': '/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf',
-    'en': '/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf',
-}
-
-
-def canvas(width, height, colour):
-    from PIL import Image
-    return Image.new('RGB', (width * SCALE, height * SCALE), colour)
-
-
-def shrink(image):
-    from PIL import Image
-    return image.resize((image.width // SCALE, image.height // SCALE), Image.LANCZOS)
-
-
-def save_bmp(image, path):
-    rows = []
-    pixels = image.load()
-    for y in range(image.height):
-        rows.append([pixels[x, y][:3] for x in range(image.width)])
-    write_bmp24(path, rows)
-
-
-def title_bar(top, bottom, edge):
-    """455 x 28: a rounded bar with a soft light along its top."""
-    from PIL import ImageDraw
-    image = canvas(455, 28, BACKGROUND)
-    draw = ImageDraw.Draw(image)
-    s = SCALE
-    draw.rounded_rectangle((1 * s, 1 * s, 454 * s - 1, 27 * s - 1), radius=9 * s, fill=edge)
-    for y in range(2 * s, 26 * s):
-        t = (y - 2 * s) / (24 * s)
-        colour = tuple(int(a + (b - a) * t) for a, b in zip(top, bottom))
-        draw.line((2 * s, y, 453 * s, y), fill=colour)
-    mask = canvas(455, 28, (0, 0, 0)).convert('L')
-    ImageDraw.Draw(mask).rounded_rectangle((2 * s, 2 * s, 453 * s - 1, 26 * s - 1), radius=8 * s, fill=255)
-    framed = canvas(455, 28, BACKGROUND)
-    ImageDraw.Draw(framed).rounded_rectangle((1 * s, 1 * s, 454 * s - 1, 27 * s - 1), radius=9 * s, fill=edge)
-    framed.paste(image, (0, 0), mask)
-    # A thin highlight line under the top edge.
-    ImageDraw.Draw(framed).line((12 * s, 3 * s, 443 * s, 3 * s), fill=tuple(min(255, c + 40) for c in top), width=s)
-    return shrink(framed)
-
-
-def corner_decoration():
-    """38 x 34: three small prints drifting out of the bottom-left corner."""
-    from PIL import ImageDraw
-    image = canvas(38, 34, BACKGROUND)
-    draw = ImageDraw.Draw(image)
-    s = SCALE
-    for (x, y, w, colour) in ((4, 18, 14, (88, 123, 194)), (15, 10, 11, (120, 170, 220)), (24, 4, 8, (170, 205, 235))):
-        draw.rounded_rectangle((x * s, y * s, (x + w) * s, (y + w * 0.8) * s), radius=2 * s, fill=(255, 255, 255),
-                               outline=colour, width=s)
-        draw.rectangle(((x + 2) * s, (y + 2) * s, (x + w - 2) * s, (y + w * 0.8 - 2) * s), fill=colour)
-    return shrink(image)
-
-
-def face(draw, box, word, font_path, pressed, icon=None):
-    """One button face: a rounded blue button with an optional icon and a
-    word; pressed faces are darker and shifted down by one pixel."""
-    from PIL import ImageFont
-    s = SCALE
-    x0, y0, x1, y1 = box
-    shift = s if pressed else 0
-    top, bottom = ((70, 120, 200), (40, 85, 170)) if not pressed else ((40, 85, 170), (30, 65, 140))
-    draw.rounded_rectangle((x0 + s, y0 + s, x1 - s, y1 - s), radius=5 * s, fill=bottom, outline=(30, 60, 130), width=s)
-    draw.rounded_rectangle((x0 + 2 * s, y0 + 2 * s, x1 - 2 * s, (y0 + y1) // 2), radius=4 * s, fill=top)
-    height = (y1 - y0) // s
-    font = ImageFont.truetype(font_path, int(height * 0.55) * s)
-    text_w = draw.textlength(word, font=font)
-    icon_w = 0
-    if icon:
-        icon_w = height * s * 0.75
-    total = text_w + icon_w
-    left = x0 + ((x1 - x0) - total) / 2
-    if icon:
-        icon(draw, left, y0 + (y1 - y0) / 2 + shift, height * s * 0.5)
-    draw.text((left + icon_w, y0 + (y1 - y0) / 2 + shift), word, font=font, fill=(255, 255, 255), anchor='lm')
-
-
-def diskette(draw, left, centre_y, size):
-    s = SCALE
-    top = centre_y - size / 2
-    draw.rectangle((left, top, left + size, top + size), fill=(255, 255, 255))
-    draw.rectangle((left + size * 0.22, top, left + size * 0.78, top + size * 0.35), fill=(60, 100, 180))
-    draw.rectangle((left + size * 0.2, top + size * 0.55, left + size * 0.8, top + size * 0.95), fill=(210, 225, 245))
-
-
-def button_faces(width, height, words, font_path, icon=None):
-    """A 2 x 2 grid of width x height faces: columns = words (None leaves the
-    column blank), upper row normal, lower row pressed."""
-    from PIL import ImageDraw
-    image = canvas(width * 2, height * 2, BACKGROUND)
-    draw = ImageDraw.Draw(image)
-    s = SCALE
-    for column, word in enumerate(words):
-        if word is None:
-            continue
-        for row in range(2):
-            box = (column * width * s, row * height * s, (column + 1) * width * s, (row + 1) * height * s)
-            face(draw, box, word, font_path, row == 1, icon)
-    return shrink(image)
-
-
-def icon_cells():
-    """119 x 34: 7 x 2 cells of 17 x 17 on magenta: house, gear, question
-    mark, bar, cross (two cells unused), upper row normal, lower pressed."""
-    from PIL import Image, ImageDraw, ImageFont
-    s = SCALE
-    cell = 17 * s
-    result = Image.new('RGB', (119, 34), MAGENTA)
-    for row in range(2):
-        colour = (88, 123, 194) if row == 0 else (40, 70, 140)
-        for column in range(7):
-            mask = Image.new('L', (cell, cell), 0)
-            d = ImageDraw.Draw(mask)
-            c = cell / 2
-            if column == 0:  # house
-                d.polygon(((c, 2 * s), (15 * s, 8 * s), (2 * s, 8 * s)), fill=255)
-                d.rectangle((4 * s, 8 * s, 13 * s, 15 * s), fill=255)
-                d.rectangle((7 * s, 10 * s, 10 * s, 15 * s), fill=0)
-            elif column == 1:  # gear
-                for k in range(8):
-                    a = k * math.pi / 4
-                    x, y = c + math.cos(a) * 6 * s, c + math.sin(a) * 6 * s
-                    d.ellipse((x - 1.7 * s, y - 1.7 * s, x + 1.7 * s, y + 1.7 * s), fill=255)
-                d.ellipse((c - 5.5 * s, c - 5.5 * s, c + 5.5 * s, c + 5.5 * s), fill=255)
-                d.ellipse((c - 2.2 * s, c - 2.2 * s, c + 2.2 * s, c + 2.2 * s), fill=0)
-            elif column == 2:  # question mark
-                d.ellipse((1 * s, 1 * s, 16 * s, 16 * s), fill=255)
-                font = ImageFont.truetype(FONTS['en'], 12 * s)
-                d.text((c, c + 0.5 * s), '?', font=font, fill=0, anchor='mm')
-            elif column == 3:  # bar
-                d.rectangle((3 * s, 11 * s, 14 * s, 14 * s), fill=255)
-            elif column == 4:  # cross
-                d.line((4 * s, 4 * s, 13 * s, 13 * s), fill=255, width=3 * s)
-                d.line((13 * s, 4 * s, 4 * s, 13 * s), fill=255, width=3 * s)
-            else:
-                continue
-            small = mask.resize((17, 17), Image.LANCZOS)
-            pixels = result.load()
-            for y in range(17):
-                for x in range(17):
-                    a = small.getpixel((x, y)) / 255
-                    if a < 0.3:
-                        continue
-                    pixels[column * 17 + x, row * 17 + y] = tuple(
-                        int(round(b + (f - b) * a)) for f, b in zip(colour, BACKGROUND))
-    return result
-
-
-def write_view_art(folder):
-    save_bmp(title_bar((110, 160, 225), (50, 100, 190), (40, 80, 160)), os.path.join(folder, 'title_active.bmp'))
-    save_bmp(title_bar((215, 218, 222), (170, 174, 180), (150, 154, 160)), os.path.join(folder, 'title_inactive.bmp'))
-    save_bmp(corner_decoration(), os.path.join(folder, 'corner.bmp'))
-    for edition, save_word, delete_word, delete_all_word in (('ja', '保存', '削除', '全て削除'),
-                                                             ('en', 'Save', 'Delete', 'Delete All')):
-        save_bmp(button_faces(160, 24, (save_word, None), FONTS[edition], diskette),
-                 os.path.join(folder, 'save_%s.bmp' % edition))
-        save_bmp(button_faces(70, 18, (delete_word, delete_all_word), FONTS[edition]),
-                 os.path.join(folder, 'remove_%s.bmp' % edition))
-    save_bmp(icon_cells(), os.path.join(folder, 'icons.bmp'))
-
-
 def main():
     folder = sys.argv[1]
     os.makedirs(folder, exist_ok=True)
-    write_view_art(folder)
-    write_bmp24(os.path.join(folder, 'logo.bmp'), render_rect(380, 50, logo_shade))
+    write_view_art(folder, write_bmp24)
+    for percent, suffix in ZOOMS:
+        zoom = percent / 100
+        write_bmp24(os.path.join(folder, 'logo%s.bmp' % suffix),
+                    render_rect(scaled(380, percent), scaled(50, percent), lambda x, y: logo_shade(x / zoom, y / zoom)))
+    # The sizes the system asks for at 100 to 200 per cent: the window's
+    # small and large icons, and the cursor's.
     write_icon_file(os.path.join(folder, 'k3driftlet.ico'), 1,
-                    [render(48, icon_shade), render(32, icon_shade), render(16, icon_shade)])
-    write_icon_file(os.path.join(folder, 'grab.cur'), 2, [render(32, cursor_shade)], hotspot=(16, 16))
+                    [render(size, icon_shade) for size in (64, 48, 40, 32, 24, 20, 16)])
+    cursors = [render(size, cursor_shade) for size in (32, 48, 64)]
+    write_icon_file(os.path.join(folder, 'grab.cur'), 2, cursors, hotspots=[(16, 16), (24, 24), (32, 32)])
 
 
 if __name__ == '__main__':
