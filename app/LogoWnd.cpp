@@ -1,9 +1,11 @@
 #include "app/LogoWnd.h"
 
+#include "framework/Dpi.h"
 #include "framework/Handles.h"
 #include "framework/Services.h"
 #include "imaging/ImageOps.h"
 #include "res/resource.h"
+#include "ui/ViewResources.h"
 
 namespace k3 {
 
@@ -25,15 +27,10 @@ BOOL CLogoWnd::PreCreateWindow(CREATESTRUCTW& cs) {
   return TRUE;
 }
 
-BOOL CLogoWnd::CreateLogo(HWND owner) {
-  HBITMAP bitmap = static_cast<HBITMAP>(
-      ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_LOGO), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-  if (bitmap) {
-    logo_ = std::make_unique<CImg>();
-    logo_->Attach(bitmap);
-  }
+BOOL CLogoWnd::CreateLogo(HWND owner, int dpi) {
+  logo_ = LoadBitmapResource(ArtForDpi(IDB_LOGO, dpi));
   if (!CreateEx(0, nullptr, L"", WS_POPUP, RECT{0, 0, 0, 0}, owner, 0)) return FALSE;
-  const RECT rc = CenterInWorkArea(kSize);
+  const RECT rc = CenterInWorkArea(SIZE{ScaleForDpi(kSize.cx, dpi), ScaleForDpi(kSize.cy, dpi)});
   ::MoveWindow(m_hWnd, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, FALSE);
   SetWindowAlphaPercent(0, m_hWnd);
   ::ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);

@@ -12,16 +12,17 @@ namespace k3 {
 
 class CLogoWnd : public fw::CWnd {
  public:
-  // The logo's size: that of its bitmap.
+  // The logo's size at 96 DPI (its bitmap's at 100 per cent).
   static constexpr SIZE kSize{380, 50};
 
   CLogoWnd();
   ~CLogoWnd() override;
 
-  // Loads the logo bitmap and creates the window (transparent, not yet
-  // shown), owned by `owner` and centred in the work area. FALSE when the
-  // window cannot be made; a missing bitmap only leaves it blank.
-  BOOL CreateLogo(HWND owner);
+  // Loads the logo bitmap drawn for `dpi` and creates the window
+  // (transparent, not yet shown) at that DPI's size, owned by `owner` and
+  // centred in the work area. FALSE when the window cannot be made; a
+  // missing bitmap only leaves it blank.
+  BOOL CreateLogo(HWND owner, int dpi);
 
   // No task-bar button; a class of its own with no cursor, background or
   // icon.

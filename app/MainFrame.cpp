@@ -2,6 +2,7 @@
 
 #include "app/StartupRules.h"
 
+#include "framework/Dpi.h"
 #include "framework/Handles.h"
 #include "framework/Services.h"
 #include "framework/Texts.h"
@@ -14,12 +15,11 @@ namespace {
 // The frame's own window class: it alone casts the drop shadow.
 constexpr wchar_t kFrameClass[] = L"K3DriftletFrame";
 
-// The program's icon at the size the system asks for; shared icons stay with
-// the module and are never destroyed.
-HICON LoadProgramIcon(int sizeMetric) {
-  const int side = ::GetSystemMetrics(sizeMetric);
-  return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
-                                         side, side, LR_SHARED));
+// The program's icon at the size the system asks for at `dpi`.
+fw::OwnedIcon LoadProgramIcon(int sizeMetric, int dpi) {
+  const int side = MetricForDpi(sizeMetric, dpi);
+  return fw::OwnedIcon(static_cast<HICON>(
+      ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, side, side, 0)));
 }
 }  // namespace
 
@@ -50,17 +50,15 @@ LRESULT CMainFrame::OnCreate(UINT msg, WPARAM wp, LPARAM lp) {
 
   // The class has no icon: the task bar and the window switcher get the
   // program's from the window itself.
-  if (HICON bigIcon = LoadProgramIcon(SM_CXICON)) SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
-  if (HICON smallIcon = LoadProgramIcon(SM_CXSMICON)) {
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
-  }
+  dpi_ = WindowDpi(m_hWnd);
+  SetIcons();
 
   // In viewer mode closing the drifting window closes this hidden frame; in
   // normal mode it has no task-bar button of its own.
   driftlet_.CreateDriftWindow(title_.c_str(), !viewerMode_, viewerMode_ ? m_hWnd : nullptr);
   if (viewerMode_) return 0;
 
-  const RECT rc = CenterInWorkArea(kMinimumSize);
+  const RECT rc = CenterInWorkArea(SIZE{ScaleForDpi(kMinimumSize.cx, dpi_), ScaleForDpi(kMinimumSize.cy, dpi_)});
   ::MoveWindow(m_hWnd, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, TRUE);
   PrepareSplash();
 
@@ -77,7 +75,7 @@ void CMainFrame::PrepareSplash() {
   SetWindowAlphaPercent(0, m_hWnd);
   PostMessage(WM_START_SPLASH);
   logo_ = std::make_unique<CLogoWnd>();
-  if (!logo_->CreateLogo(m_hWnd)) logo_.reset();
+  if (!logo_->CreateLogo(m_hWnd, dpi_)) logo_.reset();
 }
 
 void CMainFrame::RunSplash() {
@@ -107,14 +105,36 @@ void CMainFrame::RunSplash() {
 }
 
 void CMainFrame::OnSize(int width, int height) {
-  fw::GdiRegion region(::CreateRoundRectRgn(0, 0, width, height, 4, 4));
+  const int round = ScaleForDpi(4, dpi_);
+  fw::GdiRegion region(::CreateRoundRectRgn(0, 0, width, height, round, round));
   // The window owns the region once it is set.
   if (region && ::SetWindowRgn(m_hWnd, region.get(), TRUE)) region.release();
 }
 
 void CMainFrame::OnGetMinMaxInfo(MINMAXINFO* info) {
-  info->ptMinTrackSize.x = kMinimumSize.cx;
-  info->ptMinTrackSize.y = kMinimumSize.cy;
+  info->ptMinTrackSize.x = ScaleForDpi(kMinimumSize.cx, dpi_);
+  info->ptMinTrackSize.y = ScaleForDpi(kMinimumSize.cy, dpi_);
+}
+
+void CMainFrame::SetIcons() {
+  // The window keeps the icons it was given until others come: the old
+  // ones go only after the new ones are in place.
+  fw::OwnedIcon big = LoadProgramIcon(SM_CXICON, dpi_), small = LoadProgramIcon(SM_CXSMICON, dpi_);
+  if (big) SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+  if (small) SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+  if (big) bigIcon_ = std::move(big);
+  if (small) smallIcon_ = std::move(small);
+}
+
+void CMainFrame::OnDpiChanged(int dpi, const RECT& suggested) {
+  if (dpi <= 0) return;
+  dpi_ = dpi;
+  SetIcons();
+  if (view_) view_->SetDpi(dpi);
+  // The rectangle the system suggests keeps the frame's logical size and
+  // the point under the mouse where it was.
+  ::SetWindowPos(m_hWnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool CMainFrame::ConfirmClose() {
@@ -202,6 +222,9 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
       if (!ConfirmClose()) return 0;
       break;
+    case WM_DPICHANGED:
+      OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+      return 0;
     case WM_QUERYENDSESSION:
       // Logoff, shutdown, a restart after an update: no question stands in
       // the way.

@@ -13,6 +13,7 @@
 #include "res/Messages.h"
 #include "ui/ChildView.h"
 #include "framework/FrameWnd.h"
+#include "framework/Handles.h"
 
 namespace k3 {
 
@@ -33,8 +34,11 @@ class CMainFrame : public fw::CFrameWnd {
   BOOL PreCreateWindow(CREATESTRUCTW& cs) override;
   BOOL PreTranslateMessage(MSG* msg) override;
 
-  // The smallest size the frame can be made by the system's sizing.
+  // The frame's size when it opens and the smallest the system's sizing
+  // makes it, in logical pixels (scaled to its screen's DPI).
   static constexpr SIZE kMinimumSize{800, 600};
+  // The DPI the frame is drawn at.
+  int Dpi() const { return dpi_; }
 
  protected:
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -43,6 +47,11 @@ class CMainFrame : public fw::CFrameWnd {
   LRESULT OnCreate(UINT msg, WPARAM wp, LPARAM lp);
   void OnSize(int width, int height);
   void OnGetMinMaxInfo(MINMAXINFO* info);
+  // The frame's screen has another DPI: the view draws itself for it and
+  // the frame takes the size the system suggests.
+  void OnDpiChanged(int dpi, const RECT& suggested);
+  // The window's big and small icons at the frame's DPI.
+  void SetIcons();
   bool ConfirmClose();
   void OnDestroy();
   void OnEndSession();
@@ -59,6 +68,10 @@ class CMainFrame : public fw::CFrameWnd {
   bool& appActive_;
   std::uint32_t versionMS_;
   std::uint32_t versionLS_;
+  int dpi_ = 96;
+  // Given to the window, which never owns them: they outlive it.
+  fw::OwnedIcon bigIcon_;
+  fw::OwnedIcon smallIcon_;
   // The splash's logo window; null in viewer mode.
   std::unique_ptr<CLogoWnd> logo_;
   // The client view; null in viewer mode.

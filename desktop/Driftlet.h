@@ -114,6 +114,8 @@ class CDriftlet : public fw::CWnd {
   // The DPI of the drift's screen: the photos' sizes are logical sizes,
   // prepared with that screen's physical pixels.
   int Dpi() const { return dpi_; }
+  // The grab cursor: made for the window's DPI, the class's at 96.
+  HCURSOR GrabCursor() const;
 
   // Why the drift is hidden now; nothing set, it shows.
   const DriftVisibility& Visibility() const { return visibility_; }
@@ -239,6 +241,8 @@ class CDriftlet : public fw::CWnd {
   DriftVisibility visibility_;
   FullScreenSettle settle_;
   int dpi_ = 96;
+  // The grab cursor at the size the window's DPI asks for.
+  fw::OwnedCursor grab_;
   // The DPI the system last reported for the window.
   int seenDpi_ = 96;
   bool paused_ = false;

@@ -24,7 +24,7 @@ void CDriftlet::DragWindow() {
   // the system reports may lag behind the messages already queued.
   const POINT from = fw::MessagePosition();
   captureLost_ = false;
-  HCURSOR grab = ::LoadCursorW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_GRAB));
+  HCURSOR grab = GrabCursor();
   // The timers wait while the photo is held, so it neither steps nor
   // changes frame. The grab ends when the button comes up or another
   // window takes the mouse capture.
@@ -139,9 +139,14 @@ void CDriftlet::LookAtDpi() {
   OnDpiChanged(dpi);
 }
 
+HCURSOR CDriftlet::GrabCursor() const {
+  return grab_ ? grab_.get() : ::LoadCursorW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_GRAB));
+}
+
 void CDriftlet::OnDpiChanged(int dpi) {
   if (dpi <= 0 || dpi == dpi_) return;
   dpi_ = dpi;
+  grab_ = LoadCursorForDpi(IDC_GRAB, dpi_);
   RebuildItems();
   StepMotion(true);
 }
@@ -228,6 +233,12 @@ LRESULT CDriftlet::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (!composing_) DrawFrame(dc.get());
       return 0;
     }
+    case WM_SETCURSOR:
+      if (LOWORD(lp) == HTCLIENT && grab_) {
+        ::SetCursor(grab_.get());
+        return TRUE;
+      }
+      break;
     case WM_CAPTURECHANGED:
       if (reinterpret_cast<HWND>(lp) != m_hWnd) captureLost_ = true;
       break;

@@ -14,4 +14,13 @@ constexpr int ScaleForDpi(int logical, int dpi) {
   return static_cast<int>(product >= 0 ? (product + kBaseDpi / 2) / kBaseDpi : -((-product + kBaseDpi / 2) / kBaseDpi));
 }
 
+// The scale, in per cent, of the pictures drawn for `dpi` among those made
+// at 100, 150 and 200: the nearest, the larger on a tie (a picture made
+// larger loses less when it is drawn smaller).
+constexpr int ArtPercentForDpi(int dpi) {
+  if (dpi <= 0) dpi = kBaseDpi;
+  const int percent = dpi * 100 / kBaseDpi;
+  return percent < 125 ? 100 : percent < 175 ? 150 : 200;
+}
+
 }  // namespace k3

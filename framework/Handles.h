@@ -49,6 +49,22 @@ using GdiRegion = UniqueHandle<GdiObjectTraits<HRGN>>;
 using GdiBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
 using GdiFont = UniqueHandle<GdiObjectTraits<HFONT>>;
 
+// A cursor loaded at a size of the program's choosing (not shared).
+struct CursorTraits {
+  using Handle = HCURSOR;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::DestroyCursor(h); }
+};
+using OwnedCursor = UniqueHandle<CursorTraits>;
+
+// An icon loaded at a size of the program's choosing (not shared).
+struct IconTraits {
+  using Handle = HICON;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::DestroyIcon(h); }
+};
+using OwnedIcon = UniqueHandle<IconTraits>;
+
 // A device context made with CreateCompatibleDC / CreateDC.
 struct MemoryDcTraits {
   using Handle = HDC;

@@ -96,4 +96,17 @@ int WindowDpi(HWND window) {
   return dpi ? static_cast<int>(dpi) : 96;
 }
 
+int MetricForDpi(int index, int dpi) {
+  using ForDpi = int(WINAPI*)(int, UINT);
+  static const ForDpi forDpi = reinterpret_cast<ForDpi>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+  return forDpi ? forDpi(index, static_cast<UINT>(dpi)) : ::GetSystemMetrics(index);
+}
+
+fw::OwnedCursor LoadCursorForDpi(UINT id, int dpi) {
+  const int width = MetricForDpi(SM_CXCURSOR, dpi), height = MetricForDpi(SM_CYCURSOR, dpi);
+  return fw::OwnedCursor(static_cast<HCURSOR>(
+      ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_CURSOR, width, height, 0)));
+}
+
 }  // namespace k3

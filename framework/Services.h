@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "framework/Handles.h"
 #include "framework/Rect.h"
 
 namespace k3 {
@@ -40,6 +41,14 @@ BOOL SetWindowAlphaPercent(int percent, HWND window);
 // The DPI a window is drawn at (96 where the system has no such notion, or
 // for a program that has not declared itself aware of DPI).
 int WindowDpi(HWND window);
+
+// A system metric as it is at `dpi` (GetSystemMetricsForDpi where the
+// system has it, else the metric of the system's own DPI).
+int MetricForDpi(int index, int dpi);
+
+// The cursor resource `id` of the program at the size the system asks for
+// at `dpi`; null when it is missing.
+fw::OwnedCursor LoadCursorForDpi(UINT id, int dpi);
 
 inline RECT ToRect(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 inline Rect FromRect(const RECT& r) { return Rect{r.left, r.top, r.right, r.bottom}; }

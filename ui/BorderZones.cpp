@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "framework/Dpi.h"
+
 namespace k3 {
 
 namespace {
@@ -11,7 +13,9 @@ bool Inside(int x, int y, int left, int top, int right, int bottom) {
   return x >= left && x < right && y >= top && y < bottom;
 }
 
-bool InCornerSquare(int x, int y, int cx, int cy) { return Inside(x, y, cx - 16, cy - 16, cx + 16, cy + 16); }
+bool InCornerSquare(int x, int y, int cx, int cy, int half) {
+  return Inside(x, y, cx - half, cy - half, cx + half, cy + half);
+}
 
 bool MovesLeft(BorderZone z) {
   return z == BorderZone::TopLeft || z == BorderZone::BottomLeft || z == BorderZone::Left;
@@ -26,26 +30,29 @@ bool MovesBottom(BorderZone z) {
 
 }  // namespace
 
-BorderZone HitTestBorder(const Rect& r, int x, int y) {
+BorderZone HitTestBorder(const Rect& r, int x, int y, int dpi) {
   if (r.Empty()) return BorderZone::None;
-  if (InCornerSquare(x, y, r.left, r.top)) return BorderZone::TopLeft;
-  if (InCornerSquare(x, y, r.left, r.bottom)) return BorderZone::BottomLeft;
-  if (InCornerSquare(x, y, r.right, r.top)) return BorderZone::TopRight;
-  if (InCornerSquare(x, y, r.right, r.bottom)) return BorderZone::BottomRight;
-  if (Inside(x, y, r.left - 8, r.top + 8, r.left + 8, r.bottom - 8)) return BorderZone::Left;
-  if (Inside(x, y, r.left + 8, r.bottom - 8, r.right - 8, r.bottom + 8)) return BorderZone::Bottom;
-  if (Inside(x, y, r.left + 8, r.top - 8, r.right - 8, r.top + 8)) return BorderZone::Top;
-  if (Inside(x, y, r.right - 8, r.top + 8, r.right + 8, r.bottom - 8)) return BorderZone::Right;
+  const int c = ScaleForDpi(16, dpi), e = ScaleForDpi(8, dpi);
+  if (InCornerSquare(x, y, r.left, r.top, c)) return BorderZone::TopLeft;
+  if (InCornerSquare(x, y, r.left, r.bottom, c)) return BorderZone::BottomLeft;
+  if (InCornerSquare(x, y, r.right, r.top, c)) return BorderZone::TopRight;
+  if (InCornerSquare(x, y, r.right, r.bottom, c)) return BorderZone::BottomRight;
+  if (Inside(x, y, r.left - e, r.top + e, r.left + e, r.bottom - e)) return BorderZone::Left;
+  if (Inside(x, y, r.left + e, r.bottom - e, r.right - e, r.bottom + e)) return BorderZone::Bottom;
+  if (Inside(x, y, r.left + e, r.top - e, r.right - e, r.top + e)) return BorderZone::Top;
+  if (Inside(x, y, r.right - e, r.top + e, r.right + e, r.bottom - e)) return BorderZone::Right;
   return BorderZone::None;
 }
 
-Rect ResizeByZone(const Rect& start, BorderZone zone, int dx, int dy) {
+Rect ResizeByZone(const Rect& start, BorderZone zone, int dx, int dy, int dpi) {
   const int w0 = start.Width(), h0 = start.Height();
+  const int minimumWidth = ScaleForDpi(kMinimumFrameWidth, dpi);
+  const int minimumHeight = ScaleForDpi(kMinimumFrameHeight, dpi);
   Rect r = start;
-  if (MovesLeft(zone)) r.left = start.left + std::min(dx, w0 - kMinimumFrameWidth);
-  if (MovesTop(zone)) r.top = start.top + std::min(dy, h0 - kMinimumFrameHeight);
-  if (MovesRight(zone)) r.right = start.right + std::max(dx, kMinimumFrameWidth - w0);
-  if (MovesBottom(zone)) r.bottom = start.bottom + std::max(dy, kMinimumFrameHeight - h0);
+  if (MovesLeft(zone)) r.left = start.left + std::min(dx, w0 - minimumWidth);
+  if (MovesTop(zone)) r.top = start.top + std::min(dy, h0 - minimumHeight);
+  if (MovesRight(zone)) r.right = start.right + std::max(dx, minimumWidth - w0);
+  if (MovesBottom(zone)) r.bottom = start.bottom + std::max(dy, minimumHeight - h0);
   return r;
 }
 

@@ -85,26 +85,18 @@ LRESULT CChildView::OnCreate(UINT msg, WPARAM wp, LPARAM lp) {
   return 0;
 }
 
-void CChildView::BuildControls() {
-  const bool japanese = IsJapaneseSystem();
-  saveImage_ = LoadImageResource(japanese ? IDR_SAVE_IMAGE_JA : IDR_SAVE_IMAGE_EN);
-  removeImage_ = LoadImageResource(japanese ? IDR_REMOVE_IMAGE_JA : IDR_REMOVE_IMAGE_EN);
-  iconImage_ = LoadImageResource(IDR_ICON_IMAGE);
-  titleActive_ = LoadBitmapResource(IDB_TITLE_ACTIVE);
-  titleInactive_ = LoadBitmapResource(IDB_TITLE_INACTIVE);
-  corner_ = LoadBitmapResource(IDB_CORNER);
-  normalFont_ = MakeViewFont(16, FW_NORMAL);
-  boldFont_ = MakeViewFont(16, FW_BOLD);
-  titleFont_ = MakeViewFont(14, FW_BOLD);
-  versionFont_ = MakeViewFont(12, FW_NORMAL);
-  countFont_ = MakeViewFont(12, FW_NORMAL);
+CImg* CChildView::SheetOf(UINT id) const {
+  if (id == ids::kSave) return art_.save.get();
+  if (id == ids::kRemove || id == ids::kRemoveAll) return art_.remove.get();
+  return art_.icons.get();
+}
 
+void CChildView::BuildControls() {
+  dpi_ = WindowDpi(m_hWnd);
+  art_ = ViewArt::For(dpi_);
   const auto make = [this](const ButtonFace& face) {
-    CImg* sheet = face.kind == CImageButton::Sheet::Icons ? iconImage_.get()
-                  : face.id == ids::kSave                 ? saveImage_.get()
-                                                          : removeImage_.get();
     auto button = std::make_unique<CImageButton>();
-    if (button->Create(m_hWnd, face.id, sheet, face.kind, face.column, panelBrush_.get())) {
+    if (button->Create(m_hWnd, face.id, SheetOf(face.id), face.kind, face.column, panelBrush_.get())) {
       buttons_.push_back({std::move(button), face.place});
     }
   };
@@ -114,14 +106,31 @@ void CChildView::BuildControls() {
     ::SetClassLongPtrW(buttons_.front().button->m_hWnd, GCLP_HCURSOR,
                        reinterpret_cast<LONG_PTR>(::LoadCursorW(nullptr, IDC_HAND)));
   }
+  photos_.SetDpi(dpi_);
   photos_.Create(m_hWnd, ids::kImageList);
   helpWindow_ = std::make_unique<CHelpWnd>(PickText(IDS_DROP_HINT_JA, IDS_DROP_HINT_EN));
+  helpWindow_->SetDpi(dpi_);
   if (!helpWindow_->CreateHint(m_hWnd, m_hWnd)) helpWindow_.reset();
   for (const ButtonFace& face : kListButtons) make(face);
-  settings_.Create(m_hWnd, normalFont_.get(), boldFont_.get());
+  settings_.Create(m_hWnd, art_.normal.get(), art_.bold.get());
 
   PlaceHelpWindow();
   LayoutControls();
+}
+
+void CChildView::SetDpi(int dpi) {
+  if (dpi <= 0 || dpi == dpi_ || buttons_.empty()) return;
+  dpi_ = dpi;
+  // The controls take the new fonts before the old ones go.
+  ViewArt art = ViewArt::For(dpi);
+  settings_.SetFonts(art.normal.get(), art.bold.get());
+  art_ = std::move(art);
+  for (const PlacedButton& b : buttons_) b.button->SetSheet(SheetOf(static_cast<UINT>(::GetDlgCtrlID(b.button->m_hWnd))));
+  photos_.SetDpi(dpi);
+  if (helpWindow_) helpWindow_->SetDpi(dpi);
+  LayoutControls();
+  PlaceHelpWindow();
+  ::InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
 void CChildView::DestroyControls() {
@@ -129,17 +138,14 @@ void CChildView::DestroyControls() {
   helpWindow_.reset();
   settings_.Destroy();
   buttons_.clear();
-  for (auto* image : {&saveImage_, &removeImage_, &iconImage_, &titleActive_, &titleInactive_, &corner_}) {
-    image->reset();
-  }
-  for (auto* font : {&normalFont_, &boldFont_, &titleFont_, &versionFont_, &countFont_}) font->reset();
+  art_ = ViewArt{};
 }
 
 void CChildView::LayoutControls() {
   if (buttons_.empty()) return;
   RECT client;
   ::GetClientRect(m_hWnd, &client);
-  const ViewLayout l = LayoutView(client.right, client.bottom);
+  const ViewLayout l = LayoutView(client.right, client.bottom, dpi_);
   if (CImgList* list = photos_.List()) PlaceControl(list->m_hWnd, l.imageList);
   settings_.Layout(l);
   for (const PlacedButton& b : buttons_) PlaceControl(b.button->m_hWnd, l.*b.place);
@@ -149,7 +155,7 @@ void CChildView::PlaceHelpWindow() {
   if (buttons_.empty() || !helpWindow_ || !helpWindow_->m_hWnd) return;
   RECT client;
   ::GetClientRect(m_hWnd, &client);
-  const Rect r = HelpWindowRect(client.right, client.bottom);
+  const Rect r = HelpWindowRect(client.right, client.bottom, dpi_);
   POINT origin{0, 0};
   ::ClientToScreen(m_hWnd, &origin);
   ::SetWindowPos(helpWindow_->m_hWnd, nullptr, r.left + origin.x, r.top + origin.y, r.Width(), r.Height(),
@@ -187,30 +193,10 @@ void CChildView::OnPaint() {
   if (width <= 0 || height <= 0) return;
   BackBuffer buffer;
   if (!CreateFilledBackBuffer(buffer, paint.get(), width, height, palette::kPanel)) return;
-  DrawHeader(buffer.dc());
-  if (corner_) corner_->Draw(buffer.dc(), 0, height - 34);
+  art_.DrawTitleBar(buffer.dc(), context_.appActive, context_.title, context_.versionMS, context_.versionLS);
+  art_.DrawCorner(buffer.dc(), height);
   DrawCounts(buffer.dc());
   ::BitBlt(paint.get(), 0, 0, width, height, buffer.dc(), 0, 0, SRCCOPY);
-}
-
-void CChildView::DrawHeader(HDC dc) {
-  const bool active = context_.appActive;
-  if (CImg* bar = active ? titleActive_.get() : titleInactive_.get()) bar->Draw(dc, 0, 0);
-  ::SetTextColor(dc, active ? palette::kTitleActive : palette::kTitleInactive);
-  ::SetBkMode(dc, TRANSPARENT);
-  SIZE extent{0, 0};
-  {
-    fw::SelectObjectScope selected(dc, titleFont_.get());
-    const std::wstring& title = context_.title;
-    ::TextOutW(dc, 19, 8, title.c_str(), static_cast<int>(title.size()));
-    ::GetTextExtentPoint32W(dc, title.c_str(), static_cast<int>(title.size()), &extent);
-  }
-  wchar_t version[64];
-  swprintf(version, 64, L" Ver.%d.%d.%d.%d", static_cast<int>(HIWORD(context_.versionMS)),
-           static_cast<int>(LOWORD(context_.versionMS)), static_cast<int>(HIWORD(context_.versionLS)),
-           static_cast<int>(LOWORD(context_.versionLS)));
-  fw::SelectObjectScope selected(dc, versionFont_.get());
-  ::TextOutW(dc, 19 + extent.cx, 10, version, static_cast<int>(wcslen(version)));
 }
 
 void CChildView::DrawCounts(HDC dc) {
@@ -223,15 +209,15 @@ void CChildView::DrawCounts(HDC dc) {
   }
   RECT client;
   ::GetClientRect(m_hWnd, &client);
-  fw::SelectObjectScope selected(dc, countFont_.get());
+  fw::SelectObjectScope selected(dc, art_.count.get());
   ::SetTextColor(dc, palette::kCounts);
   ::SetBkColor(dc, palette::kPanel);
   ::SetBkMode(dc, OPAQUE);
   const std::wstring line = FormatCountLine(PairText(IDS_COUNT_LINE), photos_.Count(), photos_.SelectedCount());
-  const TextOrigin count = CountLineOrigin(client.right);
+  const TextOrigin count = CountLineOrigin(client.right, dpi_);
   ::TextOutW(dc, count.x, count.y, line.c_str(), static_cast<int>(line.size()));
   const std::wstring caption = PairText(IDS_SETTINGS_CAPTION);
-  const TextOrigin at = SettingsCaptionOrigin(client.right);
+  const TextOrigin at = SettingsCaptionOrigin(client.right, dpi_);
   ::TextOutW(dc, at.x, at.y, caption.c_str(), static_cast<int>(caption.size()));
 }
 
@@ -241,7 +227,7 @@ void CChildView::DrawCounts(HDC dc) {
 void CChildView::OnMouseMove(POINT point) {
   RECT client;
   ::GetClientRect(m_hWnd, &client);
-  const BorderZone zone = HitTestBorder(FromRect(client), point.x, point.y);
+  const BorderZone zone = HitTestBorder(FromRect(client), point.x, point.y, dpi_);
   HCURSOR cursor = BorderCursor(zone);
   ::SetCursor(cursor ? cursor : ::LoadCursorW(nullptr, IDC_ARROW));
 }
@@ -249,9 +235,9 @@ void CChildView::OnMouseMove(POINT point) {
 void CChildView::OnLButtonDown(POINT point) {
   RECT client;
   ::GetClientRect(m_hWnd, &client);
-  const BorderZone zone = HitTestBorder(FromRect(client), point.x, point.y);
+  const BorderZone zone = HitTestBorder(FromRect(client), point.x, point.y, dpi_);
   if (zone != BorderZone::None) {
-    ResizeByBorder(m_hWnd, Frame(), zone);
+    ResizeByBorder(m_hWnd, Frame(), zone, dpi_);
     if (CImgList* list = photos_.List()) ::InvalidateRect(list->m_hWnd, nullptr, TRUE);
     ::InvalidateRect(m_hWnd, nullptr, TRUE);
     return;

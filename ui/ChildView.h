@@ -22,6 +22,7 @@
 #include "ui/ImageButton.h"
 #include "ui/PhotoCollection.h"
 #include "ui/SettingsPanel.h"
+#include "ui/ViewArt.h"
 #include "ui/ViewLayout.h"
 
 namespace k3 {
@@ -56,6 +57,11 @@ class CChildView : public fw::CWnd {
   // the window system raised the main window over it).
   void RaiseHelpWindow();
   void LayoutControls();
+  // The view draws itself for `dpi`: its pictures, fonts, layout, the
+  // list's rows and the drop hint. The frame calls it when the DPI of its
+  // screen changes, before it takes its new size.
+  void SetDpi(int dpi);
+  int Dpi() const { return dpi_; }
 
   PhotoCollection& Photos() { return photos_; }
   SettingsPanel& Settings() { return settings_; }
@@ -68,7 +74,6 @@ class CChildView : public fw::CWnd {
   void BuildControls();
   void DestroyControls();
   void OnPaint();
-  void DrawHeader(HDC dc);
   // Draws the count line and the settings caption into `dc`, or at once
   // into the window without one.
   void DrawCounts(HDC dc = nullptr);
@@ -97,18 +102,12 @@ class CChildView : public fw::CWnd {
   };
   std::vector<PlacedButton> buttons_;
   std::unique_ptr<CHelpWnd> helpWindow_;
-  std::unique_ptr<CImg> saveImage_;
-  std::unique_ptr<CImg> removeImage_;
-  std::unique_ptr<CImg> iconImage_;
-  std::unique_ptr<CImg> titleActive_;
-  std::unique_ptr<CImg> titleInactive_;
-  std::unique_ptr<CImg> corner_;
-  // Made once with the controls.
-  fw::GdiFont normalFont_;
-  fw::GdiFont boldFont_;
-  fw::GdiFont titleFont_;
-  fw::GdiFont versionFont_;
-  fw::GdiFont countFont_;
+  // The pictures and fonts, made with the controls and again at another
+  // DPI.
+  ViewArt art_;
+  int dpi_ = 96;
+  // The sheet a button's faces are cut from.
+  CImg* SheetOf(UINT id) const;
 };
 
 }  // namespace k3

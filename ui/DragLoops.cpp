@@ -35,7 +35,7 @@ void MoveByDrag(HWND view, HWND frame) {
   });
 }
 
-void ResizeByBorder(HWND view, HWND frame, BorderZone zone) {
+void ResizeByBorder(HWND view, HWND frame, BorderZone zone, int dpi) {
   const POINT from = fw::MessagePosition();
   // The view covers the frame exactly.
   RECT start;
@@ -43,7 +43,7 @@ void ResizeByBorder(HWND view, HWND frame, BorderZone zone) {
   HCURSOR cursor = BorderCursor(zone);
   fw::RunMouseLoop(view, [&](POINT to) {
     ::SetCursor(cursor);
-    const RECT r = ToRect(ResizeByZone(FromRect(start), zone, to.x - from.x, to.y - from.y));
+    const RECT r = ToRect(ResizeByZone(FromRect(start), zone, to.x - from.x, to.y - from.y, dpi));
     ::MoveWindow(frame, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
   });
 }

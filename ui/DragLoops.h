@@ -15,7 +15,7 @@ HCURSOR BorderCursor(BorderZone zone);
 void MoveByDrag(HWND view, HWND frame);
 
 // `view` holds the capture; the zone's edges of `frame` follow the mouse,
-// never making it smaller than 800 x 600.
-void ResizeByBorder(HWND view, HWND frame, BorderZone zone);
+// never making it smaller than 800 x 600 logical pixels at `dpi`.
+void ResizeByBorder(HWND view, HWND frame, BorderZone zone, int dpi);
 
 }  // namespace k3

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "framework/Dpi.h"
 #include "framework/Handles.h"
 #include "framework/Texts.h"
 #include "ui/BackBuffer.h"
@@ -37,8 +38,16 @@ BOOL CHelpWnd::CreateHint(HWND owner, HWND dropTarget) {
   return TRUE;
 }
 
+void CHelpWnd::SetDpi(int dpi) {
+  if (dpi == dpi_) return;
+  dpi_ = dpi;
+  font_.reset();
+  if (m_hWnd) ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
 void CHelpWnd::OnSize(int width, int height) {
-  fw::GdiRegion region(::CreateRoundRectRgn(0, 0, width + 1, height + 1, 4, 4));
+  const int round = ScaleForDpi(4, dpi_);
+  fw::GdiRegion region(::CreateRoundRectRgn(0, 0, width + 1, height + 1, round, round));
   if (region && ::SetWindowRgn(m_hWnd, region.get(), TRUE)) region.release();
 }
 
@@ -52,13 +61,14 @@ void CHelpWnd::OnPaint() {
   BackBuffer buffer;
   if (!CreateFilledBackBuffer(buffer, paint.get(), width, height, palette::kHint)) return;
   // Made at the first paint and kept.
-  if (!font_) font_ = MakeViewFont(12, FW_NORMAL);
+  if (!font_) font_ = MakeViewFont(ScaleForDpi(12, dpi_), FW_NORMAL);
   if (font_) {
     fw::SelectObjectScope selected(buffer.dc(), font_.get());
     ::SetTextColor(buffer.dc(), palette::kHintText);
     ::SetBkMode(buffer.dc(), TRANSPARENT);
     // The block of lines is centred; each line starts at its left edge.
-    RECT measured{client.left + 8, client.top + 8, client.right - 8, client.bottom - 8};
+    const int margin = ScaleForDpi(8, dpi_);
+    RECT measured{client.left + margin, client.top + margin, client.right - margin, client.bottom - margin};
     ::DrawTextW(buffer.dc(), text_.c_str(), -1, &measured, kTextFormat | DT_CALCRECT);
     const int w = measured.right - measured.left;
     const int h = measured.bottom - measured.top;

@@ -19,6 +19,8 @@ class CHelpWnd : public fw::CWnd {
   // A hidden popup owned by `owner`, with an empty rectangle. Files dropped
   // onto it are handed to `dropTarget` (with its WM_DROPFILES).
   BOOL CreateHint(HWND owner, HWND dropTarget);
+  // Its text and corners at `dpi` (the view places and sizes it).
+  void SetDpi(int dpi);
 
   BOOL PreCreateWindow(CREATESTRUCTW& cs) override;
   const std::wstring& Text() const { return text_; }
@@ -33,6 +35,7 @@ class CHelpWnd : public fw::CWnd {
   std::wstring text_;
   HWND dropTarget_ = nullptr;
   fw::GdiFont font_;
+  int dpi_ = 96;
 };
 
 }  // namespace k3

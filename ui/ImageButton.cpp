@@ -1,38 +1,47 @@
 #include "ui/ImageButton.h"
 
 #include "imaging/ImageOps.h"
+#include "ui/ViewResources.h"
 
 namespace k3 {
 
 BOOL CImageButton::Create(HWND parent, UINT id, CImg* sheet, Sheet kind, int column, HBRUSH panel) {
   kind_ = kind;
+  column_ = column;
   panel_ = panel;
-  if (sheet) {
-    int width = kIconCell, height = kIconCell, left = (column - 1) * kIconCell;
-    if (kind == Sheet::Faces) {
-      width = sheet->Width() / 2;
-      height = sheet->Height() / 2;
-      left = column * width;
-    }
-    normal_ = CropImage(RECT{left, 0, left + width, height}, *sheet);
-    pressed_ = CropImage(RECT{left, height, left + width, 2 * height}, *sheet);
-  }
+  SetSheet(sheet);
   SetDoubleClickIsClick(true);
   // The button's own background never shows: the face covers it.
   SetBackground(static_cast<HBRUSH>(::GetStockObject(HOLLOW_BRUSH)));
   return fw::CButton::Create(L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, RECT{0, 0, 0, 0}, parent, id);
 }
 
+void CImageButton::SetSheet(CImg* sheet) {
+  normal_.reset();
+  pressed_.reset();
+  if (!sheet || sheet->IsNull()) return;
+  const int height = sheet->Height() / 2;
+  int width = height, left = (column_ - 1) * height;
+  if (kind_ == Sheet::Faces) {
+    width = sheet->Width() / 2;
+    left = column_ * width;
+  }
+  normal_ = CropImage(RECT{left, 0, left + width, height}, *sheet);
+  pressed_ = CropImage(RECT{left, height, left + width, 2 * height}, *sheet);
+  if (m_hWnd) ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
 void CImageButton::DrawItem(const DRAWITEMSTRUCT& item) {
   CImg* face = (item.itemState & ODS_SELECTED) ? pressed_.get() : normal_.get();
-  const int x = item.rcItem.left, y = item.rcItem.top;
+  const RECT& area = item.rcItem;
+  const int x = area.left, y = area.top, width = area.right - area.left, height = area.bottom - area.top;
   if (kind_ == Sheet::Icons) {
-    const RECT area{x, y, x + kIconCell, y + kIconCell};
     if (panel_) ::FillRect(item.hDC, &area, panel_);
-    if (face) DrawMagentaKeyed(*face, item.hDC, x, y, kIconCell, kIconCell, kIconCell, kIconCell);
+    if (face) DrawMagentaKeyed(*face, item.hDC, x, y, width, height, face->Width(), face->Height());
     return;
   }
-  if (face) face->Draw(item.hDC, x, y);
+  // The face made for the nearest scale fills a button of another size.
+  if (face) DrawArt(*face, item.hDC, x, y, width, height);
 }
 
 }  // namespace k3

@@ -1,6 +1,7 @@
 // An owner-drawn button of the main view that draws its own face from a
 // sprite sheet: the normal face and the pressed one, cut from the sheet
-// once when the button is made. A quick second click, which the system
+// when the button is made (and again for a sheet of another scale), drawn
+// to fill the button. A quick second click, which the system
 // reports as a double click, is a click like any other.
 #pragma once
 
@@ -18,16 +19,18 @@ class CImageButton : public fw::CButton {
     // Two faces side by side, each half the sheet wide and half high:
     // normal above, pressed below (Save, Delete and Delete All).
     Faces,
-    // Cells of 17 x 17 pixels, the normal row above the pressed one, the
-    // key colour magenta shown as the panel (the title bar's buttons).
+    // Square cells half the sheet high (17 x 17 at 100 per cent), the
+    // normal row above the pressed one, the key colour magenta shown as the
+    // panel (the title bar's buttons).
     Icons,
   };
-  static constexpr int kIconCell = 17;
 
   // Creates the button; `column` picks the face in the sheet (for icons
   // counted from 1). Without a sheet the button draws no face. `panel`
   // is the brush around an icon (not owned).
   BOOL Create(HWND parent, UINT id, CImg* sheet, Sheet kind, int column, HBRUSH panel);
+  // Cuts the faces again from `sheet` (the same layout at another scale).
+  void SetSheet(CImg* sheet);
 
   void DrawItem(const DRAWITEMSTRUCT& item) override;
 
@@ -37,6 +40,7 @@ class CImageButton : public fw::CButton {
 
  private:
   Sheet kind_ = Sheet::Faces;
+  int column_ = 0;
   HBRUSH panel_ = nullptr;
   std::unique_ptr<CImg> normal_;
   std::unique_ptr<CImg> pressed_;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "framework/Dpi.h"
 #include "framework/Handles.h"
 #include "imaging/Geometry.h"
 #include "imaging/ImageOps.h"
@@ -21,7 +22,21 @@ CImgList::~CImgList() {
   if (m_hWnd) DestroyWindow();
 }
 
-void CImgList::MeasureItem(MEASUREITEMSTRUCT& item) { item.itemHeight = kRowHeight; }
+int CImgList::RowHeight() const { return ScaleForDpi(kRowHeight, dpi_); }
+
+int CImgList::ThumbnailSide() const { return ScaleForDpi(96, dpi_); }
+
+void CImgList::SetDpi(int dpi) {
+  if (dpi == dpi_) return;
+  dpi_ = dpi;
+  font_.reset();
+  if (m_hWnd) {
+    ::SendMessageW(m_hWnd, LB_SETITEMHEIGHT, 0, RowHeight());
+    ::InvalidateRect(m_hWnd, nullptr, TRUE);
+  }
+}
+
+void CImgList::MeasureItem(MEASUREITEMSTRUCT& item) { item.itemHeight = RowHeight(); }
 
 void CImgList::DrawItem(const DRAWITEMSTRUCT& item) {
   if (item.itemID == static_cast<UINT>(-1) || static_cast<int>(item.itemID) >= GetCount()) return;
@@ -35,31 +50,34 @@ void CImgList::DrawItem(const DRAWITEMSTRUCT& item) {
   BackBuffer buffer;
   if (!CreateFilledBackBuffer(buffer, item.hDC, width, height, selected ? kSelectedRowColour : kRowColour)) return;
   if (entry) {
+    const int side = ThumbnailSide(), rowHeight = RowHeight(), textLeft = ScaleForDpi(100, dpi_);
     if (entry->image && entry->image->Width() > 0) {
-      const ThumbOrigin at = ThumbnailOrigin(std::min(entry->image->Width(), 96), std::min(entry->image->Height(), 96));
+      // A thumbnail of another DPI stands in, centred, until its own comes.
+      const ThumbOrigin at = ThumbnailOrigin(std::min(entry->image->Width(), side),
+                                             std::min(entry->image->Height(), side), dpi_);
       DrawPixels(buffer.dc(), at.x, at.y, *entry->image);
     } else if (entry->width > 0 && entry->height > 0) {
       // Not made yet: a quiet box where the thumbnail will be.
       Size fitted{entry->width, entry->height};
-      FitInside(fitted, 96, 96);
-      const ThumbOrigin at = ThumbnailOrigin(fitted.width, fitted.height);
+      FitInside(fitted, side, side);
+      const ThumbOrigin at = ThumbnailOrigin(fitted.width, fitted.height, dpi_);
       const RECT box{at.x, at.y, at.x + fitted.width, at.y + fitted.height};
       ::FillRect(buffer.dc(), &box, placeholder_.get());
     }
 
     const std::wstring text = entry->path + L"\n" + PictureSizeLine(entry->width, entry->height);
     // Made at the first row and kept for all.
-    if (!font_) font_ = MakeViewFont(12, FW_NORMAL);
+    if (!font_) font_ = MakeViewFont(ScaleForDpi(12, dpi_), FW_NORMAL);
     if (font_) {
       fw::SelectObjectScope selectedFont(buffer.dc(), font_.get());
       ::SetTextColor(buffer.dc(), palette::kRowText);
       ::SetBkMode(buffer.dc(), TRANSPARENT);
       // The block of text is centred vertically in the text area; a path too
       // long for its line loses its middle to an ellipsis.
-      RECT measured{100, 0, width, kRowHeight};
+      RECT measured{textLeft, 0, width, rowHeight};
       ::DrawTextW(buffer.dc(), text.c_str(), -1, &measured, kTextFormat | DT_CALCRECT);
       const int t = measured.bottom - measured.top;
-      RECT area{100, (kRowHeight - t) / 2, width, kRowHeight};
+      RECT area{textLeft, (rowHeight - t) / 2, width, rowHeight};
       ::DrawTextW(buffer.dc(), text.c_str(), -1, &area, kTextFormat);
     }
   }
@@ -74,7 +92,7 @@ std::vector<int> CImgList::RowsOnScreen() const {
   ::GetClientRect(m_hWnd, &client);
   const int top = static_cast<int>(::SendMessageW(m_hWnd, LB_GETTOPINDEX, 0, 0));
   const int count = GetCount();
-  for (int row = std::max(top, 0), y = 0; row < count && y < client.bottom; ++row, y += kRowHeight) rows.push_back(row);
+  for (int row = std::max(top, 0), y = 0; row < count && y < client.bottom; ++row, y += RowHeight()) rows.push_back(row);
   return rows;
 }
 

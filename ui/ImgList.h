@@ -1,5 +1,6 @@
-// The photo list of the main view: one 100-pixel row per photo with its
-// thumbnail, its path and its picture size; a multiple-selection list box
+// The photo list of the main view: one 100-pixel row (logical, scaled to
+// the screen's DPI) per photo with its thumbnail, its path and its picture
+// size; a multiple-selection list box
 // whose rows the list draws itself. The entries belong to the view; a row's
 // item data points at its entry.
 #pragma once
@@ -21,6 +22,13 @@ namespace k3 {
 class CImgList : public fw::CListBox {
  public:
   static constexpr int kRowHeight = 100;
+  // Rows, thumbnails and text at `dpi`; before the list is made, or with
+  // its rows' new height after.
+  void SetDpi(int dpi);
+  int Dpi() const { return dpi_; }
+  int RowHeight() const;
+  // The side of the square a thumbnail fits in.
+  int ThumbnailSide() const;
   static constexpr COLORREF kRowColour = palette::kList;
   static constexpr COLORREF kSelectedRowColour = palette::kSelectedRow;
 
@@ -49,6 +57,7 @@ class CImgList : public fw::CListBox {
   std::function<void()> clicked_;
   std::function<void()> scrolled_;
   int lastTop_ = -1;
+  int dpi_ = 96;
 };
 
 }  // namespace k3

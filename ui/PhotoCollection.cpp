@@ -6,6 +6,7 @@
 
 #include "files/FileUtils.h"
 #include "framework/Services.h"
+#include "framework/Dpi.h"
 #include "imaging/Thumbnails.h"
 #include "ui/ImageListStore.h"
 #include "ui/ViewRules.h"
@@ -88,6 +89,7 @@ class PhotoCollection::QuietChanges {
 bool PhotoCollection::Create(HWND parent, UINT id) {
   if (listFilePath_.empty()) listFilePath_ = GetModuleFolder() + L"IMG.DAT";
   list_ = std::make_unique<CImgList>();
+  list_->SetDpi(dpi_);
   if (!list_->Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | LBS_NOTIFY | LBS_MULTIPLESEL |
                          LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
                      RECT{0, 0, 0, 0}, parent, id)) {
@@ -112,6 +114,19 @@ bool PhotoCollection::Create(HWND parent, UINT id) {
     if (changed_) changed_();
   });
   return true;
+}
+
+int PhotoCollection::ThumbnailSide() const { return ScaleForDpi(96, dpi_); }
+
+void PhotoCollection::SetDpi(int dpi) {
+  if (dpi <= 0 || dpi == dpi_) return;
+  dpi_ = dpi;
+  if (!list_) return;
+  list_->SetDpi(dpi);
+  for (int i = 0; i < Count(); ++i) {
+    if (model_.At(i).image) model_.NeedThumbnail(i);
+  }
+  HandOverThumbnails(false);
 }
 
 void PhotoCollection::Close() {
@@ -144,7 +159,7 @@ bool PhotoCollection::AddPhoto(const std::wstring& path) {
   // Not a JPEG inside (a picture of another kind under the name): decoded
   // here, as it always was.
   CImg image;
-  Size size{96, 96};
+  Size size{ThumbnailSide(), ThumbnailSide()};
   if (!LoadThumbnail(path.c_str(), image, size, true) || !EnsureDIBSection(image)) return false;
   std::unique_ptr<PixelBuffer> pixels;
   try {
@@ -189,7 +204,7 @@ void PhotoCollection::HandOverThumbnails(bool onScreenOnly) {
   // Only the rows that keep their thumbnails are made; the others wait
   // until they come near the screen.
   for (PhotoList::Job& job : model_.TakeJobs(KeptRows(), onScreenOnly ? &shown : nullptr)) {
-    thumbnailer_->Add(job.key, std::move(job.path));
+    thumbnailer_->Add(job.key, std::move(job.path), ThumbnailSide());
   }
   ShowRowsOnScreenFirst();
 }
@@ -226,6 +241,7 @@ void PhotoCollection::TakeThumbnails() {
   if (!list_ || !thumbnailer_) return;
   std::vector<Thumbnailer::Made> made = thumbnailer_->TakeMade();
   RowRange kept = KeptRows();
+  bool madeAtOldSize = false;
   for (Thumbnailer::Made& m : made) {
     const int index = model_.IndexOf(m.key);
     if (index < 0) continue;
@@ -245,14 +261,17 @@ void PhotoCollection::TakeThumbnails() {
     }
     entry.width = m.picture.width;
     entry.height = m.picture.height;
-    if (!kept.Holds(index)) {
-      // The row went far from the screen meanwhile.
+    if (!kept.Holds(index) || m.side != ThumbnailSide()) {
+      // The row went far from the screen meanwhile, or the DPI changed
+      // (the thumbnail it has stands in, and the new one is made now).
       model_.NeedThumbnail(index);
+      madeAtOldSize = madeAtOldSize || m.side != ThumbnailSide();
       continue;
     }
     entry.image = std::move(m.image);
     list_->RedrawRow(index);
   }
+  if (madeAtOldSize && quiet_ == 0) HandOverThumbnails(false);
 }
 
 std::size_t PhotoCollection::ThumbnailsPending() const {

@@ -48,6 +48,10 @@ class PhotoCollection {
   void EndSession();
 
   CImgList* List() const { return list_.get(); }
+  // The rows and thumbnails at `dpi` (before the list is made, or after:
+  // the thumbnails are made again at their new size, the old ones standing
+  // in meanwhile).
+  void SetDpi(int dpi);
   int Count() const { return model_.Count(); }
   int SelectedCount() const;
   const PhotoList::Entries& Entries() const { return model_.All(); }
@@ -117,6 +121,8 @@ class PhotoCollection {
   // The rows' data, declared before the list box that shows it.
   PhotoList model_;
   std::unique_ptr<CImgList> list_;
+  int dpi_ = 96;
+  int ThumbnailSide() const;
   std::wstring listFilePath_;
   int quiet_ = 0;
   int thumbnailNotices_ = 0;

@@ -55,6 +55,15 @@ void SettingsPanel::MakeGroup(Group& group, HWND parent, UINT labelPair, UINT fi
   }
 }
 
+void SettingsPanel::SetFonts(HFONT normal, HFONT bold) {
+  for (Group& group : groups_) {
+    if (group.label.m_hWnd) group.label.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(bold), TRUE);
+    for (auto& radio : group.radios) {
+      if (radio->m_hWnd) radio->SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(normal), TRUE);
+    }
+  }
+}
+
 void SettingsPanel::Create(HWND parent, HFONT normal, HFONT bold) {
   // In creation order, which is also the order of the keyboard's Tab.
   MakeGroup(groups_[kType], parent, IDS_TYPE_LABEL, ids::kTypeFirst,

@@ -40,6 +40,9 @@ class SettingsPanel {
   void Create(HWND parent, HFONT normal, HFONT bold);
   void Destroy();
   void Layout(const ViewLayout& layout);
+  // The labels get `bold`, the radio buttons `normal` (not owned): the
+  // fonts of another DPI.
+  void SetFonts(HFONT normal, HFONT bold);
 
   // A click of one of the panel's radio buttons: the drifting window gets
   // the group's new choice. False for an id that is not the panel's.

@@ -16,15 +16,16 @@ Thumbnailer::Thumbnailer(std::function<void()> ready, int workers)
       queue_({workers, std::make_unique<ThumbnailOrder>(), [] { return fw::MakeWorkerScope(kApartment); },
               [this] { return notice_.Ask(); }}) {}
 
-void Thumbnailer::Add(Key key, std::wstring path) {
-  queue_.Add(key, [key, path = std::move(path)] {
+void Thumbnailer::Add(Key key, std::wstring path, int side) {
+  queue_.Add(key, [key, path = std::move(path), side] {
     Made made;
     made.key = key;
+    made.side = side;
     const int failures = CImg::FailedCreations();
     try {
       // Decoded into a surface of this worker's, kept as plain pixels.
       CImg image;
-      Size size{96, 96};
+      Size size{side, side};
       made.ok = LoadThumbnail(path.c_str(), image, size, true) && EnsureDIBSection(image);
       if (made.ok) {
         made.image = std::make_unique<PixelBuffer>(PixelBuffer::CopyOf(image.View()));

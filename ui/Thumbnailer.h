@@ -36,6 +36,8 @@ class Thumbnailer {
     bool noMemory = false;
     std::unique_ptr<PixelBuffer> image;
     Size picture;
+    // The side of the square the thumbnail was made to fit.
+    int side = 0;
   };
 
   // `ready` runs on the calling (interface) thread when thumbnails wait to
@@ -46,7 +48,8 @@ class Thumbnailer {
   Thumbnailer(const Thumbnailer&) = delete;
   Thumbnailer& operator=(const Thumbnailer&) = delete;
 
-  void Add(Key key, std::wstring path);
+  // A thumbnail that fits a `side` x `side` square.
+  void Add(Key key, std::wstring path, int side);
   // The row went: its thumbnail is not made, or is dropped when it is.
   void Remove(Key key) { queue_.Remove(key); }
   void Clear() { queue_.Clear(); }

@@ -1,6 +1,7 @@
 // Where the main view puts its controls: every position is a proportion of
 // the client width, f(k) = k x W + 0.5 truncated, or a fixed distance from
-// an edge; and which trackbars a display type shows, with their ranges.
+// an edge (logical pixels, scaled to the screen's DPI); and which trackbars
+// a display type shows, with their ranges.
 // Pure arithmetic, tested natively; the view moves its windows to these
 // rectangles (client coordinates).
 #pragma once
@@ -31,18 +32,18 @@ struct ViewLayout {
   Rect strengthSlider, waveCountSlider;
 };
 
-ViewLayout LayoutView(int width, int height);
+ViewLayout LayoutView(int width, int height, int dpi = 96);
 
-// The 150 x 80 drop hint window in the middle of the photo list's area, in
-// the view's client coordinates.
-Rect HelpWindowRect(int width, int height);
+// The 150 x 80 (logical) drop hint window in the middle of the photo
+// list's area, in the view's client coordinates.
+Rect HelpWindowRect(int width, int height, int dpi = 96);
 
 // Where the count line and the settings caption are drawn.
 struct TextOrigin {
   int x = 0, y = 0;
 };
-TextOrigin CountLineOrigin(int width);
-TextOrigin SettingsCaptionOrigin(int width);
+TextOrigin CountLineOrigin(int width, int dpi = 96);
+TextOrigin SettingsCaptionOrigin(int width, int dpi = 96);
 
 // The trackbars a display type shows: the effect strength for Sphere (50 to
 // 90), Ripple and Wave (50 to 300); the wave count (1 to 20) for Ripple and

@@ -1,6 +1,9 @@
 #include "ui/ViewResources.h"
 
+#include "framework/Dpi.h"
 #include "framework/Texts.h"
+#include "imaging/ImageOps.h"
+#include "res/resource.h"
 
 namespace k3 {
 
@@ -8,6 +11,23 @@ fw::GdiFont MakeViewFont(int height, int weight) {
   const wchar_t* face = IsJapaneseSystem() ? L"\xFF2D\xFF33 \x30B4\x30B7\x30C3\x30AF" : L"Arial";
   return fw::GdiFont(::CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face));
+}
+
+static_assert(IDB_LOGO_150 == IDB_LOGO + kArt150Offset && IDR_ICON_IMAGE_200 == IDR_ICON_IMAGE + kArt200Offset,
+              "the drawings at 150 and 200 per cent are numbered after the picture's own");
+
+UINT ArtForDpi(UINT id, int dpi) {
+  const int percent = ArtPercentForDpi(dpi);
+  return percent == 150 ? id + kArt150Offset : percent == 200 ? id + kArt200Offset : id;
+}
+
+void DrawArt(CImg& image, HDC dc, int x, int y, int width, int height) {
+  if (image.IsNull()) return;
+  if (image.Width() == width && image.Height() == height) {
+    image.Draw(dc, x, y);
+  } else {
+    DrawImagePartBicubic(RECT{0, 0, image.Width(), image.Height()}, image, dc, x, y, width, height);
+  }
 }
 
 std::unique_ptr<CImg> LoadBitmapResource(UINT id) {

@@ -20,6 +20,15 @@ void PlaceControl(HWND control, const Rect& r);
 // character set, face "ＭＳ ゴシック" on a Japanese system, else "Arial".
 fw::GdiFont MakeViewFont(int height, int weight);
 
+// The resource of picture `id` drawn for `dpi`: the picture itself at 100
+// per cent, or its 150 or 200 per cent drawing, whichever is nearest.
+inline constexpr UINT kArt150Offset = 20000, kArt200Offset = 21000;
+UINT ArtForDpi(UINT id, int dpi);
+
+// Draws `image` into the `width` x `height` box at (x, y): as it is when it
+// has that size, else resampled to fill it.
+void DrawArt(CImg& image, HDC dc, int x, int y, int width, int height);
+
 // A bitmap resource as a surface; null when the resource is missing.
 std::unique_ptr<CImg> LoadBitmapResource(UINT id);
 

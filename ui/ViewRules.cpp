@@ -1,5 +1,7 @@
 #include "ui/ViewRules.h"
 
+#include "framework/Dpi.h"
+
 #include <algorithm>
 
 #include "framework/PathText.h"
@@ -48,7 +50,10 @@ std::wstring ProductPageAddress(bool japanese, std::wstring_view host) {
          (japanese ? L"k3driftlet/k3driftlet.html" : L"k3driftlet/k3driftlet_e.html");
 }
 
-ThumbOrigin ThumbnailOrigin(int width, int height) { return ThumbOrigin{(96 - width) / 2 + 2, (96 - height) / 2 + 2}; }
+ThumbOrigin ThumbnailOrigin(int width, int height, int dpi) {
+  const int side = ScaleForDpi(96, dpi), margin = ScaleForDpi(2, dpi);
+  return ThumbOrigin{(side - width) / 2 + margin, (side - height) / 2 + margin};
+}
 
 int FirstChecked(const std::vector<bool>& checks) {
   for (std::size_t i = 0; i < checks.size(); ++i) {

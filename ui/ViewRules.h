@@ -30,11 +30,11 @@ std::wstring VendorPageAddress(bool japanese, std::wstring_view host = kVendorWe
 std::wstring ProductPageAddress(bool japanese, std::wstring_view host = kVendorWebHost);
 
 // Top-left corner of a w x h thumbnail centred in the 96 x 96 box at (2, 2)
-// of its row.
+// of its row (logical pixels at `dpi`).
 struct ThumbOrigin {
   int x = 0, y = 0;
 };
-ThumbOrigin ThumbnailOrigin(int width, int height);
+ThumbOrigin ThumbnailOrigin(int width, int height, int dpi = 96);
 
 // The rows that keep a thumbnail in memory: `budget` consecutive rows
 // around the `shown` rows from `top` on (all rows of a shorter list). Rows

@@ -3,8 +3,10 @@
 // IMG.DAT records, and the view's small text and selection rules.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "desktop/DisplaySettings.h"
 #include "imaging/PixelBuffer.h"
@@ -12,6 +14,7 @@
 #include "ui/ImageListFile.h"
 #include "ui/PhotoList.h"
 #include "ui/ThumbnailOrder.h"
+#include "framework/Dpi.h"
 #include "ui/ViewLayout.h"
 #include "ui/ViewRules.h"
 
@@ -118,6 +121,44 @@ TEST(ViewLayout, ProportionalPlacesAtTwoWidths) {
   EXPECT_EQ(wide.saveButton.top, 667);
   EXPECT_EQ(ProportionOf(0.5, 3), 2);
   EXPECT_EQ(ProportionOf(0.0125, 0), 0);
+}
+
+// At 150 % the whole view is the 96-DPI view half again as large (within
+// the pixel each rounding may take); the drop hint, the text origins, the
+// resize zones and the smallest frame follow.
+TEST(ViewLayout, AtAnotherDpiTheViewIsScaledWhole) {
+  const auto rects = [](const ViewLayout& l) {
+    std::vector<Rect> all{l.saveButton, l.imageList, l.removeButton, l.removeAllButton, l.closeButton,
+                          l.minimizeButton, l.productPageButton, l.vendorPageButton, l.updateButton, l.typeLabel,
+                          l.speedLabel, l.sizeLabel, l.zOrderLabel, l.intervalLabel, l.strengthSlider,
+                          l.waveCountSlider};
+    for (const auto* group : {&l.typeRadios[0], &l.speedRadios[0], &l.sizeRadios[0], &l.zOrderRadios[0]}) {
+      all.insert(all.end(), group, group + 3);
+    }
+    all.insert(all.end(), l.intervalRadios.begin(), l.intervalRadios.end());
+    return all;
+  };
+  const auto near = [](const Rect& big, const Rect& small) {
+    return std::abs(big.left - small.left * 3 / 2) <= 1 && std::abs(big.top - small.top * 3 / 2) <= 1 &&
+           std::abs(big.right - small.right * 3 / 2) <= 1 && std::abs(big.bottom - small.bottom * 3 / 2) <= 1;
+  };
+  const std::vector<Rect> at96 = rects(LayoutView(800, 600)), at144 = rects(LayoutView(1200, 900, 144));
+  for (std::size_t i = 0; i < at96.size(); ++i) EXPECT_TRUE(near(at144[i], at96[i])) << "rectangle " << i;
+  EXPECT_EQ(LayoutView(1200, 900, 144).closeButton, (Rect{1200 - 38, 9, 1200 - 38 + 26, 9 + 26}));
+  EXPECT_TRUE(near(HelpWindowRect(1200, 900, 144), HelpWindowRect(800, 600)));
+  EXPECT_EQ(CountLineOrigin(1200, 144).y, 41);
+  EXPECT_EQ(SettingsCaptionOrigin(1200, 144).y, 48);
+  const Rect client{0, 0, 1200, 900};
+  EXPECT_EQ(HitTestBorder(client, 23, 23, 144), BorderZone::TopLeft);
+  EXPECT_EQ(HitTestBorder(client, 23, 23), BorderZone::None);
+  EXPECT_EQ(HitTestBorder(client, 600, 11, 144), BorderZone::Top);
+  EXPECT_EQ(ResizeByZone(client, BorderZone::BottomRight, -500, -500, 144), client) << "1200 x 900 is the smallest";
+  EXPECT_EQ(ThumbnailOrigin(144, 96, 144).y, 27);
+  EXPECT_EQ(ArtPercentForDpi(96), 100);
+  EXPECT_EQ(ArtPercentForDpi(120), 150) << "125 %: the larger drawing";
+  EXPECT_EQ(ArtPercentForDpi(144), 150);
+  EXPECT_EQ(ArtPercentForDpi(168), 200);
+  EXPECT_EQ(ArtPercentForDpi(288), 200);
 }
 
 TEST(ViewLayout, DropHintSitsInTheMiddleOfTheList) {

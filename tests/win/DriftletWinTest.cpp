@@ -408,6 +408,14 @@ TEST(Driftlet, AnotherDpiPreparesThePhotosAtItsPixelsWhileTheOldOnesStandIn) {
   EXPECT_EQ(d.Items()[0]->dpi, 144);
   d.StepMotion(true);
   EXPECT_EQ(WindowBox(d.m_hWnd).right - WindowBox(d.m_hWnd).left, 192);
+  // The grab cursor in the size the system asks for at 150 %.
+  ICONINFO cursor{};
+  ASSERT_TRUE(::GetIconInfo(d.GrabCursor(), &cursor));
+  fw::GdiBitmap mask(cursor.hbmMask), colour(cursor.hbmColor);
+  BITMAP bitmap{};
+  ::GetObjectW(colour ? colour.get() : mask.get(), sizeof bitmap, &bitmap);
+  EXPECT_EQ(bitmap.bmWidth, MetricForDpi(SM_CXCURSOR, 144));
+  EXPECT_EQ(bitmap.bmWidth, 48);
   // And back.
   ::SendMessageW(d.m_hWnd, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
   d.WaitForPhotos();

@@ -4,9 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include "ImageFixtures.h"
 #include "app/MainFrame.h"
+#include "framework/Dpi.h"
+#include "framework/Services.h"
 #include "desktop/Driftlet.h"
 #include "res/resource.h"
+#include "ui/ControlIds.h"
+#include "ui/ViewLayout.h"
 
 namespace k3 {
 namespace {
@@ -54,6 +59,63 @@ TEST(MainFrame, OwnShadowedClassIconAndDriftingWindowLifetime) {
   EXPECT_FALSE(::IsWindow(frameWindow));
   EXPECT_FALSE(::IsWindow(driftWindow));
   EXPECT_EQ(driftlet.m_hWnd, nullptr);
+}
+
+SIZE WindowSize(HWND hwnd) {
+  RECT r{};
+  ::GetWindowRect(hwnd, &r);
+  return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+// The frame's screen changes DPI (the system sends the new DPI and the
+// rectangle it suggests): the frame takes that rectangle and the view draws
+// itself for the DPI: its layout, fonts, rows and smallest size.
+TEST(MainFrame, AnotherDpiResizesTheFrameAndScalesTheViewsLayoutFontsAndRows) {
+  fixtures::TempFolder folder;
+  CDriftlet driftlet;
+  bool active = false;
+  CMainFrame frame(driftlet, L"Frame test", false, active);
+  ASSERT_TRUE(frame.LoadFrame(IDR_MAINFRAME, kFrameStyle));
+  CChildView* view = frame.View();
+  ASSERT_TRUE(view);
+  view->Photos().SetListFilePath(folder.path() + L"IMG.DAT");
+  HWND list = ::GetDlgItem(view->m_hWnd, ids::kImageList);
+  HWND close = ::GetDlgItem(view->m_hWnd, ids::kClose);
+  HWND label = nullptr;
+  for (HWND c = ::GetWindow(view->m_hWnd, GW_CHILD); c && !label; c = ::GetWindow(c, GW_HWNDNEXT)) {
+    if (::GetDlgCtrlID(c) == static_cast<int>(ids::kLabel)) label = c;
+  }
+  ASSERT_TRUE(list && close && label);
+  const auto expectAt = [&](int dpi, SIZE size) {
+    EXPECT_EQ(frame.Dpi(), dpi);
+    EXPECT_EQ(view->Dpi(), dpi);
+    EXPECT_EQ(WindowSize(frame.m_hWnd).cx, size.cx);
+    EXPECT_EQ(WindowSize(frame.m_hWnd).cy, size.cy);
+    const ViewLayout layout = LayoutView(size.cx, size.cy, dpi);
+    RECT at{};
+    ::GetWindowRect(close, &at);
+    ::MapWindowPoints(nullptr, view->m_hWnd, reinterpret_cast<POINT*>(&at), 2);
+    EXPECT_EQ(FromRect(at), layout.closeButton);
+    EXPECT_EQ(::SendMessageW(list, LB_GETITEMHEIGHT, 0, 0), ScaleForDpi(100, dpi));
+    LOGFONTW font{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0)), sizeof font, &font);
+    EXPECT_EQ(font.lfHeight, ScaleForDpi(16, dpi));
+    MINMAXINFO limits{};
+    frame.SendMessage(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    EXPECT_EQ(limits.ptMinTrackSize.x, ScaleForDpi(800, dpi));
+    EXPECT_EQ(limits.ptMinTrackSize.y, ScaleForDpi(600, dpi));
+  };
+  expectAt(96, SIZE{800, 600});
+  RECT suggested{40, 30, 40 + 1200, 30 + 900};
+  frame.SendMessage(WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  expectAt(144, SIZE{1200, 900});
+  EXPECT_EQ(WindowSize(frame.m_hWnd).cx, 1200);
+  RECT placed{};
+  ::GetWindowRect(frame.m_hWnd, &placed);
+  EXPECT_EQ(placed.left, 40) << "where the system suggests";
+  suggested = RECT{40, 30, 40 + 800, 30 + 600};
+  frame.SendMessage(WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
+  expectAt(96, SIZE{800, 600});
 }
 
 }  // namespace

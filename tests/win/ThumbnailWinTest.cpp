@@ -301,7 +301,7 @@ TEST_F(Thumbnails, RowsScrolledIntoViewAreMadeBeforeTheRest) {
       ASSERT_TRUE(::CopyFileW(original.c_str(), links.back().c_str(), FALSE));
     }
   }
-  for (Thumbnailer::Key key = 1; key <= 30; ++key) worker.Add(key, links[key - 1]);
+  for (Thumbnailer::Key key = 1; key <= 30; ++key) worker.Add(key, links[key - 1], 96);
   // Scrolled down to rows 20 to 23 while the first row is being made.
   worker.ShowFirst({20, 21, 22, 23});
   worker.Remove(22);

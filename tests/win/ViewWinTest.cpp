@@ -208,7 +208,8 @@ std::unique_ptr<CImg> Sheet(int columns, int w, int h, const std::vector<COLORRE
   return sheet;
 }
 
-COLORREF DrawnFace(CImageButton& button, bool pressed, int x, int y) {
+// The pixel at (x, y) of a `size` button drawn into a black picture.
+COLORREF DrawnFace(CImageButton& button, bool pressed, int x, int y, SIZE size) {
   RowPicture picture(40, 40);
   RECT all{0, 0, 40, 40};
   ::FillRect(picture.dc.get(), &all, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
@@ -217,7 +218,7 @@ COLORREF DrawnFace(CImageButton& button, bool pressed, int x, int y) {
   item.itemState = pressed ? ODS_SELECTED : 0;
   item.hwndItem = button.m_hWnd;
   item.hDC = picture.dc.get();
-  item.rcItem = RECT{0, 0, 40, 40};
+  item.rcItem = RECT{0, 0, size.cx, size.cy};
   // Through the parent, as the system asks.
   ::SendMessageW(::GetParent(button.m_hWnd), WM_DRAWITEM, item.CtlID, reinterpret_cast<LPARAM>(&item));
   return picture.At(x, y);
@@ -232,27 +233,39 @@ TEST(ImageButton, DrawsItsNormalAndPressedFaceFromTheSheet) {
   ASSERT_TRUE(faces);
   CImageButton second;
   ASSERT_TRUE(second.Create(parent.m_hWnd, 206, faces.get(), CImageButton::Sheet::Faces, 1, nullptr));
-  EXPECT_EQ(DrawnFace(second, false, 0, 0), blue);
-  EXPECT_EQ(DrawnFace(second, false, 19, 9), blue);
-  EXPECT_EQ(DrawnFace(second, false, 20, 10), RGB(0, 0, 0)) << "the face's size only";
-  EXPECT_EQ(DrawnFace(second, true, 0, 0), yellow);
-  EXPECT_EQ(DrawnFace(second, true, 19, 9), yellow);
+  const SIZE face{20, 10}, cell{17, 17};
+  EXPECT_EQ(DrawnFace(second, false, 0, 0, face), blue);
+  EXPECT_EQ(DrawnFace(second, false, 19, 9, face), blue);
+  EXPECT_EQ(DrawnFace(second, false, 20, 10, face), RGB(0, 0, 0)) << "the button's size only";
+  EXPECT_EQ(DrawnFace(second, true, 0, 0, face), yellow);
+  EXPECT_EQ(DrawnFace(second, true, 19, 9, face), yellow);
+  // A button of another size (the faces of the nearest scale at another
+  // DPI): the face fills it.
+  EXPECT_EQ(DrawnFace(second, false, 29, 14, SIZE{30, 15}), blue);
+  EXPECT_EQ(DrawnFace(second, false, 30, 15, SIZE{30, 15}), RGB(0, 0, 0));
   ASSERT_TRUE(second.NormalFace() && second.PressedFace());
   EXPECT_EQ(second.NormalFace()->Width(), 20) << "cut once, when the button was made";
 
-  // Icons: 17-pixel cells counted from 1; magenta shows the panel.
+  // Icons: square cells half the sheet high counted from 1; magenta shows
+  // the panel.
   const COLORREF magenta = RGB(255, 0, 255), panel = RGB(245, 250, 254);
   auto icons = Sheet(3, 17, 17, {red, magenta, blue, green, yellow, magenta});
   fw::GdiBrush panelBrush(::CreateSolidBrush(panel));
   CImageButton icon;
   ASSERT_TRUE(icon.Create(parent.m_hWnd, 217, icons.get(), CImageButton::Sheet::Icons, 3, panelBrush.get()));
-  EXPECT_EQ(DrawnFace(icon, false, 8, 8), blue);
-  EXPECT_EQ(DrawnFace(icon, true, 8, 8), panel) << "the pressed cell is magenta: keyed out";
-  EXPECT_EQ(DrawnFace(icon, false, 17, 17), RGB(0, 0, 0)) << "one cell only";
+  EXPECT_EQ(DrawnFace(icon, false, 8, 8, cell), blue);
+  EXPECT_EQ(DrawnFace(icon, true, 8, 8, cell), panel) << "the pressed cell is magenta: keyed out";
+  EXPECT_EQ(DrawnFace(icon, false, 17, 17, cell), RGB(0, 0, 0)) << "one cell only";
+  EXPECT_EQ(DrawnFace(icon, false, 25, 25, SIZE{26, 26}), blue) << "the cell fills a larger button";
   CImageButton keyed;
   ASSERT_TRUE(keyed.Create(parent.m_hWnd, 218, icons.get(), CImageButton::Sheet::Icons, 2, panelBrush.get()));
-  EXPECT_EQ(DrawnFace(keyed, false, 8, 8), panel);
-  EXPECT_EQ(DrawnFace(keyed, true, 8, 8), yellow);
+  EXPECT_EQ(DrawnFace(keyed, false, 8, 8, cell), panel);
+  EXPECT_EQ(DrawnFace(keyed, true, 8, 8, cell), yellow);
+  // Another sheet (the same faces drawn at 150 per cent): cut again.
+  auto larger = Sheet(2, 30, 15, {green, red, blue, yellow});
+  second.SetSheet(larger.get());
+  EXPECT_EQ(second.NormalFace()->Width(), 30);
+  EXPECT_EQ(DrawnFace(second, false, 29, 14, SIZE{30, 15}), red);
 
   // A quick second click is a click.
   CommandParent commands;
