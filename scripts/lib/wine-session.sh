@@ -133,6 +133,13 @@ wine_session_start() {
     touch "$WINEPREFIX/.k3-ready"
   fi
   _k3_configure_fonts || return 1
+  # The screens' DPI: 96 unless K3_SESSION_DPI asks for another, set at
+  # every start so that no session inherits another's.
+  if ! wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "${K3_SESSION_DPI:-96}" /f \
+    </dev/null >/dev/null 2>&1; then
+    echo "wine-session: the DPI of the Wine prefix could not be set" >&2
+    return 1
+  fi
   # The user's folders (Desktop, Documents, ...) are the prefix's own, not
   # links into the Unix home: what a test installs stays in the prefix.
   local link

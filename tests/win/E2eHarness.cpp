@@ -229,6 +229,8 @@ HWND FindIconControl(HWND box) {
   return nullptr;
 }
 
+}  // namespace
+
 std::vector<COLORREF> Capture(HDC source, int x, int y, int w, int h) {
   fw::MemoryDc mem(::CreateCompatibleDC(source));
   fw::GdiBitmap bmp(::CreateCompatibleBitmap(source, w, h));
@@ -242,7 +244,24 @@ std::vector<COLORREF> Capture(HDC source, int x, int y, int w, int h) {
   return pixels;
 }
 
-}  // namespace
+std::vector<COLORREF> ScreenPixels(const RECT& r) {
+  fw::WindowDc screen(nullptr);
+  return Capture(screen.get(), r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+int SessionDpi() {
+  // Aware of every monitor's DPI, as the program is: the test then sees
+  // the program's windows at their real pixels, not scaled to 96.
+  using SetContext = BOOL(WINAPI*)(HANDLE);
+  static const bool aware = [] {
+    const auto set = reinterpret_cast<SetContext>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")));
+    return set && set(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4)));  // per monitor, version 2
+  }();
+  (void)aware;
+  fw::WindowDc screen(nullptr);
+  return ::GetDeviceCaps(screen.get(), LOGPIXELSX);
+}
 
 namespace {
 

@@ -130,8 +130,14 @@ double DriftletCpuMilliseconds();
 // so far; negative when it cannot be read.
 double DriftletPeakMegabytes();
 
-// The colour of a screen pixel.
+// The colour of a screen pixel; the pixels of a device context's or the
+// screen's rectangle, row by row.
 COLORREF ScreenPixel(int x, int y);
+std::vector<COLORREF> Capture(HDC source, int x, int y, int w, int h);
+std::vector<COLORREF> ScreenPixels(const RECT& r);
+// The session's DPI (the prefix's LogPixels); from the first call the test
+// program is aware of each monitor's DPI, as the program is.
+int SessionDpi();
 
 // The visible, titled window of a viewer (the drifting window, which has a
 // task-bar button in viewer mode), once it has a size.

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstdint>
 #include <memory>
@@ -889,6 +890,67 @@ std::size_t InkPixels(HWND window) {
     }
   ::ReleaseDC(nullptr, screen);
   return ink;
+}
+
+// The rows of `window`'s screen pixels that carry ink.
+int InkRows(HWND window) {
+  RECT r{};
+  ::GetWindowRect(window, &r);
+  const std::vector<COLORREF> pixels = ScreenPixels(r);
+  const int w = r.right - r.left;
+  int rows = 0;
+  for (int y = 0; y < r.bottom - r.top; ++y) {
+    const auto row = pixels.begin() + static_cast<std::ptrdiff_t>(y) * w;
+    rows += std::any_of(row, row + w, [](COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 300; });
+  }
+  return rows;
+}
+
+// Run in a session at 144 DPI (scripts/test.sh starts one).
+TEST(MainView, AtHighDpiTheFrameItsTextsAndThumbnailsAreDrawnAtTheScreensPixels) {
+  if (SessionDpi() != 144) GTEST_SKIP() << "runs in a session at 144 DPI";
+  ViewSession s;
+  WriteImageList(s.ListFile(), {s.Photo(L"wide.jpg", 0xFFE02020, 300, 200)});
+  ASSERT_TRUE(s.Start());
+  RECT frame{};
+  ::GetWindowRect(s.frame, &frame);
+  EXPECT_EQ(frame.right - frame.left, 1200);
+  EXPECT_EQ(frame.bottom - frame.top, 900);
+  // The layout at 150 per cent: the close button's 17 pixels are 26.
+  RECT close{};
+  ::GetWindowRect(s.Control(ids::kClose), &close);
+  EXPECT_EQ(close.right - close.left, 26);
+  // Texts at the screen's size: the label's bold letters of 24 pixels.
+  HWND intervalLabel = nullptr;
+  for (HWND c = ::GetWindow(s.view, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+    if (::GetDlgCtrlID(c) == 0xFFFF && WindowText(c) == (Japanese() ? L"画像送り" : L"Interval")) intervalLabel = c;
+  }
+  ASSERT_TRUE(intervalLabel);
+  EXPECT_GE(InkRows(intervalLabel), 15) << "at 96 DPI the letters are about 11 rows high";
+  // A row of 150 pixels with its thumbnail in a square of 144: the red
+  // 300 x 200 photo is 144 x 96.
+  ASSERT_TRUE(s.WaitCount(1));
+  const RECT row = s.Row(0);
+  EXPECT_EQ(row.bottom - row.top, 150);
+  int redWidth = 0, redHeight = 0;
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        const std::vector<COLORREF> pixels = ScreenPixels(row);
+        const int w = row.right - row.left;
+        int left = w, right = -1, top = INT_MAX, bottom = -1;
+        for (std::size_t i = 0; i < pixels.size(); ++i) {
+          const COLORREF c = pixels[i];
+          if (GetRValue(c) < 180 || GetGValue(c) > 90 || GetBValue(c) > 90) continue;
+          const int x = static_cast<int>(i) % w, y = static_cast<int>(i) / w;
+          left = std::min(left, x), right = std::max(right, x), top = std::min(top, y), bottom = std::max(bottom, y);
+        }
+        redWidth = right - left + 1, redHeight = bottom - top + 1;
+        return redWidth == 144 && redHeight == 96;
+      },
+      10000))
+      << redWidth << " x " << redHeight;
+  RunUnixCommand("mkdir -p '" K3_TEST_TOOLS "/../../../build/screenshots' && import -window root '" K3_TEST_TOOLS
+                 "/../../../build/screenshots/main-window-144dpi-" + std::string(Japanese() ? "ja" : "en") + ".png'");
 }
 
 TEST(MainView, TextsShowAsGlyphsOfTheEditionsFonts) {

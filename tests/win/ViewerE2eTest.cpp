@@ -16,6 +16,7 @@
 
 #include "E2eHarness.h"
 #include "ImageFixtures.h"
+#include "desktop/PhotoPreparer.h"
 #include "desktop/Screens.h"
 #include "framework/Handles.h"
 #include "framework/Services.h"
@@ -607,6 +608,80 @@ bool PlaceMonitor(const std::wstring& device, int left, int top, int width, int 
 }
 
 }  // namespace
+
+namespace {
+
+// Edge contrast of a picture of `w` columns: the mean squared step between
+// neighbouring pixels' brightness. A blurred edge spreads its step over
+// several pixels and counts less.
+double EdgeContrast(const std::vector<COLORREF>& pixels, int w) {
+  const auto grey = [&](std::size_t i) {
+    const COLORREF c = pixels[i];
+    return 0.299 * GetRValue(c) + 0.587 * GetGValue(c) + 0.114 * GetBValue(c);
+  };
+  const int h = static_cast<int>(pixels.size()) / w;
+  double sum = 0;
+  for (int y = 0; y + 1 < h; ++y)
+    for (int x = 0; x + 1 < w; ++x) {
+      const std::size_t i = static_cast<std::size_t>(y) * w + x;
+      const double dx = grey(i + 1) - grey(i), dy = grey(i + w) - grey(i);
+      sum += dx * dx + dy * dy;
+    }
+  return sum / ((w - 1) * (h - 1));
+}
+
+}  // namespace
+
+// Run in a session at 144 DPI (scripts/test.sh starts one): size 128 is 192
+// pixels, prepared from the photo at that size, so its edges are sharper
+// than those of the 128-pixel photo of 96 DPI enlarged to 192 as the system
+// enlarges the pictures of a program unaware of DPI.
+TEST_F(ViewerTest, AtHighDpiThePhotoIsPreparedAtTheScreensPixels) {
+  if (SessionDpi() != 144) GTEST_SKIP() << "runs in a session at 144 DPI";
+  const std::wstring photo = folder.Write(L"squares.jpg", fixtures::Encode(
+      960, 640, [](int x, int y) { return ((x / 40 + y / 40) % 2) ? 0xFF202020u : 0xFFF0F0F0u; }, L"image/jpeg"));
+  const auto show = Package(L"--type photo --size 128 --speed slow --zorder top", {photo});
+  Program program(L"\"" + show + L"\"");
+  HWND viewer = WaitViewerWindow(program);
+  ASSERT_TRUE(viewer);
+  ASSERT_TRUE(WaitUntil([&] { return Rect(viewer).right - Rect(viewer).left == 192; }, 10000))
+      << Rect(viewer).right - Rect(viewer).left;
+  EXPECT_EQ(Rect(viewer).bottom - Rect(viewer).top, 128);
+  // The window's pixels, taken while it stands still; its edges left out.
+  std::vector<COLORREF> shown;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        const RECT before = Rect(viewer);
+        RECT inside = before;
+        ::InflateRect(&inside, -4, -4);
+        shown = ScreenPixels(inside);
+        const RECT after = Rect(viewer);
+        return ::EqualRect(&before, &after) != FALSE;
+      },
+      5000));
+  // The same photo as 96 DPI prepares it, enlarged half again by the
+  // system's halftone stretching.
+  k3::DisplaySettings settings;
+  settings.displayType = k3::kPhoto;
+  settings.photoSize = 2;
+  auto small = k3::PrepareDriftPhoto(photo, 0, settings, 96);
+  ASSERT_TRUE(small && small->image);
+  ASSERT_EQ(small->image->Width(), 128);
+  fw::WindowDc screen(nullptr);
+  fw::MemoryDc mem(::CreateCompatibleDC(screen.get()));
+  fw::GdiBitmap big(::CreateCompatibleBitmap(screen.get(), 192, 128));
+  std::vector<COLORREF> enlarged;
+  {
+    fw::SelectObjectScope selected(mem.get(), big.get());
+    ::SetStretchBltMode(mem.get(), HALFTONE);
+    k3::ImgDc source(*small->image);
+    ::StretchBlt(mem.get(), 0, 0, 192, 128, source.get(), 0, 0, 128, 85, SRCCOPY);
+    enlarged = Capture(mem.get(), 4, 4, 184, 120);
+  }
+  const double sharp = EdgeContrast(shown, 184), blurred = EdgeContrast(enlarged, 184);
+  std::printf("edge contrast at 144 DPI: %.0f prepared at 192, %.0f enlarged from 128\n", sharp, blurred);
+  EXPECT_GT(sharp, blurred * 1.2);
+}
 
 // Run in a session with two monitors (scripts/test.sh starts one): a smaller
 // monitor left of the primary, at negative coordinates.
