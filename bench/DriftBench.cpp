@@ -2,7 +2,8 @@
 // photo: the time of a whole frame (two motion steps and a composed frame) for
 // the Photo type at 128 and Ripple at 128 and 512, once giving the window
 // system everything each frame and once only what changed; then each step
-// of a Ripple frame on its own. Usage: win_drift_bench PHOTO.jpg
+// of a Ripple frame on its own. Usage: win_drift_bench PHOTO.jpg [DPI]
+// (the drift's screen at that DPI, 96 unless given: 144 is 150 per cent).
 #include <windows.h>
 
 #include <algorithm>
@@ -45,10 +46,20 @@ void Report(const char* name, std::vector<double> times, double cpuMs) {
               times.size());
 }
 
+int g_dpi = 96;
+
+// The drift's screen has the benchmark's DPI, as the system tells it.
+void AtBenchDpi(CDriftlet& d) {
+  if (g_dpi == 96) return;
+  RECT suggested{0, 0, 100, 100};
+  ::SendMessageW(d.m_hWnd, WM_DPICHANGED, MAKEWPARAM(g_dpi, g_dpi), reinterpret_cast<LPARAM>(&suggested));
+}
+
 void Frames(const std::wstring& photo, const char* name, int type, int size, bool onlyChanges) {
   CDriftlet d;
   d.SetOnlyChanges(onlyChanges);
   if (!d.CreateDriftWindow(L"Drift bench", true, nullptr)) return;
+  AtBenchDpi(d);
   d.settings.displayType = static_cast<std::uint16_t>(type);
   d.settings.photoSize = static_cast<std::uint16_t>(size);
   d.LoadPhotos({photo});
@@ -108,12 +119,13 @@ void Step(const char* name, const std::function<void()>& work) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: win_drift_bench PHOTO.jpg\n");
+  if (argc != 2 && argc != 3) {
+    std::fprintf(stderr, "usage: win_drift_bench PHOTO.jpg [DPI]\n");
     return 2;
   }
   const std::wstring photo = argv[1];
-  std::printf("whole frames (two motion steps and one composed frame each)\n");
+  if (argc == 3) g_dpi = std::max(96, static_cast<int>(std::wcstol(argv[2], nullptr, 10)));
+  std::printf("whole frames (two motion steps and one composed frame each) at %d DPI\n", g_dpi);
   for (bool onlyChanges : {false, true}) {
     const char* how = onlyChanges ? "only changes" : "everything";
     Frames(photo, (std::string("Photo 128, ") + how).c_str(), kPhoto, 2, onlyChanges);
@@ -125,6 +137,7 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("steps of a Ripple 128 frame\n");
   CDriftlet d;
   if (!d.CreateDriftWindow(L"Drift bench", true, nullptr)) return 1;
+  AtBenchDpi(d);
   d.LoadPhotos({photo});
   d.WaitForPhotos();
   for (UINT_PTR id : {1, 2, 3}) ::KillTimer(d.m_hWnd, id);

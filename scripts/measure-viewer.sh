@@ -12,6 +12,7 @@
 #              K3_MEASURE_ROUNDS (3), K3_MEASURE_SECONDS (30),
 #              K3_MEASURE_PROGRAM (another k3driftlet.bin, to compare builds).
 #              K3_MEASURE_ROUNDS=0 measures the memory only.
+#              K3_SESSION_DPI (96): the screens' DPI, 144 for 150 per cent.
 # It runs in a Wine prefix of its own (build/win64/wineprefix-measure), so
 # the tests may run meanwhile (though they share the processor).
 # Results are printed and kept in build/bench-results/viewer.txt.
@@ -82,7 +83,7 @@ stop_viewer() {
 }
 
 say "$program"
-say "CPU in % of one core over $seconds s, $rounds rounds; photos of lomiri-wallpapers-20.04"
+say "CPU in % of one core over $seconds s, $rounds rounds, at ${K3_SESSION_DPI:-96} DPI; photos of lomiri-wallpapers-20.04"
 say "$(printf '%-12s %5s %8s %10s %7s %14s' show round program wineserver X resident)"
 for show in ${K3_MEASURE_SHOWS:-default photo128 ripple512 floor-timers floor-frames}; do
   for round in $(seq 1 "$rounds"); do
