@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Makes the README's screenshots from the real program under Wine, on a
 # display of its own: the main window with the sample photos in its list
-# (English and Japanese editions), a drifting Ripple photo, and a photo
-# thrown onto the second of two monitors (Xorg with the dummy driver).
+# (English and Japanese editions, and the English one at 150 per cent), a
+# drifting Ripple photo, and a photo thrown onto the second of two monitors
+# (Xorg with the dummy driver).
 # Usage: scripts/screenshots.sh   (writes docs/screenshots/*.png)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -22,11 +23,11 @@ trap wine_session_stop EXIT INT TERM
 wine_session_start "$root/build/win64/wineprefix-shots" own-display
 
 # The geometry (WxH+X+Y) of the program's window of the given size class:
-# "frame" is the 800 x 600 main window, "drift" the other one.
+# "frame" is the main window (800 x 600 or larger), "drift" the other one.
 geometry() {
   xwininfo -root -children | grep '"Kelvarstone Photo Driftlet"\|"フォトドリフレット"' |
     awk -v want="$1" '{ for (i = 1; i <= NF; i++) if ($i ~ /^[0-9]+x[0-9]+\+/) g = $i;
-                        split(g, p, /[x+]/); big = (p[1] == 800 && p[2] == 600);
+                        split(g, p, /[x+]/); big = (p[1] >= 800 && p[2] >= 600);
                         if ((want == "frame") == big) { print g; exit } }'
 }
 
@@ -71,4 +72,13 @@ convert "$demo/two-monitors.png" -fill none -stroke '#6f7f9f' -strokewidth 4 \
   -draw 'rectangle 2,2 1021,765' -draw 'rectangle 1026,2 2301,1021' -resize 50% \
   docs/screenshots/two-monitors.png
 echo "screenshots: docs/screenshots/two-monitors.png"
+wineserver -k >/dev/null 2>&1 || true
+
+# The main window on a screen at 150 per cent (144 DPI): 1200 x 900.
+wine_session_stop
+K3_SESSION_DPI=144 wine_session_start "$root/build/win64/wineprefix-shots" own-display
+python3 scripts/lib/image-list.py "$program/IMG.DAT" "$demo/sunset.jpg" "$demo/lagoon.jpg" "$demo/swirl.jpg"
+LC_ALL=en_US.UTF-8 LANG=en_US.UTF-8 wine "$program/k3driftlet.bin" >/dev/null 2>&1 &
+sleep 9
+shoot main-en-144dpi "$(geometry frame)"
 wineserver -k >/dev/null 2>&1 || true
