@@ -125,7 +125,8 @@ void CChildView::SetDpi(int dpi) {
   ViewArt art = ViewArt::For(dpi);
   settings_.SetFonts(art.normal.get(), art.bold.get());
   art_ = std::move(art);
-  for (const PlacedButton& b : buttons_) b.button->SetSheet(SheetOf(static_cast<UINT>(::GetDlgCtrlID(b.button->m_hWnd))));
+  for (const PlacedButton& b : buttons_)
+    b.button->SetSheet(SheetOf(static_cast<UINT>(::GetDlgCtrlID(b.button->m_hWnd))));
   photos_.SetDpi(dpi);
   if (helpWindow_) helpWindow_->SetDpi(dpi);
   LayoutControls();

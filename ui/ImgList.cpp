@@ -53,8 +53,8 @@ void CImgList::DrawItem(const DRAWITEMSTRUCT& item) {
     const int side = ThumbnailSide(), rowHeight = RowHeight(), textLeft = ScaleForDpi(100, dpi_);
     if (entry->image && entry->image->Width() > 0) {
       // A thumbnail of another DPI stands in, centred, until its own comes.
-      const ThumbOrigin at = ThumbnailOrigin(std::min(entry->image->Width(), side),
-                                             std::min(entry->image->Height(), side), dpi_);
+      const ThumbOrigin at =
+          ThumbnailOrigin(std::min(entry->image->Width(), side), std::min(entry->image->Height(), side), dpi_);
       DrawPixels(buffer.dc(), at.x, at.y, *entry->image);
     } else if (entry->width > 0 && entry->height > 0) {
       // Not made yet: a quiet box where the thumbnail will be.
@@ -92,7 +92,8 @@ std::vector<int> CImgList::RowsOnScreen() const {
   ::GetClientRect(m_hWnd, &client);
   const int top = static_cast<int>(::SendMessageW(m_hWnd, LB_GETTOPINDEX, 0, 0));
   const int count = GetCount();
-  for (int row = std::max(top, 0), y = 0; row < count && y < client.bottom; ++row, y += RowHeight()) rows.push_back(row);
+  for (int row = std::max(top, 0), y = 0; row < count && y < client.bottom; ++row, y += RowHeight())
+    rows.push_back(row);
   return rows;
 }
 

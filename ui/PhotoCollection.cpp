@@ -209,8 +209,6 @@ void PhotoCollection::HandOverThumbnails(bool onScreenOnly) {
   ShowRowsOnScreenFirst();
 }
 
-
-
 RowRange PhotoCollection::KeptRows() const {
   if (!list_) return {};
   const std::vector<int> shown = list_->RowsOnScreen();
