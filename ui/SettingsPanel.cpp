@@ -71,7 +71,10 @@ void SettingsPanel::Create(HWND parent, HFONT normal, HFONT bold) {
             bold);
   for (CSettingSlider* bar : {&strength_, &waveCount_}) {
     const UINT id = bar == &strength_ ? ids::kStrengthSlider : ids::kWaveCountSlider;
-    if (bar->Create(WS_CHILD | WS_VISIBLE | TBS_HORZ, RECT{0, 0, 0, 0}, parent, id)) bar->SetBackground(brush_.get());
+    // The thumb's length is the panel's (it follows the DPI with the bar).
+    if (bar->Create(WS_CHILD | WS_VISIBLE | TBS_HORZ | TBS_FIXEDLENGTH, RECT{0, 0, 0, 0}, parent, id)) {
+      bar->SetBackground(brush_.get());
+    }
   }
   strength_.OnChanged([this](int value) { driftlet_.SetEffectStrength(value); });
   waveCount_.OnChanged([this](int value) { driftlet_.SetWaveCount(value); });
@@ -112,6 +115,10 @@ void SettingsPanel::Layout(const ViewLayout& l) {
     if (g == kType) {
       Place(strength_, l.strengthSlider);
       Place(waveCount_, l.waveCountSlider);
+      // 21 pixels on a bar 24 high at 96 DPI, as large again at others.
+      for (CSettingSlider* bar : {&strength_, &waveCount_}) {
+        if (bar->m_hWnd) bar->SendMessage(TBM_SETTHUMBLENGTH, static_cast<WPARAM>(l.strengthSlider.Height() * 7 / 8));
+      }
     }
   }
   ApplyTrackbarRules();

@@ -1,6 +1,7 @@
 // The main frame object: its own window class, its icon, and the lifetime
 // of the drifting window it creates.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -100,6 +101,8 @@ TEST(MainFrame, AnotherDpiResizesTheFrameAndScalesTheViewsLayoutFontsAndRows) {
     LOGFONTW font{};
     ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0)), sizeof font, &font);
     EXPECT_EQ(font.lfHeight, ScaleForDpi(16, dpi));
+    EXPECT_EQ(::SendMessageW(::GetDlgItem(view->m_hWnd, ids::kStrengthSlider), TBM_GETTHUMBLENGTH, 0, 0),
+              dpi == 96 ? 21 : 31);
     MINMAXINFO limits{};
     frame.SendMessage(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
     EXPECT_EQ(limits.ptMinTrackSize.x, ScaleForDpi(800, dpi));
