@@ -44,6 +44,33 @@ TEST(Startup, EditionFollowsTheLocale) {
   EXPECT_EQ(JapaneseEdition(), japaneseLocale);
 }
 
+// The awareness the system's loader reads from the program's manifest, as
+// it reads it when the program starts (Wine itself gives every program its
+// screens' DPI, aware or not, so only the declaration can be checked here).
+TEST(Startup, TheProgramDeclaresItselfAwareOfEachMonitorsDpi) {
+  using QuerySettings = BOOL(WINAPI*)(DWORD, HANDLE, PCWSTR, PCWSTR, PWSTR, SIZE_T, SIZE_T*);
+  const auto query = reinterpret_cast<QuerySettings>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "QueryActCtxSettingsW")));
+  ASSERT_TRUE(query);
+  const std::wstring program = DriftletPath();
+  ACTCTXW context{};
+  context.cbSize = sizeof context;
+  context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+  context.lpSource = program.c_str();
+  context.lpResourceName = MAKEINTRESOURCEW(1);  // the program's own manifest
+  HANDLE handle = ::CreateActCtxW(&context);
+  ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+  const auto setting = [&](const wchar_t* space, const wchar_t* name) {
+    wchar_t value[128] = {};
+    SIZE_T written = 0;
+    return query(0, handle, space, name, value, 128, &written) ? std::wstring(value) : std::wstring(L"(none)");
+  };
+  EXPECT_EQ(setting(L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness"),
+            L"PerMonitorV2, PerMonitor");
+  EXPECT_EQ(setting(nullptr, L"dpiAware"), L"true/pm") << "the form systems before version 2 read";
+  ::ReleaseActCtx(handle);
+}
+
 TEST(Startup, SplashFadesTheLogoInWhileTheFrameIsTransparent) {
   // Watched from the start: the splash runs before the program first waits
   // for input.
