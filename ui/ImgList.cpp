@@ -24,7 +24,7 @@ CImgList::~CImgList() {
 
 int CImgList::RowHeight() const { return ScaleForDpi(kRowHeight, dpi_); }
 
-int CImgList::ThumbnailSide() const { return ScaleForDpi(96, dpi_); }
+int CImgList::ThumbnailSide() const { return ScaleForDpi(kThumbnailSide, dpi_); }
 
 void CImgList::SetDpi(int dpi) {
   if (dpi == dpi_) return;

@@ -51,7 +51,7 @@ std::wstring ProductPageAddress(bool japanese, std::wstring_view host) {
 }
 
 ThumbOrigin ThumbnailOrigin(int width, int height, int dpi) {
-  const int side = ScaleForDpi(96, dpi), margin = ScaleForDpi(2, dpi);
+  const int side = ScaleForDpi(kThumbnailSide, dpi), margin = ScaleForDpi(2, dpi);
   return ThumbOrigin{(side - width) / 2 + margin, (side - height) / 2 + margin};
 }
 

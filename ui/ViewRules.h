@@ -29,6 +29,9 @@ std::wstring PictureSizeLine(int width, int height);
 std::wstring VendorPageAddress(bool japanese, std::wstring_view host = kVendorWebHost);
 std::wstring ProductPageAddress(bool japanese, std::wstring_view host = kVendorWebHost);
 
+// The side of the square a row's thumbnail fits in (logical pixels).
+inline constexpr int kThumbnailSide = 96;
+
 // Top-left corner of a w x h thumbnail centred in the 96 x 96 box at (2, 2)
 // of its row (logical pixels at `dpi`).
 struct ThumbOrigin {
