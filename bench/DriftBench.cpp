@@ -15,6 +15,7 @@
 
 #include "WinTiming.h"
 #include "desktop/Driftlet.h"
+#include "desktop/DriftletProbe.h"
 #include "imaging/EffectFrames.h"
 #include "imaging/ImageOps.h"
 
@@ -41,9 +42,8 @@ void Report(const char* name, std::vector<double> times, double cpuMs) {
   std::sort(times.begin(), times.end());
   double sum = 0;
   for (double t : times) sum += t;
-  std::printf("%-46s median %6.3f ms  mean %6.3f ms  CPU %6.3f ms/frame  (%zu frames)\n", name,
-              times[times.size() / 2], sum / static_cast<double>(times.size()), cpuMs / static_cast<double>(times.size()),
-              times.size());
+  std::printf("%-46s median %6.3f ms  mean %6.3f ms  CPU %6.3f ms/frame  (%zu frames)\n", name, times[times.size() / 2],
+              sum / static_cast<double>(times.size()), cpuMs / static_cast<double>(times.size()), times.size());
 }
 
 int g_dpi = 96;
@@ -57,26 +57,26 @@ void AtBenchDpi(CDriftlet& d) {
 
 void Frames(const std::wstring& photo, const char* name, int type, int size, bool onlyChanges) {
   CDriftlet d;
-  d.SetOnlyChanges(onlyChanges);
+  DriftletProbe(d).SetOnlyChanges(onlyChanges);
   if (!d.CreateDriftWindow(L"Drift bench", true, nullptr)) return;
   AtBenchDpi(d);
-  d.settings.displayType = static_cast<std::uint16_t>(type);
-  d.settings.photoSize = static_cast<std::uint16_t>(size);
+  d.SetDisplayType(type);
+  d.SetPhotoSize(size);
   d.LoadPhotos({photo});
-  d.WaitForPhotos();
+  DriftletProbe(d).WaitForPhotos();
   // The benchmark takes the steps itself.
   for (UINT_PTR id : {1, 2, 3}) ::KillTimer(d.m_hWnd, id);
   for (int i = 0; i < 20; ++i) {
-    d.StepMotion(false);
-    d.StepMotion(true);
+    DriftletProbe(d).StepMotion(false);
+    DriftletProbe(d).StepMotion(true);
     Pump();
   }
   std::vector<double> times;
   const double cpu = ProcessCpuMs();
   for (int i = 0; i < 400; ++i) {
     const double start = NowMs();
-    d.StepMotion(false);
-    d.StepMotion(true);
+    DriftletProbe(d).StepMotion(false);
+    DriftletProbe(d).StepMotion(true);
     Pump();
     times.push_back(NowMs() - start);
   }
@@ -87,11 +87,11 @@ void Frames(const std::wstring& photo, const char* name, int type, int size, boo
   RECT lastRect{};
   int shapes = 0, moves = 0, sizes = 0;
   for (int i = 0; i < 400; ++i) {
-    d.StepMotion(false);
-    d.StepMotion(true);
+    DriftletProbe(d).StepMotion(false);
+    DriftletProbe(d).StepMotion(true);
     Pump();
     now.clear();
-    if (d.Frame()) CollectOpaqueRuns(d.Frame()->View(), now);
+    if (DriftletProbe(d).Frame()) CollectOpaqueRuns(DriftletProbe(d).Frame()->View(), now);
     RECT rect{};
     ::GetWindowRect(d.m_hWnd, &rect);
     shapes += i > 0 && now != last;
@@ -139,12 +139,12 @@ int wmain(int argc, wchar_t** argv) {
   if (!d.CreateDriftWindow(L"Drift bench", true, nullptr)) return 1;
   AtBenchDpi(d);
   d.LoadPhotos({photo});
-  d.WaitForPhotos();
+  DriftletProbe(d).WaitForPhotos();
   for (UINT_PTR id : {1, 2, 3}) ::KillTimer(d.m_hWnd, id);
-  d.StepMotion(true);
+  DriftletProbe(d).StepMotion(true);
   Pump();
-  if (d.Items().empty() || !d.Frame()) return 1;
-  CImg& canvas = *d.Items()[0]->image;
+  if (DriftletProbe(d).Items().empty() || !DriftletProbe(d).Frame()) return 1;
+  CImg& canvas = *DriftletProbe(d).Items()[0]->image;
   FramePool pool;
   FramePtr frame = MakeRippleFrame(canvas, POINT{canvas.Width() / 2, canvas.Height() / 2}, 10, 4, &pool);
   std::vector<PixelRun> runs;
@@ -161,7 +161,7 @@ int wmain(int argc, wchar_t** argv) {
     frame.reset();
     frame = MakeRippleFrame(canvas, POINT{canvas.Width() / 2 + shift, canvas.Height() / 2}, 10, 4, &pool);
   });
-  const Rect opaque = d.Items()[0]->opaque;
+  const Rect opaque = DriftletProbe(d).Items()[0]->opaque;
   std::printf("  the photo covers %d x %d of the %d x %d canvas\n", opaque.Width(), opaque.Height(), canvas.Width(),
               canvas.Height());
   Step("effect frame (Ripple), kept, key margin skipped", [&] {
@@ -175,7 +175,8 @@ int wmain(int argc, wchar_t** argv) {
   });
   std::vector<RunBlock> blocks;
   JoinRunRows(runs, blocks);
-  std::printf("  the frame's %zu runs are %zu rectangles when rows with the same runs join\n", runs.size(), blocks.size());
+  std::printf("  the frame's %zu runs are %zu rectangles when rows with the same runs join\n", runs.size(),
+              blocks.size());
   Step("rows with the same runs joined", [&] { JoinRunRows(runs, blocks); });
   Step("region from the runs", [&] { RegionFromRuns(runs, frame->Width(), frame->Height(), nullptr); });
   Step("region from the runs and SetWindowRgn", [&] {

@@ -27,6 +27,7 @@
 #include "ImageFixtures.h"
 #include "ViewProgram.h"
 #include "desktop/Driftlet.h"
+#include "desktop/DriftletProbe.h"
 #include "imaging/ImageOps.h"
 #include "imaging/Img.h"
 #include "imaging/Thumbnails.h"
@@ -37,7 +38,6 @@
 using namespace k3;
 using namespace k3::viewbench;
 using k3::bench::NowMs;
-
 
 // A window for the photo list, as the view holds it.
 class ImportView : public fw::CWnd {};
@@ -118,9 +118,10 @@ void ImportBenchmark(const wchar_t* label, const std::vector<std::wstring>& path
     if (made == photos.Count()) all = NowMs() - start;
     ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
   }
-  std::printf("%ls, in this process: %d rows after %.0f ms, the first thumbnail after %.0f ms, all after %.0f ms; "
-              "the interface thread's longest step %.1f ms\n",
-              label, photos.Count(), rows, first, all, longest);
+  std::printf(
+      "%ls, in this process: %d rows after %.0f ms, the first thumbnail after %.0f ms, all after %.0f ms; "
+      "the interface thread's longest step %.1f ms\n",
+      label, photos.Count(), rows, first, all, longest);
 }
 
 // A list of `count` rows in this process: how long the rows take, the
@@ -152,10 +153,11 @@ void LongListBenchmark(const std::vector<std::wstring>& paths) {
   }
   PROCESS_MEMORY_COUNTERS_EX memory{};
   ::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
-  std::printf("%d rows in this process after %.0f ms, the kept thumbnails after %.0f ms (%d kept); the interface "
-              "thread's longest step %.1f ms; working set %.0f MB (peak %.0f MB); GDI objects of the process %ld\n",
-              photos.Count(), rows, settled, kept(), longest, memory.WorkingSetSize / 1048576.0,
-              memory.PeakWorkingSetSize / 1048576.0, e2e::GdiObjects(::GetCurrentProcess()));
+  std::printf(
+      "%d rows in this process after %.0f ms, the kept thumbnails after %.0f ms (%d kept); the interface "
+      "thread's longest step %.1f ms; working set %.0f MB (peak %.0f MB); GDI objects of the process %ld\n",
+      photos.Count(), rows, settled, kept(), longest, memory.WorkingSetSize / 1048576.0,
+      memory.PeakWorkingSetSize / 1048576.0, e2e::GdiObjects(::GetCurrentProcess()));
   const double jump = NowMs();
   photos.List()->SendMessage(LB_SETTOPINDEX, static_cast<WPARAM>(photos.Count() / 2));
   double shown = -1;
@@ -189,11 +191,12 @@ int main(int argc, char** argv) {
         4000, 3000,
         [](int x, int y) {
           return 0xFF000000u | static_cast<std::uint32_t>((x / 16) & 0x3F) << 16 |
-                 static_cast<std::uint32_t>(((x + y) / 24) & 0x7F) << 8 | static_cast<std::uint32_t>(60 + (y / 20) % 120);
+                 static_cast<std::uint32_t>(((x + y) / 24) & 0x7F) << 8 |
+                 static_cast<std::uint32_t>(60 + (y / 20) % 120);
         },
         L"image/jpeg");
-    preview = fixtures::Encode(160, 90, [](int x, int) { return 0xFF000000u | static_cast<std::uint32_t>(x) << 8 | 90; },
-                               L"image/jpeg");
+    preview = fixtures::Encode(
+        160, 90, [](int x, int) { return 0xFF000000u | static_cast<std::uint32_t>(x) << 8 | 90; }, L"image/jpeg");
   }
   const std::wstring plainFile = work.path() + L"plain.jpg";
   const std::wstring cameraFile = work.path() + L"camera.jpg";
@@ -201,15 +204,14 @@ int main(int argc, char** argv) {
   e2e::WriteFileBytes(plainFile, picture);
   e2e::WriteFileBytes(cameraFile, fixtures::WithPreview(picture, preview));
   e2e::WriteFileBytes(realPreviewFile, fixtures::WithPreview(real, preview));
-  std::printf("real photo: 6028 x 3391, %zu bytes ; 12-MP drawn photo: %zu bytes\n", real.size(),
-              picture.size());
+  std::printf("real photo: 6028 x 3391, %zu bytes ; 12-MP drawn photo: %zu bytes\n", real.size(), picture.size());
 
   if (longOnly) {
     const std::wstring small = work.path() + L"small.jpg";
     {
       fixtures::GdiplusSession encoders;
-      e2e::WriteFileBytes(small, fixtures::Encode(640, 480, [](int x, int y) { return 0xFF204060u + (x ^ y); },
-                                                  L"image/jpeg"));
+      e2e::WriteFileBytes(small, fixtures::Encode(
+                                     640, 480, [](int x, int y) { return 0xFF204060u + (x ^ y); }, L"image/jpeg"));
     }
     const std::wstring folder = work.path() + L"long-photos";
     const std::vector<std::wstring> many = Photos(folder, small, 20000);
@@ -242,9 +244,9 @@ int main(int argc, char** argv) {
   }
 
   // Thumbnails one by one, and how they were decoded.
-  for (const auto& [label, file] : {std::pair{L"real photo with preview", realPreviewFile},
-                                    std::pair{L"real photo without preview", realFile},
-                                    std::pair{L"12-MP photo without preview", plainFile}}) {
+  for (const auto& [label, file] :
+       {std::pair{L"real photo with preview", realPreviewFile}, std::pair{L"real photo without preview", realFile},
+        std::pair{L"12-MP photo without preview", plainFile}}) {
     std::vector<double> times;
     for (int i = 0; i < 9; ++i) {
       CImg thumb;
@@ -254,8 +256,9 @@ int main(int argc, char** argv) {
       times.push_back(NowMs() - t);
     }
     const PhotoDecodeInfo how = LastPhotoDecode();
-    std::printf("thumbnail of the %ls: median %.1f ms (%s)\n", label, Median(times),
-                how.scaledJpeg ? (how.reduction == 8 ? "scaled JPEG decode, 1/8" : "scaled JPEG decode") : "preview or GDI+");
+    std::printf(
+        "thumbnail of the %ls: median %.1f ms (%s)\n", label, Median(times),
+        how.scaledJpeg ? (how.reduction == 8 ? "scaled JPEG decode, 1/8" : "scaled JPEG decode") : "preview or GDI+");
   }
 
   // The drifting window at size 512: one 12-MP photo, a first selection of
@@ -266,7 +269,8 @@ int main(int argc, char** argv) {
     {
       CImg whole;
       Size size;
-      LoadPhotoFor(realFile.c_str(), [](Size s) { return s; }, whole, size);
+      LoadPhotoFor(
+          realFile.c_str(), [](Size s) { return s; }, whole, size);
       const PixelView v = whole.View();
       fixtures::GdiplusSession encoders;
       const std::vector<std::uint8_t> twelve = fixtures::Encode(
@@ -289,7 +293,7 @@ int main(int argc, char** argv) {
       single.LoadPhotos({});
       const double t = NowMs();
       single.LoadPhotos({many[20]});
-      single.WaitForPhotos();
+      DriftletProbe(single).WaitForPhotos();
       alone.push_back(NowMs() - t);
     }
     // The same for the whole 20-MP wallpaper photo as it comes from its package.
@@ -298,7 +302,7 @@ int main(int argc, char** argv) {
       single.LoadPhotos({});
       const double t = NowMs();
       single.LoadPhotos({realFile});
-      single.WaitForPhotos();
+      DriftletProbe(single).WaitForPhotos();
       aloneWhole.push_back(NowMs() - t);
     }
     std::printf("drifting photo of 512 from the 20-MP wallpaper photo: median %.0f ms\n", Median(aloneWhole));
@@ -310,12 +314,12 @@ int main(int argc, char** argv) {
     double t = NowMs();
     drift.LoadPhotos(twenty);
     const double interface20 = NowMs() - t;
-    drift.WaitForPhotos();
+    DriftletProbe(drift).WaitForPhotos();
     const double all20 = NowMs() - t;
     t = NowMs();
     drift.LoadPhotos(many);
     const double interfaceOneMore = NowMs() - t;
-    drift.WaitForPhotos();
+    DriftletProbe(drift).WaitForPhotos();
     const double oneMore = NowMs() - t;
     // Its parts: the decode at a quarter (1000 x 750) and the resampling
     // to 512 x 384.
@@ -324,7 +328,12 @@ int main(int argc, char** argv) {
       CImg photo;
       Size picture;
       double t0 = NowMs();
-      LoadPhotoFor(many[20].c_str(), [](Size) { return Size{512, 384}; }, photo, picture);
+      LoadPhotoFor(
+          many[20].c_str(),
+          [](Size) {
+            return Size{512, 384};
+          },
+          photo, picture);
       decodes.push_back(NowMs() - t0);
       t0 = NowMs();
       FitImageToSize(photo, Size{512, 384});
@@ -332,9 +341,10 @@ int main(int argc, char** argv) {
     }
     std::printf("  of which the decode at 1/%d: median %.0f ms, the resampling: median %.0f ms\n",
                 LastPhotoDecode().reduction, Median(decodes), Median(resamples));
-    std::printf("drifting photo of 512 from a 12-MP photo: median %.0f ms; a first selection of 20: %.0f ms; "
-                "one photo more: %.0f ms (on %d workers)\n",
-                Median(alone), all20, oneMore, drift.PreparerWorkers());
+    std::printf(
+        "drifting photo of 512 from a 12-MP photo: median %.0f ms; a first selection of 20: %.0f ms; "
+        "one photo more: %.0f ms (on %d workers)\n",
+        Median(alone), all20, oneMore, DriftletProbe(drift).PreparerWorkers());
     std::printf("  the interface thread is held by a selection of 20 for %.1f ms, by one photo more for %.1f ms\n",
                 interface20, interfaceOneMore);
     drift.DestroyWindow();

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "desktop/Driftlet.h"
+#include "desktop/DriftletProbe.h"
 
 namespace {
 
@@ -58,18 +59,18 @@ bool SamePixels(const CImg& a, const CImg& b) {
 // system saw them.
 bool Record(CDriftlet& d, const std::wstring& photo) {
   d.LoadPhotos({photo});
-  d.WaitForPhotos();
+  DriftletProbe(d).WaitForPhotos();
   for (UINT_PTR id : {1, 2, 3}) ::KillTimer(d.m_hWnd, id);
   for (int i = 0; i < 400; ++i) {
-    d.StepMotion(false);
-    d.StepMotion(true);
+    DriftletProbe(d).StepMotion(false);
+    DriftletProbe(d).StepMotion(true);
     Pump();
-    if (!d.Frame()) return false;
+    if (!DriftletProbe(d).Frame()) return false;
     RecordedFrame f;
     ::GetWindowRect(d.m_hWnd, &f.place);
     f.region = ::CreateRectRgn(0, 0, 0, 0);
     ::GetWindowRgn(d.m_hWnd, f.region);
-    const CImg& frame = *d.Frame();
+    const CImg& frame = *DriftletProbe(d).Frame();
     if (!g_frames.empty() && SamePixels(*g_frames.back().picture, frame)) {
       f.picture = g_frames.back().picture;
     } else {
@@ -125,14 +126,14 @@ int wmain(int argc, wchar_t** argv) {
     std::fflush(stdout);
     // Without photos the window's own timers do nothing; the frame timer
     // plays the recorded frames instead.
-    d.ClearItems();
+    DriftletProbe(d).ClearItems();
     g_dc = ::GetDC(d.m_hWnd);
   }
   // The viewer's timers, in the order and with the periods it starts them
   // (the window runs none while it has no photos).
   ::SetTimer(d.m_hWnd, 3, 50, mode == L"frames" ? ReplayFrame : nullptr);
-  ::SetTimer(d.m_hWnd, 1, d.settings.switchInterval, nullptr);
-  ::SetTimer(d.m_hWnd, 2, d.settings.frameInterval, nullptr);
+  ::SetTimer(d.m_hWnd, 1, d.Settings().switchInterval, nullptr);
+  ::SetTimer(d.m_hWnd, 2, d.Settings().frameInterval, nullptr);
   MSG msg;
   while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
     ::TranslateMessage(&msg);

@@ -67,6 +67,27 @@ std::uint32_t SwitchTimerPeriod(std::uint16_t stored) {
   return stored;
 }
 
+bool ShowSettings::SetSpeed(int index) { return Set(record_.frameInterval, SpeedPeriod(index)); }
+bool ShowSettings::SetSwitchInterval(int index) { return Set(record_.switchInterval, IntervalValue(index)); }
+int ShowSettings::EffectStrength() { return GetEffectStrength(record_); }
+int ShowSettings::WaveCount() { return GetWaveCount(record_); }
+void ShowSettings::Load(const std::uint8_t* bytes) { record_ = SettingsFromBytes(bytes); }
+std::array<std::uint8_t, kSettingsBytes> ShowSettings::Bytes() const { return SettingsToBytes(record_); }
+
+SettingChoices ChoicesOf(const DisplaySettings& s) {
+  SettingChoices c;
+  c.type = s.displayType <= kRotate ? static_cast<int>(s.displayType) : static_cast<int>(kPhoto);
+  for (int i = 0; i < 3; ++i) {
+    if (s.frameInterval == SpeedPeriod(i)) c.speed = i;
+  }
+  c.size = s.photoSize <= 4 ? s.photoSize : 4;
+  c.zOrder = s.zOrder <= kTopMost ? s.zOrder : -1;
+  for (int i = 0; i <= 8; ++i) {
+    if (s.switchInterval == IntervalValue(i)) c.interval = i;
+  }
+  return c;
+}
+
 int BoxSide(std::uint16_t photoSize) {
   static const int sides[5] = {32, 64, 128, 256, 512};
   return photoSize <= 4 ? sides[photoSize] : 512;

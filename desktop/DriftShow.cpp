@@ -12,7 +12,7 @@ void DriftShow::SetPaths(const std::vector<std::wstring>& paths) {
 }
 
 std::vector<std::wstring> DriftShow::Adopt(OpenedPackage&& package) {
-  settings_ = SettingsFromBytes(package.settings.data());
+  settings_.Load(package.settings.data());
   folder_ = std::move(package.folder);
   return std::move(package.photos);
 }

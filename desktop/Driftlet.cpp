@@ -61,11 +61,11 @@ BOOL CDriftlet::PreCreateWindow(CREATESTRUCTW& cs) {
 // Settings
 
 void CDriftlet::SetDisplayType(int type) {
-  if (show_.SetDisplayType(type)) ReshapePhotos();
+  if (show_.Settings().SetDisplayType(type)) ReshapePhotos();
 }
 
 void CDriftlet::SetPhotoSize(int index) {
-  if (show_.SetPhotoSize(index)) ReshapePhotos();
+  if (show_.Settings().SetPhotoSize(index)) ReshapePhotos();
 }
 
 void CDriftlet::ReshapePhotos() {
@@ -77,23 +77,23 @@ void CDriftlet::ReshapePhotos() {
 
 void CDriftlet::SetSpeed(int index) {
   if (motionTimer_) ::KillTimer(m_hWnd, std::exchange(motionTimer_, 0));
-  show_.SetSpeed(index);
+  show_.Settings().SetSpeed(index);
   StartMotionTimer();
 }
 
 void CDriftlet::SetZOrder(ZOrder value) {
-  if (show_.SetZOrder(value)) ApplyZOrder();
+  if (show_.Settings().SetZOrder(value)) ApplyZOrder();
 }
 
 void CDriftlet::SetSwitchInterval(int index) {
   if (switchTimer_) ::KillTimer(m_hWnd, std::exchange(switchTimer_, 0));
-  show_.SetSwitchInterval(index);
+  show_.Settings().SetSwitchInterval(index);
   StartSwitchTimer();
 }
 
-void CDriftlet::SetEffectStrength(int value) { show_.SetEffectStrength(value); }
+void CDriftlet::SetEffectStrength(int value) { show_.Settings().SetEffectStrength(value); }
 
-void CDriftlet::SetWaveCount(int value) { show_.SetWaveCount(value); }
+void CDriftlet::SetWaveCount(int value) { show_.Settings().SetWaveCount(value); }
 
 // Without photos the timers would change nothing, and they would still wake
 // the program up sixty times a second: they run only while there are photos.
@@ -101,13 +101,14 @@ void CDriftlet::StartSwitchTimer() {
   // The record keeps only the low 16 bits of the long intervals; the timer
   // runs for their full duration.
   if (m_hWnd && !photos_.Empty() && !paused_) {
-    switchTimer_ = ::SetTimer(m_hWnd, kSwitchTimer, SwitchTimerPeriod(settings.switchInterval), nullptr);
+    switchTimer_ = ::SetTimer(m_hWnd, kSwitchTimer, SwitchTimerPeriod(Settings().switchInterval), nullptr);
   }
 }
 
 void CDriftlet::StartMotionTimer() {
   // A period of 0 (Fast) gets the platform's shortest timer period.
-  if (m_hWnd && !photos_.Empty() && !paused_) motionTimer_ = ::SetTimer(m_hWnd, kMotionTimer, settings.frameInterval, nullptr);
+  if (m_hWnd && !photos_.Empty() && !paused_)
+    motionTimer_ = ::SetTimer(m_hWnd, kMotionTimer, Settings().frameInterval, nullptr);
 }
 
 void CDriftlet::UpdateTimers() {
@@ -129,7 +130,7 @@ void CDriftlet::StopTimers() {
 
 void CDriftlet::RestoreStacking() {
   if (!m_hWnd) return;
-  if (settings.zOrder == kTopMost) {
+  if (Settings().zOrder == kTopMost) {
     ::SetWindowPos(m_hWnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
   ApplyZOrder();
@@ -139,7 +140,7 @@ void CDriftlet::ApplyZOrder() {
   if (!m_hWnd) return;
   // Restacking never takes the activation from the window the user works in.
   constexpr UINT keep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
-  switch (settings.zOrder) {
+  switch (Settings().zOrder) {
     case kTopMost:
       ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, keep);
       break;
@@ -283,7 +284,7 @@ void CDriftlet::ComposeFrame() {
   // starts in the middle of the screen, not in its corner.
   if (motion_.centreX == -1 && motion_.centreY == -1) StepMotion(false);
   composing_ = true;
-  const ComposedFrame frame = composer_.Compose(photos_.Current(), settings, motion_, random_, onlyChanges_);
+  const ComposedFrame frame = composer_.Compose(photos_.Current(), Settings(), motion_, random_, onlyChanges_);
   if (frame.kind != ComposedFrame::Kind::kSkipped) {
     Reshape(frame);
     Place(frame.place);
@@ -300,7 +301,7 @@ void CDriftlet::DrawFrame(HDC dc) {
   if (!dc) dc = FrameDc();
   if (!dc) return;
   CImg* picture = nullptr;
-  if (settings.displayType >= kSphere && settings.displayType <= kRotate) {
+  if (Settings().displayType >= kSphere && Settings().displayType <= kRotate) {
     picture = composer_.Frame();
     if (!picture) return;
     const bool fresh = composer_.TakeFresh();

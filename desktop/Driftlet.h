@@ -5,9 +5,11 @@
 // to its visible pixels by the window region.
 //
 // The application object holds the one instance for the whole run; the main
-// frame creates its window in both modes. Three timers drive it: 1 switches
-// photos, 2 takes a motion step, 3 composes a frame every 50 ms. While
-// nobody can see it (the session locked, the display off, a full-screen
+// frame creates its window in both modes. Three timers drive it while it
+// has photos: 1 switches photos, 2 takes a motion step, 3 composes a frame
+// every 50 ms; 4 looks at the foreground once a second while a full-screen
+// program hides it, and 5 lets a full-screen program settle for half a
+// second before it counts. While nobody can see it (the session locked, the display off, a full-screen
 // program in the foreground on its screen) it is hidden and runs no timers;
 // then it comes back where it was and goes on. The window
 // owns everything it shows: its photos, its frames and the folder of photos
@@ -64,47 +66,26 @@ class CDriftlet : public fw::CWnd {
   void SetSpeed(int index);
   void SetZOrder(ZOrder value);
   void SetSwitchInterval(int index);
-  int GetEffectStrength() { return show_.EffectStrength(); }
-  int GetWaveCount() { return show_.WaveCount(); }
+  int GetEffectStrength() { return show_.Settings().EffectStrength(); }
+  int GetWaveCount() { return show_.Settings().WaveCount(); }
   void SetEffectStrength(int value);
   void SetWaveCount(int value);
+
+  // The display settings record, read only: the operations above change
+  // it, and an opened package replaces it whole.
+  const DisplaySettings& Settings() const { return show_.Record(); }
 
   // Replaces the photos by the existing ones among `paths`, prepares them
   // and shows the first. The photos are prepared on worker threads and
   // join the drift as they come; those already prepared for the same
   // settings stay and show at once.
   void LoadPhotos(const std::vector<std::wstring>& paths);
-  // Waits for the photos under preparation and takes them in, at most `ms`
-  // (tests and benchmarks); whether all came.
-  bool WaitForPhotos(DWORD ms = 20000);
-  // Waits for the photos under preparation without taking them in (they
-  // come with the workers' notice), at most `ms`; whether all are done.
-  bool WaitUntilPrepared(DWORD ms = 20000) { return preparer_.WaitIdle(ms); }
-  // How many threads prepare the photos (they start with the first photo).
-  int PreparerWorkers() const { return preparer_.Workers(); }
 
-  // One motion step (and, with `compose`, a frame at once).
-  void StepMotion(bool compose);
-  // Builds, shapes, places and draws one frame.
-  void ComposeFrame();
-  // Prepares every photo for the chosen size and type; photos already
-  // prepared for them are kept, not made again. A photo prepared for other
-  // settings stands in for itself until its new form comes.
-  void RebuildItems();
-  void ClearItems();
-  // Draws the current frame or photo (into the window's own DC without one).
-  void DrawFrame(HDC dc = nullptr);
-  // Puts the window where its stacking order says.
-  void ApplyZOrder();
   // The same after another window of the program appeared over it: a
   // topmost window is taken out of the topmost band and put back, so that
   // the window system really moves it (one that already seems in place is
   // left where the screen may not show it).
   void RestoreStacking();
-
-  // Starts the effects' animation from its beginning (for tests and
-  // benchmarks that repeat a sequence of frames).
-  void RestartEffectAnimation() { composer_.RestartAnimation(); }
 
   // The session ends and the process may end as soon as this returns: the
   // timers and the workers stop, and the folder of a show's extracted
@@ -124,35 +105,6 @@ class CDriftlet : public fw::CWnd {
   // show's extracted photos (empty for none).
   const std::vector<std::wstring>& PhotoPaths() const { return show_.Paths(); }
   const std::wstring& ExtractedFolder() const { return show_.ExtractedFolder(); }
-  // The photos prepared so far, in the order of the paths, and the one shown.
-  const PhotoSet<CDriftletImg>::Items& Items() const { return photos_.All(); }
-  int CurrentIndex() const { return photos_.CurrentIndex(); }
-  // The screens the photo roams come from `source` from now on (tests:
-  // monitors the test system has not); they are asked for again at once.
-  void SetScreenSource(std::function<std::vector<Rect>()> source) {
-    screenSource_ = std::move(source);
-    screensKnown_ = false;
-    screensChanged_ = true;
-  }
-  // Shows the photo at `index` from the next frame on.
-  void ShowPhoto(int index);
-  // Where the photo is and where it goes; a new motion takes effect at the
-  // next step.
-  const MotionState& Motion() const { return motion_; }
-  void SetMotion(const MotionState& motion) { motion_ = motion; }
-  // The effect frame shown now (null for the plain photo or none) and the
-  // box of its visible pixels.
-  const CImg* Frame() const { return composer_.Frame(); }
-  const Rect& FrameBox() const { return composer_.VisibleBox(); }
-  // Whether the frames' pool still keeps a frame for the next one.
-  bool PoolHoldsFrame() const { return composer_.PoolHoldsFrame(); }
-  // Frames give the window system only what changed since the last one (a
-  // new region, a new place, new pixels). Off, every frame sets the region,
-  // the place and the pixels again (for comparison in tests and benchmarks).
-  void SetOnlyChanges(bool on) { onlyChanges_ = on; }
-
-  // The display settings record, first member as the package file expects.
-  DisplaySettings settings;
 
  protected:
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -164,6 +116,29 @@ class CDriftlet : public fw::CWnd {
   void MarkComposing(bool on) { composing_ = on; }
 
  private:
+  // Tests and benchmarks reach the single steps, the prepared photos and
+  // the motion through it (desktop/DriftletProbe.h).
+  friend class DriftletProbe;
+
+  // Waits for the photos under preparation and takes them in, at most `ms`;
+  // whether all came.
+  bool WaitForPhotos(DWORD ms = 20000);
+  // One motion step (and, with `compose`, a frame at once).
+  void StepMotion(bool compose);
+  // Builds, shapes, places and draws one frame.
+  void ComposeFrame();
+  // Prepares every photo for the chosen size and type; photos already
+  // prepared for them are kept, not made again. A photo prepared for other
+  // settings stands in for itself until its new form comes.
+  void RebuildItems();
+  void ClearItems();
+  // Draws the current frame or photo (into the window's own DC without one).
+  void DrawFrame(HDC dc = nullptr);
+  // Puts the window where its stacking order says.
+  void ApplyZOrder();
+  // Shows the photo at `index` from the next frame on.
+  void ShowPhoto(int index);
+
   enum TimerId : UINT_PTR { kSwitchTimer = 1, kMotionTimer = 2, kFrameTimer = 3, kLookTimer = 4, kSettleTimer = 5 };
   static constexpr UINT kFramePeriod = 50;
   // How often the foreground and the screen are looked at: every 20th frame
@@ -215,7 +190,7 @@ class CDriftlet : public fw::CWnd {
   void TakePrepared();
 
   RandomSource random_;
-  DriftShow show_{settings};
+  DriftShow show_;
   PhotoSet<CDriftletImg> photos_;
   FrameComposer composer_;
   MotionState motion_;
@@ -257,7 +232,6 @@ class CDriftlet : public fw::CWnd {
   // Declared after the folder of extracted photos, so that the workers have
   // ended before it goes.
   PhotoPreparer preparer_;
-  std::uint64_t batch_ = 0;
 };
 
 }  // namespace k3

@@ -266,7 +266,7 @@ LRESULT CDriftlet::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_MOUSEACTIVATE:
       // Bottom-most: clicking the photo does not bring it forward.
-      if (settings.zOrder == kBottomMost) return MA_NOACTIVATE;
+      if (Settings().zOrder == kBottomMost) return MA_NOACTIVATE;
       break;
     case WM_LBUTTONDOWN:
       DragWindow();

@@ -17,7 +17,7 @@ void CDriftlet::LoadPhotos(const std::vector<std::wstring>& paths) {
 }
 
 void CDriftlet::ClearItems() {
-  batch_ = preparer_.Start({}, settings);
+  preparer_.Start({}, Settings());
   photos_.Clear();
   drawn_ = nullptr;
   composer_.ForgetSource();
@@ -28,10 +28,10 @@ void CDriftlet::RebuildItems() {
   std::vector<WantedPhoto> wanted;
   for (const std::wstring& path : show_.Paths()) wanted.push_back(WantedPhoto{path, LastWriteTime(path)});
   std::vector<PhotoPreparer::Job> work;
-  for (PhotoJob& job : photos_.Rebuild(wanted, settings.displayType, settings.photoSize, dpi_)) {
+  for (PhotoJob& job : photos_.Rebuild(wanted, Settings().displayType, Settings().photoSize, dpi_)) {
     work.push_back(PhotoPreparer::Job{job.slot, std::move(job.path), job.fileTime});
   }
-  batch_ = preparer_.Start(std::move(work), settings, dpi_);
+  preparer_.Start(std::move(work), Settings(), dpi_);
   drawn_ = nullptr;
   composer_.ForgetSource();
   UpdateTimers();
@@ -40,7 +40,7 @@ void CDriftlet::RebuildItems() {
 void CDriftlet::TakePrepared() {
   std::vector<std::pair<std::size_t, std::unique_ptr<CDriftletImg>>> prepared;
   for (PhotoPreparer::Done& d : preparer_.Take()) {
-    if (d.batch == batch_) prepared.emplace_back(d.slot, std::move(d.item));
+    prepared.emplace_back(d.slot, std::move(d.item));
   }
   const JoinedPhotos joined = photos_.Join(std::move(prepared));
   if (!joined.changed) return;

@@ -68,7 +68,7 @@ PhotoPreparer::PhotoPreparer(std::function<void()> ready, int workers)
       queue_({workers, nullptr, [] { return fw::MakeWorkerScope(fw::Apartment::Multi); },
               [this] { return notice_.Ask(); }}) {}
 
-std::uint64_t PhotoPreparer::Start(std::vector<Job> jobs, const DisplaySettings& settings, int dpi) {
+void PhotoPreparer::Start(std::vector<Job> jobs, const DisplaySettings& settings, int dpi) {
   // A new batch: whatever the last one still had waiting or under way is
   // never handed out.
   queue_.Clear();
@@ -77,12 +77,11 @@ std::uint64_t PhotoPreparer::Start(std::vector<Job> jobs, const DisplaySettings&
       return PrepareDriftPhoto(job.path, job.fileTime, settings, dpi);
     });
   }
-  return ++batch_;
 }
 
 std::vector<PhotoPreparer::Done> PhotoPreparer::Take() {
   std::vector<Done> done;
-  for (auto& d : queue_.Take()) done.push_back(Done{batch_, static_cast<std::size_t>(d.key), std::move(d.result)});
+  for (auto& d : queue_.Take()) done.push_back(Done{static_cast<std::size_t>(d.key), std::move(d.result)});
   return done;
 }
 

@@ -66,7 +66,6 @@ class PhotoPreparer {
     std::uint64_t fileTime = 0;
   };
   struct Done {
-    std::uint64_t batch = 0;
     std::size_t slot = 0;
     // Null when nothing could be made for the photo.
     std::unique_ptr<CDriftletImg> item;
@@ -83,9 +82,9 @@ class PhotoPreparer {
   PhotoPreparer& operator=(const PhotoPreparer&) = delete;
 
   // Replaces what waits by `jobs`, prepared in their order for `settings`
-  // on a screen of `dpi`; the new batch's number. An empty batch drops what
-  // waits.
-  std::uint64_t Start(std::vector<Job> jobs, const DisplaySettings& settings, int dpi = 96);
+  // on a screen of `dpi`: what the last batch still had waiting or under
+  // way is never handed out. An empty batch drops what waits.
+  void Start(std::vector<Job> jobs, const DisplaySettings& settings, int dpi = 96);
   // Drops what waits and waits for the preparations under way, so that no
   // worker still reads a photo file.
   void Cancel() { queue_.Cancel(); }
@@ -102,7 +101,6 @@ class PhotoPreparer {
   // Declared first, so that it outlives the workers that ask it.
   fw::CWorkNotice notice_;
   fw::WorkerQueue<std::unique_ptr<CDriftletImg>> queue_;
-  std::uint64_t batch_ = 0;
 };
 
 }  // namespace k3

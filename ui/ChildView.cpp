@@ -256,7 +256,6 @@ void CChildView::OnKeyDown(UINT key) {
 
 BOOL CChildView::OnCmdMsg(UINT id, int code) {
   if (!m_hWnd || code != BN_CLICKED) return FALSE;
-  if (settings_.OnClicked(id)) return TRUE;
   switch (id) {
     case ids::kSave:
       OnSave();
@@ -308,7 +307,7 @@ void CChildView::OnSave() {
   if (path.empty()) return;
   PackageDialogs dialogs(m_hWnd);
   CDriftlet& d = context_.driftlet;
-  if (SavePackage(SettingsToBytes(d.settings), d.PhotoPaths(), path, dialogs)) {
+  if (SavePackage(SettingsToBytes(d.Settings()), d.PhotoPaths(), path, dialogs)) {
     ShowPairedMessage(Frame(), IDS_COMPLETED_JA, IDS_COMPLETED_EN, MB_OK | MB_ICONINFORMATION);
   }
 }

@@ -39,12 +39,4 @@ inline constexpr unsigned kWaveCountSlider = 249;
 // The group labels (one id for all: nothing refers to them).
 inline constexpr unsigned kLabel = 0xFFFF;
 
-// The choices checked at the start, those the drifting window starts with:
-// Ripple, Normal, 128, topmost, 5 seconds.
-inline constexpr int kStartType = 2;
-inline constexpr int kStartSpeed = 1;
-inline constexpr int kStartSize = 2;
-inline constexpr int kStartZOrder = 2;
-inline constexpr int kStartInterval = 1;
-
 }  // namespace k3::ids

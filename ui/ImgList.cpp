@@ -46,7 +46,8 @@ void CImgList::DrawItem(const DRAWITEMSTRUCT& item) {
   const int height = row.bottom - row.top;
   if (width <= 0 || height <= 0) return;
 
-  const bool selected = (item.itemState & ODS_SELECTED) != 0;
+  // The model's selection, which the box's own follows.
+  const bool selected = entry ? entry->selected : (item.itemState & ODS_SELECTED) != 0;
   BackBuffer buffer;
   if (!CreateFilledBackBuffer(buffer, item.hDC, width, height, selected ? kSelectedRowColour : kRowColour)) return;
   if (entry) {
@@ -104,10 +105,45 @@ void CImgList::RedrawRow(int row) {
   }
 }
 
+void CImgList::ShowSelection(const std::vector<int>& rows) {
+  if (!m_hWnd) return;
+  const std::vector<int> now = GetSelItems();
+  showing_ = true;
+  // Both ascending: only the rows that differ change.
+  std::size_t i = 0, j = 0;
+  while (i < now.size() || j < rows.size()) {
+    if (j == rows.size() || (i < now.size() && now[i] < rows[j])) {
+      SetSel(now[i++], false);
+    } else if (i == now.size() || rows[j] < now[i]) {
+      SetSel(rows[j++], true);
+    } else {
+      ++i, ++j;
+    }
+  }
+  showing_ = false;
+}
+
 LRESULT CImgList::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (asked_ && !showing_) {
+    switch (msg) {
+      case LB_SETSEL:
+        return asked_(static_cast<int>(lp), static_cast<int>(lp), wp != FALSE) ? 0 : LB_ERR;
+      case LB_SELITEMRANGE: {
+        const int first = LOWORD(lp), last = HIWORD(lp);
+        return asked_(std::min(first, last), std::max(first, last), wp != FALSE) ? 0 : LB_ERR;
+      }
+      case LB_SELITEMRANGEEX: {
+        // A range given backwards deselects.
+        const int first = static_cast<int>(wp), last = static_cast<int>(lp);
+        return asked_(std::min(first, last), std::max(first, last), first <= last) ? 0 : LB_ERR;
+      }
+    }
+  }
   const LRESULT result = fw::CListBox::WindowProc(msg, wp, lp);
-  // Told once the list box has toggled the clicked row's selection.
-  if (msg == WM_LBUTTONDOWN && clicked_) clicked_();
+  // Told once the box has changed its own selection for a click or a key.
+  if ((msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK || msg == WM_KEYDOWN || msg == WM_CHAR) && made_ && m_hWnd) {
+    made_();
+  }
   if (msg == WM_VSCROLL || msg == WM_MOUSEWHEEL || msg == WM_KEYDOWN || msg == WM_SIZE || msg == LB_SETTOPINDEX) {
     const int top = static_cast<int>(::SendMessageW(m_hWnd, LB_GETTOPINDEX, 0, 0));
     if ((top != lastTop_ || msg == WM_SIZE) && scrolled_) {

@@ -1,8 +1,11 @@
 // The photo list of the main view: one 100-pixel row (logical, scaled to
 // the screen's DPI) per photo with its thumbnail, its path and its picture
-// size; a multiple-selection list box
-// whose rows the list draws itself. The entries belong to the view; a row's
-// item data points at its entry.
+// size; a multiple-selection list box whose rows the list draws itself.
+// The entries and their selection belong to the photo list's model; a
+// row's item data points at its entry, and a row is drawn selected when
+// its entry is. The box's own selection (what a screen reader reads) is
+// kept in step with the model by its owner: every change asked of the box
+// goes to the model first.
 #pragma once
 
 #include <cstdint>
@@ -39,8 +42,17 @@ class CImgList : public fw::CListBox {
   // The list's own background colour.
   BOOL OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override;
 
-  // `clicked` is told after a click changed the selection.
-  void OnRowClicked(std::function<void()> clicked) { clicked_ = std::move(clicked); }
+  // Every change of the selection asked of the box by anyone (LB_SETSEL,
+  // LB_SELITEMRANGE, LB_SELITEMRANGEEX from this program, another one or a
+  // screen reader) goes to `asked` (first row, last row, on; -1 for the
+  // first row means every row) instead of the box; false (rows that are
+  // not there) answers LB_ERR.
+  void OnSelectionAsked(std::function<bool(int, int, bool)> asked) { asked_ = std::move(asked); }
+  // `made` is told after the user may have changed the box's own selection
+  // (a click, a key); its owner reads it (GetSelItems) and hands it on.
+  void OnSelectionMade(std::function<void()> made) { made_ = std::move(made); }
+  // Makes the box's own selection exactly `rows` (ascending).
+  void ShowSelection(const std::vector<int>& rows);
   // `scrolled` is told when other rows came into view (scrolled, sized).
   void OnScrolled(std::function<void()> scrolled) { scrolled_ = std::move(scrolled); }
   // The rows on screen now, top to bottom.
@@ -54,7 +66,10 @@ class CImgList : public fw::CListBox {
   fw::GdiBrush background_{::CreateSolidBrush(palette::kList)};
   fw::GdiBrush placeholder_{::CreateSolidBrush(palette::kThumbPlaceholder)};
   fw::GdiFont font_;
-  std::function<void()> clicked_;
+  std::function<bool(int, int, bool)> asked_;
+  std::function<void()> made_;
+  // Set while the box's own selection is made to follow the model.
+  bool showing_ = false;
   std::function<void()> scrolled_;
   int lastTop_ = -1;
   int dpi_ = 96;

@@ -53,37 +53,32 @@ PhotoCollection::PhotoCollection(CDriftlet& driftlet) : driftlet_(driftlet) {}
 void PhotoCollection::Changed() {
   unsaved_ = true;
   saveSoon_.AskWithin(kSaveDelay);
-  if (quiet_ > 0) {
-    changedWhileQuiet_ = true;
-    return;
-  }
   if (changed_) changed_();
 }
 
-// During an import the rows are told once at its end and at each redraw
-// of the list, not once per row.
-class PhotoCollection::QuietChanges {
+// An import is one batch of the model's changes, told at its end; the
+// list is redrawn twice a second meanwhile, when the rows on screen go to
+// the workers (the others wait for the end, so that decoding does not take
+// the processor from the rows) and the count line shows how many came.
+class PhotoCollection::ImportBatch {
  public:
-  explicit QuietChanges(PhotoCollection& photos) : photos_(photos) { ++photos_.quiet_; }
-  ~QuietChanges() {
-    if (--photos_.quiet_ != 0) return;
-    if (std::exchange(photos_.selectionWhileQuiet_, false)) photos_.ApplySelection();
-    photos_.HandOverThumbnails(false);
-    Flush();
-  }
-  QuietChanges(const QuietChanges&) = delete;
-  QuietChanges& operator=(const QuietChanges&) = delete;
-  // At each redraw of the list during the import: the rows on screen go to
-  // the workers (the others wait for the end, so that decoding does not
-  // take the processor from the rows).
-  void Flush() {
+  explicit ImportBatch(PhotoCollection& photos) : photos_(photos), redraw_(*photos.list_), batch_(photos.model_) {}
+  ~ImportBatch() { photos_.HandOverThumbnails(false); }
+  ImportBatch(const ImportBatch&) = delete;
+  ImportBatch& operator=(const ImportBatch&) = delete;
+
+  void RowsAdded() {
+    if (!redraw_.RowsAdded()) return;
     photos_.HandOverThumbnails(true);
-    if (!std::exchange(photos_.changedWhileQuiet_, false)) return;
     if (photos_.changed_) photos_.changed_();
   }
 
  private:
   PhotoCollection& photos_;
+  BatchedRedraw redraw_;
+  // Ends before the redraw: its notices (the selection reaches the drift,
+  // the count line follows) come before the list is drawn again.
+  PhotoList::Batch batch_;
 };
 
 bool PhotoCollection::Create(HWND parent, UINT id) {
@@ -101,16 +96,16 @@ bool PhotoCollection::Create(HWND parent, UINT id) {
     TakeThumbnails();
   });
   list_->OnScrolled([this] { OnRowsMoved(); });
-  // The list box's selection after a click is the model's.
-  list_->OnRowClicked([this] { model_.SetSelection(list_->GetSelItems()); });
+  // Every change of the selection goes to the model: the user's clicks and
+  // keys as the box made them, anyone's requests to the box instead of it.
+  list_->OnSelectionMade([this] { model_.SetSelection(list_->GetSelItems()); });
+  list_->OnSelectionAsked([this](int first, int last, bool on) { return model_.SelectRange(first, last, on); });
   model_.OnRowsChanged([this] { Changed(); });
-  // The selection reaches the drift here only; the count line follows.
+  // The model's one notice of a new selection: the drift, the box's own
+  // selection and the count line follow it.
   model_.OnSelectionChanged([this] {
-    if (quiet_ > 0) {
-      selectionWhileQuiet_ = true;
-      return;
-    }
     ApplySelection();
+    if (list_) list_->ShowSelection(model_.Selected());
     if (changed_) changed_();
   });
   return true;
@@ -153,7 +148,7 @@ bool PhotoCollection::AddPhoto(const std::wstring& path) {
   Size picture{0, 0};
   if (thumbnailer_ && ReadPhotoSize(path.c_str(), picture)) {
     if (!AddRow(std::make_unique<CImgThumb>(path, nullptr, picture.width, picture.height))) return false;
-    if (quiet_ == 0) HandOverThumbnails(false);
+    if (!model_.InBatch()) HandOverThumbnails(false);
     return true;
   }
   // Not a JPEG inside (a picture of another kind under the name): decoded
@@ -180,10 +175,7 @@ bool PhotoCollection::AddRow(std::unique_ptr<CImgThumb> entry) {
   // The first photo is selected at once, so that it drifts; during an
   // import it starts to drift when the rows are in (its frames would take
   // the interface thread's time from the rows meanwhile).
-  if (Count() == 1) {
-    list_->SetSel(0, true);
-    model_.Select(0, true);
-  }
+  if (Count() == 1) model_.Select(0, true);
   return true;
 }
 
@@ -219,7 +211,7 @@ void PhotoCollection::OnRowsMoved() {
   // Rows far from the screen give their thumbnails back; they are made
   // again when they come near.
   if (Count() > thumbnailBudget_) model_.GiveBack(KeptRows());
-  if (quiet_ == 0) {
+  if (!model_.InBatch()) {
     HandOverThumbnails(false);
   } else {
     ShowRowsOnScreenFirst();
@@ -269,7 +261,7 @@ void PhotoCollection::TakeThumbnails() {
     entry.image = std::move(m.image);
     list_->RedrawRow(index);
   }
-  if (madeAtOldSize && quiet_ == 0) HandOverThumbnails(false);
+  if (madeAtOldSize && !model_.InBatch()) HandOverThumbnails(false);
 }
 
 std::size_t PhotoCollection::ThumbnailsPending() const {
@@ -298,12 +290,11 @@ void PhotoCollection::RemoveAll() {
 
 void PhotoCollection::Import(const std::vector<std::wstring>& paths, HWND owner) {
   if (paths.empty() || !list_) return;
-  BatchedRedraw redraw(*list_);
-  QuietChanges quiet(*this);
+  ImportBatch batch(*this);
   CProgressDlg progress;
   progress.Open(owner, 0, static_cast<int>(paths.size()), true);
   for (std::size_t i = 0; i < paths.size(); ++i) {
-    if (AddPhoto(paths[i]) && redraw.RowsAdded()) quiet.Flush();
+    if (AddPhoto(paths[i])) batch.RowsAdded();
     if (!progress.SetPos(static_cast<int>(i))) break;
   }
 }
@@ -328,14 +319,13 @@ void PhotoCollection::Load(HWND owner) {
   const std::vector<std::wstring> photos = LoadImageListFile(listFilePath_);
   if (photos.empty()) return;
   const unsigned long long length = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-  BatchedRedraw redraw(*list_);
-  QuietChanges quiet(*this);
+  ImportBatch batch(*this);
   CProgressDlg progress;
   progress.Open(owner, 0, static_cast<int>(std::min<unsigned long long>(length, 0x7FFFFFFF)), true);
   int position = 0;
   for (const std::wstring& photo : photos) {
     if (!AddPhoto(photo)) continue;
-    if (redraw.RowsAdded()) quiet.Flush();
+    batch.RowsAdded();
     position += static_cast<int>(kImageListRecordBytes);
     if (!progress.SetPos(position)) break;
   }

@@ -34,8 +34,8 @@ class PhotoCollection {
   PhotoCollection& operator=(const PhotoCollection&) = delete;
 
   // `changed` is told after the rows or the selection changed (the count
-  // line and the drop hint follow them; a click's selection reaches the
-  // drift before).
+  // line and the drop hint follow them; a new selection reaches the drift
+  // before).
   void OnChanged(std::function<void()> changed) { changed_ = std::move(changed); }
 
   // Makes the list box as a child of `parent`.
@@ -102,8 +102,8 @@ class PhotoCollection {
   static constexpr UINT kSaveDelay = 2000;
 
  private:
-  class QuietChanges;
-  // Tells `changed_`, or notes it for the end of an import.
+  class ImportBatch;
+  // The rows changed: IMG.DAT is written soon, `changed_` is told.
   void Changed();
   // The rows added since the last hand-over go to the workers (only those
   // on screen, during an import).
@@ -124,10 +124,7 @@ class PhotoCollection {
   int dpi_ = 96;
   int ThumbnailSide() const;
   std::wstring listFilePath_;
-  int quiet_ = 0;
   int thumbnailNotices_ = 0;
-  bool changedWhileQuiet_ = false;
-  bool selectionWhileQuiet_ = false;
   // Whether the rows changed since IMG.DAT was last written.
   bool unsaved_ = false;
   int thumbnailBudget_ = kThumbnailBudget;

@@ -1,8 +1,23 @@
 #include "ui/PhotoList.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace k3 {
+
+void PhotoList::Tell(const std::function<void()>& told) {
+  if (batches_ > 0) {
+    (&told == &rowsChanged_ ? rowsChangedInBatch_ : selectionChangedInBatch_) = true;
+    return;
+  }
+  if (told) told();
+}
+
+void PhotoList::EndBatch() {
+  if (--batches_ > 0) return;
+  if (std::exchange(rowsChangedInBatch_, false)) Tell(rowsChanged_);
+  if (std::exchange(selectionChangedInBatch_, false)) Tell(selectionChanged_);
+}
 
 bool PhotoList::Add(std::unique_ptr<CImgThumb> entry, bool needsThumbnail) {
   if (!entry || Contains(entry->path)) return false;
@@ -51,6 +66,20 @@ void PhotoList::Select(int index, bool on) {
   if (index < 0 || index >= Count() || At(index).selected == on) return;
   At(index).selected = on;
   Tell(selectionChanged_);
+}
+
+bool PhotoList::SelectRange(int first, int last, bool on) {
+  if (first == -1) {
+    first = 0;
+    last = Count() - 1;
+  }
+  if (first < 0 || last < first || last >= Count()) return first == 0 && Count() == 0;
+  bool changed = false;
+  for (int i = first; i <= last; ++i) {
+    if (std::exchange(At(i).selected, on) != on) changed = true;
+  }
+  if (changed) Tell(selectionChanged_);
+  return true;
 }
 
 void PhotoList::SetSelection(const std::vector<int>& rows) {

@@ -2,8 +2,11 @@
 // a key that stays with it (keys grow with the rows, so the entries stay
 // ordered by key), no path twice, which rows are selected, which rows wait
 // for their thumbnails, and a notice for each change of the rows and of the
-// selection. The owner-drawn list (CImgList) draws it; the photo collection
-// feeds it and keeps the list box in step. Pure, tested natively.
+// selection. Its selection is the program's only one: the owner-drawn list
+// (CImgList) draws it and hands every change asked of it here; the photo
+// collection feeds it and keeps the list box in step with its notices. A
+// batch of changes (an import) is told once, at its end. Pure, tested
+// natively.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +37,7 @@ struct CImgThumb {
   // The picture's own size.
   int width = 0;
   int height = 0;
+  // What drifts and what Save packs; the model's to change.
   bool selected = false;
 };
 
@@ -50,6 +54,20 @@ class PhotoList {
   PhotoList() = default;
   PhotoList(const PhotoList&) = delete;
   PhotoList& operator=(const PhotoList&) = delete;
+
+  // Changes made while it lives are told once, when it ends (the outermost
+  // of several).
+  class Batch {
+   public:
+    explicit Batch(PhotoList& list) : list_(list) { ++list_.batches_; }
+    ~Batch() { list_.EndBatch(); }
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+
+   private:
+    PhotoList& list_;
+  };
+  bool InBatch() const { return batches_ > 0; }
 
   // Told after rows came or went, and after the selection changed.
   void OnRowsChanged(std::function<void()> told) { rowsChanged_ = std::move(told); }
@@ -70,8 +88,11 @@ class PhotoList {
   // The row of a key; -1 for a row gone.
   int IndexOf(Key key) const;
 
-  // Selects or deselects one row, or selects exactly `rows`.
+  // Selects or deselects one row, the rows `first` to `last` (both
+  // included; -1 for `first` means every row), or selects exactly `rows`.
+  // False for rows that are not there (nothing changed).
   void Select(int index, bool on);
+  bool SelectRange(int first, int last, bool on);
   void SetSelection(const std::vector<int>& rows);
   bool IsSelected(int index) const;
   std::vector<int> Selected() const;
@@ -87,9 +108,9 @@ class PhotoList {
   std::size_t Waiting() const { return waiting_.size(); }
 
  private:
-  void Tell(const std::function<void()>& told) const {
-    if (told) told();
-  }
+  // A notice now, or at the end of the batch.
+  void Tell(const std::function<void()>& told);
+  void EndBatch();
 
   Entries entries_;
   std::unordered_set<std::wstring> listed_;
@@ -97,6 +118,9 @@ class PhotoList {
   Key nextKey_ = 1;
   std::function<void()> rowsChanged_;
   std::function<void()> selectionChanged_;
+  int batches_ = 0;
+  bool rowsChangedInBatch_ = false;
+  bool selectionChangedInBatch_ = false;
 };
 
 }  // namespace k3

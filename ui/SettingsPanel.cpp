@@ -34,10 +34,16 @@ void CSettingSlider::OnScroll(int code, int position) {
   if ((code == TB_THUMBTRACK || code == TB_THUMBPOSITION) && changed_) changed_(position);
 }
 
+bool CChoiceButton::OnClicked() {
+  if (chosen_) chosen_();
+  return true;
+}
+
 SettingsPanel::SettingsPanel(CDriftlet& driftlet) : driftlet_(driftlet), brush_(::CreateSolidBrush(palette::kPanel)) {}
 
 void SettingsPanel::MakeGroup(Group& group, HWND parent, UINT labelPair, UINT firstId,
-                              const std::vector<std::wstring>& texts, HFONT normal, HFONT bold) {
+                              const std::vector<std::wstring>& texts, HFONT normal, HFONT bold,
+                              std::function<void(int)> chosen) {
   group.firstId = firstId;
   if (group.label.Create(PairText(labelPair).c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT, RECT{0, 0, 0, 0}, parent,
                          ids::kLabel)) {
@@ -45,7 +51,7 @@ void SettingsPanel::MakeGroup(Group& group, HWND parent, UINT labelPair, UINT fi
     group.label.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(bold), FALSE);
   }
   for (std::size_t i = 0; i < texts.size(); ++i) {
-    auto radio = std::make_unique<fw::CButton>();
+    auto radio = std::make_unique<CChoiceButton>([chosen, i] { chosen(static_cast<int>(i)); });
     const DWORD style = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | BS_VCENTER | (i == 0 ? WS_GROUP : 0);
     if (radio->Create(texts[i].c_str(), style, RECT{0, 0, 0, 0}, parent, firstId + static_cast<UINT>(i))) {
       radio->SetBackground(brush_.get());
@@ -65,10 +71,15 @@ void SettingsPanel::SetFonts(HFONT normal, HFONT bold) {
 }
 
 void SettingsPanel::Create(HWND parent, HFONT normal, HFONT bold) {
+  // The main window's drift starts at the Normal speed.
+  driftlet_.SetSpeed(1);
   // In creation order, which is also the order of the keyboard's Tab.
   MakeGroup(groups_[kType], parent, IDS_TYPE_LABEL, ids::kTypeFirst,
-            PairTexts({IDS_TYPE_PHOTO, IDS_TYPE_SPHERE, IDS_TYPE_RIPPLE, IDS_TYPE_WAVE, IDS_TYPE_ROTATE}), normal,
-            bold);
+            PairTexts({IDS_TYPE_PHOTO, IDS_TYPE_SPHERE, IDS_TYPE_RIPPLE, IDS_TYPE_WAVE, IDS_TYPE_ROTATE}), normal, bold,
+            [this](int i) {
+              driftlet_.SetDisplayType(i);
+              ApplyTrackbarRules();
+            });
   for (CSettingSlider* bar : {&strength_, &waveCount_}) {
     const UINT id = bar == &strength_ ? ids::kStrengthSlider : ids::kWaveCountSlider;
     // The thumb's length is the panel's (it follows the DPI with the bar).
@@ -79,20 +90,24 @@ void SettingsPanel::Create(HWND parent, HFONT normal, HFONT bold) {
   strength_.OnChanged([this](int value) { driftlet_.SetEffectStrength(value); });
   waveCount_.OnChanged([this](int value) { driftlet_.SetWaveCount(value); });
   MakeGroup(groups_[kSpeed], parent, IDS_SPEED_LABEL, ids::kSpeedFirst,
-            PairTexts({IDS_SPEED_SLOW, IDS_SPEED_NORMAL, IDS_SPEED_FAST}), normal, bold);
+            PairTexts({IDS_SPEED_SLOW, IDS_SPEED_NORMAL, IDS_SPEED_FAST}), normal, bold,
+            [this](int i) { driftlet_.SetSpeed(i); });
   MakeGroup(groups_[kSize], parent, IDS_SIZE_LABEL, ids::kSizeFirst, {L"32", L"64", L"128", L"256", L"512"}, normal,
-            bold);
+            bold, [this](int i) { driftlet_.SetPhotoSize(i); });
   MakeGroup(groups_[kZOrder], parent, IDS_ZORDER_LABEL, ids::kZOrderFirst,
-            PairTexts({IDS_ZORDER_BOTTOM, IDS_ZORDER_NORMAL, IDS_ZORDER_TOP}), normal, bold);
+            PairTexts({IDS_ZORDER_BOTTOM, IDS_ZORDER_NORMAL, IDS_ZORDER_TOP}), normal, bold,
+            [this](int i) { driftlet_.SetZOrder(static_cast<ZOrder>(i)); });
   std::vector<std::wstring> intervals;
   for (int i = 0; i < ids::kIntervalCount; ++i) intervals.push_back(PairText(IDS_INTERVAL_FIRST + 2 * i));
-  MakeGroup(groups_[kInterval], parent, IDS_INTERVAL_LABEL, ids::kIntervalFirst, intervals, normal, bold);
+  MakeGroup(groups_[kInterval], parent, IDS_INTERVAL_LABEL, ids::kIntervalFirst, intervals, normal, bold,
+            [this](int i) { driftlet_.SetSwitchInterval(i); });
 
-  const int start[5] = {ids::kStartType, ids::kStartSpeed, ids::kStartSize, ids::kStartZOrder, ids::kStartInterval};
+  const SettingChoices c = ChoicesOf(driftlet_.Settings());
+  const int start[5] = {c.type, c.speed, c.size, c.zOrder, c.interval};
   for (std::size_t g = 0; g < groups_.size(); ++g) {
+    if (start[g] < 0 || start[g] >= static_cast<int>(groups_[g].radios.size())) continue;
     if (auto& radio = groups_[g].radios[static_cast<std::size_t>(start[g])]; radio->m_hWnd) radio->SetChecked(true);
   }
-  driftlet_.SetSpeed(ids::kStartSpeed);
 }
 
 void SettingsPanel::Destroy() {
@@ -134,7 +149,7 @@ void SettingsPanel::ShowTrackbar(CSettingSlider& bar, bool shown, int low, int h
 }
 
 void SettingsPanel::ApplyTrackbarRules() {
-  const TrackbarRule rule = TrackbarRuleFor(driftlet_.settings.displayType);
+  const TrackbarRule rule = TrackbarRuleFor(driftlet_.Settings().displayType);
   ShowTrackbar(strength_, rule.strengthShown, rule.strengthMin, rule.strengthMax,
                rule.strengthShown ? driftlet_.GetEffectStrength() : 0);
   ShowTrackbar(waveCount_, rule.waveCountShown, rule.waveCountMin, rule.waveCountMax,
@@ -154,27 +169,6 @@ int SettingsPanel::Checked(UINT firstId) const {
   std::vector<bool> checks;
   for (const auto& radio : group->radios) checks.push_back(radio->m_hWnd && radio->IsChecked());
   return FirstChecked(checks);
-}
-
-bool SettingsPanel::OnClicked(UINT id) {
-  const Group* group = GroupOf(id);
-  if (!group) return false;
-  const int i = Checked(group->firstId);
-  if (group == &groups_[kType]) {
-    if (i >= 0) driftlet_.SetDisplayType(i);
-    ApplyTrackbarRules();
-  } else if (i < 0) {
-    return true;
-  } else if (group == &groups_[kSpeed]) {
-    driftlet_.SetSpeed(i);
-  } else if (group == &groups_[kSize]) {
-    driftlet_.SetPhotoSize(i);
-  } else if (group == &groups_[kZOrder]) {
-    driftlet_.SetZOrder(static_cast<ZOrder>(i));
-  } else {
-    driftlet_.SetSwitchInterval(i);
-  }
-  return true;
 }
 
 }  // namespace k3

@@ -28,25 +28,34 @@ class CSettingSlider : public fw::CTrackbar {
   std::function<void(int)> changed_;
 };
 
+// A radio button that tells its group when it is clicked (it has checked
+// itself by then); the click never reaches the parent's command table.
+class CChoiceButton : public fw::CButton {
+ public:
+  explicit CChoiceButton(std::function<void()> chosen) : chosen_(std::move(chosen)) {}
+  bool OnClicked() override;
+
+ private:
+  std::function<void()> chosen_;
+};
+
 class SettingsPanel {
  public:
   explicit SettingsPanel(CDriftlet& driftlet);
   SettingsPanel(const SettingsPanel&) = delete;
   SettingsPanel& operator=(const SettingsPanel&) = delete;
 
-  // Makes the controls as children of `parent` (fonts not owned), checks
-  // the choices the drifting window starts with and gives it the Normal
-  // speed, so that its first step already runs at the checked speed.
+  // Makes the controls as children of `parent` (fonts not owned): the
+  // main window starts the drift at the Normal speed, and each group checks
+  // the choice the drift's record stands for (none for a value no choice
+  // gives). Each radio group and trackbar tells the drift what the user
+  // chose.
   void Create(HWND parent, HFONT normal, HFONT bold);
   void Destroy();
   void Layout(const ViewLayout& layout);
   // The labels get `bold`, the radio buttons `normal` (not owned): the
   // fonts of another DPI.
   void SetFonts(HFONT normal, HFONT bold);
-
-  // A click of one of the panel's radio buttons: the drifting window gets
-  // the group's new choice. False for an id that is not the panel's.
-  bool OnClicked(UINT id);
 
   // Shows the trackbars the current display type uses, with its ranges
   // and the drifting window's values; hides the others.
@@ -59,10 +68,11 @@ class SettingsPanel {
   struct Group {
     UINT firstId = 0;
     fw::CStatic label;
-    std::vector<std::unique_ptr<fw::CButton>> radios;
+    std::vector<std::unique_ptr<CChoiceButton>> radios;
   };
+  // The group's buttons tell `chosen` the index of the one clicked.
   void MakeGroup(Group& group, HWND parent, UINT labelPair, UINT firstId, const std::vector<std::wstring>& texts,
-                 HFONT normal, HFONT bold);
+                 HFONT normal, HFONT bold, std::function<void(int)> chosen);
   const Group* GroupOf(UINT id) const;
   void ShowTrackbar(CSettingSlider& bar, bool shown, int low, int high, int position);
 

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <deque>
 #include <random>
+#include <vector>
 
 #include "desktop/DisplaySettings.h"
 #include "desktop/DriftVisibility.h"
@@ -51,6 +53,35 @@ TEST(DisplaySettings, TablesAndTheLongIntervals) {
   EXPECT_EQ(BoxSide(0), 32);
   EXPECT_EQ(BoxSide(4), 512);
   EXPECT_EQ(BoxSide(9), 512);
+}
+
+TEST(DisplaySettings, OneOwnerCarriesAPackagesRecordWholeAndNamesThePanelsChoices) {
+  // A package's record comes in and goes out byte for byte, reserved bytes
+  // included; the setters change only their fields and say when they did.
+  std::array<std::uint8_t, kSettingsBytes> stored{};
+  for (std::size_t i = 0; i < stored.size(); ++i) stored[i] = static_cast<std::uint8_t>(i * 7 + 3);
+  ShowSettings show;
+  show.Load(stored.data());
+  EXPECT_EQ(show.Bytes(), stored);
+  EXPECT_FALSE(show.SetWaveCount(show.Record().waveCount));
+  EXPECT_TRUE(show.SetSwitchInterval(5));
+  EXPECT_FALSE(show.SetSwitchInterval(5));
+  EXPECT_TRUE(show.SetSpeed(1));
+  std::array<std::uint8_t, kSettingsBytes> expected = stored;
+  expected[8] = 37856 & 0xFF, expected[9] = 37856 >> 8, expected[2] = 25, expected[3] = 0;
+  EXPECT_EQ(show.Bytes(), expected);
+
+  SettingChoices fresh = ChoicesOf(DisplaySettings{});
+  EXPECT_EQ(std::vector<int>({fresh.type, fresh.speed, fresh.size, fresh.zOrder, fresh.interval}),
+            std::vector<int>({2, 0, 2, 2, 1}));
+  DisplaySettings odd;
+  odd.displayType = 9;         // drawn as Photo
+  odd.frameInterval = 33;      // no speed
+  odd.photoSize = 7;           // 512
+  odd.zOrder = 5;              // stacking as created
+  odd.switchInterval = 10176;  // 10 minutes
+  const SettingChoices c = ChoicesOf(odd);
+  EXPECT_EQ(std::vector<int>({c.type, c.speed, c.size, c.zOrder, c.interval}), std::vector<int>({0, -1, 4, -1, 6}));
 }
 
 TEST(DisplaySettings, ClampedGetters) {
@@ -153,7 +184,7 @@ TEST(Screens, OneScreenMovesAsTheDesktopAlways) {
 TEST(Screens, ThePhotoRoamsBothMonitorsAndNeverShowsOverTheGap) {
   std::mt19937 numbers(20261209);
   RandomSource random = [&] { return static_cast<int>(numbers() % 32768); };
-  const Rect box{10, 10, 110, 70};  // the visible part of a 120 x 80 picture
+  const Rect box{10, 10, 110, 70};    // the visible part of a 120 x 80 picture
   MotionState m{kPi * 0.97, -1, -1};  // leftwards, a little down
   StepMotionOver(m, kTwoScreens, 120, 80, box, random);
   EXPECT_EQ(m.centreX, 960) << "it starts in the middle of the primary";
@@ -505,8 +536,8 @@ TEST(DriftVisibility, AFullScreenProgramIsAForeignVisibleWindowWhoseClientAreaCo
 
   // A maximized window with its caption leaves a strip of the screen free;
   // so does any window one pixel short of an edge.
-  for (const Rect& partial : {Rect{0, 23, 1280, 1024}, Rect{1, 0, 1280, 1024}, Rect{0, 0, 1279, 1024},
-                              Rect{0, 0, 1280, 1023}}) {
+  for (const Rect& partial :
+       {Rect{0, 23, 1280, 1024}, Rect{1, 0, 1280, 1024}, Rect{0, 0, 1279, 1024}, Rect{0, 0, 1280, 1023}}) {
     game.client = partial;
     EXPECT_FALSE(FullScreenForeground(game, screen, ShellState::Unknown));
   }

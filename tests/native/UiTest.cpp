@@ -128,10 +128,10 @@ TEST(ViewLayout, ProportionalPlacesAtTwoWidths) {
 // resize zones and the smallest frame follow.
 TEST(ViewLayout, AtAnotherDpiTheViewIsScaledWhole) {
   const auto rects = [](const ViewLayout& l) {
-    std::vector<Rect> all{l.saveButton, l.imageList, l.removeButton, l.removeAllButton, l.closeButton,
-                          l.minimizeButton, l.productPageButton, l.vendorPageButton, l.updateButton, l.typeLabel,
-                          l.speedLabel, l.sizeLabel, l.zOrderLabel, l.intervalLabel, l.strengthSlider,
-                          l.waveCountSlider};
+    std::vector<Rect> all{l.saveButton,   l.imageList,      l.removeButton,      l.removeAllButton,
+                          l.closeButton,  l.minimizeButton, l.productPageButton, l.vendorPageButton,
+                          l.updateButton, l.typeLabel,      l.speedLabel,        l.sizeLabel,
+                          l.zOrderLabel,  l.intervalLabel,  l.strengthSlider,    l.waveCountSlider};
     for (const auto* group : {&l.typeRadios[0], &l.speedRadios[0], &l.sizeRadios[0], &l.zOrderRadios[0]}) {
       all.insert(all.end(), group, group + 3);
     }
@@ -292,7 +292,8 @@ TEST(ViewRules, PhotoFilesAreJpegByExtensionInAnyCase) {
 TEST(ViewRules, CountLineFillsTwoNumbersAndNothingElse) {
   EXPECT_EQ(FormatCountLine(L"%d images(%d selected)", 0, 0), L"0 images(0 selected)");
   EXPECT_EQ(FormatCountLine(L"%d images(%d selected)", 12, 3), L"12 images(3 selected)");
-  EXPECT_EQ(FormatCountLine(L"%d \x500B\x306E\x753B\x50CF\x4E2D %d \x500B\x3092\x9078\x629E\x3057\x3066\x3044\x307E\x3059", 5, 1),
+  EXPECT_EQ(FormatCountLine(
+                L"%d \x500B\x306E\x753B\x50CF\x4E2D %d \x500B\x3092\x9078\x629E\x3057\x3066\x3044\x307E\x3059", 5, 1),
             L"5 \x500B\x306E\x753B\x50CF\x4E2D 1 \x500B\x3092\x9078\x629E\x3057\x3066\x3044\x307E\x3059");
   // A format asking for more than two numbers, or for a string, is shown as
   // it stands rather than read past its arguments.
@@ -402,6 +403,38 @@ TEST(PhotoList, RowsKeysSelectionAndWaitingThumbnailsWithTheirNotices) {
   EXPECT_EQ(selectionNotices, 4) << "the selected row went";
   EXPECT_TRUE(list.Add(entry(L"b"), false)) << "a path gone may come again";
   EXPECT_EQ(list.Waiting(), 0u);
+
+  // Ranges, as the list box is asked for them by anyone; every row for -1.
+  for (const wchar_t* path : {L"h", L"i", L"j"}) list.Add(entry(path), false);
+  selectionNotices = 0;
+  EXPECT_TRUE(list.SelectRange(1, 2, true));
+  EXPECT_EQ(list.Selected(), (std::vector<int>{1, 2}));
+  EXPECT_FALSE(list.SelectRange(2, 9, true)) << "rows that are not there";
+  EXPECT_FALSE(list.SelectRange(2, 1, true));
+  EXPECT_TRUE(list.SelectRange(-1, 0, true));
+  EXPECT_EQ(list.Selected(), (std::vector<int>{0, 1, 2, 3}));
+  EXPECT_TRUE(list.SelectRange(-1, 0, true));
+  EXPECT_EQ(selectionNotices, 2) << "only a change is told";
+  // A batch (an import) is told once at its end, the rows first.
+  rowNotices = selectionNotices = 0;
+  std::vector<char> order;
+  list.OnRowsChanged([&] { order.push_back('r'); });
+  list.OnSelectionChanged([&] { order.push_back('s'); });
+  {
+    PhotoList::Batch outer(list);
+    {
+      PhotoList::Batch inner(list);
+      list.Add(entry(L"k"), false);
+      list.Select(4, true);
+    }
+    EXPECT_TRUE(order.empty()) << "the outermost batch tells";
+    list.Add(entry(L"l"), false);
+    list.RemoveAt(0);
+    EXPECT_TRUE(list.InBatch());
+  }
+  EXPECT_EQ(order, (std::vector<char>{'r', 's'}));
+  { PhotoList::Batch nothing(list); }
+  EXPECT_EQ(order.size(), 2u) << "a batch without changes tells nothing";
 }
 
 TEST(ViewRules, FirstCheckedButtonOfAGroup) {

@@ -14,6 +14,7 @@
 #include "E2eHarness.h"
 #include "ImageFixtures.h"
 #include "desktop/Driftlet.h"
+#include "desktop/DriftletProbe.h"
 #include "desktop/Screens.h"
 #include "framework/Handles.h"
 #include "framework/Services.h"
@@ -45,6 +46,13 @@ class HeldDriftlet : public CDriftlet {
  protected:
   bool PrimaryButtonHeld() const override { return ++checks < holdFor; }
 };
+
+// A switch period no choice of the panel offers, as a package may hold.
+void SwitchEvery60Ms(CDriftlet& d) {
+  DisplaySettings settings = d.Settings();
+  settings.switchInterval = 60;
+  DriftletProbe(d).ReplaceSettings(settings);
+}
 
 TEST(Driftlet, ToolWindowChoiceAndCloseRequestAreHandedIn) {
   CDriftlet normal;
@@ -89,8 +97,8 @@ TEST(Driftlet, PaintWhileComposingIsStillAnswered) {
 
 TEST(Driftlet, GrabEndsWhenAnotherWindowTakesTheCapture) {
   CaptureThief thief;
-  ASSERT_TRUE(thief.CreateEx(WS_EX_TOOLWINDOW, nullptr, L"", WS_POPUP | WS_VISIBLE, RECT{300, 300, 340, 340},
-                             nullptr, 0));
+  ASSERT_TRUE(
+      thief.CreateEx(WS_EX_TOOLWINDOW, nullptr, L"", WS_POPUP | WS_VISIBLE, RECT{300, 300, 340, 340}, nullptr, 0));
   HeldDriftlet d;
   ASSERT_TRUE(d.CreateDriftWindow(L"Drift test", true, nullptr));
   d.holdFor = 3000;  // several seconds of the loop's 1 ms pauses
@@ -115,25 +123,26 @@ TEST(Driftlet, RebuildingThePhotosKeepsGdiplusRunning) {
     fixtures::GdiplusSession encoders;
     for (const wchar_t* name : {L"a.jpg", L"b.jpg"}) {
       photos.push_back(folder.Write(
-          name, fixtures::Encode(80, 60, [](int x, int) { return x < 40 ? 0xFFFF0000u : 0xFF0000FFu; }, L"image/jpeg")));
+          name, fixtures::Encode(
+                    80, 60, [](int x, int) { return x < 40 ? 0xFFFF0000u : 0xFF0000FFu; }, L"image/jpeg")));
     }
   }
   ASSERT_EQ(CImg::LiveSurfaces(), 0);
   CDriftlet d;
   d.LoadPhotos(photos);
-  d.WaitForPhotos();
-  ASSERT_EQ(d.Items().size(), 2u);
+  DriftletProbe(d).WaitForPhotos();
+  ASSERT_EQ(DriftletProbe(d).Items().size(), 2u);
   const int starts = CImg::GdiplusStartCount();
   d.SetPhotoSize(3);
-  d.WaitForPhotos();
+  DriftletProbe(d).WaitForPhotos();
   d.SetDisplayType(kRotate);
-  d.WaitForPhotos();
+  DriftletProbe(d).WaitForPhotos();
   d.LoadPhotos(photos);
-  d.WaitForPhotos();
+  DriftletProbe(d).WaitForPhotos();
   EXPECT_EQ(CImg::GdiplusStartCount(), starts) << "a rebuild stopped and restarted GDI+";
-  ASSERT_EQ(d.Items().size(), 2u);
-  EXPECT_EQ(d.Items()[0]->width, 256 * 22 / 20);
-  d.ClearItems();
+  ASSERT_EQ(DriftletProbe(d).Items().size(), 2u);
+  EXPECT_EQ(DriftletProbe(d).Items()[0]->width, 256 * 22 / 20);
+  DriftletProbe(d).ClearItems();
   EXPECT_EQ(CImg::LiveSurfaces(), 0);
   EXPECT_FALSE(CImg::GdiplusStarted()) << "with the last surface GDI+ stops";
 }
@@ -155,7 +164,8 @@ std::vector<WPARAM> TimersWithin(HWND window, DWORD ms) {
 // An 80 x 60 blue JPEG in the folder.
 std::wstring BluePhoto(fixtures::TempFolder& folder) {
   fixtures::GdiplusSession encoders;
-  return folder.Write(L"a.jpg", fixtures::Encode(80, 60, [](int, int) { return 0xFF2080C0u; }, L"image/jpeg"));
+  return folder.Write(L"a.jpg", fixtures::Encode(
+                                    80, 60, [](int, int) { return 0xFF2080C0u; }, L"image/jpeg"));
 }
 
 // The drift's window made, showing the blue photo plain: the box that moves
@@ -164,9 +174,9 @@ std::wstring BluePhoto(fixtures::TempFolder& folder) {
 bool ShowPlainBluePhoto(CDriftlet& d, fixtures::TempFolder& folder) {
   if (!d.CreateDriftWindow(L"Drift test", true, nullptr)) return false;
   d.SetDisplayType(kPhoto);
-  d.WaitForPhotos();
+  DriftletProbe(d).WaitForPhotos();
   d.LoadPhotos({BluePhoto(folder)});
-  return d.WaitForPhotos();
+  return DriftletProbe(d).WaitForPhotos();
 }
 
 TEST(Driftlet, TimersRunOnlyWhileThereArePhotos) {
@@ -179,18 +189,18 @@ TEST(Driftlet, TimersRunOnlyWhileThereArePhotos) {
   d.SetSwitchInterval(0);
   EXPECT_TRUE(TimersWithin(d.m_hWnd, 150).empty()) << "new periods start no timer without photos";
 
-  d.settings.switchInterval = 60;
+  SwitchEvery60Ms(d);
   d.LoadPhotos({photo});
-  d.WaitForPhotos();
+  DriftletProbe(d).WaitForPhotos();
   EXPECT_EQ(TimersWithin(d.m_hWnd, 150), (std::vector<WPARAM>{1, 2, 3})) << "switch, motion and frame";
   d.LoadPhotos({});
-  d.WaitForPhotos();
+  DriftletProbe(d).WaitForPhotos();
   EXPECT_TRUE(TimersWithin(d.m_hWnd, 150).empty());
   d.LoadPhotos({photo});
-  d.WaitForPhotos();
+  DriftletProbe(d).WaitForPhotos();
   d.SetSpeed(0);
   EXPECT_EQ(TimersWithin(d.m_hWnd, 150), (std::vector<WPARAM>{1, 2, 3}));
-  d.ClearItems();
+  DriftletProbe(d).ClearItems();
   EXPECT_TRUE(TimersWithin(d.m_hWnd, 150).empty());
 }
 
@@ -217,13 +227,13 @@ TEST(Driftlet, HidesWithoutTimersWhileTheSessionIsLockedOrTheDisplayIsOffAndCome
   const std::wstring photo = BluePhoto(folder);
   CDriftlet d;
   ASSERT_TRUE(d.CreateDriftWindow(L"Drift test", true, nullptr));
-  d.settings.switchInterval = 60;
+  SwitchEvery60Ms(d);
   d.LoadPhotos({photo});
-  d.WaitForPhotos();
-  for (int i = 0; i < 5; ++i) d.StepMotion(true);
+  DriftletProbe(d).WaitForPhotos();
+  for (int i = 0; i < 5; ++i) DriftletProbe(d).StepMotion(true);
   ASSERT_TRUE(::IsWindowVisible(d.m_hWnd));
   const RECT before = WindowBox(d.m_hWnd);
-  const MotionState motion = d.Motion();
+  const MotionState motion = DriftletProbe(d).Motion();
 
   ::SendMessageW(d.m_hWnd, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
   EXPECT_TRUE(d.Visibility().locked);
@@ -231,7 +241,7 @@ TEST(Driftlet, HidesWithoutTimersWhileTheSessionIsLockedOrTheDisplayIsOffAndCome
   EXPECT_TRUE(TimersWithin(d.m_hWnd, 150).empty()) << "a hidden drift runs no timers";
   d.SetSpeed(1);
   d.SetSwitchInterval(0);
-  d.settings.switchInterval = 60;
+  SwitchEvery60Ms(d);
   EXPECT_TRUE(TimersWithin(d.m_hWnd, 150).empty()) << "new settings start none while locked";
   // Other session changes (a remote connection, say) change nothing.
   ::SendMessageW(d.m_hWnd, WM_WTSSESSION_CHANGE, WTS_REMOTE_CONNECT, 0);
@@ -241,8 +251,8 @@ TEST(Driftlet, HidesWithoutTimersWhileTheSessionIsLockedOrTheDisplayIsOffAndCome
   EXPECT_TRUE(::IsWindowVisible(d.m_hWnd));
   const RECT after = WindowBox(d.m_hWnd);
   EXPECT_TRUE(::EqualRect(&before, &after)) << "back where it was";
-  EXPECT_EQ(d.Motion().centreX, motion.centreX);
-  EXPECT_EQ(d.Motion().centreY, motion.centreY);
+  EXPECT_EQ(DriftletProbe(d).Motion().centreX, motion.centreX);
+  EXPECT_EQ(DriftletProbe(d).Motion().centreY, motion.centreY);
   EXPECT_EQ(TimersWithin(d.m_hWnd, 150), (std::vector<WPARAM>{1, 2, 3}));
 
   SendDisplayState(d.m_hWnd, 0);
@@ -321,12 +331,15 @@ TEST(DriftWatch, TheSystemsOverlaysNeverCountAsFullScreenProgramsOtherProgramsDo
     ::SetEnvironmentVariableW(L"K3_COVER_SCREEN", nullptr);
     ASSERT_TRUE(other.Started());
     HWND fg = nullptr;
-    ASSERT_TRUE(e2e::PumpUntil([&] {
-      fg = ::GetForegroundWindow();
-      DWORD process = 0;
-      ::GetWindowThreadProcessId(fg, &process);
-      return process == other.Pid();
-    }, 20000)) << name;
+    ASSERT_TRUE(e2e::PumpUntil(
+        [&] {
+          fg = ::GetForegroundWindow();
+          DWORD process = 0;
+          ::GetWindowThreadProcessId(fg, &process);
+          return process == other.Pid();
+        },
+        20000))
+        << name;
     Rect screen;
     const ForegroundFacts f = DriftWatch::Facts(fg, d.m_hWnd, &screen);
     EXPECT_EQ(f.systemOverlay, overlay) << name;
@@ -339,19 +352,20 @@ TEST(Driftlet, AfterTheScreenChangedAPhotoOutsideItComesBackAtTheNextStep) {
   fixtures::TempFolder folder;
   CDriftlet d;
   ASSERT_TRUE(ShowPlainBluePhoto(d, folder));
-  d.StepMotion(true);
+  DriftletProbe(d).StepMotion(true);
   RECT desktop{};
   ::GetWindowRect(::GetDesktopWindow(), &desktop);
   // Where a larger screen had it: far beyond the right and the top edge.
-  d.SetMotion(MotionState{d.Motion().direction, desktop.right + 900.0, desktop.top - 700.0});
+  DriftletProbe(d).SetMotion(
+      MotionState{DriftletProbe(d).Motion().direction, desktop.right + 900.0, desktop.top - 700.0});
   ::SendMessageW(d.m_hWnd, WM_DISPLAYCHANGE, 24, MAKELPARAM(desktop.right, desktop.bottom));
-  d.StepMotion(true);
+  DriftletProbe(d).StepMotion(true);
   // What shows of the window: the frame's visible box (the whole window for
   // a plain photo).
   const RECT window = WindowBox(d.m_hWnd);
   RECT box = window;
-  if (!d.FrameBox().Empty()) {
-    box = ToRect(d.FrameBox());
+  if (!DriftletProbe(d).FrameBox().Empty()) {
+    box = ToRect(DriftletProbe(d).FrameBox());
     ::OffsetRect(&box, window.left, window.top);
   }
   EXPECT_GE(box.left, desktop.left);
@@ -371,14 +385,14 @@ TEST(Driftlet, ThePhotoRoamsEveryScreenAndComesBackWhenOneGoes) {
   const Rect primary = FromRect(desktop);
   const Rect secondary{-500, 0, 0, primary.bottom - 150};
   std::vector<Rect> screens{primary, secondary};
-  d.SetScreenSource([&] { return screens; });
+  DriftletProbe(d).SetScreenSource([&] { return screens; });
   // The test takes the steps itself.
   for (UINT_PTR id : {1, 2, 3}) ::KillTimer(d.m_hWnd, id);
   // Leftwards from the primary's middle onto the secondary.
-  d.SetMotion(MotionState{kPi * 0.99, primary.Width() / 2.0, primary.Height() / 4.0});
+  DriftletProbe(d).SetMotion(MotionState{kPi * 0.99, primary.Width() / 2.0, primary.Height() / 4.0});
   bool onSecondary = false;
   for (int i = 0; i < 3000 && !onSecondary; ++i) {
-    d.StepMotion(true);
+    DriftletProbe(d).StepMotion(true);
     const Rect shown = FromRect(WindowBox(d.m_hWnd));
     ASSERT_TRUE(CoveredByAreas(shown, screens)) << i << ": " << shown.left << "," << shown.top;
     onSecondary = shown.right <= 0;
@@ -387,7 +401,7 @@ TEST(Driftlet, ThePhotoRoamsEveryScreenAndComesBackWhenOneGoes) {
   // That monitor goes: the photo is back on the primary at the next step.
   screens = {primary};
   ::SendMessageW(d.m_hWnd, WM_DISPLAYCHANGE, 24, MAKELPARAM(desktop.right, desktop.bottom));
-  d.StepMotion(true);
+  DriftletProbe(d).StepMotion(true);
   const Rect shown = FromRect(WindowBox(d.m_hWnd));
   EXPECT_TRUE(CoveredByAreas(shown, screens)) << shown.left << "," << shown.top;
 }
@@ -396,17 +410,17 @@ TEST(Driftlet, AnotherDpiPreparesThePhotosAtItsPixelsWhileTheOldOnesStandIn) {
   fixtures::TempFolder folder;
   CDriftlet d;
   ASSERT_TRUE(ShowPlainBluePhoto(d, folder));
-  ASSERT_EQ(d.Items().size(), 1u);
-  EXPECT_EQ(d.Items()[0]->width, 128) << "size 128 at 96 DPI";
+  ASSERT_EQ(DriftletProbe(d).Items().size(), 1u);
+  EXPECT_EQ(DriftletProbe(d).Items()[0]->width, 128) << "size 128 at 96 DPI";
   // The photo crossed onto a monitor at 150 %.
   RECT suggested{0, 0, 192, 144};
   ::SendMessageW(d.m_hWnd, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
   EXPECT_EQ(d.Dpi(), 144);
-  ASSERT_EQ(d.Items().size(), 1u) << "the old photo stands in";
-  d.WaitForPhotos();
-  EXPECT_EQ(d.Items()[0]->width, 192) << "128 logical pixels are 192 at 150 %";
-  EXPECT_EQ(d.Items()[0]->dpi, 144);
-  d.StepMotion(true);
+  ASSERT_EQ(DriftletProbe(d).Items().size(), 1u) << "the old photo stands in";
+  DriftletProbe(d).WaitForPhotos();
+  EXPECT_EQ(DriftletProbe(d).Items()[0]->width, 192) << "128 logical pixels are 192 at 150 %";
+  EXPECT_EQ(DriftletProbe(d).Items()[0]->dpi, 144);
+  DriftletProbe(d).StepMotion(true);
   EXPECT_EQ(WindowBox(d.m_hWnd).right - WindowBox(d.m_hWnd).left, 192);
   // The grab cursor in the size the system asks for at 150 %.
   ICONINFO cursor{};
@@ -418,8 +432,8 @@ TEST(Driftlet, AnotherDpiPreparesThePhotosAtItsPixelsWhileTheOldOnesStandIn) {
   EXPECT_EQ(bitmap.bmWidth, 48);
   // And back.
   ::SendMessageW(d.m_hWnd, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
-  d.WaitForPhotos();
-  EXPECT_EQ(d.Items()[0]->width, 128);
+  DriftletProbe(d).WaitForPhotos();
+  EXPECT_EQ(DriftletProbe(d).Items()[0]->width, 128);
 }
 
 TEST(Driftlet, PreparedPhotosAreReusedWhileTheirTypeSizeAndFileStay) {
@@ -428,30 +442,31 @@ TEST(Driftlet, PreparedPhotosAreReusedWhileTheirTypeSizeAndFileStay) {
   {
     fixtures::GdiplusSession encoders;
     for (const wchar_t* name : {L"a.jpg", L"b.jpg", L"c.jpg"}) {
-      photos.push_back(folder.Write(name, fixtures::Encode(80, 60, [](int, int) { return 0xFF00FF00u; }, L"image/jpeg")));
+      photos.push_back(folder.Write(name, fixtures::Encode(
+                                              80, 60, [](int, int) { return 0xFF00FF00u; }, L"image/jpeg")));
     }
   }
   CDriftlet d;
   d.LoadPhotos({photos[0], photos[1]});
-  d.WaitForPhotos();
-  ASSERT_EQ(d.Items().size(), 2u);
-  const CImg* a = d.Items()[0]->image.get();
-  const CImg* b = d.Items()[1]->image.get();
+  DriftletProbe(d).WaitForPhotos();
+  ASSERT_EQ(DriftletProbe(d).Items().size(), 2u);
+  const CImg* a = DriftletProbe(d).Items()[0]->image.get();
+  const CImg* b = DriftletProbe(d).Items()[1]->image.get();
   // One more photo selected: the two prepared ones are taken over, in the
   // new order.
   d.LoadPhotos({photos[1], photos[2], photos[0]});
-  d.WaitForPhotos();
-  ASSERT_EQ(d.Items().size(), 3u);
-  EXPECT_EQ(d.Items()[0]->image.get(), b);
-  EXPECT_EQ(d.Items()[2]->image.get(), a);
+  DriftletProbe(d).WaitForPhotos();
+  ASSERT_EQ(DriftletProbe(d).Items().size(), 3u);
+  EXPECT_EQ(DriftletProbe(d).Items()[0]->image.get(), b);
+  EXPECT_EQ(DriftletProbe(d).Items()[2]->image.get(), a);
   // Another size: everything is prepared again.
   d.SetPhotoSize(1);
-  d.WaitForPhotos();
-  ASSERT_EQ(d.Items().size(), 3u);
-  EXPECT_EQ(d.Items()[0]->width, 64 * 7 / 5) << "the Ripple canvas of a 64 photo";
+  DriftletProbe(d).WaitForPhotos();
+  ASSERT_EQ(DriftletProbe(d).Items().size(), 3u);
+  EXPECT_EQ(DriftletProbe(d).Items()[0]->width, 64 * 7 / 5) << "the Ripple canvas of a 64 photo";
   // A file written again is prepared again.
-  const CImg* c = d.Items()[1]->image.get();
-  const CImg* first = d.Items()[0]->image.get();
+  const CImg* c = DriftletProbe(d).Items()[1]->image.get();
+  const CImg* first = DriftletProbe(d).Items()[0]->image.get();
   FILETIME now{};
   ::GetSystemTimeAsFileTime(&now);
   ULARGE_INTEGER t{};
@@ -460,15 +475,15 @@ TEST(Driftlet, PreparedPhotosAreReusedWhileTheirTypeSizeAndFileStay) {
   t.QuadPart += 10'000'000;  // a second later
   const FILETIME later{t.LowPart, t.HighPart};
   {
-    fw::FileHandle file(::CreateFileW(photos[2].c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                      nullptr));
+    fw::FileHandle file(
+        ::CreateFileW(photos[2].c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(file);
     ASSERT_TRUE(::SetFileTime(file.get(), nullptr, nullptr, &later));
   }
   d.LoadPhotos({photos[1], photos[2], photos[0]});
-  d.WaitForPhotos();
-  EXPECT_EQ(d.Items()[0]->image.get(), first);
-  EXPECT_NE(d.Items()[1]->image.get(), c) << "the changed file";
+  DriftletProbe(d).WaitForPhotos();
+  EXPECT_EQ(DriftletProbe(d).Items()[0]->image.get(), first);
+  EXPECT_NE(DriftletProbe(d).Items()[1]->image.get(), c) << "the changed file";
 }
 
 using e2e::PumpUntil;
@@ -479,7 +494,8 @@ std::vector<std::wstring> Photos(fixtures::TempFolder& folder, int count, int wi
   for (int k = 0; k < count; ++k) {
     const std::uint32_t colour = 0xFF000000u | static_cast<std::uint32_t>(k * 40) << 16 | 0x80C0u;
     photos.push_back(folder.Write(L"p" + std::to_wstring(k) + L".jpg",
-                                  fixtures::Encode(width, height, [=](int, int) { return colour; }, L"image/jpeg")));
+                                  fixtures::Encode(
+                                      width, height, [=](int, int) { return colour; }, L"image/jpeg")));
   }
   return photos;
 }
@@ -494,21 +510,22 @@ TEST(Driftlet, PhotosArePreparedOnWorkersAndJoinTheDriftAsTheyCome) {
   // Nothing is prepared on the interface thread: the photos come with the
   // workers' notice, and the window shows the first one then.
   d.LoadPhotos(photos);
-  EXPECT_TRUE(d.Items().empty());
+  EXPECT_TRUE(DriftletProbe(d).Items().empty());
   RECT shown = WindowBox(d.m_hWnd);
   EXPECT_TRUE(::IsRectEmpty(&shown));
-  ASSERT_TRUE(PumpUntil([&] { return d.Items().size() == 3; }));
-  for (std::size_t k = 0; k < 3; ++k) EXPECT_EQ(d.Items()[k]->path, photos[k]);
+  ASSERT_TRUE(PumpUntil([&] { return DriftletProbe(d).Items().size() == 3; }));
+  for (std::size_t k = 0; k < 3; ++k) EXPECT_EQ(DriftletProbe(d).Items()[k]->path, photos[k]);
   shown = WindowBox(d.m_hWnd);
   EXPECT_EQ(shown.right - shown.left, 256);
 
   // Another size: the photos of the old size stand in until the new ones
   // come, so the drift never goes empty in between.
   d.SetPhotoSize(1);
-  ASSERT_EQ(d.Items().size(), 3u);
-  EXPECT_EQ(d.Items()[0]->photoSize, 3);
+  ASSERT_EQ(DriftletProbe(d).Items().size(), 3u);
+  EXPECT_EQ(DriftletProbe(d).Items()[0]->photoSize, 3);
   ASSERT_TRUE(PumpUntil([&] {
-    return std::all_of(d.Items().begin(), d.Items().end(), [](const auto& item) { return item->photoSize == 1; });
+    return std::all_of(DriftletProbe(d).Items().begin(), DriftletProbe(d).Items().end(),
+                       [](const auto& item) { return item->photoSize == 1; });
   }));
   shown = WindowBox(d.m_hWnd);
   EXPECT_EQ(shown.right - shown.left, 64) << "the shown photo is redrawn at its new size";
@@ -517,28 +534,28 @@ TEST(Driftlet, PhotosArePreparedOnWorkersAndJoinTheDriftAsTheyCome) {
   // reaches the drift.
   d.SetPhotoSize(4);
   d.LoadPhotos({photos[2]});
-  ASSERT_TRUE(d.WaitForPhotos());
+  ASSERT_TRUE(DriftletProbe(d).WaitForPhotos());
   PumpUntil([] { return false; }, 200);
-  ASSERT_EQ(d.Items().size(), 1u);
-  EXPECT_EQ(d.Items()[0]->path, photos[2]);
-  EXPECT_EQ(d.Items()[0]->photoSize, 4);
-  EXPECT_EQ(d.CurrentIndex(), 0);
+  ASSERT_EQ(DriftletProbe(d).Items().size(), 1u);
+  EXPECT_EQ(DriftletProbe(d).Items()[0]->path, photos[2]);
+  EXPECT_EQ(DriftletProbe(d).Items()[0]->photoSize, 4);
+  EXPECT_EQ(DriftletProbe(d).CurrentIndex(), 0);
 
   // A list that shares no photo with the one shown: that photo goes on
   // showing until the first new one comes.
   d.LoadPhotos({photos[0], photos[1]});
-  ASSERT_EQ(d.Items().size(), 1u);
-  EXPECT_EQ(d.Items()[0]->path, photos[2]);
+  ASSERT_EQ(DriftletProbe(d).Items().size(), 1u);
+  EXPECT_EQ(DriftletProbe(d).Items()[0]->path, photos[2]);
   shown = WindowBox(d.m_hWnd);
   EXPECT_FALSE(::IsRectEmpty(&shown));
   // The first to come is shown, and stays shown when the other joins ahead
   // of it (the workers may finish in either order).
-  ASSERT_TRUE(PumpUntil([&] { return d.Items()[0]->path != photos[2]; }));
-  const std::wstring first = d.Items()[static_cast<std::size_t>(d.CurrentIndex())]->path;
-  ASSERT_TRUE(PumpUntil([&] { return d.Items().size() == 2; }));
-  EXPECT_EQ(d.Items()[0]->path, photos[0]);
-  EXPECT_EQ(d.Items()[1]->path, photos[1]);
-  EXPECT_EQ(d.Items()[static_cast<std::size_t>(d.CurrentIndex())]->path, first);
+  ASSERT_TRUE(PumpUntil([&] { return DriftletProbe(d).Items()[0]->path != photos[2]; }));
+  const std::wstring first = DriftletProbe(d).Items()[static_cast<std::size_t>(DriftletProbe(d).CurrentIndex())]->path;
+  ASSERT_TRUE(PumpUntil([&] { return DriftletProbe(d).Items().size() == 2; }));
+  EXPECT_EQ(DriftletProbe(d).Items()[0]->path, photos[0]);
+  EXPECT_EQ(DriftletProbe(d).Items()[1]->path, photos[1]);
+  EXPECT_EQ(DriftletProbe(d).Items()[static_cast<std::size_t>(DriftletProbe(d).CurrentIndex())]->path, first);
 }
 
 TEST(Driftlet, PhotosPreparedBeforeTheWindowWasMadeShowInIt) {
@@ -547,9 +564,9 @@ TEST(Driftlet, PhotosPreparedBeforeTheWindowWasMadeShowInIt) {
   const std::vector<std::wstring> photos = Photos(folder, 2, 320, 240);
   CDriftlet d;
   d.LoadPhotos(photos);
-  ASSERT_TRUE(d.WaitUntilPrepared()) << "prepared, with no window to tell";
+  ASSERT_TRUE(DriftletProbe(d).WaitUntilPrepared()) << "prepared, with no window to tell";
   ASSERT_TRUE(d.CreateDriftWindow(L"Drift test", true, nullptr));
-  ASSERT_TRUE(PumpUntil([&] { return d.Items().size() == 2; }));
+  ASSERT_TRUE(PumpUntil([&] { return DriftletProbe(d).Items().size() == 2; }));
   const RECT shown = WindowBox(d.m_hWnd);
   EXPECT_FALSE(::IsRectEmpty(&shown));
 }
@@ -562,12 +579,12 @@ TEST(Driftlet, TheWindowGoesCleanlyWhilePhotosAreBeingPrepared) {
       CDriftlet d;
       ASSERT_TRUE(d.CreateDriftWindow(L"Drift test", true, nullptr));
       d.LoadPhotos(photos);
-      if (round == 1) PumpUntil([&] { return !d.Items().empty(); });
+      if (round == 1) PumpUntil([&] { return !DriftletProbe(d).Items().empty(); });
       d.DestroyWindow();
-      EXPECT_TRUE(d.Items().empty());
+      EXPECT_TRUE(DriftletProbe(d).Items().empty());
       // What the workers finish after the window went is never taken in.
       PumpUntil([] { return false; }, round == 2 ? 300 : 0);
-      EXPECT_TRUE(d.Items().empty());
+      EXPECT_TRUE(DriftletProbe(d).Items().empty());
     }
     EXPECT_EQ(CImg::LiveSurfaces(), 0) << "round " << round;
   }
@@ -597,7 +614,8 @@ SeenFrame See(HWND window) {
   fw::GdiRegion region(::CreateRectRgn(0, 0, 0, 0));
   if (::GetWindowRgn(window, region.get()) != ERROR) {
     seen.region.resize(::GetRegionData(region.get(), 0, nullptr));
-    ::GetRegionData(region.get(), static_cast<DWORD>(seen.region.size()), reinterpret_cast<RGNDATA*>(seen.region.data()));
+    ::GetRegionData(region.get(), static_cast<DWORD>(seen.region.size()),
+                    reinterpret_cast<RGNDATA*>(seen.region.data()));
   }
   const int w = seen.rect.right - seen.rect.left, h = seen.rect.bottom - seen.rect.top;
   if (w <= 0 || h <= 0) return seen;
@@ -623,28 +641,28 @@ SeenFrame See(HWND window) {
 // motion steps between frames, a photo switch and a type change half-way.
 std::vector<SeenFrame> PlaySequence(const std::vector<std::wstring>& photos, int type, bool onlyChanges) {
   CDriftlet d;
-  d.SetOnlyChanges(onlyChanges);
+  DriftletProbe(d).SetOnlyChanges(onlyChanges);
   if (!d.CreateDriftWindow(L"Drift test", true, nullptr)) return {};
   std::srand(7);
-  d.RestartEffectAnimation();
-  d.settings.displayType = static_cast<std::uint16_t>(type);
-  d.SetMotion(MotionState{0.7, d.Motion().centreX, d.Motion().centreY});
+  DriftletProbe(d).RestartEffectAnimation();
+  d.SetDisplayType(type);
+  DriftletProbe(d).SetMotion(MotionState{0.7, DriftletProbe(d).Motion().centreX, DriftletProbe(d).Motion().centreY});
   d.LoadPhotos(photos);
-  d.WaitForPhotos();
+  DriftletProbe(d).WaitForPhotos();
   // The test takes the steps itself.
   for (UINT_PTR id : {1, 2, 3}) ::KillTimer(d.m_hWnd, id);
-  d.SetMotion(MotionState{d.Motion().direction, 300, 200});
+  DriftletProbe(d).SetMotion(MotionState{DriftletProbe(d).Motion().direction, 300, 200});
   std::vector<SeenFrame> frames;
   for (int frame = 0; frame < 24; ++frame) {
     if (frame == 12) {
-      d.ShowPhoto(1);
+      DriftletProbe(d).ShowPhoto(1);
     }
     if (frame == 18) {
       d.SetPhotoSize(1);
-      d.WaitForPhotos();
+      DriftletProbe(d).WaitForPhotos();
     }
-    d.StepMotion(false);
-    d.StepMotion(true);
+    DriftletProbe(d).StepMotion(false);
+    DriftletProbe(d).StepMotion(true);
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
     ::GdiFlush();
@@ -658,12 +676,16 @@ TEST(Driftlet, FramesGiveTheWindowSystemOnlyChangesAndTheWindowShowsTheSame) {
   std::vector<std::wstring> photos;
   {
     fixtures::GdiplusSession encoders;
-    photos.push_back(folder.Write(L"a.jpg", fixtures::Encode(160, 120, [](int x, int y) {
-      return 0xFF000000u | static_cast<std::uint32_t>(x * 255 / 160) << 16 | static_cast<std::uint32_t>(y * 2);
-    }, L"image/jpeg")));
-    photos.push_back(folder.Write(L"b.jpg", fixtures::Encode(90, 120, [](int x, int) {
-      return x < 45 ? 0xFFFF8000u : 0xFF0080FFu;
-    }, L"image/jpeg")));
+    photos.push_back(folder.Write(L"a.jpg", fixtures::Encode(
+                                                160, 120,
+                                                [](int x, int y) {
+                                                  return 0xFF000000u | static_cast<std::uint32_t>(x * 255 / 160) << 16 |
+                                                         static_cast<std::uint32_t>(y * 2);
+                                                },
+                                                L"image/jpeg")));
+    photos.push_back(folder.Write(
+        L"b.jpg", fixtures::Encode(
+                      90, 120, [](int x, int) { return x < 45 ? 0xFFFF8000u : 0xFF0080FFu; }, L"image/jpeg")));
   }
   for (int type : {kPhoto, kRipple, kSphere, kRotate}) {
     SCOPED_TRACE(type);

@@ -10,6 +10,7 @@
 
 #include "ImageFixtures.h"
 #include "desktop/Driftlet.h"
+#include "desktop/DriftletProbe.h"
 #include "files/FileUtils.h"
 #include "files/Package.h"
 #include "res/resource.h"
@@ -88,20 +89,20 @@ TEST(PackageFiles, SaveWritesTheRecordsAndOpenExtractsThem) {
   // The drifting window takes the settings, the photos and the folder.
   CDriftlet viewer;
   viewer.ShowPackage(std::move(opened));
-  ASSERT_TRUE(viewer.WaitForPhotos());
+  ASSERT_TRUE(DriftletProbe(viewer).WaitForPhotos());
   EXPECT_TRUE(opened.folder.empty());
   EXPECT_EQ(viewer.ExtractedFolder(), extracted);
-  EXPECT_EQ(viewer.settings.displayType, kWave);
-  EXPECT_EQ(viewer.settings.reserved[500], 0x5A);
+  EXPECT_EQ(viewer.Settings().displayType, kWave);
+  EXPECT_EQ(viewer.Settings().reserved[500], 0x5A);
   ASSERT_EQ(viewer.PhotoPaths().size(), 3u);
   // Photos that cannot be decoded still get an item: a white square.
-  ASSERT_EQ(viewer.Items().size(), 3u);
-  EXPECT_EQ(viewer.Items()[0]->image->Width(), 128 * 7 / 5);
+  ASSERT_EQ(DriftletProbe(viewer).Items().size(), 3u);
+  EXPECT_EQ(DriftletProbe(viewer).Items()[0]->image->Width(), 128 * 7 / 5);
 
   // Saving again reproduces every settings byte.
   const std::wstring again = folder.path() + L"again.k3dlt";
   RecordingUi resaving;
-  ASSERT_TRUE(SavePackage(SettingsOf(viewer.settings), viewer.PhotoPaths(), again, resaving));
+  ASSERT_TRUE(SavePackage(SettingsOf(viewer.Settings()), viewer.PhotoPaths(), again, resaving));
   std::vector<std::uint8_t> copy;
   ASSERT_TRUE(ReadWholeFile(again, copy));
   EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + 1054, copy.begin()));
@@ -132,15 +133,15 @@ TEST(PackageFiles, ExtractedFolderGoesWithItsOwner) {
   extracted = opened.folder.path();
   CDriftlet viewer;
   viewer.ShowPackage(std::move(opened));
-  ASSERT_TRUE(viewer.WaitForPhotos());
+  ASSERT_TRUE(DriftletProbe(viewer).WaitForPhotos());
   ASSERT_TRUE(viewer.CreateDriftWindow(L"Package test", true, nullptr));
-  viewer.ComposeFrame();
-  EXPECT_TRUE(viewer.Frame());
+  DriftletProbe(viewer).ComposeFrame();
+  EXPECT_TRUE(DriftletProbe(viewer).Frame());
   viewer.DestroyWindow();
   EXPECT_EQ(FileExists(extracted), PathKind::None);
-  EXPECT_TRUE(viewer.Items().empty());
-  EXPECT_FALSE(viewer.Frame());
-  EXPECT_FALSE(viewer.PoolHoldsFrame());
+  EXPECT_TRUE(DriftletProbe(viewer).Items().empty());
+  EXPECT_FALSE(DriftletProbe(viewer).Frame());
+  EXPECT_FALSE(DriftletProbe(viewer).PoolHoldsFrame());
 }
 
 TEST(PackageFiles, SaveNeedsPhotosAndWritesNothingWithoutAllOfThem) {

@@ -39,8 +39,8 @@ using e2e::PumpUntil;
 void Pump() { e2e::PumpMessages(); }
 
 COLORREF Colour(int i) {
-  static const COLORREF colours[] = {RGB(220, 30, 30), RGB(30, 200, 40), RGB(30, 60, 220), RGB(230, 210, 20),
-                                     RGB(200, 40, 200), RGB(20, 200, 210)};
+  static const COLORREF colours[] = {RGB(220, 30, 30),  RGB(30, 200, 40),  RGB(30, 60, 220),
+                                     RGB(230, 210, 20), RGB(200, 40, 200), RGB(20, 200, 210)};
   return colours[i % 6];
 }
 
@@ -77,10 +77,13 @@ class Thumbnails : public ::testing::Test {
     std::vector<std::wstring> paths;
     for (int i = 0; i < count; ++i) {
       const COLORREF c = Colour(i + shift);
-      const auto bytes = fixtures::Encode(w, h, [c](int, int) {
-        return 0xFF000000u | static_cast<std::uint32_t>(GetRValue(c)) << 16 |
-               static_cast<std::uint32_t>(GetGValue(c)) << 8 | GetBValue(c);
-      }, L"image/jpeg");
+      const auto bytes = fixtures::Encode(
+          w, h,
+          [c](int, int) {
+            return 0xFF000000u | static_cast<std::uint32_t>(GetRValue(c)) << 16 |
+                   static_cast<std::uint32_t>(GetGValue(c)) << 8 | GetBValue(c);
+          },
+          L"image/jpeg");
       paths.push_back(folder.Write(prefix + std::to_wstring(i) + L".jpg", bytes));
     }
     return paths;
@@ -154,6 +157,52 @@ TEST_F(Thumbnails, RowsComeAtOnceAndEveryThumbnailFollowsIntoItsOwnRow) {
   }
 }
 
+TEST_F(Thumbnails, EveryChangeOfTheSelectionGoesThroughTheModelToTheDriftTheCountAndTheBox) {
+  int told = 0;
+  photos->OnChanged([&] { ++told; });
+  const std::vector<std::wstring> paths = Photos(L"s", 5);
+  // A short import is one batch: one notice at its end (none at a redraw
+  // tick for so few rows after the first).
+  photos->Import(paths, view.m_hWnd);
+  EXPECT_LE(told, 3);
+  ASSERT_EQ(drift.PhotoPaths(), std::vector<std::wstring>{paths[0]}) << "the first photo drifts";
+  HWND box = photos->List()->m_hWnd;
+  const auto boxSelection = [&] { return photos->List()->GetSelItems(); };
+  EXPECT_EQ(boxSelection(), std::vector<int>{0}) << "the box's own selection follows the model";
+
+  // Requests to the box from anyone (a program, a screen reader) go to the
+  // model: the drift, the count and the box follow.
+  told = 0;
+  EXPECT_EQ(::SendMessageW(box, LB_SETSEL, TRUE, 3), 0);
+  EXPECT_EQ(drift.PhotoPaths(), (std::vector<std::wstring>{paths[0], paths[3]}));
+  EXPECT_EQ(photos->SelectedCount(), 2);
+  EXPECT_EQ(boxSelection(), (std::vector<int>{0, 3}));
+  EXPECT_EQ(told, 1);
+  EXPECT_EQ(::SendMessageW(box, LB_SELITEMRANGE, FALSE, MAKELPARAM(0, 1)), 0);
+  EXPECT_EQ(::SendMessageW(box, LB_SELITEMRANGEEX, 4, 2), 0) << "backwards: deselects 2 to 4";
+  EXPECT_EQ(::SendMessageW(box, LB_SELITEMRANGEEX, 1, 2), 0);
+  EXPECT_EQ(drift.PhotoPaths(), (std::vector<std::wstring>{paths[1], paths[2]}));
+  EXPECT_EQ(boxSelection(), (std::vector<int>{1, 2}));
+  EXPECT_EQ(::SendMessageW(box, LB_SETSEL, TRUE, 9), LB_ERR) << "no such row";
+  // A click as the box makes it: the model takes the box's selection.
+  RECT row{};
+  ::SendMessageW(box, LB_GETITEMRECT, 4, reinterpret_cast<LPARAM>(&row));
+  ::SendMessageW(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(row.left + 150, row.top + 10));
+  ::SendMessageW(box, WM_LBUTTONUP, 0, MAKELPARAM(row.left + 150, row.top + 10));
+  EXPECT_EQ(photos->SelectedCount(), 3);
+  EXPECT_EQ(drift.PhotoPaths().size(), 3u);
+  // Delete removes exactly what the list shows.
+  photos->RemoveSelected();
+  EXPECT_EQ(photos->Count(), 2);
+  EXPECT_TRUE(drift.PhotoPaths().empty());
+  EXPECT_EQ(photos->Entries()[0]->path, paths[0]);
+  EXPECT_EQ(photos->Entries()[1]->path, paths[3]);
+  // Every row at once.
+  EXPECT_EQ(::SendMessageW(box, LB_SETSEL, TRUE, -1), 0);
+  EXPECT_EQ(photos->SelectedCount(), 2);
+  EXPECT_EQ(boxSelection(), (std::vector<int>{0, 1}));
+}
+
 TEST_F(Thumbnails, RowsRemovedWhileTheWorkersRunGetNoThumbnailAndNoOtherRowGetsTheirs) {
   const std::vector<std::wstring> first = Photos(L"a", 18);
   photos->Import(first, view.m_hWnd);
@@ -217,7 +266,8 @@ TEST_F(Thumbnails, ACancelledImportKeepsItsRowsAndAFileThatOnlyLooksLikeAPhotoLe
 
   // A file with a photo's header and nothing after it: listed from its
   // header, gone again when its thumbnail cannot be made.
-  const auto whole = fixtures::Encode(800, 600, [](int, int) { return 0xFF808080u; }, L"image/jpeg");
+  const auto whole = fixtures::Encode(
+      800, 600, [](int, int) { return 0xFF808080u; }, L"image/jpeg");
   std::size_t frame = 2;
   while (frame + 4 < whole.size() && !(whole[frame] == 0xFF && whole[frame + 1] == 0xC0)) ++frame;
   const std::wstring headerOnly =
@@ -229,7 +279,8 @@ TEST_F(Thumbnails, ACancelledImportKeepsItsRowsAndAFileThatOnlyLooksLikeAPhotoLe
 
 TEST_F(Thumbnails, APhotoClaimingMorePixelsThanAnyPhotoLeavesNoRowAndIsNeverDecoded) {
   // A small file whose frame header claims 22000 x 22000 pixels.
-  std::vector<std::uint8_t> bytes = fixtures::Encode(64, 48, [](int, int) { return 0xFF808080u; }, L"image/jpeg");
+  std::vector<std::uint8_t> bytes = fixtures::Encode(
+      64, 48, [](int, int) { return 0xFF808080u; }, L"image/jpeg");
   std::size_t frame = 2;
   while (frame + 9 < bytes.size() && !(bytes[frame] == 0xFF && bytes[frame + 1] == 0xC0)) ++frame;
   ASSERT_LT(frame + 9, bytes.size());
@@ -241,7 +292,13 @@ TEST_F(Thumbnails, APhotoClaimingMorePixelsThanAnyPhotoLeavesNoRowAndIsNeverDeco
   Size size{};
   EXPECT_FALSE(ReadPhotoSize(huge.c_str(), size)) << "no row from its header";
   CImg image;
-  EXPECT_FALSE(LoadPhotoFor(huge.c_str(), [](Size) { return Size{96, 96}; }, image, size)) << "nor from a decode";
+  EXPECT_FALSE(LoadPhotoFor(
+      huge.c_str(),
+      [](Size) {
+        return Size{96, 96};
+      },
+      image, size))
+      << "nor from a decode";
   EXPECT_TRUE(image.IsNull());
   EXPECT_FALSE(photos->AddPhoto(huge));
   EXPECT_EQ(photos->Count(), 0);

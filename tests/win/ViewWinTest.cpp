@@ -14,6 +14,7 @@
 
 #include "ImageFixtures.h"
 #include "desktop/Driftlet.h"
+#include "desktop/DriftletProbe.h"
 #include "framework/Controls.h"
 #include "framework/Handles.h"
 #include "framework/ListBox.h"
@@ -82,9 +83,9 @@ TEST(ImgList, RowsShowTheThumbnailCentredThePathAndTheSelection) {
   Parent parent;
   ASSERT_TRUE(parent.CreateEx(0, nullptr, L"parent", WS_POPUP, RECT{0, 0, 500, 400}, nullptr, 0));
   CImgList list;
-  ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_MULTIPLESEL |
-                              LBS_NOINTEGRALHEIGHT,
-                          RECT{0, 0, 400, 300}, parent.m_hWnd, 203));
+  ASSERT_TRUE(
+      list.Create(WS_CHILD | WS_VISIBLE | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_MULTIPLESEL | LBS_NOINTEGRALHEIGHT,
+                  RECT{0, 0, 400, 300}, parent.m_hWnd, 203));
   EXPECT_EQ(list.SendMessage(LB_GETITEMHEIGHT, 0), 100);
   // A 4000 x 3000 photo's 96 x 72 red thumbnail.
   auto image = std::make_unique<PixelBuffer>(96, 72);
@@ -100,7 +101,9 @@ TEST(ImgList, RowsShowTheThumbnailCentredThePathAndTheSelection) {
     DRAWITEMSTRUCT item{};
     item.CtlType = ODT_LISTBOX;
     item.itemID = 0;
-    item.itemState = selected ? ODS_SELECTED : 0;
+    // The model's selection is drawn, whatever the box's own state says.
+    entry.selected = selected;
+    item.itemState = selected ? 0 : ODS_SELECTED;
     item.hwndItem = list.m_hWnd;
     item.hDC = row.dc.get();
     item.rcItem = RECT{0, 0, 400, 100};
@@ -277,11 +280,32 @@ TEST(ImageButton, DrawsItsNormalAndPressedFaceFromTheSheet) {
 }
 
 TEST(SettingsPanel, StartsWithTheDriftsChoicesAndTellsItWhatIsClicked) {
+  // A record no default gives, as a show's: each group checks what it
+  // stands for (the speed is the main window's Normal), a value no choice
+  // gives checks nothing.
+  {
+    CommandParent parent;
+    ASSERT_TRUE(parent.CreateEx(0, nullptr, L"parent", WS_POPUP, RECT{0, 0, 800, 600}, nullptr, 0));
+    CDriftlet drift;
+    DisplaySettings shown;
+    shown.displayType = kWave;
+    shown.photoSize = 3;
+    shown.zOrder = kBottomMost;
+    shown.switchInterval = 12345;
+    DriftletProbe(drift).ReplaceSettings(shown);
+    SettingsPanel panel(drift);
+    panel.Create(parent.m_hWnd, nullptr, nullptr);
+    EXPECT_EQ(panel.Checked(ids::kTypeFirst), 3);
+    EXPECT_EQ(panel.Checked(ids::kSpeedFirst), 1);
+    EXPECT_EQ(panel.Checked(ids::kSizeFirst), 3);
+    EXPECT_EQ(panel.Checked(ids::kZOrderFirst), 0);
+    EXPECT_EQ(panel.Checked(ids::kIntervalFirst), -1);
+    panel.Destroy();
+  }
   CommandParent parent;
   ASSERT_TRUE(parent.CreateEx(0, nullptr, L"parent", WS_POPUP, RECT{0, 0, 800, 600}, nullptr, 0));
   CDriftlet drift;
   SettingsPanel panel(drift);
-  parent.onClicked = [&](UINT id) { return panel.OnClicked(id); };
   panel.Create(parent.m_hWnd, nullptr, nullptr);
   panel.Layout(LayoutView(800, 600));
   EXPECT_EQ(panel.Checked(ids::kTypeFirst), 2) << "Ripple";
@@ -289,29 +313,31 @@ TEST(SettingsPanel, StartsWithTheDriftsChoicesAndTellsItWhatIsClicked) {
   EXPECT_EQ(panel.Checked(ids::kSizeFirst), 2);
   EXPECT_EQ(panel.Checked(ids::kZOrderFirst), 2);
   EXPECT_EQ(panel.Checked(ids::kIntervalFirst), 1);
-  EXPECT_EQ(drift.settings.frameInterval, SpeedPeriod(1)) << "the Normal speed is applied at once";
+  EXPECT_EQ(drift.Settings().frameInterval, SpeedPeriod(1)) << "the Normal speed is applied at once";
   EXPECT_EQ(panel.Checked(ids::kStrengthSlider), -1) << "not a group";
-  EXPECT_FALSE(panel.OnClicked(ids::kSave)) << "not the panel's";
 
   HWND strength = ::GetDlgItem(parent.m_hWnd, ids::kStrengthSlider);
   HWND waves = ::GetDlgItem(parent.m_hWnd, ids::kWaveCountSlider);
   ASSERT_TRUE(strength && waves);
   const auto range = [](HWND bar) {
-    return std::pair<LRESULT, LRESULT>(::SendMessageW(bar, TBM_GETRANGEMIN, 0, 0), ::SendMessageW(bar, TBM_GETRANGEMAX, 0, 0));
+    return std::pair<LRESULT, LRESULT>(::SendMessageW(bar, TBM_GETRANGEMIN, 0, 0),
+                                       ::SendMessageW(bar, TBM_GETRANGEMAX, 0, 0));
   };
   // Its own style: the parent is not on the screen.
   const auto Shown = [](HWND bar) { return (::GetWindowLongPtrW(bar, GWL_STYLE) & WS_VISIBLE) != 0; };
-  const auto click = [&](UINT id) { ::SendMessageW(::GetDlgItem(parent.m_hWnd, static_cast<int>(id)), BM_CLICK, 0, 0); };
+  const auto click = [&](UINT id) {
+    ::SendMessageW(::GetDlgItem(parent.m_hWnd, static_cast<int>(id)), BM_CLICK, 0, 0);
+  };
 
   // The trackbars each display type uses, with its ranges.
   click(ids::kTypeFirst + 1);  // Sphere
-  EXPECT_EQ(drift.settings.displayType, 1);
+  EXPECT_EQ(drift.Settings().displayType, 1);
   EXPECT_EQ(panel.Checked(ids::kTypeFirst), 1) << "one choice per group";
   EXPECT_TRUE(Shown(strength));
   EXPECT_EQ(range(strength), (std::pair<LRESULT, LRESULT>(50, 90)));
   EXPECT_FALSE(Shown(waves));
   click(ids::kTypeFirst + 3);  // Wave
-  EXPECT_EQ(drift.settings.displayType, 3);
+  EXPECT_EQ(drift.Settings().displayType, 3);
   EXPECT_EQ(range(strength), (std::pair<LRESULT, LRESULT>(50, 300)));
   EXPECT_TRUE(Shown(waves));
   EXPECT_EQ(range(waves), (std::pair<LRESULT, LRESULT>(1, 20)));
@@ -321,22 +347,23 @@ TEST(SettingsPanel, StartsWithTheDriftsChoicesAndTellsItWhatIsClicked) {
 
   // The other groups.
   click(ids::kSpeedFirst + 2);
-  EXPECT_EQ(drift.settings.frameInterval, SpeedPeriod(2));
+  EXPECT_EQ(drift.Settings().frameInterval, SpeedPeriod(2));
   click(ids::kSizeFirst + 4);
-  EXPECT_EQ(drift.settings.photoSize, 4);
+  EXPECT_EQ(drift.Settings().photoSize, 4);
   click(ids::kZOrderFirst);
-  EXPECT_EQ(drift.settings.zOrder, kBottomMost);
+  EXPECT_EQ(drift.Settings().zOrder, kBottomMost);
   click(ids::kIntervalFirst + 4);
-  EXPECT_EQ(drift.settings.switchInterval, IntervalValue(4));
+  EXPECT_EQ(drift.Settings().switchInterval, IntervalValue(4));
+  EXPECT_TRUE(parent.commands.empty()) << "the groups tell the panel, not the parent's command table";
 
   // Only a dragged thumb stores the trackbar's value.
   click(ids::kTypeFirst + 2);  // Ripple
   ::SendMessageW(parent.m_hWnd, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 120), reinterpret_cast<LPARAM>(strength));
-  EXPECT_EQ(drift.settings.effectStrength, 120);
+  EXPECT_EQ(drift.Settings().effectStrength, 120);
   ::SendMessageW(parent.m_hWnd, WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 200), reinterpret_cast<LPARAM>(strength));
-  EXPECT_EQ(drift.settings.effectStrength, 120);
+  EXPECT_EQ(drift.Settings().effectStrength, 120);
   ::SendMessageW(parent.m_hWnd, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 7), reinterpret_cast<LPARAM>(waves));
-  EXPECT_EQ(drift.settings.waveCount, 7);
+  EXPECT_EQ(drift.Settings().waveCount, 7);
 
   // The panel paints its controls on its own colour.
   fw::WindowDc dc(parent.m_hWnd);
