@@ -183,7 +183,7 @@ BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
 }
 
 void CMainFrame::OnEndSession() {
-  if (view_) view_->Photos().EndSession();
+  if (view_) view_->EndSession();
   driftlet_.EndSession();
 }
 

@@ -106,6 +106,15 @@ void CHttpFile::SetOption(DWORD option, DWORD value) {
   if (!::InternetSetOptionW(request_.get(), option, &value, sizeof value)) ThrowLastError();
 }
 
+CInternetSession::~CInternetSession() {
+  // An aborted session's handle is closed already.
+  if (aborted_) session_.release();
+}
+
+void CInternetSession::Abort() {
+  if (!aborted_.exchange(true)) ::InternetCloseHandle(session_.get());
+}
+
 void CInternetSession::SetOption(DWORD option, DWORD value) {
   if (!::InternetSetOptionW(session_.get(), option, &value, sizeof value)) ThrowLastError();
 }

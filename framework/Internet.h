@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -87,18 +88,22 @@ class CHttpConnection {
 class CInternetSession {
  public:
   CInternetSession(const wchar_t* agent, DWORD_PTR context, DWORD accessType, DWORD flags);
-  virtual ~CInternetSession() = default;
+  virtual ~CInternetSession();
   CInternetSession(const CInternetSession&) = delete;
   CInternetSession& operator=(const CInternetSession&) = delete;
 
   void SetOption(DWORD option, DWORD value);
   // No user name or password.
   std::unique_ptr<CHttpConnection> GetHttpConnection(const std::wstring& server, INTERNET_PORT port);
-  void Close() { session_.reset(); }
   DWORD_PTR Context() const { return context_; }
+  // From any thread, once: the session and everything opened in it close,
+  // and a call that waits for the server on another thread ends with an
+  // error (the owner's thread then lets the session go as usual).
+  void Abort();
 
  private:
   InternetHandle session_;
+  std::atomic<bool> aborted_{false};
   DWORD_PTR context_;
 };
 

@@ -21,7 +21,6 @@
 #include "ui/ViewResources.h"
 #include "ui/ViewRules.h"
 #include "dialogs/PackageDialogs.h"
-#include "update/Updater.h"
 
 namespace k3 {
 
@@ -134,7 +133,14 @@ void CChildView::SetDpi(int dpi) {
   ::InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
+void CChildView::EndSession() {
+  update_.Stop();
+  photos_.EndSession();
+}
+
 void CChildView::DestroyControls() {
+  // An update under way ends first and writes nothing.
+  update_.Stop();
   photos_.Close();
   helpWindow_.reset();
   settings_.Destroy();
@@ -271,7 +277,8 @@ BOOL CChildView::OnCmdMsg(UINT id, int code) {
       OpenWebPage(id);
       return TRUE;
     case ids::kUpdate:
-      RunUpdate(Frame());
+      // Pressed again while one runs, the gear does nothing.
+      update_.Start(Frame());
       return TRUE;
     case ids::kMinimize:
       ::ShowWindow(Frame(), SW_SHOWMINIMIZED);

@@ -24,6 +24,7 @@
 #include "ui/SettingsPanel.h"
 #include "ui/ViewArt.h"
 #include "ui/ViewLayout.h"
+#include "update/UpdateCommand.h"
 
 namespace k3 {
 
@@ -64,6 +65,9 @@ class CChildView : public fw::CWnd {
   int Dpi() const { return dpi_; }
 
   PhotoCollection& Photos() { return photos_; }
+  // The session ends and the process may end as soon as this returns: an
+  // update under way stops (writing nothing), the photo list is written.
+  void EndSession();
   SettingsPanel& Settings() { return settings_; }
 
  protected:
@@ -102,6 +106,8 @@ class CChildView : public fw::CWnd {
   };
   std::vector<PlacedButton> buttons_;
   std::unique_ptr<CHelpWnd> helpWindow_;
+  // The gear's command; it runs off the interface thread.
+  UpdateCommand update_;
   // The pictures and fonts, made with the controls and again at another
   // DPI.
   ViewArt art_;

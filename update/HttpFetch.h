@@ -1,23 +1,24 @@
 // The one way the program talks to the vendor web host: one POST request
 // for a URL, at most one redirect followed by hand, the whole body read
-// into memory in 64 KiB pieces. It shows nothing: a fetch returns its body
-// or why it failed, and the caller tells the user (FetchFailureText gives
-// the words).
+// into memory in 64 KiB pieces. It shows nothing but the system's password
+// dialog, which its caller may show elsewhere: a fetch returns its body or
+// why it failed, and the caller tells the user (FetchFailureText gives the
+// words).
 #pragma once
 
 #include <windows.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "framework/Internet.h"
+#include "update/FetchResult.h"
 #include "update/HttpRules.h"
 
 namespace k3 {
-
-class CProgressDlg;
 
 // The session of one fetch: the program's user agent, the system's proxy
 // settings, nothing cached.
@@ -26,36 +27,26 @@ class CMyHttpSession : public fw::CInternetSession {
   CMyHttpSession();
 };
 
-// A failure of the fetch's own with its code (see FetchError).
-class CMyHttpException {
- public:
-  explicit CMyHttpException(int code = 0) : code(code) {}
-  int code;
+// What a fetch tells its caller and asks of it while it runs (on the
+// fetching thread).
+struct FetchHooks {
+  // The bytes of the body read so far; false stops the fetch (Cancelled).
+  std::function<bool(std::size_t bytes)> progress;
+  // The server asked for a password: shows the system's dialog for the
+  // request; true when the request is to go again with what the user
+  // gave. Without one the dialog is shown on the fetching thread.
+  std::function<bool(HINTERNET request)> askPassword;
+  // The fetch's session while it lives (null as it ends): closing it from
+  // another thread cuts a wait short.
+  std::function<void(CMyHttpSession* session)> sessionOpen;
 };
 
-enum class FetchError {
-  None,
-  BadUrl,           // the address does not parse (code 1)
-  NoConnection,     // no connection to the server (code -1)
-  PasswordRefused,  // the server asked for a password the user did not give (code -2)
-  BadRedirect,      // a redirect without a target (-3), to an address that does not parse (-4) or not over http (-5)
-  OverLimit,        // more bytes or more time than the request may take
-  Network,          // WinINet failed: `code` is its error number, `systemText` its text
-  NoMemory,         // the body did not fit in memory
-  Cancelled,        // the user cancelled in the progress dialog
-};
+// The system's password dialog for `request`, owned by the desktop; true
+// when the user gave a user name and password.
+bool AskPasswordForRequest(HINTERNET request);
 
-struct FetchResult {
-  FetchError error = FetchError::None;
-  long code = 0;  // the fetch's own code, or WinINet's error number
-  std::wstring systemText;
-  std::vector<std::uint8_t> body;  // the whole body (an error page is a body like any other)
-  bool ok() const { return error == FetchError::None; }
-};
-
-// Fetches `url` within `limits` (bytes and time). `progress`, when given,
-// is told the bytes read in KiB and may cancel.
-FetchResult HttpFetch(const std::wstring& url, CProgressDlg* progress = nullptr,
+// Fetches `url` within `limits` (bytes and time).
+FetchResult HttpFetch(const std::wstring& url, const FetchHooks& hooks = {},
                       const FetchLimits& limits = DefaultLimits());
 
 // What the user is told of a failed fetch, in the system's language;

@@ -64,6 +64,9 @@ int ProgressKiB(std::size_t bytes);
 struct FetchLimits {
   std::size_t maxBytes = 0;
   std::uint32_t maxMs = 0;
+  // The longest single wait for the server (to connect, to send, for the
+  // next bytes).
+  std::uint32_t waitMs = 20000;
 };
 
 // The largest package the update client takes.

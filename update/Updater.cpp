@@ -11,7 +11,6 @@
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "update/HttpFetch.h"
-#include "dialogs/ProgressDlg.h"
 #include "update/UpdateRules.h"
 
 namespace k3 {
@@ -33,8 +32,8 @@ bool IsExpectedPackage(const std::vector<std::uint8_t>& package, const ExpectedP
 // A request that must bring a body: a failed one, or one without a body,
 // leaves `failed` telling why (when the request itself failed).
 bool FetchBody(const std::wstring& url, const FetchLimits& limits, FetchResult& into, FetchResult& failed,
-               CProgressDlg* progress = nullptr) {
-  into = HttpFetch(url, progress, limits);
+               const FetchHooks& hooks) {
+  into = HttpFetch(url, hooks, limits);
   if (!into.ok()) {
     failed = std::move(into);
     return false;
@@ -56,73 +55,84 @@ bool SystemNetworkAlive() {
   return alive(&flags) != FALSE;
 }
 
-VersionCheck CheckForNewerVersion(const std::wstring& program, const std::wstring& product) {
+FetchHooks JobFetchHooks(UpdateJob::Context& job, std::function<void(std::size_t bytes)> progress) {
+  FetchHooks hooks;
+  hooks.progress = [&job, progress = std::move(progress)](std::size_t bytes) {
+    if (progress) progress(bytes);
+    return !job.Stopping();
+  };
+  hooks.askPassword = [&job](HINTERNET request) {
+    return job.AskInterface([request] { return AskPasswordForRequest(request); });
+  };
+  hooks.sessionOpen = [&job](CMyHttpSession* session) {
+    job.OnStop(session ? std::function<void()>([session] { session->Abort(); }) : nullptr);
+  };
+  return hooks;
+}
+
+VersionCheck CheckForNewerVersion(const std::wstring& program, const std::wstring& product, const FetchHooks& hooks) {
   VersionCheck check;
   std::uint32_t ms = 0, ls = 0;
   if (FileExists(program) == PathKind::None || !ReadFileVersion(program.c_str(), &ms, &ls)) return check;
   FetchResult reply;
-  if (!FetchBody(UpdateUrl(kVendorWebHost, product, UpdateAction::GetVersion), ReplyLimits(), reply, check.fetch) ||
+  if (!FetchBody(UpdateUrl(kVendorWebHost, product, UpdateAction::GetVersion), ReplyLimits(), reply, check.fetch,
+                 hooks) ||
       !ParseServiceVersion(reply.body.data(), reply.body.size(), check.announced)) {
     return check;
   }
   check.running = VersionFromWords(ms, ls);
   check.verdict = CompareForUpdate(check.announced, check.running) == 1 ? VersionCheck::Verdict::Newer
-                                                                       : VersionCheck::Verdict::NotNewer;
+                                                                        : VersionCheck::Verdict::NotNewer;
   return check;
 }
 
-Download DownloadSetupPackage(const std::wstring& product, const std::wstring& target,
-                              const ExpectedPackage& expected) {
+Download DownloadSetupPackage(const std::wstring& product, const std::wstring& target, const ExpectedPackage& expected,
+                              UpdateJob::Context& job) {
   Download download;
+  const FetchHooks hooks = JobFetchHooks(job);
   long announced = 0;
   {
     FetchResult reply;
     if (!FetchBody(UpdateUrl(kVendorWebHost, product, UpdateAction::GetFileLength), ReplyLimits(), reply,
-                   download.fetch)) {
+                   download.fetch, hooks)) {
       return download;
     }
     announced = ParseAnnouncedLength(reply.body.data(), reply.body.size());
   }
   const std::optional<FetchLimits> limits = PackageLimits(announced);
   if (!limits) return download;
-  CProgressDlg progress;
-  progress.Open(::GetDesktopWindow(), 0, static_cast<int>(announced > 0 ? announced / 1024 : 0), false);
-  {
-    FetchResult package;
-    FetchResult signature;
-    // Written only when the whole package arrived (exactly the announced
-    // length, a Windows Installer package), its signature verifies with the
-    // vendor's key, and its tables say it is this edition's product at the
-    // announced version, newer than this program: anyone who can answer
-    // the program's requests could otherwise have Kicker install their
-    // package. The signature goes beside it for Kicker to check again; each
-    // file is written beside its target and put in place when complete.
-    const auto& bytes = package.body;
-    download.written =
-        FetchBody(UpdateUrl(kVendorWebHost, product, UpdateAction::GetFile), *limits, package, download.fetch,
-                  &progress) &&
-        IsCompleteSetupPackage(bytes.data(), bytes.size(), announced) && bytes.size() <= 0xFFFFFFFFu &&
-        FetchBody(UpdateUrl(kVendorWebHost, product, UpdateAction::GetSignature), SignatureLimits(), signature,
-                  download.fetch) &&
-        SignedWithKey(bytes.data(), bytes.size(), signature.body.data(), signature.body.size(), VendorKeyPin()) &&
-        IsExpectedPackage(bytes, expected) &&
-        ReplaceWholeFile(static_cast<std::uint32_t>(signature.body.size()), SignatureName(target),
-                         signature.body.data()) &&
-        ReplaceWholeFile(static_cast<std::uint32_t>(bytes.size()), target, bytes.data());
-  }
-  // The bar stays on the screen, full or where the download stopped, for
-  // three seconds under the wait cursor before the message about it: the
-  // user sees how far the download came before being asked to act on it.
-  HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-  for (int i = 0; i < 60; ++i) {
-    PumpPaintMessages();
-    ::Sleep(50);
-  }
-  ::SetCursor(previous);
+  // The bar shows from here on, in KiB of the announced length.
+  const int totalKiB = static_cast<int>(announced / 1024);
+  job.Report({totalKiB, 0});
+  const FetchHooks packageHooks = JobFetchHooks(job, [&job, totalKiB](std::size_t bytes) {
+    job.Report({totalKiB, ProgressKiB(bytes)});
+  });
+  FetchResult package;
+  FetchResult signature;
+  // Written only when the whole package arrived (exactly the announced
+  // length, a Windows Installer package), its signature verifies with the
+  // vendor's key, and its tables say it is this edition's product at the
+  // announced version, newer than this program: anyone who can answer
+  // the program's requests could otherwise have Kicker install their
+  // package. The signature goes beside it for Kicker to check again; each
+  // file is written beside its target and put in place when complete.
+  // Nothing is written once the job is told to stop (the program ends).
+  const auto& bytes = package.body;
+  download.written =
+      FetchBody(UpdateUrl(kVendorWebHost, product, UpdateAction::GetFile), *limits, package, download.fetch,
+                packageHooks) &&
+      IsCompleteSetupPackage(bytes.data(), bytes.size(), announced) && bytes.size() <= 0xFFFFFFFFu &&
+      FetchBody(UpdateUrl(kVendorWebHost, product, UpdateAction::GetSignature), SignatureLimits(), signature,
+                download.fetch, hooks) &&
+      SignedWithKey(bytes.data(), bytes.size(), signature.body.data(), signature.body.size(), VendorKeyPin()) &&
+      IsExpectedPackage(bytes, expected) && !job.Stopping() &&
+      ReplaceWholeFile(static_cast<std::uint32_t>(signature.body.size()), SignatureName(target),
+                       signature.body.data()) &&
+      ReplaceWholeFile(static_cast<std::uint32_t>(bytes.size()), target, bytes.data());
   return download;
 }
 
-UpdateOutcome CheckAndDownload(NetworkCheck networkAlive) {
+UpdateOutcome CheckAndDownload(UpdateJob::Context& job, NetworkCheck networkAlive) {
   using Step = UpdateOutcome::Step;
   UpdateOutcome outcome;
   if (!networkAlive()) {
@@ -131,7 +141,7 @@ UpdateOutcome CheckAndDownload(NetworkCheck networkAlive) {
   }
   const bool japanese = IsJapaneseSystem();
   const std::wstring product(UpdateProduct(japanese));
-  VersionCheck check = CheckForNewerVersion(GetModuleFolder() + L"k3driftlet.bin", product);
+  VersionCheck check = CheckForNewerVersion(GetModuleFolder() + L"k3driftlet.bin", product, JobFetchHooks(job));
   if (check.verdict != VersionCheck::Verdict::Newer) {
     outcome.step = check.verdict == VersionCheck::Verdict::NotNewer ? Step::UpToDate : Step::CheckFailed;
     outcome.fetch = std::move(check.fetch);
@@ -141,9 +151,8 @@ UpdateOutcome CheckAndDownload(NetworkCheck networkAlive) {
   expected.japanese = japanese;
   expected.announced = check.announced;
   expected.running = check.running;
-  const std::wstring target =
-      GetModuleFolder() + (japanese ? L"K3DriftletSetup.msi" : L"K3DriftletSetup_E.msi");
-  Download download = DownloadSetupPackage(product, target, expected);
+  const std::wstring target = GetModuleFolder() + (japanese ? L"K3DriftletSetup.msi" : L"K3DriftletSetup_E.msi");
+  Download download = DownloadSetupPackage(product, target, expected, job);
   outcome.step = download.written ? Step::Downloaded : Step::DownloadFailed;
   outcome.fetch = std::move(download.fetch);
   return outcome;
@@ -170,7 +179,5 @@ void ShowUpdateOutcome(HWND owner, const UpdateOutcome& outcome) {
       break;
   }
 }
-
-void RunUpdate(HWND owner, NetworkCheck networkAlive) { ShowUpdateOutcome(owner, CheckAndDownload(networkAlive)); }
 
 }  // namespace k3

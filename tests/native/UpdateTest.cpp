@@ -1,12 +1,16 @@
 // The update protocol's client side: URLs, replies, versions, packages.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <thread>
 #include <string>
 #include <vector>
 
 #include "files/SetupRules.h"
 #include "update/HttpRules.h"
+#include "update/UpdateJob.h"
 #include "update/UpdateRules.h"
 
 namespace k3 {
@@ -125,6 +129,95 @@ TEST(UpdateRules, SignatureQueryAndPackedVersions) {
             L"http://h.example/versioninfo.php?product=k3driftlet_e&hddmode=0&action=getsig");
   EXPECT_EQ(PackedVersion(Version{1, 1, 7, 0}), PackVersion(L"1.1.7.0"));
   EXPECT_LT(PackedVersion(Version{1, 1, 6, 65535}), PackedVersion(Version{1, 1, 7, 0}));
+}
+
+// The interface thread's side of a job: pumps whenever it was told, until
+// `done` or a few seconds.
+template <class Done>
+UpdateJob::Report PumpUntil(UpdateJob& job, std::atomic<int>& told, Done done) {
+  UpdateJob::Report last;
+  for (int i = 0; i < 5000 && !done(last); ++i) {
+    if (told.exchange(0) > 0) {
+      UpdateJob::Report r = job.Pump();
+      if (r.progress) last.progress = r.progress;
+      if (r.outcome) last.outcome = std::move(r.outcome);
+    } else {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+  return last;
+}
+
+TEST(UpdateJob, ReportsProgressAsksTheInterfaceThreadAndHandsOutItsOutcomeOnce) {
+  std::atomic<int> told{0};
+  UpdateJob job([&] { return ++told > 0; });
+  std::atomic<bool> answered{false};
+  std::thread::id asker;
+  ASSERT_TRUE(job.Start([&](UpdateJob::Context& c) {
+    c.Report({100, 40});
+    answered = c.AskInterface([&] {
+      asker = std::this_thread::get_id();
+      return true;
+    });
+    c.Report({100, 100});
+    UpdateOutcome o;
+    o.step = UpdateOutcome::Step::Downloaded;
+    return o;
+  }));
+  EXPECT_FALSE(job.Start([](UpdateJob::Context&) { return UpdateOutcome{}; })) << "one job at a time";
+  EXPECT_TRUE(job.Running());
+  const auto r = PumpUntil(job, told, [](const UpdateJob::Report& r) { return r.outcome.has_value(); });
+  ASSERT_TRUE(r.outcome);
+  EXPECT_EQ(r.outcome->step, UpdateOutcome::Step::Downloaded);
+  ASSERT_TRUE(r.progress);
+  EXPECT_EQ(r.progress->doneKiB, 100) << "the newest progress";
+  EXPECT_TRUE(answered);
+  EXPECT_EQ(asker, std::this_thread::get_id()) << "the question ran on the pumping thread";
+  EXPECT_FALSE(job.Running());
+  EXPECT_FALSE(job.Pump().outcome) << "handed out once";
+  // Work that throws ends as a failed check; the next job may start.
+  ASSERT_TRUE(job.Start([](UpdateJob::Context&) -> UpdateOutcome { throw 1; }));
+  const auto failed = PumpUntil(job, told, [](const UpdateJob::Report& r) { return r.outcome.has_value(); });
+  ASSERT_TRUE(failed.outcome);
+  EXPECT_EQ(failed.outcome->step, UpdateOutcome::Step::CheckFailed);
+}
+
+TEST(UpdateJob, StopEndsWorkThatWaitsOrAsksAndHandsOutNothing) {
+  std::atomic<int> told{0};
+  // Work that waits on something only its cut ends (a connection), and
+  // work that waits for an answer nobody gives.
+  for (bool asks : {false, true}) {
+    SCOPED_TRACE(asks);
+    auto job = std::make_unique<UpdateJob>([&] { return ++told > 0; });
+    std::atomic<bool> cut{false}, started{false}, answer{true};
+    ASSERT_TRUE(job->Start([&](UpdateJob::Context& c) {
+      c.OnStop([&] { cut = true; });
+      started = true;
+      if (asks) {
+        answer = c.AskInterface([] { return true; });
+      } else {
+        while (!cut) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+      c.OnStop(nullptr);
+      EXPECT_TRUE(c.Stopping());
+      c.Report({1, 1});
+      return UpdateOutcome{};
+    }));
+    while (!started) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const auto before = std::chrono::steady_clock::now();
+    job->Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(2));
+    EXPECT_FALSE(job->Running());
+    if (asks) {
+      EXPECT_FALSE(answer) << "a question waiting is answered no";
+    } else {
+      EXPECT_TRUE(cut) << "the cut ended the wait";
+    }
+    const UpdateJob::Report r = job->Pump();
+    EXPECT_FALSE(r.outcome);
+    EXPECT_FALSE(r.progress) << "nothing reported after the stop";
+    job.reset();  // the program closes: nothing waits any more
+  }
 }
 
 }  // namespace

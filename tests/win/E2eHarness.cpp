@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "framework/Handles.h"
+#include "ui/ImageListFile.h"
 #include "framework/LanguageRule.h"
 
 namespace e2e {
@@ -22,9 +23,7 @@ std::wstring DriftletPath() { return BinFolder() + L"k3driftlet.bin"; }
 
 bool JapaneseEdition() { return ::GetSystemDefaultLangID() == 1041; }
 
-std::wstring ExpectedTitle() {
-  return JapaneseEdition() ? k3::kJapaneseTitle : k3::kEnglishTitle;
-}
+std::wstring ExpectedTitle() { return JapaneseEdition() ? k3::kJapaneseTitle : k3::kEnglishTitle; }
 
 DWORD Scaled(DWORD ms) {
   static const double factor = [] {
@@ -406,7 +405,8 @@ std::vector<std::uint8_t> ReadFileBytes(const std::wstring& path) {
   if (!file) return bytes;
   bytes.resize(::GetFileSize(file.get(), nullptr));
   DWORD read = 0;
-  if (!bytes.empty() && !::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) read = 0;
+  if (!bytes.empty() && !::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
+    read = 0;
   bytes.resize(read);
   return bytes;
 }
@@ -493,11 +493,12 @@ double DriftletPeakMegabytes() {
   return kb < 0 ? kb : kb / 1024;
 }
 
-bool RunUnixShell(const std::string& command, DWORD timeoutMs) { return RunUnixCommand(command, timeoutMs).has_value(); }
+bool RunUnixShell(const std::string& command, DWORD timeoutMs) {
+  return RunUnixCommand(command, timeoutMs).has_value();
+}
 
 bool MouseClick(int x, int y) {
-  return RunUnixCommand("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) +
-                        " sleep 0.1 click 1") == 0;
+  return RunUnixCommand("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " sleep 0.1 click 1") == 0;
 }
 
 bool MouseDrag(int fromX, int fromY, int toX, int toY) {
@@ -512,8 +513,8 @@ bool MouseDrag(int fromX, int fromY, int toX, int toY) {
 }
 
 std::optional<int> DropFiles(int x, int y, const std::vector<std::wstring>& paths) {
-  std::string command = "/usr/bin/python3 '" K3_TEST_TOOLS "/xdnd-drop.py' " + std::to_string(x) + " " +
-                        std::to_string(y);
+  std::string command =
+      "/usr/bin/python3 '" K3_TEST_TOOLS "/xdnd-drop.py' " + std::to_string(x) + " " + std::to_string(y);
   for (const std::wstring& p : paths) command += " '" + UnixPath(p) + "'";
   return RunUnixCommand(command, 20000);
 }
@@ -590,8 +591,8 @@ UpdateService::UpdateService(const std::wstring& releases) {
   ::CreateDirectoryW(folder_.c_str(), nullptr);
   const std::string folder = UnixPath(folder_);
   RunUnixCommand("/usr/bin/python3 '" K3_TEST_TOOLS "/update-service.py' --releases '" + UnixPath(releases) +
-                 "' --port-file '" + folder + "port' --max-requests 100 --max-seconds 120 >/dev/null 2>&1 & echo $! > '" +
-                 folder + "pid'");
+                 "' --port-file '" + folder +
+                 "port' --max-requests 100 --max-seconds 120 >/dev/null 2>&1 & echo $! > '" + folder + "pid'");
   const std::wstring portFile = folder_ + L"port";
   WaitUntil([&] { return ::GetFileAttributesW(portFile.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
   port_ = std::atoi(ReadSmallFile(portFile).c_str());
@@ -607,7 +608,8 @@ std::wstring UpdateService::Url(const std::wstring& path) const {
 }
 
 bool UpdateService::SetFault(const std::string& fault) {
-  return RunUnixCommand("/usr/bin/python3 '" K3_TEST_TOOLS "/set-fault.py' " + std::to_string(port_) + " " + fault) == 0;
+  return RunUnixCommand("/usr/bin/python3 '" K3_TEST_TOOLS "/set-fault.py' " + std::to_string(port_) + " " + fault) ==
+         0;
 }
 
 ProxyScope::ProxyScope(int port) {
@@ -630,6 +632,20 @@ ProxyScope::~ProxyScope() {
   ::RegSetValueExW(key, L"ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&disable), sizeof disable);
   ::RegDeleteValueW(key, L"ProxyServer");
   ::RegCloseKey(key);
+}
+
+std::string Narrow(const std::wstring& s) {
+  const int n = ::WideCharToMultiByte(CP_ACP, 0, s.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n > 0 ? n - 1 : 0), '\0');
+  ::WideCharToMultiByte(CP_ACP, 0, s.c_str(), -1, out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+void WriteImageList(const std::wstring& path, const std::vector<std::wstring>& photos) {
+  k3::ImageListPaths paths;
+  paths.toAnsi = [](const std::wstring& p) { return std::optional<std::string>(Narrow(p)); };
+  paths.shortForm = [](const std::wstring&) { return std::optional<std::wstring>(); };
+  WriteFileBytes(path, k3::EncodeImageList(photos, paths));
 }
 
 }  // namespace e2e

@@ -145,6 +145,10 @@ HWND WaitViewerWindow(const Program& program, DWORD timeoutMs = 15000);
 
 // The whole file (empty when it cannot be read), and a file written whole.
 std::vector<std::uint8_t> ReadFileBytes(const std::wstring& path);
+// A path in the ANSI code page (the tests' photos have plain paths).
+std::string Narrow(const std::wstring& s);
+// IMG.DAT as the program writes it, listing `photos`.
+void WriteImageList(const std::wstring& path, const std::vector<std::wstring>& photos);
 bool WriteFileBytes(const std::wstring& path, const void* bytes, std::size_t count);
 template <typename Bytes>
 bool WriteFileBytes(const std::wstring& path, const Bytes& bytes) {

@@ -17,6 +17,7 @@
 #include "ImageFixtures.h"
 #include "Releases.h"
 #include "update/HttpFetch.h"
+#include "update/UpdateCommand.h"
 #include "update/Updater.h"
 #include "dialogs/ProgressDlg.h"
 
@@ -63,6 +64,23 @@ class BoxAnswerer {
   std::thread thread_;
 };
 
+// A fetch whose progress goes to a progress dialog (in KiB), which may
+// cancel it.
+FetchHooks ToDialog(CProgressDlg& progress) {
+  FetchHooks hooks;
+  hooks.progress = [&progress](std::size_t bytes) { return progress.SetPos(ProgressKiB(bytes)) != FALSE; };
+  return hooks;
+}
+
+// The update command as the gear runs it, until its last message is
+// answered.
+void RunUpdate(NetworkCheck networkAlive) {
+  UpdateCommand command(networkAlive);
+  ASSERT_TRUE(command.Start(nullptr));
+  EXPECT_FALSE(command.Start(nullptr)) << "one at a time";
+  EXPECT_TRUE(e2e::PumpUntil([&] { return !command.Running(); }, 60000));
+}
+
 struct Fetched {
   bool ok = false;
   std::vector<std::uint8_t> body;
@@ -70,8 +88,8 @@ struct Fetched {
   std::wstring told;  // what the user would be told of a failure
 };
 
-Fetched Fetch(const std::wstring& url) {
-  FetchResult result = HttpFetch(url);
+Fetched Fetch(const std::wstring& url, const FetchLimits& limits = DefaultLimits()) {
+  FetchResult result = HttpFetch(url, {}, limits);
   return {result.ok(), result.body, !result.body.empty(), FetchFailureText(result)};
 }
 
@@ -112,12 +130,12 @@ TEST(HttpFetch, BodiesErrorPagesRedirectsAndFailures) {
     CProgressDlg progress;
     ASSERT_TRUE(progress.Open(nullptr, 0, 300000 / 1024, true));
     ::PostMessageW(progress.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, 0);
-    const FetchResult cancelled = HttpFetch(service.Url(L"/bytes/300000"), &progress);
+    const FetchResult cancelled = HttpFetch(service.Url(L"/bytes/300000"), ToDialog(progress));
     EXPECT_EQ(cancelled.error, FetchError::Cancelled);
     EXPECT_TRUE(cancelled.body.empty());
     EXPECT_EQ(FetchFailureText(cancelled), L"") << "the user knows";
     // Without a click the same download goes to its end.
-    const FetchResult whole = HttpFetch(service.Url(L"/bytes/300000"), &progress);
+    const FetchResult whole = HttpFetch(service.Url(L"/bytes/300000"), ToDialog(progress));
     EXPECT_TRUE(whole.ok());
     EXPECT_EQ(whole.body.size(), 300000u);
   }
@@ -126,7 +144,7 @@ TEST(HttpFetch, BodiesErrorPagesRedirectsAndFailures) {
     constexpr int kBytes = 5 * 1024 * 1024 + 3;
     CProgressDlg progress;
     ASSERT_TRUE(progress.Open(nullptr, 0, kBytes / 1024, false));
-    const FetchResult big = HttpFetch(service.Url(L"/bytes/" + std::to_wstring(kBytes)), &progress);
+    const FetchResult big = HttpFetch(service.Url(L"/bytes/" + std::to_wstring(kBytes)), ToDialog(progress));
     EXPECT_TRUE(big.ok());
     ASSERT_EQ(big.body.size(), static_cast<std::size_t>(kBytes));
     EXPECT_EQ(big.body[kBytes - 1], (kBytes - 1) % 251);
@@ -192,7 +210,8 @@ class PasswordAnswerer {
       for (HWND dialog : e2e::FindWindows(::GetCurrentProcessId(), L"", L"#32770")) {
         if (!::IsWindowVisible(dialog)) continue;
         std::vector<HWND> edits;
-        for (HWND c = ::FindWindowExW(dialog, nullptr, L"Edit", nullptr); c; c = ::FindWindowExW(dialog, c, L"Edit", nullptr)) {
+        for (HWND c = ::FindWindowExW(dialog, nullptr, L"Edit", nullptr); c;
+             c = ::FindWindowExW(dialog, c, L"Edit", nullptr)) {
           edits.push_back(c);
         }
         if (edits.size() >= 2) {
@@ -257,8 +276,13 @@ TEST(HttpFetch, AServerThatDoesNotAnswerTimesOutWithTheWinInetMessage) {
   e2e::UpdateService service(releases.path());
   ASSERT_GT(service.port(), 0);
   BoxAnswerer boxes;
-  // The answer would come after 40 s; the fetch gives up after its 20 s.
-  const Fetched slow = Fetch(service.Url(L"/slow/40000"));
+  // The answer would come after 10 s; the fetch gives up after its longest
+  // wait (20 s in the program, 2 s here).
+  FetchLimits limits = DefaultLimits();
+  limits.waitMs = 2000;
+  const ULONGLONG started = ::GetTickCount64();
+  const Fetched slow = Fetch(service.Url(L"/slow/10000"), limits);
+  EXPECT_LT(::GetTickCount64() - started, 8000u);
   EXPECT_FALSE(slow.ok);
   EXPECT_TRUE(boxes.Texts().empty());
   const std::vector<std::wstring> texts = {slow.told};
@@ -282,21 +306,21 @@ TEST(UpdateFlow, WithoutANetworkItSaysSoAndAsksTheServiceNothing) {
   ASSERT_GT(service.port(), 0);
   e2e::ProxyScope proxy(service.port());
   BoxAnswerer boxes;
-  RunUpdate(nullptr, [] { return false; });
+  RunUpdate([] { return false; });
   EXPECT_EQ(boxes.Texts(), std::vector<std::wstring>{e2e::JapaneseEdition() ? L"インターネットの接続が見つかりません。"
-                                                                           : L"Error in no Internet connection."});
+                                                                            : L"Error in no Internet connection."});
   // With a network the same flow asks the service, which has nothing newer
   // than this build.
-  RunUpdate(nullptr, [] { return true; });
-  EXPECT_EQ(boxes.Texts(),
-            std::vector<std::wstring>{e2e::JapaneseEdition() ? L"既に最新の状態です。" : L"No newer program was found."});
+  RunUpdate([] { return true; });
+  EXPECT_EQ(boxes.Texts(), std::vector<std::wstring>{e2e::JapaneseEdition() ? L"既に最新の状態です。"
+                                                                            : L"No newer program was found."});
   const Fetched count = Fetch(service.Url(L"/requests"));
   EXPECT_EQ(std::string(count.body.begin(), count.body.end()), "1") << "only the version was asked for";
   // A request that fails says why first, then the command says that it
   // failed.
   {
     e2e::ProxyScope nowhere(9);
-    RunUpdate(nullptr, [] { return true; });
+    RunUpdate([] { return true; });
     const std::vector<std::wstring> texts = boxes.Texts();
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_NE(texts[0].find(L"12029"), std::wstring::npos) << texts[0];

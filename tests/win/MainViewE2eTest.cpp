@@ -37,7 +37,8 @@ bool Japanese() { return JapaneseEdition(); }
 // A JPEG of one colour.
 std::vector<std::uint8_t> Jpeg(int w, int h, std::uint32_t argb) {
   fixtures::GdiplusSession gdiplus;
-  return fixtures::Encode(w, h, [&](int, int) { return argb; }, L"image/jpeg");
+  return fixtures::Encode(
+      w, h, [&](int, int) { return argb; }, L"image/jpeg");
 }
 
 // The records of an IMG.DAT: the text of each up to its zero byte.
@@ -49,22 +50,6 @@ std::vector<std::string> Records(const std::vector<std::uint8_t>& bytes) {
     out.emplace_back(text, strnlen(text, kRecord));
   }
   return out;
-}
-
-std::string Narrow(const std::wstring& s) {
-  const int n = ::WideCharToMultiByte(CP_ACP, 0, s.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n > 0 ? n - 1 : 0), '\0');
-  ::WideCharToMultiByte(CP_ACP, 0, s.c_str(), -1, out.data(), n, nullptr, nullptr);
-  return out;
-}
-
-// IMG.DAT as the program writes it (the test's photos have plain ANSI
-// paths, which are their own records).
-void WriteImageList(const std::wstring& path, const std::vector<std::wstring>& photos) {
-  k3::ImageListPaths paths;
-  paths.toAnsi = [](const std::wstring& p) { return std::optional<std::string>(Narrow(p)); };
-  paths.shortForm = [](const std::wstring&) { return std::optional<std::wstring>(); };
-  WriteFileBytes(path, k3::EncodeImageList(photos, paths));
 }
 
 // A program folder of the test's own with a copy of the program, and the
@@ -202,12 +187,14 @@ TEST(MainView, ControlsTheirPlacesChecksAndTrackbars) {
   ASSERT_EQ(client.right, 800);
   ASSERT_EQ(client.bottom, 600);
   // At a width of 800 (and the view's own controls of the title row).
-  for (const Expected& e : {Expected{ids::kImageList, 10, 365}, Expected{ids::kSave, 521, 160}, Expected{ids::kRemove, 87, 70},
-                            Expected{ids::kRemoveAll, 229, 70}, Expected{ids::kClose, 775, 17}, Expected{ids::kMinimize, 754, 17},
-                            Expected{ids::kProductPage, 733, 17}, Expected{ids::kVendorPage, 712, 17}, Expected{ids::kTypeFirst, 504, 64},
-                            Expected{ids::kTypeFirst + 1, 568, 64}, Expected{ids::kTypeFirst + 2, 632, 64}, Expected{ids::kTypeFirst + 3, 696, 64},
-                            Expected{ids::kTypeFirst + 4, 504, 64}, Expected{ids::kStrengthSlider, 524, 200}, Expected{ids::kWaveCountSlider, 524, 200},
-                            Expected{ids::kIntervalFirst, 504, 56}, Expected{ids::kIntervalFirst + 8, 504, 56}}) {
+  for (const Expected& e :
+       {Expected{ids::kImageList, 10, 365}, Expected{ids::kSave, 521, 160}, Expected{ids::kRemove, 87, 70},
+        Expected{ids::kRemoveAll, 229, 70}, Expected{ids::kClose, 775, 17}, Expected{ids::kMinimize, 754, 17},
+        Expected{ids::kProductPage, 733, 17}, Expected{ids::kVendorPage, 712, 17}, Expected{ids::kTypeFirst, 504, 64},
+        Expected{ids::kTypeFirst + 1, 568, 64}, Expected{ids::kTypeFirst + 2, 632, 64},
+        Expected{ids::kTypeFirst + 3, 696, 64}, Expected{ids::kTypeFirst + 4, 504, 64},
+        Expected{ids::kStrengthSlider, 524, 200}, Expected{ids::kWaveCountSlider, 524, 200},
+        Expected{ids::kIntervalFirst, 504, 56}, Expected{ids::kIntervalFirst + 8, 504, 56}}) {
     HWND c = s.Control(e.id);
     ASSERT_TRUE(c) << e.id;
     const RECT r = RectIn(s.view, c);
@@ -258,8 +245,8 @@ TEST(MainView, ControlsTheirPlacesChecksAndTrackbars) {
   for (int id = ids::kTypeFirst; id <= int(ids::kIntervalFirst + 8); ++id) {
     if (::SendMessageW(s.Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED) checked.push_back(id);
   }
-  EXPECT_EQ(checked, (std::vector<int>{ids::kTypeFirst + 2, ids::kSpeedFirst + 1, ids::kSizeFirst + 2, ids::kZOrderFirst + 2,
-                                     ids::kIntervalFirst + 1}));
+  EXPECT_EQ(checked, (std::vector<int>{ids::kTypeFirst + 2, ids::kSpeedFirst + 1, ids::kSizeFirst + 2,
+                                       ids::kZOrderFirst + 2, ids::kIntervalFirst + 1}));
   // Both trackbars of Ripple: strength 90 in 50..300, count 10 in 1..20.
   HWND strength = s.Control(ids::kStrengthSlider), count = s.Control(ids::kWaveCountSlider);
   EXPECT_TRUE(::IsWindowVisible(strength));
@@ -324,8 +311,8 @@ TEST(MainView, ControlsTheirPlacesChecksAndTrackbars) {
   // window is.
   auto titleBar = [&] { return ScreenPixel(origin.x + 200, origin.y + 14); };
   EXPECT_TRUE(WaitUntil([&] { return GetBValue(titleBar()) > GetRValue(titleBar()) + 60; }, 5000)) << "blue";
-  HWND other = ::CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40, nullptr, nullptr,
-                                 nullptr, nullptr);
+  HWND other = ::CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40, nullptr, nullptr, nullptr,
+                                 nullptr);
   ::SetForegroundWindow(other);
   EXPECT_TRUE(WaitUntil(
       [&] {
@@ -361,7 +348,8 @@ TEST(MainView, DropsAddJpegFilesAndFoldersOnceAndTheListSurvivesARestart) {
   const std::wstring png = s.Photos() + L"third.png";
   {
     fixtures::GdiplusSession gdiplus;
-    WriteFileBytes(png, fixtures::Encode(40, 30, [](int, int) { return 0xFF00FF00u; }, L"image/png"));
+    WriteFileBytes(png, fixtures::Encode(
+                            40, 30, [](int, int) { return 0xFF00FF00u; }, L"image/png"));
   }
   // A folder with a sub-folder and a "_PAGE_" folder.
   const std::wstring album = s.Photos() + L"album";
@@ -552,7 +540,8 @@ TEST(MainView, RowClicksToggleTheSelectionAndTheDriftingWindowFollows) {
   EXPECT_TRUE(WaitUntil([&] { return driftSize().cx == 64 && driftSize().cy == 48; }, 5000));
   // Switched every second.
   ASSERT_TRUE(s.Click(s.Control(ids::kIntervalFirst)));
-  ASSERT_TRUE(WaitUntil([&] { return ::SendMessageW(s.Control(ids::kIntervalFirst), BM_GETCHECK, 0, 0) == BST_CHECKED; }, 5000));
+  ASSERT_TRUE(WaitUntil(
+      [&] { return ::SendMessageW(s.Control(ids::kIntervalFirst), BM_GETCHECK, 0, 0) == BST_CHECKED; }, 5000));
 
   auto seen = [&](DWORD ms) {
     bool r = false, b = false;
@@ -597,7 +586,8 @@ TEST(MainView, DeleteAndDeleteAllAskFirstAndSayWhatIsMissing) {
     ASSERT_TRUE(s.Click(s.Control(id)));
     EXPECT_EQ(s.Answer(IDOK), addFirst) << id;
   }
-  ASSERT_TRUE(s.DropOnList({s.Photo(L"a.jpg", 0xFFFF0000), s.Photo(L"b.jpg", 0xFF00FF00), s.Photo(L"c.jpg", 0xFF0000FF)}));
+  ASSERT_TRUE(
+      s.DropOnList({s.Photo(L"a.jpg", 0xFFFF0000), s.Photo(L"b.jpg", 0xFF00FF00), s.Photo(L"c.jpg", 0xFF0000FF)}));
   ASSERT_TRUE(s.WaitCount(3));
   ASSERT_TRUE(s.ClickRow(0));
   ASSERT_TRUE(WaitUntil([&] { return s.Selected().empty(); }, 5000));
@@ -826,8 +816,8 @@ TEST(MainView, CloseMinimiseAndWebPageButtons) {
     std::vector<std::uint8_t> bytes = ReadFileBytes(log);
     return std::string(bytes.begin(), bytes.end());
   };
-  const std::string vendor = Japanese() ? "http://www.kelvarstone.example/index.html\n"
-                                        : "http://www.kelvarstone.example/index_e.html\n";
+  const std::string vendor =
+      Japanese() ? "http://www.kelvarstone.example/index.html\n" : "http://www.kelvarstone.example/index_e.html\n";
   const std::string product = Japanese() ? "http://www.kelvarstone.example/k3driftlet/k3driftlet.html\n"
                                          : "http://www.kelvarstone.example/k3driftlet/k3driftlet_e.html\n";
   ASSERT_TRUE(s.Click(s.Control(ids::kVendorPage)));
@@ -835,7 +825,8 @@ TEST(MainView, CloseMinimiseAndWebPageButtons) {
   ASSERT_TRUE(s.Click(s.Control(ids::kProductPage)));
   EXPECT_TRUE(WaitUntil([&] { return recorded() == vendor + product; }, 15000)) << recorded();
   ::PostMessageW(s.view, WM_KEYDOWN, VK_F1, 0);
-  EXPECT_TRUE(WaitUntil([&] { return recorded() == vendor + product + product; }, 15000)) << "F1 opens the product page";
+  EXPECT_TRUE(WaitUntil([&] { return recorded() == vendor + product + product; }, 15000))
+      << "F1 opens the product page";
 
   ASSERT_TRUE(s.Click(s.Control(ids::kMinimize)));
   EXPECT_TRUE(WaitUntil([&] { return ::IsIconic(s.frame) != FALSE; }, 5000));
@@ -950,7 +941,8 @@ TEST(MainView, AtHighDpiTheFrameItsTextsAndThumbnailsAreDrawnAtTheScreensPixels)
       10000))
       << redWidth << " x " << redHeight;
   RunUnixCommand("mkdir -p '" K3_TEST_TOOLS "/../../../build/screenshots' && import -window root '" K3_TEST_TOOLS
-                 "/../../../build/screenshots/main-window-144dpi-" + std::string(Japanese() ? "ja" : "en") + ".png'");
+                 "/../../../build/screenshots/main-window-144dpi-" +
+                 std::string(Japanese() ? "ja" : "en") + ".png'");
 }
 
 TEST(MainView, TextsShowAsGlyphsOfTheEditionsFonts) {
@@ -962,7 +954,7 @@ TEST(MainView, TextsShowAsGlyphsOfTheEditionsFonts) {
   metrics.cbSize = sizeof metrics;
   ASSERT_TRUE(::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
   HFONT boxFont = ::CreateFontIndirectW(&metrics.lfMessageFont);
-  const std::wstring label = Japanese() ? L"\u753B\u50CF\u9001\u308A" : L"Interval";  // 画像送り
+  const std::wstring label = Japanese() ? L"\u753B\u50CF\u9001\u308A" : L"Interval";                // 画像送り
   const std::wstring question = Japanese() ? L"\u7D42\u4E86\u3057\u307E\u3059\u304B" : L"Exitsur";  // 終了しますか
   EXPECT_EQ(DistinctPictures(viewFont, label), label.size()) << "view font";
   std::wstring uniqueQuestion = question;
@@ -988,7 +980,8 @@ TEST(MainView, TextsShowAsGlyphsOfTheEditionsFonts) {
   EXPECT_TRUE(WaitUntil([&] { return InkPixels(::GetDlgItem(box->hwnd, 0xFFFF)) > 40u; }, 5000))
       << "the question's text is drawn";
   RunUnixCommand("mkdir -p '" K3_TEST_TOOLS "/../../../build/screenshots' && import -window root '" K3_TEST_TOOLS
-                 "/../../../build/screenshots/exit-question-" + std::string(Japanese() ? "ja" : "en") + ".png'");
+                 "/../../../build/screenshots/exit-question-" +
+                 std::string(Japanese() ? "ja" : "en") + ".png'");
   PressButton(box->hwnd, IDYES);
   EXPECT_TRUE(s.program().WaitExit(15000));
 }

@@ -3,10 +3,13 @@
 // vendor's host name: a newer version downloaded beside the program, the
 // newest already installed, a service that misbehaves, packages that are
 // not the vendor's signed package of the announced version, and a service
-// that sends too slowly or too much.
+// that sends too slowly or too much; and a slow download that leaves the
+// program alive meanwhile and ends at once when the program closes.
 #include <windows.h>
 
 #include <gtest/gtest.h>
+
+#include <commctrl.h>
 
 #include <algorithm>
 #include <memory>
@@ -87,8 +90,9 @@ class UpdateCommand : public ::testing::Test {
   HWND frame = nullptr;
   HWND gear = nullptr;
 
-  const std::wstring done = Texts(L"最新版のダウンロードが成功しました。\nプログラムを終了し、再起動してください。",
-                                  L"Download of the latest version was completed.\nTerminate this program and restart.");
+  const std::wstring done =
+      Texts(L"最新版のダウンロードが成功しました。\nプログラムを終了し、再起動してください。",
+            L"Download of the latest version was completed.\nTerminate this program and restart.");
   const std::wstring error = Texts(L"エラーが発生しました。", L"Unexpected error was occured.");
   const std::wstring newest = Texts(L"既に最新の状態です。", L"No newer program was found.");
 };
@@ -158,8 +162,7 @@ TEST_F(UpdateCommand, OnlyTheVendorsSignedPackageOfTheAnnouncedVersionIsWritten)
       {"one byte of a stream changed", changed, goodSignature},
       {"the package unsigned", BuiltPackage(L"unsigned", japanese), {}},
       {"the unsigned package with the signature of the signed one", BuiltPackage(L"unsigned", japanese), goodSignature},
-      {"signed with another key", BuiltPackage(L"otherkey", japanese),
-       BuiltPackage(L"otherkey", japanese, L".p7s")},
+      {"signed with another key", BuiltPackage(L"otherkey", japanese), BuiltPackage(L"otherkey", japanese, L".p7s")},
       {"the other edition's signed package under this edition's name", BuiltPackage(L"next", !japanese),
        BuiltPackage(L"next", !japanese, L".p7s")},
       {"a signature of another package", good, BuiltPackage(L"next", !japanese, L".p7s")},
@@ -202,6 +205,98 @@ TEST_F(UpdateCommand, AServerThatSendsTooSlowlyOrTooMuchEndsWithTheErrorWithinTh
   EXPECT_EQ(Update(), error);
   EXPECT_LT(::GetTickCount64() - started, 20000u);
   EXPECT_EQ(Left(), std::vector<std::wstring>{L"k3driftlet.bin"}) << "nothing written";
+}
+
+// The download's bar of the program `pid`, once it shows.
+HWND WaitProgressBar(DWORD pid, DWORD timeoutMs) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND d : FindWindows(pid, L"", L"#32770")) {
+          if (::IsWindowVisible(d) && ::FindWindowExW(d, nullptr, PROGRESS_CLASSW, nullptr)) found = d;
+        }
+        return found != nullptr;
+      },
+      timeoutMs);
+  return found;
+}
+
+// While a package comes slowly the program goes on: the photo drifts, a
+// click on the main window takes effect at once, the download ends with
+// the usual message; closed in the middle of one, the program ends within
+// seconds and leaves no package behind.
+TEST(UpdateInTheBackground, TheProgramGoesOnWhileAPackageComesSlowlyAndEndsAtOnceWhenClosed) {
+  Releases releases{"01010700", L"installer\\next"};
+  UpdateService service{releases.folder.path()};
+  ASSERT_GT(service.port(), 0);
+  ProxyScope proxy{service.port()};
+  fixtures::TempFolder folder;
+  const std::wstring exe = folder.path() + L"k3driftlet.bin";
+  ASSERT_TRUE(::CopyFileW(DriftletPath().c_str(), exe.c_str(), FALSE));
+  const std::wstring photo = folder.path() + L"photo.jpg";
+  ASSERT_TRUE(WriteFileBytes(photo, fixtures::Encode(
+                                        160, 120, [](int, int) { return 0xFF2060C0u; }, L"image/jpeg")));
+  WriteImageList(folder.path() + L"IMG.DAT", {photo});
+  const std::wstring downloaded = folder.path() + std::wstring(k3::PendingPackageName(JapaneseEdition()));
+  ASSERT_TRUE(service.SetFault("trickle"));
+
+  for (bool closeEarly : {false, true}) {
+    SCOPED_TRACE(closeEarly ? "closed during the download" : "the download completes");
+    Program program(exe, L"", true);
+    HWND frame = program.WaitMainFrame();
+    ASSERT_TRUE(frame);
+    HWND drift = program.WaitDriftWindow();
+    ASSERT_TRUE(drift);
+    HWND view = ::GetDlgItem(frame, ids::kView);
+    ASSERT_TRUE(WaitUntil([&] { return !LayeredOpacity(frame) && ::IsWindowVisible(drift); }, 15000));
+    const POINT gear = ScreenCentre(::GetDlgItem(view, ids::kUpdate));
+    MouseClick(gear.x, gear.y);
+    ASSERT_TRUE(WaitProgressBar(program.Pid(), 20000)) << "the download began";
+
+    if (!closeEarly) {
+      // The photo moves in (nearly) every half second of the download.
+      int moved = 0;
+      RECT last{};
+      ::GetWindowRect(drift, &last);
+      for (int i = 0; i < 6; ++i) {
+        ::Sleep(500);
+        RECT now{};
+        ::GetWindowRect(drift, &now);
+        moved += !::EqualRect(&now, &last);
+        last = now;
+      }
+      EXPECT_GE(moved, 5) << "the drift goes on";
+      // A click on a size of the settings panel is taken within a second.
+      HWND size256 = ::GetDlgItem(view, ids::kSizeFirst + 3);
+      const POINT at = ScreenCentre(size256);
+      const ULONGLONG clicked = ::GetTickCount64();
+      MouseClick(at.x, at.y);
+      EXPECT_TRUE(WaitUntil([&] { return ::SendMessageW(size256, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 1000))
+          << "after " << ::GetTickCount64() - clicked << " ms";
+      EXPECT_TRUE(WaitProgressBar(program.Pid(), 100)) << "the download was still under way";
+      // The usual end: the bar stays, then the message.
+      auto box = WaitMessageBox(program.Pid(), 60000);
+      ASSERT_TRUE(box);
+      EXPECT_EQ(box->text,
+                Texts(L"最新版のダウンロードが成功しました。\nプログラムを終了し、再起動してください。",
+                      L"Download of the latest version was completed.\nTerminate this program and restart."));
+      PressButton(box->hwnd, IDOK);
+      EXPECT_EQ(ReadFileBytes(downloaded), ReadFileBytes(releases.Package()));
+      ::DeleteFileW(downloaded.c_str());
+      ::DeleteFileW((downloaded + L".p7s").c_str());
+    }
+    ::PostMessageW(frame, WM_CLOSE, 0, 0);
+    auto question = WaitMessageBox(program.Pid());
+    ASSERT_TRUE(question);
+    const ULONGLONG asked = ::GetTickCount64();
+    PressButton(question->hwnd, IDYES);
+    EXPECT_TRUE(program.WaitExit(5000)) << "the program ends within seconds";
+    if (closeEarly) {
+      EXPECT_LT(::GetTickCount64() - asked, 5000u);
+    }
+    EXPECT_EQ(::GetFileAttributesW(downloaded.c_str()), INVALID_FILE_ATTRIBUTES) << "no package";
+    EXPECT_EQ(::GetFileAttributesW((downloaded + L".p7s").c_str()), INVALID_FILE_ATTRIBUTES) << "no signature";
+  }
 }
 
 }  // namespace

@@ -26,8 +26,9 @@ Misbehaviour, by path:
   /auth                  401 (Basic) unless the request carries user "k3"
                          with password "drift"; then "authorised"
 and for versioninfo.php the extra field fault=status404|status200page|
-short|truncated|slow|badlength|paced|drip|endless changes the answer of
-that request ("paced": the package in 64 KiB pieces, 100 ms apart; "drip":
+short|truncated|slow|badlength|paced|trickle|drip|endless changes the answer
+of that request ("paced": the package in 64 KiB pieces, 100 ms apart;
+"trickle": the package at about 80 KB/s, 8 KiB pieces 100 ms apart; "drip":
 the announced length, then one byte every 15 seconds; "endless": a body
 without a length that does not end, for at most 60 s)."""
 import argparse
@@ -134,12 +135,16 @@ class Handler(BaseHTTPRequestHandler):
                 self.send(200, data[:len(data) // 2], length=len(data))
                 self.close_connection = True
                 return
-            if fault == 'paced':
+            if fault in ('paced', 'trickle'):
+                piece = 65536 if fault == 'paced' else 8192
                 self.send(200, b'', length=len(data))
-                for at in range(0, len(data), 65536):
-                    self.wfile.write(data[at:at + 65536])
-                    self.wfile.flush()
-                    time.sleep(0.1)
+                try:
+                    for at in range(0, len(data), piece):
+                        self.wfile.write(data[at:at + piece])
+                        self.wfile.flush()
+                        time.sleep(0.1)
+                except OSError:
+                    pass  # the client gave up
                 return
             return self.send(200, data)
         if action == 'getsig':
