@@ -4,10 +4,13 @@
 
 namespace k3 {
 
-void DriftShow::SetPaths(const std::vector<std::wstring>& paths) {
+void DriftShow::SetPaths(const std::vector<std::wstring>& paths, const std::vector<PhotoHead>& heads) {
   paths_.clear();
-  for (const std::wstring& path : paths) {
-    if (FileExists(path) != PathKind::None) paths_.push_back(path);
+  heads_.clear();
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    if (FileExists(paths[i]) == PathKind::None) continue;
+    paths_.push_back(paths[i]);
+    heads_.push_back(i < heads.size() ? heads[i] : PhotoHead{});
   }
 }
 

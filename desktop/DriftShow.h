@@ -11,6 +11,7 @@
 #include "desktop/DisplaySettings.h"
 #include "files/FileUtils.h"
 #include "files/Package.h"
+#include "imaging/PhotoHead.h"
 
 namespace k3 {
 
@@ -24,9 +25,12 @@ class DriftShow {
   ShowSettings& Settings() { return settings_; }
   const DisplaySettings& Record() const { return settings_.Record(); }
 
-  // The photos to show: those of `paths` that exist.
-  void SetPaths(const std::vector<std::wstring>& paths);
+  // The photos to show: those of `paths` that exist, with their heads when
+  // given (one for each path).
+  void SetPaths(const std::vector<std::wstring>& paths, const std::vector<PhotoHead>& heads = {});
   const std::vector<std::wstring>& Paths() const { return paths_; }
+  // The head of the photo at `index`, or none.
+  PhotoHead Head(std::size_t index) const { return index < heads_.size() ? heads_[index] : PhotoHead{}; }
   // Takes an opened package's settings and folder; its photos' paths.
   std::vector<std::wstring> Adopt(OpenedPackage&& package);
   const std::wstring& ExtractedFolder() const { return folder_.path(); }
@@ -36,6 +40,7 @@ class DriftShow {
  private:
   ShowSettings settings_;
   std::vector<std::wstring> paths_;
+  std::vector<PhotoHead> heads_;
   OwnedFolder folder_;
 };
 

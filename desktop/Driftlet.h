@@ -78,8 +78,9 @@ class CDriftlet : public fw::CWnd {
   // Replaces the photos by the existing ones among `paths`, prepares them
   // and shows the first. The photos are prepared on worker threads and
   // join the drift as they come; those already prepared for the same
-  // settings stay and show at once.
-  void LoadPhotos(const std::vector<std::wstring>& paths);
+  // settings stay and show at once. `heads`, when given, are what the
+  // photos' list rows read of their heads, one for each path.
+  void LoadPhotos(const std::vector<std::wstring>& paths, const std::vector<PhotoHead>& heads = {});
 
   // The same after another window of the program appeared over it: a
   // topmost window is taken out of the topmost band and put back, so that

@@ -9,8 +9,8 @@
 
 namespace k3 {
 
-void CDriftlet::LoadPhotos(const std::vector<std::wstring>& paths) {
-  show_.SetPaths(paths);
+void CDriftlet::LoadPhotos(const std::vector<std::wstring>& paths, const std::vector<PhotoHead>& heads) {
+  show_.SetPaths(paths, heads);
   RebuildItems();
   photos_.Show(0);
   StepMotion(true);
@@ -26,10 +26,13 @@ void CDriftlet::ClearItems() {
 
 void CDriftlet::RebuildItems() {
   std::vector<WantedPhoto> wanted;
-  for (const std::wstring& path : show_.Paths()) wanted.push_back(WantedPhoto{path, LastWriteTime(path)});
+  for (std::size_t i = 0; i < show_.Paths().size(); ++i) {
+    const std::wstring& path = show_.Paths()[i];
+    wanted.push_back(WantedPhoto{path, LastWriteTime(path), show_.Head(i)});
+  }
   std::vector<PhotoPreparer::Job> work;
   for (PhotoJob& job : photos_.Rebuild(wanted, Settings().displayType, Settings().photoSize, dpi_)) {
-    work.push_back(PhotoPreparer::Job{job.slot, std::move(job.path), job.fileTime});
+    work.push_back(PhotoPreparer::Job{job.slot, std::move(job.path), job.fileTime, job.head});
   }
   preparer_.Start(std::move(work), Settings(), dpi_);
   drawn_ = nullptr;

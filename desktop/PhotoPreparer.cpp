@@ -20,7 +20,7 @@ std::uint64_t LastWriteTime(const std::wstring& path) {
 }
 
 std::unique_ptr<CDriftletImg> PrepareDriftPhoto(const std::wstring& path, std::uint64_t fileTime,
-                                                const DisplaySettings& settings, int dpi) {
+                                                const DisplaySettings& settings, int dpi, const PhotoHead& head) {
   auto photo = std::make_unique<CImg>();
   // Only as many pixels as the photo shows at its size are decoded.
   Size picture{0, 0};
@@ -28,7 +28,7 @@ std::unique_ptr<CDriftletImg> PrepareDriftPhoto(const std::wstring& path, std::u
     const ItemLayout wanted = LayoutItem(whole.width, whole.height, settings, dpi);
     return Size{wanted.photoWidth, wanted.photoHeight};
   };
-  if (!LoadPhotoFor(path.c_str(), need, *photo, picture)) {
+  if (!LoadPhotoFor(path.c_str(), need, *photo, picture, &head)) {
     photo = std::make_unique<CImg>();
     if (!photo->Create(24, 100, 100)) return nullptr;
     ImgDc dc(*photo);
@@ -74,7 +74,7 @@ void PhotoPreparer::Start(std::vector<Job> jobs, const DisplaySettings& settings
   queue_.Clear();
   for (Job& job : jobs) {
     queue_.Add(job.slot, [job = std::move(job), settings, dpi] {
-      return PrepareDriftPhoto(job.path, job.fileTime, settings, dpi);
+      return PrepareDriftPhoto(job.path, job.fileTime, settings, dpi, job.head);
     });
   }
 }

@@ -55,8 +55,10 @@ std::uint64_t LastWriteTime(const std::wstring& path);
 // Prepares one photo as `settings` show it on a screen of `dpi`; a photo
 // that cannot be decoded shows as a white square. Null only when no bitmap
 // could be made at all.
+// A head read before (`head`) is used while the file is as it was then.
 std::unique_ptr<CDriftletImg> PrepareDriftPhoto(const std::wstring& path, std::uint64_t fileTime,
-                                                const DisplaySettings& settings, int dpi = 96);
+                                                const DisplaySettings& settings, int dpi = 96,
+                                                const PhotoHead& head = {});
 
 class PhotoPreparer {
  public:
@@ -64,6 +66,7 @@ class PhotoPreparer {
     std::size_t slot = 0;
     std::wstring path;
     std::uint64_t fileTime = 0;
+    PhotoHead head;
   };
   struct Done {
     std::size_t slot = 0;

@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "imaging/PhotoHead.h"
+
 namespace k3 {
 
 // The slot of the photo of a list before, shown until the first photo of
@@ -25,6 +27,8 @@ inline constexpr std::size_t kLeavingSlot = static_cast<std::size_t>(-1);
 struct WantedPhoto {
   std::wstring path;
   std::uint64_t fileTime = 0;
+  // What its list row read of its head, when it has one.
+  PhotoHead head;
 };
 
 // A photo to be prepared, for its place in the list.
@@ -32,6 +36,7 @@ struct PhotoJob {
   std::size_t slot = 0;
   std::wstring path;
   std::uint64_t fileTime = 0;
+  PhotoHead head;
 };
 
 // What taking in prepared photos changed.
@@ -62,7 +67,7 @@ std::vector<PhotoJob> RebuildPhotoList(std::vector<std::unique_ptr<Item>>& items
              old->photoSize == photoSize && old->dpi == dpi;
     });
     if (same == items.end()) {
-      jobs.push_back(PhotoJob{slot, photo.path, photo.fileTime});
+      jobs.push_back(PhotoJob{slot, photo.path, photo.fileTime, photo.head});
       same = std::find_if(items.begin(), items.end(),
                           [&](const std::unique_ptr<Item>& old) { return old && old->path == photo.path; });
     }

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cwchar>
 #include <new>
 #include <vector>
@@ -22,20 +23,62 @@ constexpr DWORD kHeadBytes = 256 * 1024;
 
 std::vector<std::uint8_t> ReadHead(const wchar_t* path, DWORD bytes = kHeadBytes) { return ReadFileHead(path, bytes); }
 
+// The file's size and write time, as a head records them.
+bool StampOf(const wchar_t* path, std::uint64_t& bytes, std::uint64_t& time) {
+  WIN32_FILE_ATTRIBUTE_DATA info{};
+  if (!::GetFileAttributesExW(path, GetFileExInfoStandard, &info)) return false;
+  bytes = static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
+  time = static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32 | info.ftLastWriteTime.dwLowDateTime;
+  return true;
+}
+
+// Whether a head read before still tells of the file as it is.
+bool StillTrue(const PhotoHead& head, const wchar_t* path) {
+  std::uint64_t bytes = 0, time = 0;
+  return head.jpeg && StampOf(path, bytes, time) && bytes == head.fileBytes && time == head.writeTime;
+}
+
+std::atomic<std::uint64_t> g_headsParsed{0};
+
+// The one parse of a file's head.
+JpegFacts ParseHead(const std::vector<std::uint8_t>& head) {
+  g_headsParsed.fetch_add(1, std::memory_order_relaxed);
+  return ReadJpegFacts(head.data(), head.size());
+}
+
+// `count` bytes of the file from `offset` (an embedded preview), from the
+// head read already when it holds them.
+std::vector<std::uint8_t> ReadRange(const wchar_t* path, const std::vector<std::uint8_t>& head, std::size_t offset,
+                                    std::size_t count) {
+  if (offset + count <= head.size()) return {head.begin() + offset, head.begin() + offset + count};
+  std::vector<std::uint8_t> bytes;
+  fw::FileHandle file(
+      ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr));
+  LARGE_INTEGER at{};
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  if (!file || count > kHeadBytes || !::SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN)) return bytes;
+  bytes.resize(count);
+  DWORD read = 0;
+  if (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(count), &read, nullptr)) read = 0;
+  bytes.resize(read);
+  return bytes;
+}
+
 // The small preview a camera embedded in the photo, upright, when it is as
 // good as the caller needs: the same shape as the picture (no bars) and at
 // least as many pixels as `need` asks for. The picture's own size comes
 // from the frame header; nothing of the large picture is decoded.
-bool LoadPreviewFor(const std::vector<std::uint8_t>& head, const NeededSize& need, CImg& dst, Size& picture) {
-  const JpegFacts facts = ReadJpegFacts(head.data(), head.size());
+bool LoadPreviewFor(const wchar_t* path, const std::vector<std::uint8_t>& head, const JpegFacts& facts,
+                    const NeededSize& need, CImg& dst, Size& picture) {
   if (!need || !facts.thumbnailSize || facts.stored.width <= 0 || facts.stored.height <= 0) return false;
   const Size upright = OrientedSize(facts.stored, facts.orientation);
   const Size wanted = need(upright);
   if (wanted.width <= 0 || wanted.height <= 0) return false;
-  const std::uint8_t* previewBytes = head.data() + facts.thumbnailOffset;
-  if (!WithinPhotoBound(ReadJpegFacts(previewBytes, facts.thumbnailSize).stored)) return false;
+  const std::vector<std::uint8_t> previewBytes = ReadRange(path, head, facts.thumbnailOffset, facts.thumbnailSize);
+  if (previewBytes.size() != facts.thumbnailSize) return false;
+  if (!WithinPhotoBound(ReadJpegFacts(previewBytes.data(), previewBytes.size()).stored)) return false;
   CImg preview;
-  if (!LoadImageFromMemory(facts.thumbnailSize, preview, previewBytes)) return false;
+  if (!LoadImageFromMemory(static_cast<DWORD>(previewBytes.size()), preview, previewBytes.data())) return false;
   const Size stored = facts.stored;
   // Same shape within 2 %: cross-multiplied to stay in integers.
   const long long a = static_cast<long long>(preview.Width()) * stored.height;
@@ -91,8 +134,8 @@ struct JpegPlan {
   int reduction = 1;
 };
 
-bool PlanJpeg(const std::vector<std::uint8_t>& head, const NeededSize& need, JpegPlan& plan) {
-  plan.facts = ReadJpegFacts(head.data(), head.size());
+bool PlanJpeg(const JpegFacts& facts, const NeededSize& need, JpegPlan& plan) {
+  plan.facts = facts;
   if (plan.facts.stored.width <= 0 || plan.facts.stored.height <= 0) return false;
   plan.upright = OrientedSize(plan.facts.stored, plan.facts.orientation);
   const Size neededUpright = need ? need(plan.upright) : Size{};
@@ -148,37 +191,61 @@ bool LoadWhole(const wchar_t* path, CImg& dst, Size& picture) {
 
 PhotoDecodeInfo LastPhotoDecode() { return t_lastDecode; }
 
-bool ReadPhotoSize(const wchar_t* path, Size& picture) {
+std::uint64_t PhotoHeadsParsed() { return g_headsParsed.load(); }
+
+bool ReadPhotoHead(const wchar_t* path, PhotoHead& head) {
   if (!path) return false;
+  PhotoHead read;
+  if (!StampOf(path, read.fileBytes, read.writeTime)) return false;
   // Most frame headers lie within the first 64 KiB; large EXIF, colour
-  // profile or editor records can push them further.
+  // profile or editor records can push them further (the second read
+  // parses the larger head once more).
   for (DWORD bytes : {DWORD{64 * 1024}, DWORD{1024 * 1024}}) {
-    const std::vector<std::uint8_t> head = ReadHead(path, bytes);
-    if (!IsJpegBytes(head)) return false;
-    const JpegFacts facts = ReadJpegFacts(head.data(), head.size());
-    if (facts.stored.width > 0 && facts.stored.height > 0) {
+    const std::vector<std::uint8_t> bytesRead = ReadHead(path, bytes);
+    if (!IsJpegBytes(bytesRead)) return false;
+    read.facts = ParseHead(bytesRead);
+    if (read.facts.stored.width > 0 && read.facts.stored.height > 0) {
       // A picture beyond the bound is never decoded: it gets no row.
-      if (!WithinPhotoBound(facts.stored)) return false;
-      picture = OrientedSize(facts.stored, facts.orientation);
+      if (!WithinPhotoBound(read.facts.stored)) return false;
+      read.jpeg = true;
+      head = read;
       return true;
     }
-    if (head.size() < bytes) return false;
+    if (bytesRead.size() < bytes) return false;
   }
   return false;
 }
 
-bool LoadPhotoFor(const wchar_t* path, const NeededSize& need, CImg& dst, Size& picture) {
+Size UprightSize(const PhotoHead& head) { return OrientedSize(head.facts.stored, head.facts.orientation); }
+
+bool ReadPhotoSize(const wchar_t* path, Size& picture) {
+  PhotoHead head;
+  if (!ReadPhotoHead(path, head)) return false;
+  picture = UprightSize(head);
+  return true;
+}
+
+bool LoadPhotoFor(const wchar_t* path, const NeededSize& need, CImg& dst, Size& picture, const PhotoHead* known) {
   if (!path) return false;
   t_lastDecode = PhotoDecodeInfo{};
-  const std::vector<std::uint8_t> head = ReadHead(path);
-  if (!IsJpegBytes(head)) return LoadWhole(path, dst, picture);
+  // The head is parsed once: the one the row read while the file is as it
+  // was then, or the file's first bytes now.
+  std::vector<std::uint8_t> head;
+  JpegFacts facts;
+  if (known && StillTrue(*known, path)) {
+    facts = known->facts;
+  } else {
+    head = ReadHead(path);
+    if (!IsJpegBytes(head)) return LoadWhole(path, dst, picture);
+    facts = ParseHead(head);
+  }
   // A frame beyond the bound is refused at once, on every path: nothing is
   // allocated for it and no other decoder tries it.
-  const Size claimed = ReadJpegFacts(head.data(), head.size()).stored;
+  const Size claimed = facts.stored;
   if (claimed.width > 0 && claimed.height > 0 && !WithinPhotoBound(claimed)) return false;
   // A camera's embedded preview where it is large enough (a small drifting
   // photo): nothing of the large picture is decoded.
-  if (LoadPreviewFor(head, need, dst, picture)) {
+  if (LoadPreviewFor(path, head, facts, need, dst, picture)) {
     t_lastDecode = PhotoDecodeInfo{false, 1, PhotoDecoder::Preview};
     return true;
   }
@@ -186,7 +253,7 @@ bool LoadPhotoFor(const wchar_t* path, const NeededSize& need, CImg& dst, Size& 
   // libjpeg-turbo where it does not.
   if (SystemScalingOffered() != 0) {
     JpegPlan plan;
-    if (IsJpegBytes(head) && PlanJpeg(head, need, plan) && plan.reduction > 1) {
+    if (PlanJpeg(facts, need, plan) && plan.reduction > 1) {
       CImg decoded;
       int reduction = 1;
       if (DecodeJpegWithSystemScaling(path, plan.facts.stored, plan.neededStored, decoded, reduction)) {
@@ -198,7 +265,9 @@ bool LoadPhotoFor(const wchar_t* path, const NeededSize& need, CImg& dst, Size& 
     const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
     JpegPlan plan;
     bool tooLarge = false;
-    if (IsJpegBytes(bytes) && PlanJpeg(bytes, need, plan) && LoadScaledJpeg(bytes, plan, dst, picture, tooLarge)) {
+    // A frame header beyond the first bytes read is found in the whole file.
+    if (IsJpegBytes(bytes) && facts.stored.width <= 0) facts = ParseHead(bytes);
+    if (IsJpegBytes(bytes) && PlanJpeg(facts, need, plan) && LoadScaledJpeg(bytes, plan, dst, picture, tooLarge)) {
       return true;
     }
     // One the decoder found beyond its bounds is not tried whole either.
@@ -209,7 +278,7 @@ bool LoadPhotoFor(const wchar_t* path, const NeededSize& need, CImg& dst, Size& 
   return LoadWhole(path, dst, picture);
 }
 
-bool LoadThumbnail(const wchar_t* path, CImg& dst, Size& size, bool fit) {
+bool LoadThumbnail(const wchar_t* path, CImg& dst, Size& size, bool fit, const PhotoHead* known) {
   if (!path) return false;
   std::unique_ptr<CImg> candidate;
   Size decoded{0, 0};
@@ -228,7 +297,7 @@ bool LoadThumbnail(const wchar_t* path, CImg& dst, Size& size, bool fit) {
       return fitted;
     };
     candidate = std::make_unique<CImg>();
-    if (!LoadPhotoFor(path, need, *candidate, decoded)) return false;
+    if (!LoadPhotoFor(path, need, *candidate, decoded, known)) return false;
   }
   Size wanted = size;
   if (wanted.width == 0 && wanted.height == 0) {

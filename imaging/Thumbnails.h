@@ -9,6 +9,7 @@
 
 #include "framework/Handles.h"
 #include "imaging/Img.h"
+#include "imaging/PhotoHead.h"
 
 namespace k3 {
 
@@ -18,7 +19,9 @@ namespace k3 {
 // `size` holds the upright picture's own size. A PDF
 // document comes as its associated icon. False (dst and size unchanged)
 // when the file cannot be decoded.
-bool LoadThumbnail(const wchar_t* path, CImg& dst, Size& size, bool fit);
+// A head read before (`known`) saves reading it again while the file is
+// as it was then.
+bool LoadThumbnail(const wchar_t* path, CImg& dst, Size& size, bool fit, const PhotoHead* known = nullptr);
 
 // What a caller needs of a photo of a given upright size: the upright size
 // it will show the photo at.
@@ -31,13 +34,23 @@ using NeededSize = std::function<Size(Size picture)>;
 // stored size); any other picture whole. `picture` receives the
 // upright picture's own size; the result is not resampled. False (dst and
 // picture unchanged) when the file cannot be decoded. Safe to call from
-// several threads at once.
-bool LoadPhotoFor(const wchar_t* path, const NeededSize& need, CImg& dst, Size& picture);
+// several threads at once. A head read before (`known`) is used while the
+// file is as it was then; otherwise the head is read and parsed once.
+bool LoadPhotoFor(const wchar_t* path, const NeededSize& need, CImg& dst, Size& picture,
+                  const PhotoHead* known = nullptr);
 
-// The upright size of a JPEG photo from its header alone (the frame header
-// and the EXIF orientation), without decoding; false for a file that is
-// not a JPEG or has no readable frame header.
+// A JPEG photo's head, read and parsed once (the frame header, the EXIF
+// orientation and preview) without decoding; false for a file that is not
+// a JPEG, has no readable frame header or claims more pixels than any
+// photo may have (it is never decoded).
+bool ReadPhotoHead(const wchar_t* path, PhotoHead& head);
+// The upright picture's size a head tells.
+Size UprightSize(const PhotoHead& head);
+// The same as ReadPhotoHead, for the upright size alone.
 bool ReadPhotoSize(const wchar_t* path, Size& picture);
+// How many times a photo file's head was parsed in this process (each
+// ReadPhotoHead, and each decode that had no head it could use).
+std::uint64_t PhotoHeadsParsed();
 
 // How the last LoadPhotoFor of this thread decoded: a JPEG decode at a
 // reduction (by the system's decoder where it scales, by libjpeg-turbo

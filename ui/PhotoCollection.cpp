@@ -145,9 +145,12 @@ int PhotoCollection::SelectedCount() const { return static_cast<int>(model_.Sele
 
 bool PhotoCollection::AddPhoto(const std::wstring& path) {
   if (!list_ || !IsPhotoFileName(path) || model_.Contains(path)) return false;
-  Size picture{0, 0};
-  if (thumbnailer_ && ReadPhotoSize(path.c_str(), picture)) {
-    if (!AddRow(std::make_unique<CImgThumb>(path, nullptr, picture.width, picture.height))) return false;
+  PhotoHead head;
+  if (thumbnailer_ && ReadPhotoHead(path.c_str(), head)) {
+    const Size picture = UprightSize(head);
+    auto entry = std::make_unique<CImgThumb>(path, nullptr, picture.width, picture.height);
+    entry->head = head;
+    if (!AddRow(std::move(entry))) return false;
     if (!model_.InBatch()) HandOverThumbnails(false);
     return true;
   }
@@ -180,7 +183,9 @@ bool PhotoCollection::AddRow(std::unique_ptr<CImgThumb> entry) {
 }
 
 void PhotoCollection::ApplySelection() {
-  if (list_) driftlet_.LoadPhotos(model_.SelectedPaths());
+  // The heads the rows read go with them: the drift does not read them
+  // again.
+  if (list_) driftlet_.LoadPhotos(model_.SelectedPaths(), model_.SelectedHeads());
 }
 
 bool PhotoCollection::IsSelected(int index) const { return model_.IsSelected(index); }
@@ -196,7 +201,7 @@ void PhotoCollection::HandOverThumbnails(bool onScreenOnly) {
   // Only the rows that keep their thumbnails are made; the others wait
   // until they come near the screen.
   for (PhotoList::Job& job : model_.TakeJobs(KeptRows(), onScreenOnly ? &shown : nullptr)) {
-    thumbnailer_->Add(job.key, std::move(job.path), ThumbnailSide());
+    thumbnailer_->Add(job.key, std::move(job.path), ThumbnailSide(), job.head);
   }
   ShowRowsOnScreenFirst();
 }

@@ -24,7 +24,7 @@ bool PhotoList::Add(std::unique_ptr<CImgThumb> entry, bool needsThumbnail) {
   entry->key = nextKey_++;
   entry->selected = false;
   listed_.insert(entry->path);
-  if (needsThumbnail) waiting_.push_back(Job{entry->key, entry->path});
+  if (needsThumbnail) waiting_.push_back(Job{entry->key, entry->path, entry->head});
   entries_.push_back(std::move(entry));
   Tell(rowsChanged_);
   return true;
@@ -117,10 +117,18 @@ std::vector<std::wstring> PhotoList::SelectedPaths() const {
   return paths;
 }
 
+std::vector<PhotoHead> PhotoList::SelectedHeads() const {
+  std::vector<PhotoHead> heads;
+  for (const auto& entry : entries_) {
+    if (entry->selected) heads.push_back(entry->head);
+  }
+  return heads;
+}
+
 void PhotoList::NeedThumbnail(int index) {
   if (index < 0 || index >= Count()) return;
   const CImgThumb& entry = At(index);
-  waiting_.push_back(Job{entry.key, entry.path});
+  waiting_.push_back(Job{entry.key, entry.path, entry.head});
 }
 
 std::vector<PhotoList::Job> PhotoList::TakeJobs(const RowRange& kept, const std::unordered_set<Key>* onlyKeys) {
@@ -141,7 +149,7 @@ void PhotoList::GiveBack(const RowRange& kept) {
     CImgThumb& entry = At(i);
     if (entry.image && !kept.Holds(i)) {
       entry.image.reset();
-      waiting_.push_back(Job{entry.key, entry.path});
+      waiting_.push_back(Job{entry.key, entry.path, entry.head});
     }
   }
 }

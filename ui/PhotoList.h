@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "imaging/PhotoHead.h"
 #include "imaging/PixelBuffer.h"
 #include "ui/ViewRules.h"
 
@@ -37,6 +38,9 @@ struct CImgThumb {
   // The picture's own size.
   int width = 0;
   int height = 0;
+  // What the JPEG's head told when the row was added (nothing for another
+  // kind of picture): the thumbnail and the drift's photo use it.
+  PhotoHead head;
   // What drifts and what Save packs; the model's to change.
   bool selected = false;
 };
@@ -49,6 +53,7 @@ class PhotoList {
   struct Job {
     Key key = 0;
     std::wstring path;
+    PhotoHead head;
   };
 
   PhotoList() = default;
@@ -97,6 +102,8 @@ class PhotoList {
   bool IsSelected(int index) const;
   std::vector<int> Selected() const;
   std::vector<std::wstring> SelectedPaths() const;
+  // The heads of the selected rows, in the same order.
+  std::vector<PhotoHead> SelectedHeads() const;
 
   // The row waits for its thumbnail (again).
   void NeedThumbnail(int index);

@@ -16,8 +16,8 @@ Thumbnailer::Thumbnailer(std::function<void()> ready, int workers)
       queue_({workers, std::make_unique<ThumbnailOrder>(), [] { return fw::MakeWorkerScope(kApartment); },
               [this] { return notice_.Ask(); }}) {}
 
-void Thumbnailer::Add(Key key, std::wstring path, int side) {
-  queue_.Add(key, [key, path = std::move(path), side] {
+void Thumbnailer::Add(Key key, std::wstring path, int side, const PhotoHead& head) {
+  queue_.Add(key, [key, path = std::move(path), side, head] {
     Made made;
     made.key = key;
     made.side = side;
@@ -26,7 +26,7 @@ void Thumbnailer::Add(Key key, std::wstring path, int side) {
       // Decoded into a surface of this worker's, kept as plain pixels.
       CImg image;
       Size size{side, side};
-      made.ok = LoadThumbnail(path.c_str(), image, size, true) && EnsureDIBSection(image);
+      made.ok = LoadThumbnail(path.c_str(), image, size, true, &head) && EnsureDIBSection(image);
       if (made.ok) {
         made.image = std::make_unique<PixelBuffer>(PixelBuffer::CopyOf(image.View()));
         made.picture = size;

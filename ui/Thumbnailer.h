@@ -16,6 +16,7 @@
 #include "framework/WorkNotice.h"
 #include "framework/WorkerQueue.h"
 #include "framework/WorkerThread.h"
+#include "imaging/PhotoHead.h"
 #include "imaging/PixelBuffer.h"
 #include "ui/ThumbnailOrder.h"
 
@@ -48,8 +49,9 @@ class Thumbnailer {
   Thumbnailer(const Thumbnailer&) = delete;
   Thumbnailer& operator=(const Thumbnailer&) = delete;
 
-  // A thumbnail that fits a `side` x `side` square.
-  void Add(Key key, std::wstring path, int side);
+  // A thumbnail that fits a `side` x `side` square; the head the row read
+  // is not read again.
+  void Add(Key key, std::wstring path, int side, const PhotoHead& head = {});
   // The row went: its thumbnail is not made, or is dropped when it is.
   void Remove(Key key) { queue_.Remove(key); }
   void Clear() { queue_.Clear(); }

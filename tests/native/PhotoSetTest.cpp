@@ -3,6 +3,8 @@
 // shown.
 #include <gtest/gtest.h>
 
+#include <cwchar>
+
 #include <memory>
 #include <string>
 #include <utility>
@@ -32,7 +34,10 @@ std::unique_ptr<Photo> Made(const std::wstring& path, std::uint16_t type, std::u
 
 std::vector<WantedPhoto> Wanted(std::initializer_list<const wchar_t*> paths) {
   std::vector<WantedPhoto> wanted;
-  for (const wchar_t* p : paths) wanted.push_back(WantedPhoto{p, 1});
+  // Each with the head its row read (its length, say, to tell them apart).
+  for (const wchar_t* p : paths) {
+    wanted.push_back(WantedPhoto{p, 1, PhotoHead{true, {}, std::wcslen(p) + 100, 0}});
+  }
   return wanted;
 }
 
@@ -45,8 +50,10 @@ std::wstring Shown(const Items& items) {
 TEST(PhotoSet, ARebuildKeepsWhatIsPreparedAndLetsTheRestStandIn) {
   Items items;
   int current = 0;
-  auto jobs = RebuildPhotoList(items, current, Wanted({L"a", L"b", L"c"}), 1, 2);
+  auto jobs = RebuildPhotoList(items, current, Wanted({L"a", L"bb", L"c"}), 1, 2);
   ASSERT_EQ(jobs.size(), 3u);
+  EXPECT_EQ(jobs[1].head.fileBytes, 102u) << "a job carries its row's head to the worker";
+  jobs = RebuildPhotoList(items, current, Wanted({L"a", L"b", L"c"}), 1, 2);
   Prepared prepared;
   // The workers finish out of order: each photo goes to its place.
   for (std::size_t slot : {2u, 0u, 1u}) prepared.emplace_back(slot, Made(jobs[slot].path, 1, 2, 1));

@@ -23,6 +23,7 @@
 #include "imaging/Thumbnails.h"
 #include "res/Messages.h"
 #include "ui/Palette.h"
+#include "desktop/DriftletProbe.h"
 #include "ui/PhotoCollection.h"
 #include "ui/Thumbnailer.h"
 
@@ -121,6 +122,7 @@ class Thumbnails : public ::testing::Test {
 
 TEST_F(Thumbnails, RowsComeAtOnceAndEveryThumbnailFollowsIntoItsOwnRow) {
   const std::vector<std::wstring> paths = Photos(L"p", 24);
+  const std::uint64_t parsedBefore = PhotoHeadsParsed();
   photos->Import(paths, view.m_hWnd);
   // Every row is there before any thumbnail: the picture's size is known
   // from the header, the first row is selected.
@@ -152,6 +154,11 @@ TEST_F(Thumbnails, RowsComeAtOnceAndEveryThumbnailFollowsIntoItsOwnRow) {
   ASSERT_TRUE(PumpUntil([&] { return AllMade(); }, 20000)) << photos->ThumbnailsPending() << " still waiting";
   EXPECT_GE(photos->ThumbnailNotices(), 1);
   ExpectOwnColours(paths);
+  // Each file's head was parsed once, for its row: the thumbnails and the
+  // drift's prepared photo took what the row read.
+  ASSERT_TRUE(DriftletProbe(drift).WaitUntilPrepared());
+  EXPECT_EQ(drift.PhotoPaths().size(), 1u);
+  EXPECT_EQ(PhotoHeadsParsed() - parsedBefore, 24u);
   for (int row : {0, 3, 23}) {
     EXPECT_TRUE(Near(drawRow(row), Colour(row))) << "row " << row << " draws its thumbnail";
   }
@@ -246,7 +253,9 @@ TEST_F(Thumbnails, TheListEndsPromptlyWhileThumbnailsAreMade) {
   EXPECT_LT(took, e2e::Scaled(3000));
   EXPECT_EQ(photos->Count(), 0);
   Pump();
-  // The drift's prepared photo is all that is left.
+  // The drift's prepared photo is all that is left (once its worker is
+  // done with the decoded picture it prepared it from).
+  DriftletProbe(drift).WaitUntilPrepared();
   EXPECT_LE(CImg::LiveSurfaces(), surfaces + 1);
   photos.reset();
 }
