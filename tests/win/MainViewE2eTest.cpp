@@ -663,6 +663,21 @@ TEST(MainView, SaveWritesTheSelectedPhotosAndTheChosenSettings) {
   ASSERT_TRUE(s.WaitCount(3));
   ASSERT_TRUE(s.ClickRow(2));
   ASSERT_TRUE(WaitUntil([&] { return s.Selected() == std::vector<int>{0, 2}; }, 5000));
+  // The list asked by another program (as a screen reader may) to select
+  // the second row and not the first: the drift shows the second photo
+  // first (green), and Save packs the second and third.
+  const auto driftCentre = [&] {
+    RECT d{};
+    ::GetWindowRect(s.drift, &d);
+    return ScreenPixel((d.left + d.right) / 2, (d.top + d.bottom) / 2);
+  };
+  ASSERT_TRUE(WaitUntil([&] { return GetRValue(driftCentre()) > 200 && GetGValue(driftCentre()) < 60; }, 10000))
+      << "the first photo, red, drifts";
+  EXPECT_EQ(::SendMessageW(s.Control(kList), LB_SETSEL, TRUE, 1), 0);
+  EXPECT_EQ(::SendMessageW(s.Control(kList), LB_SETSEL, FALSE, 0), 0);
+  EXPECT_EQ(s.Selected(), (std::vector<int>{1, 2}));
+  EXPECT_TRUE(WaitUntil([&] { return GetGValue(driftCentre()) > 200 && GetRValue(driftCentre()) < 60; }, 10000))
+      << "the second photo, green, drifts";
   // Bottom-most first (the drifting window then stays out of the way of the
   // clicks), Wave, 256; the wave count thumb dragged to its right end.
   for (int id : {ids::kZOrderFirst, ids::kTypeFirst + 3, ids::kSizeFirst + 3}) {
@@ -704,9 +719,9 @@ TEST(MainView, SaveWritesTheSelectedPhotosAndTheChosenSettings) {
   const k3::ParsedPackage parsed = k3::ParsePackage(package.data(), package.size());
   ASSERT_EQ(parsed.status, k3::PackageStatus::Ok);
   ASSERT_EQ(parsed.records.size(), 2u);
-  const std::vector<std::uint8_t> bytesA = ReadFileBytes(a), bytesC = ReadFileBytes(c);
-  EXPECT_TRUE(std::equal(bytesA.begin(), bytesA.end(), package.begin() + parsed.records[0].offset));
-  EXPECT_EQ(parsed.records[0].size, bytesA.size());
+  const std::vector<std::uint8_t> bytesB = ReadFileBytes(b), bytesC = ReadFileBytes(c);
+  EXPECT_TRUE(std::equal(bytesB.begin(), bytesB.end(), package.begin() + parsed.records[0].offset));
+  EXPECT_EQ(parsed.records[0].size, bytesB.size());
   EXPECT_TRUE(std::equal(bytesC.begin(), bytesC.end(), package.begin() + parsed.records[1].offset));
   const k3::DisplaySettings settings = k3::SettingsFromBytes(parsed.settings);
   EXPECT_EQ(settings.displayType, k3::kWave);
