@@ -27,22 +27,35 @@ _k3_free_display() {
 _k3_wait_x_server() {
   local i
   for i in $(seq 1 100); do
-    [ -e "/tmp/.X11-unix/X$1" ] && break
+    # Ours once its lock names our server (another session's server may
+    # hold the number).
+    if [ -e "/tmp/.X11-unix/X$1" ] && [ "$(tr -dc 0-9 <"/tmp/.X$1-lock" 2>/dev/null)" = "$K3_XVFB_PID" ]; then
+      kill -0 "$K3_XVFB_PID" 2>/dev/null
+      return
+    fi
+    kill -0 "$K3_XVFB_PID" 2>/dev/null || return 1
     sleep 0.1
   done
-  kill -0 "$K3_XVFB_PID" 2>/dev/null
+  return 1
 }
 
 k3_start_xvfb() {
-  local n
-  n=$(_k3_free_display) || { echo "no free X display number" >&2; return 1; }
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-  K3_XVFB_PID=$!
-  if ! _k3_wait_x_server "$n"; then
-    echo "Xvfb did not start" >&2
-    return 1
-  fi
-  export DISPLAY=":$n"
+  local n attempt
+  # Sessions started at once may pick the same free number: the one that
+  # loses the race tries the next.
+  for attempt in 1 2 3 4 5; do
+    n=$(_k3_free_display) || { echo "no free X display number" >&2; return 1; }
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+    K3_XVFB_PID=$!
+    if _k3_wait_x_server "$n"; then
+      export DISPLAY=":$n"
+      return 0
+    fi
+    wait "$K3_XVFB_PID" 2>/dev/null || true
+    sleep 0.$((RANDOM % 5 + 1))
+  done
+  echo "Xvfb did not start" >&2
+  return 1
 }
 
 k3_start_two_monitors() {
