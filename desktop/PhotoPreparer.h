@@ -1,4 +1,4 @@
-// Prepares the drift's photos on the program's worker queue: each photo
+// Prepares the drift's photos on a worker queue of its own: each photo
 // decoded at the scale its size needs, fitted, and put on its key-colour
 // canvas for the effects that need room. The interface thread hands in a
 // batch and takes the prepared photos when told; it never waits for a

@@ -1,10 +1,12 @@
-// The program's one queue of background work: jobs named by a key, run on
-// worker threads (as many as the machine has cores, started with the first
-// job), handed out in an order the owner chooses, their results collected
-// for the interface thread to take when it is told. A job removed, or
-// cleared with the others, never hands out a result, also when it was
-// under way. Portable: the owner supplies what each worker thread needs
-// (COM, its priority) and how the interface thread is told. Tested natively.
+// A queue of background work (the program has one each for the
+// thumbnails, the drift's photos, writing IMG.DAT and the update command):
+// jobs named by a key, run on worker threads (as many as the owner asks
+// for, by default one per core, started with the first job), handed out
+// in an order the owner chooses, their results collected for the
+// interface thread to take when it is told. A job removed, or cleared with
+// the others, never hands out a result, also when it was under way.
+// Portable: the owner supplies what each worker thread needs (COM, its
+// priority) and how the interface thread is told. Tested natively.
 #pragma once
 
 #include <algorithm>
@@ -235,7 +237,7 @@ class WorkerQueue {
   std::mutex mutex_;
   std::condition_variable wake_;
   std::condition_variable idle_;
-  std::unordered_map<Key, Waiting> jobs_;       // waiting to start
+  std::unordered_map<Key, Waiting> jobs_;        // waiting to start
   std::unordered_map<Key, std::uint64_t> live_;  // waiting or under way, by the serial of their job
   std::uint64_t serial_ = 0;
   int busy_ = 0;

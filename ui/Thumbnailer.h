@@ -1,4 +1,4 @@
-// Makes the photo list's thumbnails on the program's worker queue: the rows
+// Makes the photo list's thumbnails on a worker queue of its own: the rows
 // on screen first, then the others in list order. The interface thread
 // hands in rows and is told, on itself, when finished thumbnails wait; it
 // never waits for a decode. A thumbnail for a row removed meanwhile is

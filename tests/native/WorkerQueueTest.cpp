@@ -1,4 +1,4 @@
-// The program's worker queue: the order jobs go out in, results that are
+// The worker queue: the order jobs go out in, results that are
 // never handed out once their job was removed or cleared (also while it
 // runs), one notice until the results are taken, and the waits.
 #include <gtest/gtest.h>
@@ -52,8 +52,8 @@ TEST(WorkerQueue, OneWorkerTakesJobsInTheOrdersOrder) {
     gate.open.set_value();
     ASSERT_TRUE(queue.WaitIdle(10s));
     const auto done = queue.Take();
-    EXPECT_EQ(Keys(done), rowsOnScreen ? (std::vector<Queue::Key>{1, 5, 4, 2, 3, 6})
-                                       : (std::vector<Queue::Key>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(Keys(done),
+              rowsOnScreen ? (std::vector<Queue::Key>{1, 5, 4, 2, 3, 6}) : (std::vector<Queue::Key>{1, 2, 3, 4, 5, 6}));
     for (const auto& d : done) EXPECT_EQ(d.result, static_cast<int>(d.key) * 10);
   }
 }
@@ -71,9 +71,9 @@ TEST(WorkerQueue, RemovedClearedAndReplacedJobsHandOutNothingEvenWhileTheyRun) {
   queue.Add(1, gate.Held(1));
   queue.Add(2, gate.Held(2));
   while (gate.entered < 2) std::this_thread::yield();
-  queue.Add(3, [] { return 3; });  // waits: both workers are held
-  queue.Remove(1);                 // under way: its result is dropped
-  queue.Remove(3);                 // waiting: never runs
+  queue.Add(3, [] { return 3; });   // waits: both workers are held
+  queue.Remove(1);                  // under way: its result is dropped
+  queue.Remove(3);                  // waiting: never runs
   queue.Add(2, [] { return 22; });  // replaces the one under way
   EXPECT_EQ(queue.Pending(), 1u);
   gate.open.set_value();
