@@ -172,13 +172,7 @@ BOOL CMainFrame::OnCmdMsg(UINT id, int code) {
 }
 
 BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
-  // Keys and the mouse wheel belong to the view whichever control has the
-  // focus: they are re-sent to it and go no further.
-  if (view_ && view_->m_hWnd && (msg->message == WM_KEYDOWN || msg->message == WM_MOUSEWHEEL) &&
-      msg->hwnd != view_->m_hWnd) {
-    view_->SendMessage(msg->message, msg->wParam, msg->lParam);
-    return TRUE;
-  }
+  if (view_ && view_->m_hWnd && view_->PreTranslateKeys(msg)) return TRUE;
   return fw::CFrameWnd::PreTranslateMessage(msg);
 }
 
@@ -204,12 +198,17 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_START_SPLASH:
       RunSplash();
       return 0;
-    case WM_ACTIVATE:
+    case WM_ACTIVATE: {
+      // The focus is where it was when the frame is activated again.
+      if (LOWORD(wp) == WA_INACTIVE && view_) view_->RememberFocus();
+      const LRESULT r = fw::CFrameWnd::WindowProc(msg, wp, lp);
+      if (LOWORD(wp) != WA_INACTIVE && !HIWORD(wp) && view_) view_->RestoreFocus();
       // The activated frame may have been raised over the drifting window
       // by the window system; once the activation is done, the drifting
       // window goes back to its place.
       if (LOWORD(wp) != WA_INACTIVE && !viewerMode_) PostMessage(WM_RESTORE_STACKING);
-      break;
+      return r;
+    }
     case WM_PARENTNOTIFY:
       // Some window systems raise the window a press lands in over every
       // other, the drifting window too.

@@ -58,6 +58,8 @@ CChildView::CChildView(const ViewContext& context)
       photos_(context.driftlet),
       settings_(context.driftlet) {
   photos_.OnChanged([this] { OnPhotosChanged(); });
+  // Delete on the list asks and deletes as the Delete button does.
+  photos_.OnDeleteKey([this] { OnRemove(false); });
 }
 
 CChildView::~CChildView() {
@@ -113,6 +115,7 @@ void CChildView::BuildControls() {
   for (const ButtonFace& face : kListButtons) make(face);
   settings_.Create(m_hWnd, art_.normal.get(), art_.bold.get());
 
+  ArrangeTabOrder();
   PlaceHelpWindow();
   LayoutControls();
 }
@@ -263,6 +266,10 @@ void CChildView::OnKeyDown(UINT key) {
 BOOL CChildView::OnCmdMsg(UINT id, int code) {
   if (!m_hWnd || code != BN_CLICKED) return FALSE;
   switch (id) {
+    case IDOK:
+      // Enter, as the dialog functions send it.
+      PressFocusedButton();
+      return TRUE;
     case ids::kSave:
       OnSave();
       return TRUE;

@@ -65,6 +65,16 @@ class CChildView : public fw::CWnd {
   int Dpi() const { return dpi_; }
 
   PhotoCollection& Photos() { return photos_; }
+  // Keys and the wheel before they are dispatched, whichever control has
+  // the focus: Esc and F1 act from anywhere, the wheel scrolls the list
+  // under the pointer, and Tab, the arrows of a group, Space and Enter move
+  // and press as in a dialog; every other key goes to the focused control.
+  // Whether the message was taken.
+  bool PreTranslateKeys(MSG* msg);
+  // The control with the focus is kept while the frame is inactive and
+  // has the focus again when it is activated (the list at first).
+  void RememberFocus();
+  void RestoreFocus();
   // The session ends and the process may end as soon as this returns: an
   // update under way stops (writing nothing), the photo list is written.
   void EndSession();
@@ -92,6 +102,11 @@ class CChildView : public fw::CWnd {
   void OnRemove(bool all);
   void OpenWebPage(UINT command);
   void ApplyDropHintRule();
+  // The keyboard's Tab goes through the controls in the order they appear:
+  // the list, the settings, Save, Delete, Delete All, the title bar's.
+  void ArrangeTabOrder();
+  // Enter: the focused button is pressed; false when none has the focus.
+  bool PressFocusedButton();
   HWND Frame() const { return ::GetParent(m_hWnd); }
 
   ViewContext context_;
@@ -108,6 +123,8 @@ class CChildView : public fw::CWnd {
   std::unique_ptr<CHelpWnd> helpWindow_;
   // The gear's command; it runs off the interface thread.
   UpdateCommand update_;
+  // The control that had the focus when the frame was last deactivated.
+  HWND lastFocus_ = nullptr;
   // The pictures and fonts, made with the controls and again at another
   // DPI.
   ViewArt art_;

@@ -13,7 +13,9 @@ BOOL CImageButton::Create(HWND parent, UINT id, CImg* sheet, Sheet kind, int col
   SetDoubleClickIsClick(true);
   // The button's own background never shows: the face covers it.
   SetBackground(static_cast<HBRUSH>(::GetStockObject(HOLLOW_BRUSH)));
-  return fw::CButton::Create(L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, RECT{0, 0, 0, 0}, parent, id);
+  // A stop of the keyboard's Tab, in a group of its own.
+  return fw::CButton::Create(L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_OWNERDRAW, RECT{0, 0, 0, 0},
+                             parent, id);
 }
 
 void CImageButton::SetSheet(CImg* sheet) {
@@ -38,10 +40,17 @@ void CImageButton::DrawItem(const DRAWITEMSTRUCT& item) {
   if (kind_ == Sheet::Icons) {
     if (panel_) ::FillRect(item.hDC, &area, panel_);
     if (face) DrawMagentaKeyed(*face, item.hDC, x, y, width, height, face->Width(), face->Height());
-    return;
+  } else if (face) {
+    // The face made for the nearest scale fills a button of another size.
+    DrawArt(*face, item.hDC, x, y, width, height);
   }
-  // The face made for the nearest scale fills a button of another size.
-  if (face) DrawArt(*face, item.hDC, x, y, width, height);
+  // Where the keyboard's focus is (unless the system hides focus cues
+  // until the keyboard is used).
+  if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
+    RECT cue = area;
+    ::InflateRect(&cue, -2, -2);
+    ::DrawFocusRect(item.hDC, &cue);
+  }
 }
 
 }  // namespace k3

@@ -123,6 +123,26 @@ void CImgList::ShowSelection(const std::vector<int>& rows) {
   showing_ = false;
 }
 
+bool CImgList::OnKey(UINT key) {
+  const bool control = ::GetKeyState(VK_CONTROL) < 0, shift = ::GetKeyState(VK_SHIFT) < 0;
+  if (key == 'A' && control && asked_) {
+    asked_(-1, -1, true);
+    return true;
+  }
+  if (key == VK_DELETE && !control && !shift && deleteKey_) {
+    deleteKey_();
+    return true;
+  }
+  const bool move =
+      key == VK_UP || key == VK_DOWN || key == VK_HOME || key == VK_END || key == VK_PRIOR || key == VK_NEXT;
+  if (move && shift) {
+    if (anchor_ < 0) anchor_ = static_cast<int>(::SendMessageW(m_hWnd, LB_GETCARETINDEX, 0, 0));
+  } else if (key != VK_SHIFT) {
+    anchor_ = -1;
+  }
+  return false;
+}
+
 LRESULT CImgList::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   if (asked_ && !showing_) {
     switch (msg) {
@@ -139,7 +159,14 @@ LRESULT CImgList::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       }
     }
   }
+  if (msg == WM_KEYDOWN && OnKey(static_cast<UINT>(wp))) return 0;
   const LRESULT result = fw::CListBox::WindowProc(msg, wp, lp);
+  // Shift with a move of the caret selects from where it began to where it
+  // is now.
+  if (msg == WM_KEYDOWN && anchor_ >= 0 && asked_) {
+    const int caret = static_cast<int>(::SendMessageW(m_hWnd, LB_GETCARETINDEX, 0, 0));
+    if (caret >= 0) asked_(std::min(anchor_, caret), std::max(anchor_, caret), true);
+  }
   // Told once the box has changed its own selection for a click or a key.
   if ((msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK || msg == WM_KEYDOWN || msg == WM_CHAR) && made_ && m_hWnd) {
     made_();

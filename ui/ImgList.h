@@ -51,6 +51,9 @@ class CImgList : public fw::CListBox {
   // `made` is told after the user may have changed the box's own selection
   // (a click, a key); its owner reads it (GetSelItems) and hands it on.
   void OnSelectionMade(std::function<void()> made) { made_ = std::move(made); }
+  // The Delete key on the list: its owner asks and deletes, as the Delete
+  // button does.
+  void OnDeleteKey(std::function<void()> pressed) { deleteKey_ = std::move(pressed); }
   // Makes the box's own selection exactly `rows` (ascending).
   void ShowSelection(const std::vector<int>& rows);
   // `scrolled` is told when other rows came into view (scrolled, sized).
@@ -68,6 +71,12 @@ class CImgList : public fw::CListBox {
   fw::GdiFont font_;
   std::function<bool(int, int, bool)> asked_;
   std::function<void()> made_;
+  std::function<void()> deleteKey_;
+  // Where a selection extended with Shift and the arrows began (-1: none).
+  int anchor_ = -1;
+  // Keys of the list's own: Ctrl+A, Delete, Shift with a move of the caret.
+  // Whether the key was taken.
+  bool OnKey(UINT key);
   // Set while the box's own selection is made to follow the model.
   bool showing_ = false;
   std::function<void()> scrolled_;

@@ -85,8 +85,8 @@ bool PhotoCollection::Create(HWND parent, UINT id) {
   if (listFilePath_.empty()) listFilePath_ = GetModuleFolder() + L"IMG.DAT";
   list_ = std::make_unique<CImgList>();
   list_->SetDpi(dpi_);
-  if (!list_->Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | LBS_NOTIFY | LBS_MULTIPLESEL |
-                         LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
+  if (!list_->Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | WS_CLIPCHILDREN | WS_VSCROLL | LBS_NOTIFY |
+                         LBS_MULTIPLESEL | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
                      RECT{0, 0, 0, 0}, parent, id)) {
     list_.reset();
     return false;
@@ -96,6 +96,9 @@ bool PhotoCollection::Create(HWND parent, UINT id) {
     TakeThumbnails();
   });
   list_->OnScrolled([this] { OnRowsMoved(); });
+  list_->OnDeleteKey([this] {
+    if (deleteKey_) deleteKey_();
+  });
   // Every change of the selection goes to the model: the user's clicks and
   // keys as the box made them, anyone's requests to the box instead of it.
   list_->OnSelectionMade([this] { model_.SetSelection(list_->GetSelItems()); });

@@ -38,6 +38,8 @@ class PhotoCollection {
   // before).
   void OnChanged(std::function<void()> changed) { changed_ = std::move(changed); }
 
+  // `pressed` is told when Delete is pressed on the list.
+  void OnDeleteKey(std::function<void()> pressed) { deleteKey_ = std::move(pressed); }
   // Makes the list box as a child of `parent`.
   bool Create(HWND parent, UINT id);
   // Writes IMG.DAT and lets the rows go without handing the drifting
@@ -118,6 +120,7 @@ class PhotoCollection {
 
   CDriftlet& driftlet_;
   std::function<void()> changed_;
+  std::function<void()> deleteKey_;
   // The rows' data, declared before the list box that shows it.
   PhotoList model_;
   std::unique_ptr<CImgList> list_;

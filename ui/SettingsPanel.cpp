@@ -30,8 +30,15 @@ void Place(fw::CWnd& control, const Rect& r) { PlaceControl(control.m_hWnd, r); 
 }  // namespace
 
 void CSettingSlider::OnScroll(int code, int position) {
-  // Only a drag of the thumb stores its value.
-  if ((code == TB_THUMBTRACK || code == TB_THUMBPOSITION) && changed_) changed_(position);
+  if (!changed_) return;
+  // A drag of the thumb tells where it is; keys (arrows, Page Up and Down,
+  // Home and End) and a click beside the thumb have moved it already: the
+  // value shown is the value stored. The end of a move tells nothing new.
+  if (code == TB_THUMBTRACK || code == TB_THUMBPOSITION) {
+    changed_(position);
+  } else if (code != TB_ENDTRACK) {
+    changed_(GetPos());
+  }
 }
 
 bool CChoiceButton::OnClicked() {
@@ -45,14 +52,16 @@ void SettingsPanel::MakeGroup(Group& group, HWND parent, UINT labelPair, UINT fi
                               const std::vector<std::wstring>& texts, HFONT normal, HFONT bold,
                               std::function<void(int)> chosen) {
   group.firstId = firstId;
-  if (group.label.Create(PairText(labelPair).c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT, RECT{0, 0, 0, 0}, parent,
-                         ids::kLabel)) {
+  // The label ends the group before it; the first choice is the group's
+  // stop of the keyboard's Tab, the arrows move among its choices.
+  if (group.label.Create(PairText(labelPair).c_str(), WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT, RECT{0, 0, 0, 0},
+                         parent, ids::kLabel)) {
     group.label.SetBackground(brush_.get());
     group.label.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(bold), FALSE);
   }
   for (std::size_t i = 0; i < texts.size(); ++i) {
     auto radio = std::make_unique<CChoiceButton>([chosen, i] { chosen(static_cast<int>(i)); });
-    const DWORD style = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | BS_VCENTER | (i == 0 ? WS_GROUP : 0);
+    const DWORD style = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | BS_VCENTER | (i == 0 ? WS_GROUP | WS_TABSTOP : 0);
     if (radio->Create(texts[i].c_str(), style, RECT{0, 0, 0, 0}, parent, firstId + static_cast<UINT>(i))) {
       radio->SetBackground(brush_.get());
       radio->SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(normal), FALSE);
@@ -83,7 +92,8 @@ void SettingsPanel::Create(HWND parent, HFONT normal, HFONT bold) {
   for (CSettingSlider* bar : {&strength_, &waveCount_}) {
     const UINT id = bar == &strength_ ? ids::kStrengthSlider : ids::kWaveCountSlider;
     // The thumb's length is the panel's (it follows the DPI with the bar).
-    if (bar->Create(WS_CHILD | WS_VISIBLE | TBS_HORZ | TBS_FIXEDLENGTH, RECT{0, 0, 0, 0}, parent, id)) {
+    if (bar->Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | TBS_HORZ | TBS_FIXEDLENGTH, RECT{0, 0, 0, 0},
+                    parent, id)) {
       bar->SetBackground(brush_.get());
     }
   }
@@ -108,6 +118,19 @@ void SettingsPanel::Create(HWND parent, HFONT normal, HFONT bold) {
     if (start[g] < 0 || start[g] >= static_cast<int>(groups_[g].radios.size())) continue;
     if (auto& radio = groups_[g].radios[static_cast<std::size_t>(start[g])]; radio->m_hWnd) radio->SetChecked(true);
   }
+}
+
+std::vector<HWND> SettingsPanel::Controls() const {
+  std::vector<HWND> order;
+  for (const Group& group : groups_) {
+    order.push_back(group.label.m_hWnd);
+    for (const auto& radio : group.radios) order.push_back(radio->m_hWnd);
+    if (&group == &groups_[kType]) {
+      order.push_back(strength_.m_hWnd);
+      order.push_back(waveCount_.m_hWnd);
+    }
+  }
+  return order;
 }
 
 void SettingsPanel::Destroy() {

@@ -18,7 +18,8 @@
 
 namespace k3 {
 
-// A trackbar whose dragged thumb hands its value on.
+// A trackbar that hands on every value it is moved to: by its thumb, by
+// keys or by a click beside the thumb.
 class CSettingSlider : public fw::CTrackbar {
  public:
   void OnChanged(std::function<void(int)> changed) { changed_ = std::move(changed); }
@@ -60,6 +61,10 @@ class SettingsPanel {
   // Shows the trackbars the current display type uses, with its ranges
   // and the drifting window's values; hides the others.
   void ApplyTrackbarRules();
+
+  // The panel's controls in the order they appear (each group's label and
+  // choices, the trackbars after the display type).
+  std::vector<HWND> Controls() const;
 
   // The checked choice of the group whose first id is given; -1 for none.
   int Checked(UINT firstId) const;

@@ -694,13 +694,16 @@ TEST(MainView, SaveWritesTheSelectedPhotosAndTheChosenSettings) {
   const int thumbX = bar.left + 13 + (bar.right - bar.left - 26) * (10 - 1) / (20 - 1);
   ASSERT_TRUE(MouseDrag(thumbX, y, bar.right + 40, y));
   EXPECT_TRUE(WaitUntil([&] { return ::SendMessageW(count, TBM_GETPOS, 0, 0) == 20; }, 5000));
-  // A click beside the strength thumb moves it without storing anything.
+  // A click beside the strength thumb moves it a page, and the show takes
+  // the value shown.
   HWND strength = s.Control(ids::kStrengthSlider);
   RECT sb{};
   ::GetWindowRect(strength, &sb);
   const LRESULT before = ::SendMessageW(strength, TBM_GETPOS, 0, 0);
   ASSERT_TRUE(MouseClick(sb.right - 12, (sb.top + sb.bottom) / 2));
   EXPECT_TRUE(WaitUntil([&] { return ::SendMessageW(strength, TBM_GETPOS, 0, 0) != before; }, 5000));
+  ::Sleep(300);  // the click's own moves end
+  const LRESULT clickedTo = ::SendMessageW(strength, TBM_GETPOS, 0, 0);
 
   ASSERT_TRUE(s.Click(s.Control(ids::kSave)));
   HWND dialog = WaitSaveDialog(s.program().Pid());
@@ -729,7 +732,106 @@ TEST(MainView, SaveWritesTheSelectedPhotosAndTheChosenSettings) {
   EXPECT_EQ(settings.zOrder, k3::kBottomMost);
   EXPECT_EQ(settings.frameInterval, 25) << "the checked Normal speed runs";
   EXPECT_EQ(settings.waveCount, 20) << "the thumb drag stored its value";
-  EXPECT_EQ(settings.effectStrength, 90) << "a click beside the thumb stores nothing";
+  EXPECT_EQ(static_cast<LRESULT>(settings.effectStrength), clickedTo)
+      << "a click beside the thumb stores where it moved it";
+  EXPECT_TRUE(s.Exit());
+}
+
+// Real keys through the X server, to the window Wine has focused.
+bool Keys(const std::string& keys) { return RunUnixCommand("xdotool key --delay 60 " + keys) == 0; }
+
+// The control of the program's interface thread that has the focus.
+HWND FocusOf(HWND frame) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(frame, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+// From the keyboard alone: Tab reaches the list, the settings and the
+// buttons in the order they appear; rows are chosen with the arrows and
+// Space, a slider moved with End and an arrow, Save pressed with Space
+// writes exactly those rows with that strength; Ctrl+A and Delete empty
+// the list after the question.
+TEST(MainView, TheKeyboardAloneChoosesRowsAndSettingsSavesAndDeletes) {
+  ViewSession s;
+  const std::wstring a = s.Photo(L"a.jpg", 0xFFFF0000);
+  const std::wstring b = s.Photo(L"b.jpg", 0xFF00FF00);
+  const std::wstring c = s.Photo(L"c.jpg", 0xFF0000FF);
+  WriteImageList(s.ListFile(), {a, b, c});
+  ASSERT_TRUE(s.Start());
+  ASSERT_TRUE(s.WaitCount(3));
+  // The frame active (a click on its title bar), the list has the focus.
+  RECT frameBox{};
+  ::GetWindowRect(s.frame, &frameBox);
+  RECT title{frameBox.left + 200, frameBox.top + 2, frameBox.left + 400, frameBox.top + 14};
+  const POINT onTitle = s.Clear(title);
+  ASSERT_TRUE(MouseClick(onTitle.x, onTitle.y));
+  HWND list = s.Control(kList);
+  ASSERT_TRUE(WaitUntil([&] { return FocusOf(s.frame) == list; }, 5000)) << "the list has the focus at first";
+
+  // Tab goes round every control once.
+  std::vector<int> stops;
+  for (int i = 0; i < 30; ++i) {
+    ASSERT_TRUE(Keys("Tab"));
+    HWND now = nullptr;
+    WaitUntil([&] { return (now = FocusOf(s.frame)) != nullptr; }, 2000);
+    if (now == list) break;
+    stops.push_back(::GetDlgCtrlID(now));
+  }
+  const auto has = [&](int id) { return std::find(stops.begin(), stops.end(), id) != stops.end(); };
+  EXPECT_GE(stops.size(), 8u);
+  EXPECT_TRUE(std::any_of(stops.begin(), stops.end(), [](int id) {
+    return id >= static_cast<int>(ids::kTypeFirst) && id < static_cast<int>(ids::kTypeFirst) + 5;
+  }));
+  for (int id : {ids::kStrengthSlider, ids::kSave, ids::kRemove, ids::kRemoveAll, ids::kClose}) {
+    EXPECT_TRUE(has(id)) << id;
+  }
+  const auto at = [&](int id) { return std::find(stops.begin(), stops.end(), id) - stops.begin(); };
+  EXPECT_LT(at(ids::kStrengthSlider), at(ids::kSave)) << "the settings before Save";
+  EXPECT_LT(at(ids::kSave), at(ids::kRemove));
+  EXPECT_LT(at(ids::kRemoveAll), at(ids::kClose)) << "the title bar's buttons last";
+  ASSERT_EQ(FocusOf(s.frame), list) << "round to the list";
+
+  // The second and third rows instead of the first.
+  ASSERT_TRUE(Keys("Home space Down space Down space"));
+  EXPECT_TRUE(WaitUntil([&] { return s.Selected() == std::vector<int>{1, 2}; }, 5000));
+  // To the strength slider: End, then one step back.
+  const auto tabTo = [&](int id) {
+    for (int i = 0; i < 30 && ::GetDlgCtrlID(FocusOf(s.frame)) != id; ++i) Keys("Tab");
+    return ::GetDlgCtrlID(FocusOf(s.frame)) == id;
+  };
+  ASSERT_TRUE(tabTo(ids::kStrengthSlider));
+  ASSERT_TRUE(Keys("End Left"));
+  HWND strength = s.Control(ids::kStrengthSlider);
+  EXPECT_TRUE(WaitUntil([&] { return ::SendMessageW(strength, TBM_GETPOS, 0, 0) == 299; }, 5000));
+  // Save by its key.
+  ASSERT_TRUE(tabTo(ids::kSave));
+  ASSERT_TRUE(Keys("space"));
+  HWND dialog = WaitSaveDialog(s.program().Pid());
+  ASSERT_TRUE(dialog);
+  HWND name = FileNameBox(dialog);
+  ASSERT_TRUE(name);
+  fixtures::TempFolder target;
+  const std::wstring chosen = target.path() + L"keys";
+  ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(chosen.c_str()));
+  ::SendMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  EXPECT_EQ(s.Answer(IDOK), Japanese() ? L"処理が完了しました。" : L"The process has been completed.");
+  const std::vector<std::uint8_t> package = ReadFileBytes(chosen + L".K3DLT");
+  const k3::ParsedPackage parsed = k3::ParsePackage(package.data(), package.size());
+  ASSERT_EQ(parsed.status, k3::PackageStatus::Ok);
+  ASSERT_EQ(parsed.records.size(), 2u);
+  EXPECT_EQ(parsed.records[0].size, ReadFileBytes(b).size());
+  EXPECT_EQ(parsed.records[1].size, ReadFileBytes(c).size());
+  EXPECT_EQ(k3::SettingsFromBytes(parsed.settings).effectStrength, 299) << "End and an arrow are stored";
+
+  // Every row, then Delete: the question, and the list is empty.
+  ASSERT_TRUE(tabTo(kList));
+  ASSERT_TRUE(Keys("ctrl+a"));
+  EXPECT_TRUE(WaitUntil([&] { return s.Selected() == std::vector<int>{0, 1, 2}; }, 5000));
+  ASSERT_TRUE(Keys("Delete"));
+  EXPECT_EQ(s.Answer(IDYES), Japanese() ? L"本当に操作対象から外しますか？" : L"Are you sure to delete?");
+  EXPECT_TRUE(s.WaitCount(0));
   EXPECT_TRUE(s.Exit());
 }
 

@@ -356,12 +356,21 @@ TEST(SettingsPanel, StartsWithTheDriftsChoicesAndTellsItWhatIsClicked) {
   EXPECT_EQ(drift.Settings().switchInterval, IntervalValue(4));
   EXPECT_TRUE(parent.commands.empty()) << "the groups tell the panel, not the parent's command table";
 
-  // Only a dragged thumb stores the trackbar's value.
+  // A dragged thumb stores the position it reports; keys and a click
+  // beside the thumb store where they moved it; the end of a move nothing.
   click(ids::kTypeFirst + 2);  // Ripple
   ::SendMessageW(parent.m_hWnd, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 120), reinterpret_cast<LPARAM>(strength));
   EXPECT_EQ(drift.Settings().effectStrength, 120);
   ::SendMessageW(parent.m_hWnd, WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 200), reinterpret_cast<LPARAM>(strength));
   EXPECT_EQ(drift.Settings().effectStrength, 120);
+  ::SetFocus(strength);
+  ::SendMessageW(strength, WM_KEYDOWN, VK_END, 0);
+  EXPECT_EQ(drift.Settings().effectStrength, 300) << "End";
+  ::SendMessageW(strength, WM_KEYDOWN, VK_LEFT, 0);
+  EXPECT_EQ(drift.Settings().effectStrength, 299) << "an arrow";
+  ::SendMessageW(strength, WM_KEYDOWN, VK_PRIOR, 0);
+  EXPECT_EQ(drift.Settings().effectStrength, static_cast<std::uint16_t>(::SendMessageW(strength, TBM_GETPOS, 0, 0)))
+      << "Page Up";
   ::SendMessageW(parent.m_hWnd, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 7), reinterpret_cast<LPARAM>(waves));
   EXPECT_EQ(drift.Settings().waveCount, 7);
 
