@@ -101,3 +101,6 @@
 #define IDS_SETTINGS_CAPTION 350
 #define IDS_COUNT_LINE 352
 #define IDS_SAVE_FILTER 354
+#define IDS_DROP_HINT_KEYS 356  // the drop hint's lines on pasting and opening
+#define IDS_OPEN_FILTER 358     // the open dialog's file types
+#define IDS_OPEN_TITLE 360      // the open dialog's title

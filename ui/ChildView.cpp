@@ -109,7 +109,9 @@ void CChildView::BuildControls() {
   }
   photos_.SetDpi(dpi_);
   photos_.Create(m_hWnd, ids::kImageList);
-  helpWindow_ = std::make_unique<CHelpWnd>(PickText(IDS_DROP_HINT_JA, IDS_DROP_HINT_EN));
+  // The drop text first, then the keys that add photos without a mouse.
+  helpWindow_ = std::make_unique<CHelpWnd>(PickText(IDS_DROP_HINT_JA, IDS_DROP_HINT_EN),
+                                           PickText(IDS_DROP_HINT_KEYS, IDS_DROP_HINT_KEYS + 1));
   helpWindow_->SetDpi(dpi_);
   if (!helpWindow_->CreateHint(m_hWnd, m_hWnd)) helpWindow_.reset();
   for (const ButtonFace& face : kListButtons) make(face);

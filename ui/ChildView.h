@@ -107,6 +107,11 @@ class CChildView : public fw::CWnd {
   void ArrangeTabOrder();
   // Enter: the focused button is pressed; false when none has the focus.
   bool PressFocusedButton();
+  // Ctrl+V: the files and folders on the clipboard (as Explorer's Copy
+  // puts them) are added as a drop's; Ctrl+O: the files chosen in the
+  // system's open dialog.
+  void PastePhotos();
+  void OpenPhotos();
   HWND Frame() const { return ::GetParent(m_hWnd); }
 
   ViewContext context_;

@@ -16,7 +16,10 @@ constexpr wchar_t kHelpClass[] = L"K3DriftletHint";
 constexpr UINT kTextFormat = DT_WORDBREAK | DT_PATH_ELLIPSIS;
 }  // namespace
 
-CHelpWnd::CHelpWnd(UINT textId) : text_(LoadResString(textId)) {}
+CHelpWnd::CHelpWnd(UINT textId, UINT moreId) : text_(LoadResString(textId)) {
+  const std::wstring more = moreId ? LoadResString(moreId) : std::wstring();
+  if (!more.empty()) text_ += L"\n" + more;
+}
 
 CHelpWnd::~CHelpWnd() {
   if (m_hWnd) DestroyWindow();

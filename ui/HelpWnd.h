@@ -12,8 +12,9 @@ namespace k3 {
 
 class CHelpWnd : public fw::CWnd {
  public:
-  // The text is the string resource `textId` (nothing when there is none).
-  explicit CHelpWnd(UINT textId);
+  // The text is the string resource `textId` (nothing when there is none),
+  // followed on lines of their own by `moreId` when given.
+  explicit CHelpWnd(UINT textId, UINT moreId = 0);
   ~CHelpWnd() override;
 
   // A hidden popup owned by `owner`, with an empty rectangle. Files dropped

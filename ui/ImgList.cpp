@@ -39,7 +39,14 @@ void CImgList::SetDpi(int dpi) {
 void CImgList::MeasureItem(MEASUREITEMSTRUCT& item) { item.itemHeight = RowHeight(); }
 
 void CImgList::DrawItem(const DRAWITEMSTRUCT& item) {
-  if (item.itemID == static_cast<UINT>(-1) || static_cast<int>(item.itemID) >= GetCount()) return;
+  if (item.itemID == static_cast<UINT>(-1)) {
+    // The focus of an empty list: the list's own colour, and the focus cue
+    // where the first row would be.
+    ::FillRect(item.hDC, &item.rcItem, background_.get());
+    if (item.itemState & ODS_FOCUS) ::DrawFocusRect(item.hDC, &item.rcItem);
+    return;
+  }
+  if (static_cast<int>(item.itemID) >= GetCount()) return;
   const auto* entry = static_cast<const CImgThumb*>(GetItemDataPtr(static_cast<int>(item.itemID)));
   const RECT row = item.rcItem;
   const int width = row.right - row.left;
@@ -183,6 +190,9 @@ LRESULT CImgList::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 
 BOOL CImgList::OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
   if (msg == WM_CTLCOLORLISTBOX) {
+    // The brush, and the colour the box fills with itself (where the focus
+    // cue of an empty list goes).
+    ::SetBkColor(reinterpret_cast<HDC>(wp), kRowColour);
     *result = reinterpret_cast<LRESULT>(background_.get());
     return TRUE;
   }

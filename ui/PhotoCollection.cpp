@@ -307,16 +307,31 @@ void PhotoCollection::Import(const std::vector<std::wstring>& paths, HWND owner)
   }
 }
 
-void PhotoCollection::ImportDrop(HDROP drop, HWND owner) {
-  std::vector<std::wstring> paths;
+std::vector<std::wstring> PhotoCollection::DroppedNames(HDROP drop) {
+  std::vector<std::wstring> names;
   const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   for (UINT i = 0; i < count; ++i) {
-    wchar_t name[512] = {};
-    if (!::DragQueryFileW(drop, i, name, 512)) continue;
-    // The window keeps painting while a large folder is listed.
-    EnumeratePaths(name, paths, true, false, [] { PumpPaintMessages(); });
+    const UINT length = ::DragQueryFileW(drop, i, nullptr, 0);
+    std::wstring name(length + 1, L'\0');
+    if (!length || !::DragQueryFileW(drop, i, name.data(), length + 1)) continue;
+    name.resize(length);
+    names.push_back(std::move(name));
   }
+  return names;
+}
+
+void PhotoCollection::ImportDrop(HDROP drop, HWND owner) {
+  const std::vector<std::wstring> names = DroppedNames(drop);
   ::DragFinish(drop);
+  ImportNamed(names, owner);
+}
+
+void PhotoCollection::ImportNamed(const std::vector<std::wstring>& names, HWND owner) {
+  std::vector<std::wstring> paths;
+  for (const std::wstring& name : names) {
+    // The window keeps painting while a large folder is listed.
+    EnumeratePaths(name.c_str(), paths, true, false, [] { PumpPaintMessages(); });
+  }
   Import(paths, owner);
 }
 

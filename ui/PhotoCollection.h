@@ -90,6 +90,11 @@ class PhotoCollection {
   // The same for the files and folders of a drop (folders with all they
   // hold); the drop is finished here.
   void ImportDrop(HDROP drop, HWND owner);
+  // Files and folders given by name (pasted, opened), as a drop's.
+  void ImportNamed(const std::vector<std::wstring>& names, HWND owner);
+  // The names of the files of a drop, or of files copied to the clipboard
+  // (the drop is not finished).
+  static std::vector<std::wstring> DroppedNames(HDROP drop);
   // Where the list is kept; the program folder's IMG.DAT unless changed
   // before the list is loaded.
   const std::wstring& ListFilePath() const { return listFilePath_; }

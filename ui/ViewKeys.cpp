@@ -1,12 +1,14 @@
 // The main view from the keyboard: Tab and the arrows move through the
 // controls as in a dialog, Space and Enter press the focused button, Esc
-// and F1 act from anywhere, the wheel scrolls the list under the pointer,
+// and F1 act from anywhere, Ctrl+V pastes copied files and Ctrl+O opens
+// files as a drop adds them, the wheel scrolls the list under the pointer,
 // and the focus comes back where it was when the frame is activated.
 #include "ui/ChildView.h"
 
 #include <windowsx.h>
 
 #include "ui/ControlIds.h"
+#include "ui/SaveDialog.h"
 
 namespace k3 {
 
@@ -14,6 +16,11 @@ bool CChildView::PreTranslateKeys(MSG* msg) {
   if (msg->hwnd != m_hWnd && !::IsChild(m_hWnd, msg->hwnd)) return false;
   if (msg->message == WM_KEYDOWN && (msg->wParam == VK_ESCAPE || msg->wParam == VK_F1)) {
     SendMessage(msg->message, msg->wParam, msg->lParam);
+    return true;
+  }
+  // Photos without a mouse: pasted as Explorer copies files, or opened.
+  if (msg->message == WM_KEYDOWN && ::GetKeyState(VK_CONTROL) < 0 && (msg->wParam == 'V' || msg->wParam == 'O')) {
+    msg->wParam == 'V' ? PastePhotos() : OpenPhotos();
     return true;
   }
   CImgList* list = photos_.List();
@@ -57,6 +64,18 @@ void CChildView::RestoreFocus() {
   if (!target && photos_.List()) target = photos_.List()->m_hWnd;
   if (target) ::SetFocus(target);
 }
+
+void CChildView::PastePhotos() {
+  std::vector<std::wstring> names;
+  if (::OpenClipboard(m_hWnd)) {
+    // The clipboard's list of files stays the clipboard's.
+    if (HANDLE files = ::GetClipboardData(CF_HDROP)) names = PhotoCollection::DroppedNames(static_cast<HDROP>(files));
+    ::CloseClipboard();
+  }
+  photos_.ImportNamed(names, m_hWnd);
+}
+
+void CChildView::OpenPhotos() { photos_.ImportNamed(AskPhotoFiles(Frame()), m_hWnd); }
 
 bool CChildView::PressFocusedButton() {
   HWND focus = ::GetFocus();

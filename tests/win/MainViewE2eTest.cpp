@@ -3,11 +3,13 @@
 // own IMG.DAT), drops real files through X drag and drop, clicks and drags
 // with the real X mouse and answers the real dialogs.
 #include <windows.h>
+#include <shlobj.h>
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <climits>
 #include <cstdlib>
 #include <cstdint>
@@ -748,11 +750,35 @@ HWND FocusOf(HWND frame) {
   return info.hwndFocus;
 }
 
+// Files put on the clipboard as Explorer's Copy puts them.
+bool PutFilesOnClipboard(const std::vector<std::wstring>& paths) {
+  std::wstring list;
+  for (const std::wstring& p : paths) list += p + L'\0';
+  list += L'\0';
+  const std::size_t bytes = sizeof(DROPFILES) + list.size() * sizeof(wchar_t);
+  HGLOBAL memory = ::GlobalAlloc(GHND, bytes);
+  if (!memory) return false;
+  auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.data(), list.size() * sizeof(wchar_t));
+  ::GlobalUnlock(memory);
+  if (!::OpenClipboard(nullptr)) {
+    ::GlobalFree(memory);
+    return false;
+  }
+  ::EmptyClipboard();
+  const bool put = ::SetClipboardData(CF_HDROP, memory) != nullptr;
+  if (!put) ::GlobalFree(memory);
+  ::CloseClipboard();
+  return put;
+}
+
 // From the keyboard alone: Tab reaches the list, the settings and the
 // buttons in the order they appear; rows are chosen with the arrows and
 // Space, a slider moved with End and an arrow, Save pressed with Space
 // writes exactly those rows with that strength; Ctrl+A and Delete empty
-// the list after the question.
+// the list after the question; Ctrl+O and Ctrl+V add photos again.
 TEST(MainView, TheKeyboardAloneChoosesRowsAndSettingsSavesAndDeletes) {
   ViewSession s;
   const std::wstring a = s.Photo(L"a.jpg", 0xFFFF0000);
@@ -832,6 +858,22 @@ TEST(MainView, TheKeyboardAloneChoosesRowsAndSettingsSavesAndDeletes) {
   ASSERT_TRUE(Keys("Delete"));
   EXPECT_EQ(s.Answer(IDYES), Japanese() ? L"本当に操作対象から外しますか？" : L"Are you sure to delete?");
   EXPECT_TRUE(s.WaitCount(0));
+
+  // Photos by Ctrl+O, the system's open dialog, and by Ctrl+V, files
+  // copied as Explorer copies them (the one listed already once).
+  ASSERT_TRUE(WaitUntil([&] { return FocusOf(s.frame) == list; }, 5000)) << "the focus is back on the list";
+  ASSERT_TRUE(Keys("ctrl+o"));
+  HWND open = WaitSaveDialog(s.program().Pid());
+  ASSERT_TRUE(open);
+  HWND openName = FileNameBox(open);
+  ASSERT_TRUE(openName);
+  ::SendMessageW(openName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(a.c_str()));
+  ::SendMessageW(::GetDlgItem(open, IDOK), BM_CLICK, 0, 0);
+  EXPECT_TRUE(s.WaitCount(1));
+  ASSERT_TRUE(PutFilesOnClipboard({a, b, c}));
+  ASSERT_TRUE(WaitUntil([&] { return FocusOf(s.frame) != nullptr; }, 5000));
+  ASSERT_TRUE(Keys("ctrl+v"));
+  EXPECT_TRUE(s.WaitCount(3)) << "the two not listed yet are added";
   EXPECT_TRUE(s.Exit());
 }
 
