@@ -1,5 +1,7 @@
 #include "app/MainFrame.h"
 
+#include <algorithm>
+
 #include "app/StartupRules.h"
 
 #include "framework/Dpi.h"
@@ -58,7 +60,11 @@ LRESULT CMainFrame::OnCreate(UINT msg, WPARAM wp, LPARAM lp) {
   driftlet_.CreateDriftWindow(title_.c_str(), !viewerMode_, viewerMode_ ? m_hWnd : nullptr);
   if (viewerMode_) return 0;
 
-  const RECT rc = CenterInWorkArea(SIZE{ScaleForDpi(kMinimumSize.cx, dpi_), ScaleForDpi(kMinimumSize.cy, dpi_)});
+  RECT work{};
+  if (!::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) work = RECT{};
+  FitLayout(dpi_, work);
+  const RECT rc =
+      CenterInWorkArea(SIZE{ScaleForDpi(kMinimumSize.cx, layoutDpi_), ScaleForDpi(kMinimumSize.cy, layoutDpi_)});
   ::MoveWindow(m_hWnd, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, TRUE);
   PrepareSplash();
 
@@ -67,6 +73,8 @@ LRESULT CMainFrame::OnCreate(UINT msg, WPARAM wp, LPARAM lp) {
     view_.reset();
     return -1;
   }
+  // A frame drawn smaller than the screen's DPI asks, to fit its monitor.
+  view_->SetDpi(layoutDpi_);
   RecalcLayout();
   return 0;
 }
@@ -111,9 +119,15 @@ void CMainFrame::OnSize(int width, int height) {
   if (region && ::SetWindowRgn(m_hWnd, region.get(), TRUE)) region.release();
 }
 
+void CMainFrame::FitLayout(int dpi, const RECT& work) {
+  layoutDpi_ = FittingDpi(dpi, kMinimumSize.cx, kMinimumSize.cy, work.right - work.left, work.bottom - work.top);
+}
+
 void CMainFrame::OnGetMinMaxInfo(MINMAXINFO* info) {
-  info->ptMinTrackSize.x = ScaleForDpi(kMinimumSize.cx, dpi_);
-  info->ptMinTrackSize.y = ScaleForDpi(kMinimumSize.cy, dpi_);
+  // Never more than the work area: the frame's smallest size is that of
+  // its layout.
+  info->ptMinTrackSize.x = ScaleForDpi(kMinimumSize.cx, layoutDpi_);
+  info->ptMinTrackSize.y = ScaleForDpi(kMinimumSize.cy, layoutDpi_);
 }
 
 void CMainFrame::SetIcons() {
@@ -130,11 +144,26 @@ void CMainFrame::OnDpiChanged(int dpi, const RECT& suggested) {
   if (dpi <= 0) return;
   dpi_ = dpi;
   SetIcons();
-  if (view_) view_->SetDpi(dpi);
   // The rectangle the system suggests keeps the frame's logical size and
-  // the point under the mouse where it was.
-  ::SetWindowPos(m_hWnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  // the point under the mouse where it was; on a monitor it does not fit,
+  // the frame is laid out smaller and kept inside the work area.
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  RECT work{};
+  if (::GetMonitorInfoW(::MonitorFromRect(&suggested, MONITOR_DEFAULTTONEAREST), &monitor)) work = monitor.rcWork;
+  FitLayout(dpi, work);
+  if (view_) view_->SetDpi(layoutDpi_);
+  RECT place = suggested;
+  if (work.right > work.left && work.bottom > work.top) {
+    const LONG w = std::min(place.right - place.left, work.right - work.left);
+    const LONG h = std::min(place.bottom - place.top, work.bottom - work.top);
+    place.left = std::clamp(place.left, work.left, work.right - w);
+    place.top = std::clamp(place.top, work.top, work.bottom - h);
+    place.right = place.left + w;
+    place.bottom = place.top + h;
+  }
+  ::SetWindowPos(m_hWnd, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool CMainFrame::ConfirmClose() {

@@ -69,6 +69,11 @@ class CMainFrame : public fw::CFrameWnd {
   std::uint32_t versionMS_;
   std::uint32_t versionLS_;
   int dpi_ = 96;
+  // The DPI the view is laid out at: the screen's, or a smaller one where
+  // 800 x 600 logical pixels do not fit the monitor's work area.
+  int layoutDpi_ = 96;
+  // Lays the frame out for `dpi` on the monitor whose work area is `work`.
+  void FitLayout(int dpi, const RECT& work);
   // Given to the window, which never owns them: they outlive it.
   fw::OwnedIcon bigIcon_;
   fw::OwnedIcon smallIcon_;

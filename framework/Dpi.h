@@ -23,4 +23,17 @@ constexpr int ArtPercentForDpi(int dpi) {
   return percent < 125 ? 100 : percent < 175 ? 150 : 200;
 }
 
+// The DPI a window of `logicalWidth` x `logicalHeight` is laid out at so
+// that it fits a work area of `workWidth` x `workHeight`: `dpi` itself when
+// it fits, else the largest smaller one that does (the whole window drawn
+// smaller, every control in it), never below 48.
+constexpr int FittingDpi(int dpi, int logicalWidth, int logicalHeight, int workWidth, int workHeight) {
+  if (dpi <= 0) dpi = kBaseDpi;
+  if (workWidth <= 0 || workHeight <= 0) return dpi;
+  while (dpi > 48 && (ScaleForDpi(logicalWidth, dpi) > workWidth || ScaleForDpi(logicalHeight, dpi) > workHeight)) {
+    --dpi;
+  }
+  return dpi;
+}
+
 }  // namespace k3

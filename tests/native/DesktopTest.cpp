@@ -302,6 +302,16 @@ TEST(Composition, ThePhotoSizesAreLogicalAndPreparedAtTheScreensPixels) {
   EXPECT_EQ(ScaleForDpi(3, 144), 5) << "4.5 rounds away from zero";
   EXPECT_EQ(ScaleForDpi(-3, 144), -5);
   EXPECT_EQ(ScaleForDpi(128, 0), 128) << "no DPI known";
+  // A window laid out so that it fits its work area: 800 x 600 at 200 % on
+  // 1280 x 1024 (1600 x 1200 does not fit) at 153 DPI, 1275 x 956; at 175 %
+  // on a 1920 x 1080 laptop less its task bar at 166 DPI; what fits stays.
+  EXPECT_EQ(FittingDpi(192, 800, 600, 1280, 1024), 153);
+  EXPECT_EQ(ScaleForDpi(800, 153), 1275);
+  EXPECT_EQ(FittingDpi(168, 800, 600, 1920, 1040), 166);
+  EXPECT_LE(ScaleForDpi(600, 166), 1040);
+  EXPECT_EQ(FittingDpi(144, 800, 600, 1280, 1024), 144);
+  EXPECT_EQ(FittingDpi(96, 800, 600, 200, 100), 48) << "never below 48";
+  EXPECT_EQ(FittingDpi(120, 800, 600, 0, 0), 120) << "no work area known";
   DisplaySettings s;  // Ripple, size 2 (128)
   ItemLayout l = LayoutItem(1000, 500, s, 144);
   EXPECT_EQ(l.photoWidth, 192);

@@ -19,9 +19,7 @@ std::wstring Lower(std::wstring s) {
   return s;
 }
 
-std::wstring ExpectedExitQuestion() {
-  return JapaneseEdition() ? L"終了しますか？" : L"Are you sure to exit?";
-}
+std::wstring ExpectedExitQuestion() { return JapaneseEdition() ? L"終了しますか？" : L"Are you sure to exit?"; }
 
 std::wstring ExpectedInvalidParameter() {
   return JapaneseEdition() ? L"無効なパラメータです。" : L"Error in invalid parameters.";
@@ -117,6 +115,63 @@ TEST(Startup, SplashFadesTheLogoInWhileTheFrameIsTransparent) {
   CloseConfirmed(program, frame);
 }
 
+// The screens' DPI of the programs started while it lives (the prefix's
+// LogPixels, which Wine reads at each start), set back at its end.
+class SessionDpi {
+ public:
+  explicit SessionDpi(DWORD dpi) : before_(Read()) { Write(dpi); }
+  ~SessionDpi() { Write(before_); }
+  SessionDpi(const SessionDpi&) = delete;
+  SessionDpi& operator=(const SessionDpi&) = delete;
+
+ private:
+  static DWORD Read() {
+    DWORD value = 96, size = sizeof value;
+    ::RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", RRF_RT_REG_DWORD, nullptr, &value,
+                   &size);
+    return value;
+  }
+  static void Write(DWORD dpi) {
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &dpi, sizeof dpi);
+  }
+  DWORD before_;
+};
+
+// At 200 per cent on a 1280 x 1024 screen, 800 x 600 logical pixels would
+// be 1600 x 1200: the frame is laid out smaller, inside the work area, its
+// close button on the screen, its smallest size no larger than the area.
+TEST(Startup, AtTwoHundredPerCentTheFrameFitsItsMonitor) {
+  RECT work{};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  ASSERT_LT(work.right - work.left, 1600) << "a screen smaller than the frame at 200 %";
+  SessionDpi dpi(192);
+  Program program;
+  HWND frame = program.WaitMainFrame();
+  ASSERT_TRUE(frame);
+  ASSERT_TRUE(WaitUntil([&] { return !LayeredOpacity(frame); }, 10000));
+  RECT rc{};
+  ::GetWindowRect(frame, &rc);
+  EXPECT_GE(rc.left, work.left);
+  EXPECT_GE(rc.top, work.top);
+  EXPECT_LE(rc.right, work.right);
+  EXPECT_LE(rc.bottom, work.bottom);
+  EXPECT_GT(rc.right - rc.left, 1000) << "larger than at 100 %, as large as fits";
+  HWND close = ::GetDlgItem(::GetDlgItem(frame, 0xE900), 218);
+  ASSERT_TRUE(close);
+  RECT button{};
+  ::GetWindowRect(close, &button);
+  EXPECT_TRUE(button.left >= work.left && button.top >= work.top && button.right <= work.right &&
+              button.bottom <= work.bottom)
+      << "the close button is on the screen";
+  MINMAXINFO mmi{};
+  ::SendMessageW(frame, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+  EXPECT_LE(mmi.ptMinTrackSize.x, work.right - work.left);
+  EXPECT_LE(mmi.ptMinTrackSize.y, work.bottom - work.top);
+  ::PostMessageW(frame, WM_CLOSE, 0, 0);
+  if (auto box = WaitMessageBox(program.Pid())) PressButton(box->hwnd, IDYES);
+  EXPECT_TRUE(program.WaitExit(15000));
+}
+
 TEST(Startup, MainFrameIsCentredRoundedPopup) {
   Program program;
   ASSERT_TRUE(program.Started());
@@ -173,8 +228,7 @@ TEST(Startup, MainFrameIsCentredRoundedPopup) {
       [&] {
         fw::GdiRegion r(::CreateRectRgn(0, 0, 0, 0));
         RECT b{};
-        return ::GetWindowRgn(frame, r.get()) != ERROR && ::GetRgnBox(r.get(), &b) && b.right >= 899 &&
-               b.bottom >= 699;
+        return ::GetWindowRgn(frame, r.get()) != ERROR && ::GetRgnBox(r.get(), &b) && b.right >= 899 && b.bottom >= 699;
       },
       3000));
 
