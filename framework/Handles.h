@@ -65,6 +65,16 @@ struct IconTraits {
 };
 using OwnedIcon = UniqueHandle<IconTraits>;
 
+// A window of the program's that no CWnd wraps (a tooltip, say).
+struct WindowTraits {
+  using Handle = HWND;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) {
+    if (::IsWindow(h)) ::DestroyWindow(h);
+  }
+};
+using OwnedWindow = UniqueHandle<WindowTraits>;
+
 // A device context made with CreateCompatibleDC / CreateDC.
 struct MemoryDcTraits {
   using Handle = HDC;

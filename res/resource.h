@@ -104,3 +104,15 @@
 #define IDS_DROP_HINT_KEYS 356  // the drop hint's lines on pasting and opening
 #define IDS_OPEN_FILTER 358     // the open dialog's file types
 #define IDS_OPEN_TITLE 360      // the open dialog's title
+// The names of the controls for screen readers (pairs).
+#define IDS_NAME_SAVE 362
+#define IDS_NAME_REMOVE 364
+#define IDS_NAME_REMOVE_ALL 366
+#define IDS_NAME_UPDATE 368
+#define IDS_NAME_VENDOR_PAGE 370
+#define IDS_NAME_PRODUCT_PAGE 372
+#define IDS_NAME_MINIMIZE 374
+#define IDS_NAME_CLOSE 376
+#define IDS_LABEL_PHOTOS 378
+#define IDS_LABEL_STRENGTH 380
+#define IDS_LABEL_WAVES 382

@@ -32,23 +32,25 @@ static_assert(ids::kView == fw::kFirstPaneId, "the view is the frame's first pan
 // The text of a pair (Japanese at `pair`, English at `pair` + 1).
 std::wstring PairText(UINT pair) { return LoadResString(PickText(pair, pair + 1)); }
 
-// Every image button: its id, its sheet's layout, its face in the sheet and
-// its place in the layout.
+// Every image button: its id, its sheet's layout, its face in the sheet,
+// its place in the layout and its name (a pair of texts).
 struct ButtonFace {
   UINT id;
   CImageButton::Sheet kind;
   int column;
   Rect ViewLayout::*place;
+  UINT name;
 };
 constexpr CImageButton::Sheet kIcons = CImageButton::Sheet::Icons, kFaces = CImageButton::Sheet::Faces;
-constexpr ButtonFace kTopButtons[] = {{ids::kVendorPage, kIcons, 1, &ViewLayout::vendorPageButton},
-                                      {ids::kProductPage, kIcons, 3, &ViewLayout::productPageButton},
-                                      {ids::kUpdate, kIcons, 2, &ViewLayout::updateButton},
-                                      {ids::kMinimize, kIcons, 4, &ViewLayout::minimizeButton},
-                                      {ids::kClose, kIcons, 5, &ViewLayout::closeButton},
-                                      {ids::kSave, kFaces, 0, &ViewLayout::saveButton}};
-constexpr ButtonFace kListButtons[] = {{ids::kRemove, kFaces, 0, &ViewLayout::removeButton},
-                                       {ids::kRemoveAll, kFaces, 1, &ViewLayout::removeAllButton}};
+constexpr ButtonFace kTopButtons[] = {
+    {ids::kVendorPage, kIcons, 1, &ViewLayout::vendorPageButton, IDS_NAME_VENDOR_PAGE},
+    {ids::kProductPage, kIcons, 3, &ViewLayout::productPageButton, IDS_NAME_PRODUCT_PAGE},
+    {ids::kUpdate, kIcons, 2, &ViewLayout::updateButton, IDS_NAME_UPDATE},
+    {ids::kMinimize, kIcons, 4, &ViewLayout::minimizeButton, IDS_NAME_MINIMIZE},
+    {ids::kClose, kIcons, 5, &ViewLayout::closeButton, IDS_NAME_CLOSE},
+    {ids::kSave, kFaces, 0, &ViewLayout::saveButton, IDS_NAME_SAVE}};
+constexpr ButtonFace kListButtons[] = {{ids::kRemove, kFaces, 0, &ViewLayout::removeButton, IDS_NAME_REMOVE},
+                                       {ids::kRemoveAll, kFaces, 1, &ViewLayout::removeAllButton, IDS_NAME_REMOVE_ALL}};
 
 }  // namespace
 
@@ -97,7 +99,8 @@ void CChildView::BuildControls() {
   art_ = ViewArt::For(dpi_);
   const auto make = [this](const ButtonFace& face) {
     auto button = std::make_unique<CImageButton>();
-    if (button->Create(m_hWnd, face.id, SheetOf(face.id), face.kind, face.column, panelBrush_.get())) {
+    if (button->Create(m_hWnd, face.id, SheetOf(face.id), face.kind, face.column, panelBrush_.get(),
+                       PairText(face.name).c_str())) {
       buttons_.push_back({std::move(button), face.place});
     }
   };
@@ -117,6 +120,7 @@ void CChildView::BuildControls() {
   for (const ButtonFace& face : kListButtons) make(face);
   settings_.Create(m_hWnd, art_.normal.get(), art_.bold.get());
 
+  NameControls();
   ArrangeTabOrder();
   PlaceHelpWindow();
   LayoutControls();
@@ -149,6 +153,8 @@ void CChildView::DestroyControls() {
   photos_.Close();
   helpWindow_.reset();
   settings_.Destroy();
+  tooltips_.reset();
+  photosLabel_.DestroyWindow();
   buttons_.clear();
   art_ = ViewArt{};
 }
@@ -191,6 +197,7 @@ void CChildView::ApplyDropHintRule() {
 
 void CChildView::OnPhotosChanged() {
   DrawCounts();
+  DescribeList(FormatCountLine(PairText(IDS_COUNT_LINE), photos_.Count(), photos_.SelectedCount()));
   ApplyDropHintRule();
 }
 
@@ -260,80 +267,6 @@ void CChildView::OnLButtonDown(POINT point) {
 void CChildView::OnKeyDown(UINT key) {
   if (key == VK_ESCAPE) ::PostMessageW(Frame(), WM_CLOSE, 0, 0);
   if (key == VK_F1) OpenWebPage(ids::kProductPage);
-}
-
-// ---------------------------------------------------------------------------
-// Commands
-
-BOOL CChildView::OnCmdMsg(UINT id, int code) {
-  if (!m_hWnd || code != BN_CLICKED) return FALSE;
-  switch (id) {
-    case IDOK:
-      // Enter, as the dialog functions send it.
-      PressFocusedButton();
-      return TRUE;
-    case ids::kSave:
-      OnSave();
-      return TRUE;
-    case ids::kRemove:
-      OnRemove(false);
-      return TRUE;
-    case ids::kRemoveAll:
-      OnRemove(true);
-      return TRUE;
-    case ids::kVendorPage:
-    case ids::kProductPage:
-      OpenWebPage(id);
-      return TRUE;
-    case ids::kUpdate:
-      // Pressed again while one runs, the gear does nothing.
-      update_.Start(Frame());
-      return TRUE;
-    case ids::kMinimize:
-      ::ShowWindow(Frame(), SW_SHOWMINIMIZED);
-      return TRUE;
-    case ids::kClose:
-      ::PostMessageW(Frame(), WM_CLOSE, 0, 0);
-      return TRUE;
-  }
-  return FALSE;
-}
-
-void CChildView::OpenWebPage(UINT command) {
-  const bool japanese = IsJapaneseSystem();
-  const std::wstring address = command == ids::kVendorPage ? VendorPageAddress(japanese) : ProductPageAddress(japanese);
-  ::ShellExecuteW(nullptr, L"open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-}
-
-bool CChildView::PhotosToActOn(bool selectionNeeded) {
-  if (photos_.Count() == 0) {
-    ShowPairedMessage(Frame(), IDS_ADD_IMAGES_FIRST_JA, IDS_ADD_IMAGES_FIRST_EN, MB_OK | MB_ICONINFORMATION);
-    return false;
-  }
-  if (selectionNeeded && photos_.SelectedCount() == 0) {
-    ShowPairedMessage(Frame(), IDS_NO_SELECTION_JA, IDS_NO_SELECTION_EN, MB_OK | MB_ICONINFORMATION);
-    return false;
-  }
-  return true;
-}
-
-void CChildView::OnSave() {
-  if (!PhotosToActOn(true)) return;
-  const std::wstring path = AskShowPath();
-  if (path.empty()) return;
-  PackageDialogs dialogs(m_hWnd);
-  CDriftlet& d = context_.driftlet;
-  if (SavePackage(SettingsToBytes(d.Settings()), d.PhotoPaths(), path, dialogs)) {
-    ShowPairedMessage(Frame(), IDS_COMPLETED_JA, IDS_COMPLETED_EN, MB_OK | MB_ICONINFORMATION);
-  }
-}
-
-void CChildView::OnRemove(bool all) {
-  if (!PhotosToActOn(!all)) return;
-  if (ShowPairedMessage(Frame(), IDS_CONFIRM_REMOVE_JA, IDS_CONFIRM_REMOVE_EN, MB_YESNO | MB_ICONQUESTION) != IDYES) {
-    return;
-  }
-  all ? photos_.RemoveAll() : photos_.RemoveSelected();
 }
 
 // ---------------------------------------------------------------------------

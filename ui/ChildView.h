@@ -16,6 +16,7 @@
 
 #include "desktop/Driftlet.h"
 #include "framework/Handles.h"
+#include "framework/Controls.h"
 #include "framework/Wnd.h"
 #include "imaging/Img.h"
 #include "ui/HelpWnd.h"
@@ -105,6 +106,11 @@ class CChildView : public fw::CWnd {
   // The keyboard's Tab goes through the controls in the order they appear:
   // the list, the settings, Save, Delete, Delete All, the title bar's.
   void ArrangeTabOrder();
+  // The names screen readers read: the list's hidden label, the icon
+  // buttons' tooltips (the buttons' names are their window texts).
+  void NameControls();
+  // The count line as the list's description.
+  void DescribeList(const std::wstring& countLine);
   // Enter: the focused button is pressed; false when none has the focus.
   bool PressFocusedButton();
   // Ctrl+V: the files and folders on the clipboard (as Explorer's Copy
@@ -130,6 +136,11 @@ class CChildView : public fw::CWnd {
   UpdateCommand update_;
   // The control that had the focus when the frame was last deactivated.
   HWND lastFocus_ = nullptr;
+  // The list's label (hidden), the icon buttons' tooltips and the list's
+  // description as last given.
+  fw::CStatic photosLabel_;
+  fw::OwnedWindow tooltips_;
+  std::wstring listDescription_;
   // The pictures and fonts, made with the controls and again at another
   // DPI.
   ViewArt art_;

@@ -38,5 +38,9 @@ inline constexpr unsigned kStrengthSlider = 248;
 inline constexpr unsigned kWaveCountSlider = 249;
 // The group labels (one id for all: nothing refers to them).
 inline constexpr unsigned kLabel = 0xFFFF;
+// The labels that name the list (hidden) and the sliders.
+inline constexpr unsigned kPhotosLabel = 250;
+inline constexpr unsigned kStrengthLabel = 251;
+inline constexpr unsigned kWaveCountLabel = 252;
 
 }  // namespace k3::ids

@@ -5,7 +5,8 @@
 
 namespace k3 {
 
-BOOL CImageButton::Create(HWND parent, UINT id, CImg* sheet, Sheet kind, int column, HBRUSH panel) {
+BOOL CImageButton::Create(HWND parent, UINT id, CImg* sheet, Sheet kind, int column, HBRUSH panel,
+                          const wchar_t* name) {
   kind_ = kind;
   column_ = column;
   panel_ = panel;
@@ -14,8 +15,8 @@ BOOL CImageButton::Create(HWND parent, UINT id, CImg* sheet, Sheet kind, int col
   // The button's own background never shows: the face covers it.
   SetBackground(static_cast<HBRUSH>(::GetStockObject(HOLLOW_BRUSH)));
   // A stop of the keyboard's Tab, in a group of its own.
-  return fw::CButton::Create(L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_OWNERDRAW, RECT{0, 0, 0, 0},
-                             parent, id);
+  return fw::CButton::Create(name ? name : L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_OWNERDRAW,
+                             RECT{0, 0, 0, 0}, parent, id);
 }
 
 void CImageButton::SetSheet(CImg* sheet) {

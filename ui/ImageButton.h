@@ -27,8 +27,9 @@ class CImageButton : public fw::CButton {
 
   // Creates the button; `column` picks the face in the sheet (for icons
   // counted from 1). Without a sheet the button draws no face. `panel`
-  // is the brush around an icon (not owned).
-  BOOL Create(HWND parent, UINT id, CImg* sheet, Sheet kind, int column, HBRUSH panel);
+  // is the brush around an icon (not owned). `name` is its window text,
+  // which the face does not show: what a screen reader calls it.
+  BOOL Create(HWND parent, UINT id, CImg* sheet, Sheet kind, int column, HBRUSH panel, const wchar_t* name = L"");
   // Cuts the faces again from `sheet` (the same layout at another scale).
   void SetSheet(CImg* sheet);
 

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 #include "desktop/DisplaySettings.h"
 #include "framework/Services.h"
 #include "framework/Texts.h"
@@ -71,6 +73,9 @@ void SettingsPanel::MakeGroup(Group& group, HWND parent, UINT labelPair, UINT fi
 }
 
 void SettingsPanel::SetFonts(HFONT normal, HFONT bold) {
+  for (fw::CStatic* label : {&strengthLabel_, &waveCountLabel_}) {
+    if (label->m_hWnd) label->SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(normal), TRUE);
+  }
   for (Group& group : groups_) {
     if (group.label.m_hWnd) group.label.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(bold), TRUE);
     for (auto& radio : group.radios) {
@@ -91,6 +96,14 @@ void SettingsPanel::Create(HWND parent, HFONT normal, HFONT bold) {
             });
   for (CSettingSlider* bar : {&strength_, &waveCount_}) {
     const UINT id = bar == &strength_ ? ids::kStrengthSlider : ids::kWaveCountSlider;
+    // Its label first: what a screen reader calls the slider.
+    fw::CStatic& label = bar == &strength_ ? strengthLabel_ : waveCountLabel_;
+    if (label.Create(PairText(bar == &strength_ ? IDS_LABEL_STRENGTH : IDS_LABEL_WAVES).c_str(),
+                     WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT | SS_NOPREFIX, RECT{0, 0, 0, 0}, parent,
+                     bar == &strength_ ? ids::kStrengthLabel : ids::kWaveCountLabel)) {
+      label.SetBackground(brush_.get());
+      label.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(normal), FALSE);
+    }
     // The thumb's length is the panel's (it follows the DPI with the bar).
     if (bar->Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | TBS_HORZ | TBS_FIXEDLENGTH, RECT{0, 0, 0, 0},
                     parent, id)) {
@@ -126,7 +139,9 @@ std::vector<HWND> SettingsPanel::Controls() const {
     order.push_back(group.label.m_hWnd);
     for (const auto& radio : group.radios) order.push_back(radio->m_hWnd);
     if (&group == &groups_[kType]) {
+      order.push_back(strengthLabel_.m_hWnd);
       order.push_back(strength_.m_hWnd);
+      order.push_back(waveCountLabel_.m_hWnd);
       order.push_back(waveCount_.m_hWnd);
     }
   }
@@ -140,6 +155,8 @@ void SettingsPanel::Destroy() {
   }
   strength_.DestroyWindow();
   waveCount_.DestroyWindow();
+  strengthLabel_.DestroyWindow();
+  waveCountLabel_.DestroyWindow();
 }
 
 void SettingsPanel::Layout(const ViewLayout& l) {
@@ -153,6 +170,13 @@ void SettingsPanel::Layout(const ViewLayout& l) {
     if (g == kType) {
       Place(strength_, l.strengthSlider);
       Place(waveCount_, l.waveCountSlider);
+      // The labels in the labels' column, level with their sliders.
+      for (const auto& [label, bar] :
+           {std::pair{&strengthLabel_, l.strengthSlider}, std::pair{&waveCountLabel_, l.waveCountSlider}}) {
+        const int h = l.typeLabel.Height();
+        const int top = bar.top + (bar.Height() - h) / 2;
+        Place(*label, Rect{l.typeLabel.left, top, l.typeLabel.right, top + h});
+      }
       // 21 pixels on a bar 24 high at 96 DPI, as large again at others.
       for (CSettingSlider* bar : {&strength_, &waveCount_}) {
         if (bar->m_hWnd) bar->SendMessage(TBM_SETTHUMBLENGTH, static_cast<WPARAM>(l.strengthSlider.Height() * 7 / 8));
@@ -164,6 +188,8 @@ void SettingsPanel::Layout(const ViewLayout& l) {
 
 void SettingsPanel::ShowTrackbar(CSettingSlider& bar, bool shown, int low, int high, int position) {
   if (!bar.m_hWnd) return;
+  fw::CStatic& label = &bar == &strength_ ? strengthLabel_ : waveCountLabel_;
+  if (label.m_hWnd) ::ShowWindow(label.m_hWnd, shown ? SW_SHOW : SW_HIDE);
   if (shown) {
     bar.SetRange(low, high);
     bar.SetPos(position);

@@ -86,6 +86,9 @@ class SettingsPanel {
   std::array<Group, 5> groups_;  // type, speed, size, stacking order, interval
   CSettingSlider strength_;
   CSettingSlider waveCount_;
+  // The sliders' labels, shown with them in the labels' column.
+  fw::CStatic strengthLabel_;
+  fw::CStatic waveCountLabel_;
 };
 
 }  // namespace k3

@@ -38,6 +38,8 @@ bool CChildView::PreTranslateKeys(MSG* msg) {
 
 void CChildView::ArrangeTabOrder() {
   std::vector<HWND> order;
+  // Each label just before what it names.
+  if (photosLabel_.m_hWnd) order.push_back(photosLabel_.m_hWnd);
   if (CImgList* list = photos_.List()) order.push_back(list->m_hWnd);
   for (HWND control : settings_.Controls()) order.push_back(control);
   for (UINT id : {ids::kSave, ids::kRemove, ids::kRemoveAll, ids::kVendorPage, ids::kProductPage, ids::kUpdate,

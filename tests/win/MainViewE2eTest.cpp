@@ -181,6 +181,51 @@ struct Expected {
   int width;
 };
 
+// The name Windows' standard accessible objects give a list or a slider:
+// the static text just before it among its siblings (the search stops at a
+// control that begins a group and is a tab stop).
+std::wstring LabelOf(HWND control) {
+  for (HWND h = ::GetWindow(control, GW_HWNDPREV); h; h = ::GetWindow(h, GW_HWNDPREV)) {
+    wchar_t cls[16] = {};
+    ::GetClassNameW(h, cls, 16);
+    if (_wcsicmp(cls, L"Static") == 0) return WindowText(h);
+    if ((::GetWindowLongPtrW(h, GWL_STYLE) & (WS_GROUP | WS_TABSTOP)) == (WS_GROUP | WS_TABSTOP)) return {};
+  }
+  return {};
+}
+
+// What a screen reader reads, in the edition's language: each image
+// button's name is its window text, the list and the sliders are named by
+// the labels before them, each radio group by its heading; the icon
+// buttons have tooltips.
+TEST(MainView, EveryControlHasANameAScreenReaderReads) {
+  ViewSession s;
+  ASSERT_TRUE(s.Start());
+  const bool ja = Japanese();
+  const std::vector<std::pair<int, std::wstring>> buttons = {{ids::kSave, ja ? L"保存" : L"Save"},
+                                                             {ids::kRemove, ja ? L"削除" : L"Delete"},
+                                                             {ids::kRemoveAll, ja ? L"全て削除" : L"Delete All"},
+                                                             {ids::kUpdate, ja ? L"アップデート" : L"Update"},
+                                                             {ids::kVendorPage, ja ? L"ホームページ" : L"Home page"},
+                                                             {ids::kProductPage, ja ? L"製品ページ" : L"Product page"},
+                                                             {ids::kMinimize, ja ? L"最小化" : L"Minimize"},
+                                                             {ids::kClose, ja ? L"閉じる" : L"Close"}};
+  for (const auto& [id, name] : buttons) EXPECT_EQ(WindowText(s.Control(id)), name) << id;
+  EXPECT_EQ(LabelOf(s.Control(kList)), ja ? L"写真の一覧" : L"Photos");
+  EXPECT_EQ(LabelOf(s.Control(ids::kStrengthSlider)), ja ? L"強さ" : L"Strength");
+  EXPECT_EQ(LabelOf(s.Control(ids::kWaveCountSlider)), ja ? L"波の数" : L"Waves");
+  EXPECT_EQ(LabelOf(s.Control(ids::kTypeFirst)), ja ? L"タイプ" : L"Type");
+  EXPECT_EQ(LabelOf(s.Control(ids::kSpeedFirst)), ja ? L"スピード" : L"Speed");
+  EXPECT_EQ(LabelOf(s.Control(ids::kIntervalFirst)), ja ? L"画像送り" : L"Interval");
+  // The five icon buttons' tooltips.
+  int tools = 0;
+  for (HWND tip : FindWindows(s.program().Pid(), L"", L"tooltips_class32")) {
+    tools += static_cast<int>(::SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0));
+  }
+  EXPECT_EQ(tools, 5);
+  EXPECT_TRUE(s.Exit());
+}
+
 TEST(MainView, ControlsTheirPlacesChecksAndTrackbars) {
   ViewSession s;
   ASSERT_TRUE(s.Start());
