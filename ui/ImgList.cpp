@@ -57,6 +57,16 @@ void CImgList::DrawItem(const DRAWITEMSTRUCT& item) {
   const bool selected = entry ? entry->selected : (item.itemState & ODS_SELECTED) != 0;
   BackBuffer buffer;
   if (!CreateFilledBackBuffer(buffer, item.hDC, width, height, selected ? kSelectedRowColour : kRowColour)) return;
+  if (selected) {
+    // A mark besides the tint: a frame round the row, outside the
+    // thumbnail's box.
+    fw::GdiBrush mark(::CreateSolidBrush(palette::kSelectionMark));
+    const int t = ScaleForDpi(kSelectionMarkWidth, dpi_);
+    for (const RECT& edge : {RECT{0, 0, width, t}, RECT{0, height - t, width, height}, RECT{0, 0, t, height},
+                             RECT{width - t, 0, width, height}}) {
+      if (mark) ::FillRect(buffer.dc(), &edge, mark.get());
+    }
+  }
   if (entry) {
     const int side = ThumbnailSide(), rowHeight = RowHeight(), textLeft = ScaleForDpi(100, dpi_);
     if (entry->image && entry->image->Width() > 0) {

@@ -34,6 +34,9 @@ class CImgList : public fw::CListBox {
   int ThumbnailSide() const;
   static constexpr COLORREF kRowColour = palette::kList;
   static constexpr COLORREF kSelectedRowColour = palette::kSelectedRow;
+  // The selected row's frame, logical pixels wide (outside the thumbnail's
+  // box).
+  static constexpr int kSelectionMarkWidth = 2;
 
   ~CImgList() override;
 

@@ -1,5 +1,8 @@
 #include "ui/ViewRules.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "framework/Dpi.h"
 
 #include <algorithm>
@@ -68,6 +71,21 @@ RowRange ThumbnailRows(int count, int top, int shown, int budget) {
   // The screen's rows in the middle of the range, the range inside the list.
   const int first = std::clamp(top + shown / 2 - budget / 2, 0, count - budget);
   return RowRange{first, first + budget};
+}
+
+namespace {
+double Linear(unsigned channel) {
+  const double c = channel / 255.0;
+  return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+double Luminance(std::uint32_t colour) {
+  return 0.2126 * Linear(colour & 0xFF) + 0.7152 * Linear(colour >> 8 & 0xFF) + 0.0722 * Linear(colour >> 16 & 0xFF);
+}
+}  // namespace
+
+double ContrastRatio(std::uint32_t a, std::uint32_t b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 }  // namespace k3

@@ -3,6 +3,8 @@
 // and which radio button of a group is checked. Pure, tested natively.
 #pragma once
 
+#include <cstdint>
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,7 +12,6 @@
 #include "update/UpdateRules.h"
 
 namespace k3 {
-
 
 // Whether a path names a photo the list takes: its extension is ".jpg" or
 // ".jpeg" in any case.
@@ -53,5 +54,8 @@ RowRange ThumbnailRows(int count, int top, int shown, int budget);
 // ascending identifier order); -1 when none is checked.
 int FirstChecked(const std::vector<bool>& checks);
 
+// The contrast ratio of two colours (0x00BBGGRR) as the accessibility
+// guidelines define it, from 1 (the same) to 21 (black on white).
+double ContrastRatio(std::uint32_t a, std::uint32_t b);
 
 }  // namespace k3

@@ -12,6 +12,7 @@
 #include "imaging/PixelBuffer.h"
 #include "ui/BorderZones.h"
 #include "ui/ImageListFile.h"
+#include "ui/Palette.h"
 #include "ui/PhotoList.h"
 #include "ui/ThumbnailOrder.h"
 #include "framework/Dpi.h"
@@ -435,6 +436,18 @@ TEST(PhotoList, RowsKeysSelectionAndWaitingThumbnailsWithTheirNotices) {
   EXPECT_EQ(order, (std::vector<char>{'r', 's'}));
   { PhotoList::Batch nothing(list); }
   EXPECT_EQ(order.size(), 2u) << "a batch without changes tells nothing";
+}
+
+// A selected row differs from an unselected one by a mark of more than
+// 3:1 against both backgrounds (its tint alone is 1.05:1).
+TEST(ViewRules, ContrastRatiosAndTheSelectedRowsMark) {
+  EXPECT_NEAR(ContrastRatio(palette::Rgb(0, 0, 0), palette::Rgb(255, 255, 255)), 21.0, 1e-9);
+  EXPECT_NEAR(ContrastRatio(palette::Rgb(255, 255, 255), palette::Rgb(0, 0, 0)), 21.0, 1e-9);
+  EXPECT_DOUBLE_EQ(ContrastRatio(palette::kList, palette::kList), 1.0);
+  EXPECT_NEAR(ContrastRatio(palette::Rgb(118, 118, 118), palette::Rgb(255, 255, 255)), 4.54, 0.01);
+  EXPECT_LT(ContrastRatio(palette::kSelectedRow, palette::kList), 1.1) << "the tint alone says little";
+  EXPECT_GE(ContrastRatio(palette::kSelectionMark, palette::kSelectedRow), 3.0);
+  EXPECT_GE(ContrastRatio(palette::kSelectionMark, palette::kList), 3.0);
 }
 
 TEST(ViewRules, FirstCheckedButtonOfAGroup) {

@@ -867,6 +867,20 @@ TEST(MainView, TheKeyboardAloneChoosesRowsAndSettingsSavesAndDeletes) {
   // The second and third rows instead of the first.
   ASSERT_TRUE(Keys("Home space Down space Down space"));
   EXPECT_TRUE(WaitUntil([&] { return s.Selected() == std::vector<int>{1, 2}; }, 5000));
+  // On the screen a selected row has its frame, an unselected none (where
+  // the drifting photo does not cover them).
+  const auto edgeOf = [&](int row) {
+    const RECT r = s.Row(row);
+    return POINT{r.left + 1, (r.top + r.bottom) / 2};
+  };
+  RECT drift{};
+  ::GetWindowRect(s.drift, &drift);
+  for (int row : {0, 1}) {
+    const POINT p = edgeOf(row);
+    if (::IsWindowVisible(s.drift) && ::PtInRect(&drift, p)) continue;
+    EXPECT_TRUE(WaitUntil([&] { return (ScreenPixel(p.x, p.y) == k3::palette::kSelectionMark) == (row == 1); }, 3000))
+        << "row " << row;
+  }
   // To the strength slider: End, then one step back.
   const auto tabTo = [&](int id) {
     for (int i = 0; i < 30 && ::GetDlgCtrlID(FocusOf(s.frame)) != id; ++i) Keys("Tab");

@@ -109,7 +109,9 @@ TEST(ImgList, RowsShowTheThumbnailCentredThePathAndTheSelection) {
     item.rcItem = RECT{0, 0, 400, 100};
     list.DrawItem(item);
     const COLORREF background = selected ? CImgList::kSelectedRowColour : CImgList::kRowColour;
-    EXPECT_EQ(row.At(1, 1), background) << selected;
+    EXPECT_EQ(row.At(1, 1), selected ? palette::kSelectionMark : background) << "a selected row's frame";
+    EXPECT_EQ(row.At(399, 50), selected ? palette::kSelectionMark : background);
+    EXPECT_EQ(row.At(3, 3), background) << selected;
     EXPECT_EQ(row.At(50, 13), background) << "above the thumbnail";
     EXPECT_EQ(row.At(2, 14), RGB(255, 0, 0)) << "the thumbnail's corner at (2, 14)";
     EXPECT_EQ(row.At(97, 85), RGB(255, 0, 0));
