@@ -21,50 +21,64 @@ ctest --test-dir build/native --output-on-failure 2>&1 | tee "$logs/native.log" 
 
 echo "== Windows tests (Wine)"
 source scripts/lib/wine-session.sh
-# The editions run at once, each in a session (display, wineserver,
-# desktop) and a prefix of its own, the Japanese one from its own copy of
-# the program folder: most of a test's time is waiting for a program, and
-# two sessions wait side by side. After its edition each session runs the
-# photo on two monitors (English: Xorg with the dummy video driver offers
+# Three sessions run at once, each with a display, a wineserver and a
+# prefix of its own: most of a test's time is waiting for a program, and
+# the sessions wait side by side. One runs the English edition's tests,
+# then the photo on two monitors (Xorg with the dummy video driver offers
 # them, Xvfb shows Wine one) and the program at 150 per cent (a session
-# whose screens have 144 DPI).
-run_edition() {
-  local edition=$1 prefix=$2 log=$3
+# whose screens have 144 DPI); one the Japanese edition's (from its own
+# copy of the program folder) and the same at 150 per cent; one both
+# editions' installers.
+# One session: started, its tests, stopped; false when either failed.
+session_tests() {
+  local prefix=$1 mode=$2
+  shift 2
+  wine_session_start "$prefix" "$mode" && ctest --test-dir build/win64 --output-on-failure "$@" 2>&1
+  local rc=$?
+  wine_session_stop
+  return $rc
+}
+run_chain() {
+  local chain=$1 log=$2 prefix="$root/build/win64/wineprefix-$1" rc=0
   # Every session runs, whatever the one before it found.
   set +e
   trap wine_session_stop EXIT
   {
-    echo "== Windows tests, $edition edition"
-    wine_session_start "$prefix" own-display &&
-      ctest --test-dir build/win64 --output-on-failure -R "_${edition}\$" -E '^win_e2e_high_dpi_' 2>&1
-    local rc=$?
-    wine_session_stop
-    if [ "$edition" = english ]; then
-      echo "== Windows tests on two monitors"
-      wine_session_start "$prefix" two-monitors &&
-        ctest --test-dir build/win64 --output-on-failure -R '^win_e2e_two_monitors$' 2>&1 || rc=1
-      wine_session_stop
-    fi
-    echo "== Windows tests at 144 DPI, $edition edition"
-    K3_SESSION_DPI=144 wine_session_start "$prefix" own-display &&
-      ctest --test-dir build/win64 --output-on-failure -R "^win_e2e_high_dpi_${edition}\$" 2>&1 || rc=1
-    wine_session_stop
+    case $chain in
+      english | japanese)
+        echo "== Windows tests, $chain edition"
+        session_tests "$prefix" own-display -R "_${chain}\$" -E '^win_e2e_(high_dpi|installers)_' || rc=1
+        if [ "$chain" = english ]; then
+          echo "== Windows tests on two monitors"
+          session_tests "$prefix" two-monitors -R '^win_e2e_two_monitors$' || rc=1
+        fi
+        echo "== Windows tests at 144 DPI, $chain edition"
+        K3_SESSION_DPI=144 session_tests "$prefix" own-display -R "^win_e2e_high_dpi_${chain}\$" || rc=1
+        ;;
+      installers)
+        echo "== Windows tests, installers of both editions"
+        session_tests "$prefix" own-display -R '^win_e2e_installers_(english|japanese)$' || rc=1
+        ;;
+    esac
     exit $rc
   } >"$log" 2>&1
 }
-: >"$logs/win64.log"
-( run_edition english "$root/build/win64/wineprefix" "$logs/win64-english.log" ) &
-english=$!
-( run_edition japanese "$root/build/win64/wineprefix-japanese" "$logs/win64-japanese.log" ) &
-japanese=$!
+chains=(english japanese installers)
+pids=()
+chainLogs=()
+for chain in "${chains[@]}"; do
+  chainLogs+=("$logs/win64-$chain.log")
+  : >"$logs/win64-$chain.log"
+  ( run_chain "$chain" "$logs/win64-$chain.log" ) &
+  pids+=($!)
+done
 # What each session says, as it comes.
-tail -n +1 -f "$logs/win64-english.log" "$logs/win64-japanese.log" 2>/dev/null &
+tail -n +1 -f "${chainLogs[@]}" 2>/dev/null &
 follow=$!
-wait "$english" || status=1
-wait "$japanese" || status=1
+for pid in "${pids[@]}"; do wait "$pid" || status=1; done
 kill "$follow" 2>/dev/null || true
 wait "$follow" 2>/dev/null || true
-cat "$logs/win64-english.log" "$logs/win64-japanese.log" >"$logs/win64.log"
+cat "${chainLogs[@]}" >"$logs/win64.log"
 
 # One closing line for both runs, counting test cases.
 echo "test.sh: finished in $(( $(date +%s) - started )) s"
