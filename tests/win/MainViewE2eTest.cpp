@@ -72,6 +72,16 @@ class ViewSession {
     return path;
   }
 
+  // Three photos, red, green and blue, listed in IMG.DAT; the program
+  // started with them.
+  bool StartWithThree(std::wstring& a, std::wstring& b, std::wstring& c) {
+    a = Photo(L"a.jpg", 0xFFFF0000);
+    b = Photo(L"b.jpg", 0xFF00FF00);
+    c = Photo(L"c.jpg", 0xFF0000FF);
+    WriteImageList(ListFile(), {a, b, c});
+    return Start() && WaitCount(3);
+  }
+
   // Starts the program and waits for its main view.
   bool Start() {
     program_ = std::make_unique<Program>(exe_, L"", true);
@@ -702,12 +712,8 @@ HWND FileNameBox(HWND dialog) {
 
 TEST(MainView, SaveWritesTheSelectedPhotosAndTheChosenSettings) {
   ViewSession s;
-  const std::wstring a = s.Photo(L"a.jpg", 0xFFFF0000);
-  const std::wstring b = s.Photo(L"b.jpg", 0xFF00FF00);
-  const std::wstring c = s.Photo(L"c.jpg", 0xFF0000FF);
-  WriteImageList(s.ListFile(), {a, b, c});
-  ASSERT_TRUE(s.Start());
-  ASSERT_TRUE(s.WaitCount(3));
+  std::wstring a, b, c;
+  ASSERT_TRUE(s.StartWithThree(a, b, c));
   ASSERT_TRUE(s.ClickRow(2));
   ASSERT_TRUE(WaitUntil([&] { return s.Selected() == std::vector<int>{0, 2}; }, 5000));
   // The list asked by another program (as a screen reader may) to select
@@ -826,12 +832,8 @@ bool PutFilesOnClipboard(const std::vector<std::wstring>& paths) {
 // the list after the question; Ctrl+O and Ctrl+V add photos again.
 TEST(MainView, TheKeyboardAloneChoosesRowsAndSettingsSavesAndDeletes) {
   ViewSession s;
-  const std::wstring a = s.Photo(L"a.jpg", 0xFFFF0000);
-  const std::wstring b = s.Photo(L"b.jpg", 0xFF00FF00);
-  const std::wstring c = s.Photo(L"c.jpg", 0xFF0000FF);
-  WriteImageList(s.ListFile(), {a, b, c});
-  ASSERT_TRUE(s.Start());
-  ASSERT_TRUE(s.WaitCount(3));
+  std::wstring a, b, c;
+  ASSERT_TRUE(s.StartWithThree(a, b, c));
   // The frame active (a click on its title bar), the list has the focus.
   RECT frameBox{};
   ::GetWindowRect(s.frame, &frameBox);
