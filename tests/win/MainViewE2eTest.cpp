@@ -710,6 +710,21 @@ HWND FileNameBox(HWND dialog) {
   return nullptr;
 }
 
+// Answers the save dialog that Save opened with a file in `target` named
+// `name`, and the message that says it is done; the show's bytes (empty
+// when something did not come).
+std::vector<std::uint8_t> SaveShowIn(ViewSession& s, const fixtures::TempFolder& target, const std::wstring& name) {
+  HWND dialog = WaitSaveDialog(s.program().Pid());
+  HWND box = dialog ? FileNameBox(dialog) : nullptr;
+  if (!box) return {};
+  const std::wstring chosen = target.path() + name;
+  ::SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(chosen.c_str()));
+  ::SendMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  EXPECT_EQ(s.Answer(IDOK), Japanese() ? L"処理が完了しました。" : L"The process has been completed.");
+  // The default extension is added.
+  return ReadFileBytes(chosen + L".K3DLT");
+}
+
 TEST(MainView, SaveWritesTheSelectedPhotosAndTheChosenSettings) {
   ViewSession s;
   std::wstring a, b, c;
@@ -759,19 +774,10 @@ TEST(MainView, SaveWritesTheSelectedPhotosAndTheChosenSettings) {
   const LRESULT clickedTo = ::SendMessageW(strength, TBM_GETPOS, 0, 0);
 
   ASSERT_TRUE(s.Click(s.Control(ids::kSave)));
-  HWND dialog = WaitSaveDialog(s.program().Pid());
-  ASSERT_TRUE(dialog);
-  HWND name = FileNameBox(dialog);
-  ASSERT_TRUE(name);
   fixtures::TempFolder target;
-  const std::wstring chosen = target.path() + L"show";
-  ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(chosen.c_str()));
-  ::SendMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-  EXPECT_EQ(s.Answer(IDOK), Japanese() ? L"処理が完了しました。" : L"The process has been completed.");
-
-  // The default extension is added; the package holds the selected photos
-  // byte for byte and the settings chosen.
-  const std::vector<std::uint8_t> package = ReadFileBytes(chosen + L".K3DLT");
+  // The package holds the selected photos byte for byte and the settings
+  // chosen.
+  const std::vector<std::uint8_t> package = SaveShowIn(s, target, L"show");
   const k3::ParsedPackage parsed = k3::ParsePackage(package.data(), package.size());
   ASSERT_EQ(parsed.status, k3::PackageStatus::Ok);
   ASSERT_EQ(parsed.records.size(), 2u);
@@ -895,16 +901,8 @@ TEST(MainView, TheKeyboardAloneChoosesRowsAndSettingsSavesAndDeletes) {
   // Save by its key.
   ASSERT_TRUE(tabTo(ids::kSave));
   ASSERT_TRUE(Keys("space"));
-  HWND dialog = WaitSaveDialog(s.program().Pid());
-  ASSERT_TRUE(dialog);
-  HWND name = FileNameBox(dialog);
-  ASSERT_TRUE(name);
   fixtures::TempFolder target;
-  const std::wstring chosen = target.path() + L"keys";
-  ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(chosen.c_str()));
-  ::SendMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-  EXPECT_EQ(s.Answer(IDOK), Japanese() ? L"処理が完了しました。" : L"The process has been completed.");
-  const std::vector<std::uint8_t> package = ReadFileBytes(chosen + L".K3DLT");
+  const std::vector<std::uint8_t> package = SaveShowIn(s, target, L"keys");
   const k3::ParsedPackage parsed = k3::ParsePackage(package.data(), package.size());
   ASSERT_EQ(parsed.status, k3::PackageStatus::Ok);
   ASSERT_EQ(parsed.records.size(), 2u);
