@@ -10,6 +10,7 @@
 #include "framework/Texts.h"
 #include "res/resource.h"
 #include "ui/Palette.h"
+#include "ui/ViewResources.h"
 
 namespace k3 {
 
@@ -249,6 +250,15 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_CLOSE:
       if (!ConfirmClose()) return 0;
+      break;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+    case WM_THEMECHANGED:
+      // High contrast turned on or off, or other colours of the system's.
+      if (view_ && view_->m_hWnd) {
+        const ViewColours colours = ColoursOfSystem();
+        if (colours != view_->Colours()) view_->ApplyColours(colours);
+      }
       break;
     case WM_DPICHANGED:
       OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));

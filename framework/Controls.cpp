@@ -10,6 +10,7 @@ BOOL CControl::OnChildNotify(UINT msg, WPARAM wp, LPARAM, LRESULT* result) {
     case WM_CTLCOLORSTATIC:
       if (!background_) return FALSE;
       ::SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
+      if (textColour_ != CLR_INVALID) ::SetTextColor(reinterpret_cast<HDC>(wp), textColour_);
       *result = reinterpret_cast<LRESULT>(background_);
       return TRUE;
     default:

@@ -11,14 +11,16 @@ namespace fw {
 
 // What every control of a panel shares: the brush it is painted on (not
 // owned; null keeps the system's colours) and its text drawn on it
-// without a box of its own.
+// without a box of its own, in its text colour (CLR_INVALID: the DC's).
 class CControl : public CWnd {
  public:
   void SetBackground(HBRUSH brush) { background_ = brush; }
+  void SetTextColour(COLORREF colour) { textColour_ = colour; }
   BOOL OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override;
 
  private:
   HBRUSH background_ = nullptr;
+  COLORREF textColour_ = CLR_INVALID;
 };
 
 class CButton : public CControl {

@@ -36,4 +36,24 @@ inline constexpr std::uint32_t kKeyColorRef = 0x807070;  // as a COLORREF
 
 inline bool IsKeyPixel(const std::uint8_t* p) { return p[0] == kKeyBlue && p[1] == kKeyGreen && p[2] == kKeyRed; }
 
+// A colour as a pixel holds it.
+struct Bgr {
+  std::uint8_t blue = 0, green = 0, red = 0;
+};
+
+// Every pixel that is not `key` becomes `colour`: what is left of a keyed
+// picture is its outline, in one colour.
+inline void PaintOutline(const PixelView& view, Bgr key, Bgr colour) {
+  if (!view.Valid()) return;
+  for (int y = 0; y < view.height; ++y) {
+    for (int x = 0; x < view.width; ++x) {
+      std::uint8_t* p = view.At(x, y);
+      if (p[0] == key.blue && p[1] == key.green && p[2] == key.red) continue;
+      p[0] = colour.blue;
+      p[1] = colour.green;
+      p[2] = colour.red;
+    }
+  }
+}
+
 }  // namespace k3

@@ -119,6 +119,7 @@ void CChildView::BuildControls() {
   if (!helpWindow_->CreateHint(m_hWnd, m_hWnd)) helpWindow_.reset();
   for (const ButtonFace& face : kListButtons) make(face);
   settings_.Create(m_hWnd, art_.normal.get(), art_.bold.get());
+  ApplyColours(ColoursOfSystem());
 
   NameControls();
   ArrangeTabOrder();
@@ -132,6 +133,9 @@ void CChildView::SetDpi(int dpi) {
   // The controls take the new fonts before the old ones go.
   ViewArt art = ViewArt::For(dpi);
   settings_.SetFonts(art.normal.get(), art.bold.get());
+  for (const PlacedButton& b : buttons_) {
+    b.button->SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(art.normal.get()), FALSE);
+  }
   art_ = std::move(art);
   for (const PlacedButton& b : buttons_)
     b.button->SetSheet(SheetOf(static_cast<UINT>(::GetDlgCtrlID(b.button->m_hWnd))));
@@ -140,6 +144,23 @@ void CChildView::SetDpi(int dpi) {
   LayoutControls();
   PlaceHelpWindow();
   ::InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+void CChildView::ApplyColours(const ViewColours& colours) {
+  fw::GdiBrush panel(::CreateSolidBrush(colours.panel));
+  if (!panel) return;
+  colours_ = colours;
+  // Everyone takes the new brush before the old one goes.
+  for (const PlacedButton& b : buttons_) {
+    // The font a button's name is drawn in when it is drawn as text.
+    b.button->SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(art_.normal.get()), FALSE);
+    b.button->SetColours(colours, panel.get());
+  }
+  panelBrush_ = std::move(panel);
+  settings_.SetColours(colours);
+  if (CImgList* list = photos_.List()) list->SetColours(colours);
+  if (helpWindow_) helpWindow_->SetColours(colours.hint, colours.hintText);
+  if (m_hWnd) ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void CChildView::EndSession() {
@@ -211,9 +232,9 @@ void CChildView::OnPaint() {
   const int width = client.right, height = client.bottom;
   if (width <= 0 || height <= 0) return;
   BackBuffer buffer;
-  if (!CreateFilledBackBuffer(buffer, paint.get(), width, height, palette::kPanel)) return;
-  art_.DrawTitleBar(buffer.dc(), context_.appActive, context_.title, context_.versionMS, context_.versionLS);
-  art_.DrawCorner(buffer.dc(), height);
+  if (!CreateFilledBackBuffer(buffer, paint.get(), width, height, colours_.panel)) return;
+  art_.DrawTitleBar(buffer.dc(), colours_, context_.appActive, context_.title, context_.versionMS, context_.versionLS);
+  if (!colours_.system) art_.DrawCorner(buffer.dc(), height);
   DrawCounts(buffer.dc());
   ::BitBlt(paint.get(), 0, 0, width, height, buffer.dc(), 0, 0, SRCCOPY);
 }
@@ -229,8 +250,8 @@ void CChildView::DrawCounts(HDC dc) {
   RECT client;
   ::GetClientRect(m_hWnd, &client);
   fw::SelectObjectScope selected(dc, art_.count.get());
-  ::SetTextColor(dc, palette::kCounts);
-  ::SetBkColor(dc, palette::kPanel);
+  ::SetTextColor(dc, colours_.counts);
+  ::SetBkColor(dc, colours_.panel);
   ::SetBkMode(dc, OPAQUE);
   const std::wstring line = FormatCountLine(PairText(IDS_COUNT_LINE), photos_.Count(), photos_.SelectedCount());
   const TextOrigin count = CountLineOrigin(client.right, dpi_);

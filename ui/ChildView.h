@@ -65,6 +65,11 @@ class CChildView : public fw::CWnd {
   void SetDpi(int dpi);
   int Dpi() const { return dpi_; }
 
+  // Draws everything in `colours`: the frame hands in the system's when
+  // high contrast is turned on or off, or the system's colours change.
+  void ApplyColours(const ViewColours& colours);
+  const ViewColours& Colours() const { return colours_; }
+
   PhotoCollection& Photos() { return photos_; }
   // Keys and the wheel before they are dispatched, whichever control has
   // the focus: Esc and F1 act from anywhere, the wheel scrolls the list
@@ -121,6 +126,7 @@ class CChildView : public fw::CWnd {
   HWND Frame() const { return ::GetParent(m_hWnd); }
 
   ViewContext context_;
+  ViewColours colours_;
   fw::GdiBrush panelBrush_;
   PhotoCollection photos_;
   SettingsPanel settings_;

@@ -48,6 +48,12 @@ void CHelpWnd::SetDpi(int dpi) {
   if (m_hWnd) ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
+void CHelpWnd::SetColours(std::uint32_t back, std::uint32_t text) {
+  back_ = back;
+  textColour_ = text;
+  if (m_hWnd) ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
 void CHelpWnd::OnSize(int width, int height) {
   const int round = ScaleForDpi(4, dpi_);
   fw::GdiRegion region(::CreateRoundRectRgn(0, 0, width + 1, height + 1, round, round));
@@ -62,12 +68,12 @@ void CHelpWnd::OnPaint() {
   const int height = client.bottom - client.top;
   if (width <= 0 || height <= 0) return;
   BackBuffer buffer;
-  if (!CreateFilledBackBuffer(buffer, paint.get(), width, height, palette::kHint)) return;
+  if (!CreateFilledBackBuffer(buffer, paint.get(), width, height, back_)) return;
   // Made at the first paint and kept.
   if (!font_) font_ = MakeViewFont(ScaleForDpi(12, dpi_), FW_NORMAL);
   if (font_) {
     fw::SelectObjectScope selected(buffer.dc(), font_.get());
-    ::SetTextColor(buffer.dc(), palette::kHintText);
+    ::SetTextColor(buffer.dc(), textColour_);
     ::SetBkMode(buffer.dc(), TRANSPARENT);
     // The block of lines is centred; each line starts at its left edge.
     const int margin = ScaleForDpi(8, dpi_);

@@ -3,10 +3,12 @@
 // to the window it names, as if it had been dropped onto the list.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "framework/Handles.h"
 #include "framework/Wnd.h"
+#include "ui/Palette.h"
 
 namespace k3 {
 
@@ -22,6 +24,8 @@ class CHelpWnd : public fw::CWnd {
   BOOL CreateHint(HWND owner, HWND dropTarget);
   // Its text and corners at `dpi` (the view places and sizes it).
   void SetDpi(int dpi);
+  // Its colour and its text's (the system's in high contrast).
+  void SetColours(std::uint32_t back, std::uint32_t text);
 
   BOOL PreCreateWindow(CREATESTRUCTW& cs) override;
   const std::wstring& Text() const { return text_; }
@@ -37,6 +41,8 @@ class CHelpWnd : public fw::CWnd {
   HWND dropTarget_ = nullptr;
   fw::GdiFont font_;
   int dpi_ = 96;
+  std::uint32_t back_ = palette::kHint;
+  std::uint32_t textColour_ = palette::kHintText;
 };
 
 }  // namespace k3

@@ -1,5 +1,6 @@
 #include "ui/ImageButton.h"
 
+#include "framework/Handles.h"
 #include "imaging/ImageOps.h"
 #include "ui/ViewResources.h"
 
@@ -31,14 +32,54 @@ void CImageButton::SetSheet(CImg* sheet) {
   }
   normal_ = CropImage(RECT{left, 0, left + width, height}, *sheet);
   pressed_ = CropImage(RECT{left, height, left + width, 2 * height}, *sheet);
+  MakeOutlines();
   if (m_hWnd) ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
+void CImageButton::SetColours(const ViewColours& colours, HBRUSH panel) {
+  colours_ = colours;
+  panel_ = panel;
+  MakeOutlines();
+  if (m_hWnd) ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+void CImageButton::MakeOutlines() {
+  outline_.reset();
+  pressedOutline_.reset();
+  if (!colours_.system || kind_ != Sheet::Icons || !normal_) return;
+  outline_ = IconOutline(*normal_, colours_.panelText);
+  pressedOutline_ = IconOutline(*normal_, colours_.panel);
+}
+
+void CImageButton::DrawAsText(const DRAWITEMSTRUCT& item, bool pressed) const {
+  const RECT& area = item.rcItem;
+  fw::GdiBrush face(::CreateSolidBrush(pressed ? colours_.buttonText : colours_.buttonFace));
+  fw::GdiBrush edge(::CreateSolidBrush(colours_.buttonText));
+  if (face) ::FillRect(item.hDC, &area, face.get());
+  if (edge) ::FrameRect(item.hDC, &area, edge.get());
+  wchar_t name[64] = L"";
+  ::GetWindowTextW(m_hWnd, name, 64);
+  fw::SelectObjectScope font(item.hDC, reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0)));
+  ::SetTextColor(item.hDC, pressed ? colours_.buttonFace : colours_.buttonText);
+  ::SetBkMode(item.hDC, TRANSPARENT);
+  RECT text = area;
+  ::DrawTextW(item.hDC, name, -1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+}
+
 void CImageButton::DrawItem(const DRAWITEMSTRUCT& item) {
-  CImg* face = (item.itemState & ODS_SELECTED) ? pressed_.get() : normal_.get();
+  const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+  CImg* face = pressed ? pressed_.get() : normal_.get();
   const RECT& area = item.rcItem;
   const int x = area.left, y = area.top, width = area.right - area.left, height = area.bottom - area.top;
-  if (kind_ == Sheet::Icons) {
+  if (colours_.system && kind_ == Sheet::Icons) {
+    // The icon's outline; pressed, the colours change places.
+    fw::GdiBrush back(::CreateSolidBrush(pressed ? colours_.panelText : colours_.panel));
+    if (back) ::FillRect(item.hDC, &area, back.get());
+    CImg* outline = pressed ? pressedOutline_.get() : outline_.get();
+    if (outline) DrawMagentaKeyed(*outline, item.hDC, x, y, width, height, outline->Width(), outline->Height());
+  } else if (colours_.system) {
+    DrawAsText(item, pressed);
+  } else if (kind_ == Sheet::Icons) {
     if (panel_) ::FillRect(item.hDC, &area, panel_);
     if (face) DrawMagentaKeyed(*face, item.hDC, x, y, width, height, face->Width(), face->Height());
   } else if (face) {

@@ -9,6 +9,7 @@
 
 #include "framework/Controls.h"
 #include "imaging/Img.h"
+#include "ui/Palette.h"
 
 namespace k3 {
 
@@ -32,8 +33,15 @@ class CImageButton : public fw::CButton {
   BOOL Create(HWND parent, UINT id, CImg* sheet, Sheet kind, int column, HBRUSH panel, const wchar_t* name = L"");
   // Cuts the faces again from `sheet` (the same layout at another scale).
   void SetSheet(CImg* sheet);
+  // The colours around an icon and, with the system's colours (high
+  // contrast), the button's look: a face becomes a text button in the
+  // system's button colours (its name in its font), an icon its outline in
+  // the panel's text colour (inverted while pressed). `panel` as at Create.
+  void SetColours(const ViewColours& colours, HBRUSH panel);
 
   void DrawItem(const DRAWITEMSTRUCT& item) override;
+  // Whether the button draws itself in the system's colours.
+  bool DrawsSystemColours() const { return colours_.system; }
 
   // The faces as they were cut (null without a sheet).
   const CImg* NormalFace() const { return normal_.get(); }
@@ -45,6 +53,12 @@ class CImageButton : public fw::CButton {
   HBRUSH panel_ = nullptr;
   std::unique_ptr<CImg> normal_;
   std::unique_ptr<CImg> pressed_;
+  ViewColours colours_;
+  // An icon's outlines for the system's colours: normal and pressed.
+  std::unique_ptr<CImg> outline_;
+  std::unique_ptr<CImg> pressedOutline_;
+  void MakeOutlines();
+  void DrawAsText(const DRAWITEMSTRUCT& item, bool pressed) const;
 };
 
 }  // namespace k3

@@ -36,6 +36,13 @@ void CImgList::SetDpi(int dpi) {
   }
 }
 
+void CImgList::SetColours(const ViewColours& colours) {
+  colours_ = colours;
+  background_ = fw::GdiBrush(::CreateSolidBrush(colours.list));
+  placeholder_ = fw::GdiBrush(::CreateSolidBrush(colours.placeholder));
+  if (m_hWnd) ::InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
 void CImgList::MeasureItem(MEASUREITEMSTRUCT& item) { item.itemHeight = RowHeight(); }
 
 void CImgList::DrawItem(const DRAWITEMSTRUCT& item) {
@@ -56,11 +63,11 @@ void CImgList::DrawItem(const DRAWITEMSTRUCT& item) {
   // The model's selection, which the box's own follows.
   const bool selected = entry ? entry->selected : (item.itemState & ODS_SELECTED) != 0;
   BackBuffer buffer;
-  if (!CreateFilledBackBuffer(buffer, item.hDC, width, height, selected ? kSelectedRowColour : kRowColour)) return;
+  if (!CreateFilledBackBuffer(buffer, item.hDC, width, height, selected ? colours_.selectedRow : colours_.list)) return;
   if (selected) {
     // A mark besides the tint: a frame round the row, outside the
     // thumbnail's box.
-    fw::GdiBrush mark(::CreateSolidBrush(palette::kSelectionMark));
+    fw::GdiBrush mark(::CreateSolidBrush(colours_.selectionMark));
     const int t = ScaleForDpi(kSelectionMarkWidth, dpi_);
     for (const RECT& edge : {RECT{0, 0, width, t}, RECT{0, height - t, width, height}, RECT{0, 0, t, height},
                              RECT{width - t, 0, width, height}}) {
@@ -88,7 +95,7 @@ void CImgList::DrawItem(const DRAWITEMSTRUCT& item) {
     if (!font_) font_ = MakeViewFont(ScaleForDpi(12, dpi_), FW_NORMAL);
     if (font_) {
       fw::SelectObjectScope selectedFont(buffer.dc(), font_.get());
-      ::SetTextColor(buffer.dc(), palette::kRowText);
+      ::SetTextColor(buffer.dc(), selected ? colours_.selectedRowText : colours_.rowText);
       ::SetBkMode(buffer.dc(), TRANSPARENT);
       // The block of text is centred vertically in the text area; a path too
       // long for its line loses its middle to an ellipsis.
@@ -202,7 +209,7 @@ BOOL CImgList::OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
   if (msg == WM_CTLCOLORLISTBOX) {
     // The brush, and the colour the box fills with itself (where the focus
     // cue of an empty list goes).
-    ::SetBkColor(reinterpret_cast<HDC>(wp), kRowColour);
+    ::SetBkColor(reinterpret_cast<HDC>(wp), colours_.list);
     *result = reinterpret_cast<LRESULT>(background_.get());
     return TRUE;
   }

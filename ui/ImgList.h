@@ -32,8 +32,8 @@ class CImgList : public fw::CListBox {
   int RowHeight() const;
   // The side of the square a thumbnail fits in.
   int ThumbnailSide() const;
-  static constexpr COLORREF kRowColour = palette::kList;
-  static constexpr COLORREF kSelectedRowColour = palette::kSelectedRow;
+  // The rows' colours (the system's in high contrast).
+  void SetColours(const ViewColours& colours);
   // The selected row's frame, logical pixels wide (outside the thumbnail's
   // box).
   static constexpr int kSelectionMarkWidth = 2;
@@ -69,6 +69,7 @@ class CImgList : public fw::CListBox {
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
+  ViewColours colours_;
   fw::GdiBrush background_{::CreateSolidBrush(palette::kList)};
   fw::GdiBrush placeholder_{::CreateSolidBrush(palette::kThumbPlaceholder)};
   fw::GdiFont font_;

@@ -59,6 +59,7 @@ void SettingsPanel::MakeGroup(Group& group, HWND parent, UINT labelPair, UINT fi
   if (group.label.Create(PairText(labelPair).c_str(), WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT, RECT{0, 0, 0, 0},
                          parent, ids::kLabel)) {
     group.label.SetBackground(brush_.get());
+    group.label.SetTextColour(textColour_);
     group.label.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(bold), FALSE);
   }
   for (std::size_t i = 0; i < texts.size(); ++i) {
@@ -66,10 +67,37 @@ void SettingsPanel::MakeGroup(Group& group, HWND parent, UINT labelPair, UINT fi
     const DWORD style = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | BS_VCENTER | (i == 0 ? WS_GROUP | WS_TABSTOP : 0);
     if (radio->Create(texts[i].c_str(), style, RECT{0, 0, 0, 0}, parent, firstId + static_cast<UINT>(i))) {
       radio->SetBackground(brush_.get());
+      radio->SetTextColour(textColour_);
       radio->SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(normal), FALSE);
     }
     group.radios.push_back(std::move(radio));
   }
+}
+
+std::vector<fw::CControl*> SettingsPanel::AllControls() {
+  std::vector<fw::CControl*> all{&strength_, &waveCount_, &strengthLabel_, &waveCountLabel_};
+  for (Group& group : groups_) {
+    all.push_back(&group.label);
+    for (auto& radio : group.radios) all.push_back(radio.get());
+  }
+  return all;
+}
+
+void SettingsPanel::SetColours(const ViewColours& colours) {
+  fw::GdiBrush brush(::CreateSolidBrush(colours.panel));
+  if (!brush) return;
+  textColour_ = colours.panelText;
+  // The controls take the new brush before the old one goes.
+  for (fw::CControl* control : AllControls()) {
+    control->SetBackground(brush.get());
+    control->SetTextColour(textColour_);
+    if (control->m_hWnd) {
+      // A trackbar keeps the system's colours it drew with until told.
+      control->SendMessage(WM_SYSCOLORCHANGE);
+      ::InvalidateRect(control->m_hWnd, nullptr, TRUE);
+    }
+  }
+  brush_ = std::move(brush);
 }
 
 void SettingsPanel::SetFonts(HFONT normal, HFONT bold) {
@@ -102,6 +130,7 @@ void SettingsPanel::Create(HWND parent, HFONT normal, HFONT bold) {
                      WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT | SS_NOPREFIX, RECT{0, 0, 0, 0}, parent,
                      bar == &strength_ ? ids::kStrengthLabel : ids::kWaveCountLabel)) {
       label.SetBackground(brush_.get());
+      label.SetTextColour(textColour_);
       label.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(normal), FALSE);
     }
     // The thumb's length is the panel's (it follows the DPI with the bar).

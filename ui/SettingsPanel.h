@@ -14,6 +14,7 @@
 #include "desktop/Driftlet.h"
 #include "framework/Controls.h"
 #include "framework/Handles.h"
+#include "ui/Palette.h"
 #include "ui/ViewLayout.h"
 
 namespace k3 {
@@ -58,6 +59,9 @@ class SettingsPanel {
   // fonts of another DPI.
   void SetFonts(HFONT normal, HFONT bold);
 
+  // The panel's colour and its text's (the system's in high contrast).
+  void SetColours(const ViewColours& colours);
+
   // Shows the trackbars the current display type uses, with its ranges
   // and the drifting window's values; hides the others.
   void ApplyTrackbarRules();
@@ -80,9 +84,12 @@ class SettingsPanel {
                  HFONT normal, HFONT bold, std::function<void(int)> chosen);
   const Group* GroupOf(UINT id) const;
   void ShowTrackbar(CSettingSlider& bar, bool shown, int low, int high, int position);
+  // Every label, choice and trackbar.
+  std::vector<fw::CControl*> AllControls();
 
   CDriftlet& driftlet_;
   fw::GdiBrush brush_;
+  COLORREF textColour_ = palette::kPanelText;
   std::array<Group, 5> groups_;  // type, speed, size, stacking order, interval
   CSettingSlider strength_;
   CSettingSlider waveCount_;

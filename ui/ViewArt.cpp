@@ -5,7 +5,6 @@
 #include "framework/Dpi.h"
 #include "framework/Texts.h"
 #include "res/resource.h"
-#include "ui/Palette.h"
 #include "ui/ViewResources.h"
 
 namespace k3 {
@@ -29,11 +28,12 @@ ViewArt ViewArt::For(int dpi) {
   return art;
 }
 
-void ViewArt::DrawTitleBar(HDC dc, bool active, const std::wstring& name, std::uint32_t versionMS,
-                           std::uint32_t versionLS) const {
+void ViewArt::DrawTitleBar(HDC dc, const ViewColours& colours, bool active, const std::wstring& name,
+                           std::uint32_t versionMS, std::uint32_t versionLS) const {
   const auto s = [this](int logical) { return ScaleForDpi(logical, dpi); };
-  if (CImg* bar = active ? titleActive.get() : titleInactive.get()) DrawArt(*bar, dc, 0, 0, s(455), s(28));
-  ::SetTextColor(dc, active ? palette::kTitleActive : palette::kTitleInactive);
+  CImg* bar = active ? titleActive.get() : titleInactive.get();
+  if (bar && !colours.system) DrawArt(*bar, dc, 0, 0, s(455), s(28));
+  ::SetTextColor(dc, active ? colours.titleActive : colours.titleInactive);
   ::SetBkMode(dc, TRANSPARENT);
   SIZE extent{0, 0};
   {

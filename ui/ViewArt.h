@@ -13,6 +13,7 @@
 
 #include "framework/Handles.h"
 #include "imaging/Img.h"
+#include "ui/Palette.h"
 
 namespace k3 {
 
@@ -24,9 +25,9 @@ struct ViewArt {
   // Everything for `dpi`, in the system's edition (Japanese or English
   // button faces).
   static ViewArt For(int dpi);
-  // The title bar at the top left: the bar of the active or inactive look,
-  // the program's name and its version.
-  void DrawTitleBar(HDC dc, bool active, const std::wstring& name, std::uint32_t versionMS,
+  // The title bar at the top left: the bar of the active or inactive look
+  // (none in the system's colours), the program's name and its version.
+  void DrawTitleBar(HDC dc, const ViewColours& colours, bool active, const std::wstring& name, std::uint32_t versionMS,
                     std::uint32_t versionLS) const;
   // The decoration at the bottom left of a view `height` pixels high.
   void DrawCorner(HDC dc, int height) const;

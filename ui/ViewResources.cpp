@@ -58,4 +58,32 @@ void PlaceControl(HWND control, const Rect& r) {
   ::InvalidateRect(control, nullptr, TRUE);
 }
 
+ViewColours ColoursOfSystem() {
+  HIGHCONTRASTW contrast{};
+  contrast.cbSize = sizeof contrast;
+  if (!::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) ||
+      !(contrast.dwFlags & HCF_HIGHCONTRASTON)) {
+    return ViewColours{};
+  }
+  const auto c = [](int index) { return static_cast<std::uint32_t>(::GetSysColor(index)); };
+  return HighContrastColours(SystemColours{c(COLOR_WINDOW), c(COLOR_WINDOWTEXT), c(COLOR_HIGHLIGHT),
+                                           c(COLOR_HIGHLIGHTTEXT), c(COLOR_BTNFACE), c(COLOR_BTNTEXT),
+                                           c(COLOR_GRAYTEXT)});
+}
+
+std::unique_ptr<CImg> IconOutline(CImg& icon, std::uint32_t colour) {
+  if (icon.IsNull()) return nullptr;
+  auto outline = std::make_unique<CImg>();
+  if (!outline->Create(24, icon.Width(), icon.Height())) return nullptr;
+  {
+    ImgDc dc(*outline);
+    icon.Draw(dc.get(), 0, 0);
+  }
+  // Magenta is the key: a colour that happens to be magenta is drawn one
+  // step off it.
+  if (colour == RGB(255, 0, 255)) colour = RGB(254, 0, 255);
+  PaintOutline(outline->View(), Bgr{255, 0, 255}, Bgr{GetBValue(colour), GetGValue(colour), GetRValue(colour)});
+  return outline;
+}
+
 }  // namespace k3

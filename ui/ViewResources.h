@@ -9,6 +9,7 @@
 #include "framework/Handles.h"
 #include "framework/Rect.h"
 #include "imaging/Img.h"
+#include "ui/Palette.h"
 
 namespace k3 {
 
@@ -35,5 +36,14 @@ std::unique_ptr<CImg> LoadBitmapResource(UINT id);
 // A resource holding a complete image file, decoded to a 24-bit surface;
 // null when it is missing or cannot be decoded.
 std::unique_ptr<CImg> LoadImageResource(UINT id);
+
+// The colours the view draws with now: the system's while high contrast
+// is on, else the view's own.
+ViewColours ColoursOfSystem();
+
+// A copy of an icon cut from a magenta-keyed sheet in one colour: every
+// pixel that is not the key becomes `colour` (the key stays), so the icon
+// keeps its outline in a colour of the system's. Null for a null icon.
+std::unique_ptr<CImg> IconOutline(CImg& icon, std::uint32_t colour);
 
 }  // namespace k3

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "ReferenceEffects.h"
@@ -27,7 +28,7 @@ TEST(FitInside, KeepsAspectAndLimits) {
   EXPECT_EQ(Fit(300, 400, 128, 128), (Size{96, 128}));
   EXPECT_EQ(Fit(1000, 1, 128, 128), (Size{128, 1}));  // at least 1
   EXPECT_EQ(Fit(1, 1000, 128, 128), (Size{1, 128}));
-  EXPECT_EQ(Fit(0, 300, 128, 128), (Size{0, 300}));   // untouched
+  EXPECT_EQ(Fit(0, 300, 128, 128), (Size{0, 300}));    // untouched
   EXPECT_EQ(Fit(50, 40, 512, 512), (Size{512, 410}));  // enlarged
   EXPECT_EQ(Fit(1600, 1200, 96, 96), (Size{96, 72}));
   EXPECT_EQ(Fit(50, 40, 96, 96), (Size{96, 77}));      // 76.8 rounds up
@@ -86,12 +87,26 @@ TEST(OpaqueRuns, KeyIsThreeBytesWhateverTheFourth) {
   EXPECT_EQ((std::vector<int>{runs[2].y, runs[2].x0, runs[2].x1}), (std::vector<int>{2, 3, 4}));
 }
 
+TEST(PaintOutline, EveryPixelButTheKeyTakesTheColour) {
+  for (int bytes : {3, 4}) {
+    TestImage img(3, 2, bytes);
+    img.Set(0, 0, 255, 0, 255);  // the key (blue, green, red)
+    img.Set(1, 0, 254, 0, 255);  // one off it
+    img.Set(2, 1, 10, 20, 30);
+    PaintOutline(img.view, Bgr{255, 0, 255}, Bgr{1, 2, 3});
+    EXPECT_EQ(img.Pixel(0, 0), (std::vector<std::uint8_t>{255, 0, 255})) << "the key stays; " << bytes;
+    for (auto [x, y] : {std::pair{1, 0}, std::pair{2, 1}, std::pair{0, 1}}) {
+      EXPECT_EQ(img.view.At(x, y)[0], 1) << x << y;
+      EXPECT_EQ(img.view.At(x, y)[2], 3);
+    }
+  }
+}
+
 TEST(OpaqueRuns, RowsWithTheSameRunsJoinIntoRectanglesOfTheSamePixels) {
   // Hand-made: a 3-row block, a row of two runs, a gap, then the block's
   // run again (not joined across the gap), and a row of the same count but
   // other columns.
-  const std::vector<PixelRun> runs{{0, 1, 4}, {1, 1, 4}, {2, 1, 4}, {3, 0, 1}, {3, 2, 5},
-                                   {5, 1, 4}, {6, 0, 3}};
+  const std::vector<PixelRun> runs{{0, 1, 4}, {1, 1, 4}, {2, 1, 4}, {3, 0, 1}, {3, 2, 5}, {5, 1, 4}, {6, 0, 3}};
   std::vector<RunBlock> blocks{{9, 9, 9, 9}};  // replaced, not appended to
   JoinRunRows(runs, blocks);
   EXPECT_EQ(blocks, (std::vector<RunBlock>{{1, 0, 4, 3}, {0, 3, 1, 4}, {2, 3, 5, 4}, {1, 5, 4, 6}, {0, 6, 3, 7}}));
@@ -124,7 +139,8 @@ TEST(OpaqueRuns, RowsWithTheSameRunsJoinIntoRectanglesOfTheSamePixels) {
     }
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x)
-        ASSERT_EQ(covered[static_cast<std::size_t>(y * w + x)], img.IsKey(x, y) ? 0 : 1) << round << " " << x << "," << y;
+        ASSERT_EQ(covered[static_cast<std::size_t>(y * w + x)], img.IsKey(x, y) ? 0 : 1)
+            << round << " " << x << "," << y;
     EXPECT_LE(blocks.size(), rowRuns.size());
     // No rectangle ends where the row below has exactly its row's runs.
     for (const RunBlock& b : blocks) {
@@ -156,9 +172,9 @@ class CornerTest : public ::testing::Test {
 
 TEST_F(CornerTest, HandComputedValues) {
   EXPECT_EQ(At(0, 0, 0, 0), 10);
-  EXPECT_EQ(At(0, 0, 64, 32), 60);    // 10 + (100*64 + 200*32)/256
-  EXPECT_EQ(At(0, 0, 200, 32), 83);   // 110 + (-100*55 - 50*32)/256, truncated toward zero
-  EXPECT_EQ(At(0, 0, 64, 200), 130);  // 210 + (-150*64 - 200*55)/256
+  EXPECT_EQ(At(0, 0, 64, 32), 60);     // 10 + (100*64 + 200*32)/256
+  EXPECT_EQ(At(0, 0, 200, 32), 83);    // 110 + (-100*55 - 50*32)/256, truncated toward zero
+  EXPECT_EQ(At(0, 0, 64, 200), 130);   // 210 + (-150*64 - 200*55)/256
   EXPECT_EQ(At(0, 0, 200, 200), 102);  // 60 + (150*55 + 50*55)/256
   EXPECT_EQ(At(0, 0, 255, 255), 60);   // the 255 - f weight vanishes at 255
   EXPECT_EQ(At(0, 0, 128, 0), 110 + (-100 * 127) / 256);
@@ -428,12 +444,17 @@ TEST(OptimisedKernels, SkippingTheKeyMarginMatchesThePlainFormulas) {
   test::TestImage canvas(70, 52, 3, true);
   FillKey(canvas.view);
   for (int y = 9; y < 40; ++y)
-    for (int x = 13; x < 58; ++x) canvas.Set(x, y, static_cast<std::uint8_t>(x * 5), static_cast<std::uint8_t>(y * 7), 40);
+    for (int x = 13; x < 58; ++x)
+      canvas.Set(x, y, static_cast<std::uint8_t>(x * 5), static_cast<std::uint8_t>(y * 7), 40);
   canvas.Set(14, 9, kKeyBlue, kKeyGreen, kKeyRed);  // key inside the photo changes nothing
   const Rect opaque = OpaqueBounds(canvas.view);
   ASSERT_EQ(opaque, (Rect{13, 9, 58, 40}));
-  for (const auto& [px, py, a, b] : {std::array<int, 4>{35, 26, 47, 6}, {0, 0, 13, 40}, {69, 52, 5, 3},
-                                     {13, 12, 9, 12}, {-20, 80, 9, 30}, {35, 26, 1, 300}}) {
+  for (const auto& [px, py, a, b] : {std::array<int, 4>{35, 26, 47, 6},
+                                     {0, 0, 13, 40},
+                                     {69, 52, 5, 3},
+                                     {13, 12, 9, 12},
+                                     {-20, 80, 9, 30},
+                                     {35, 26, 1, 300}}) {
     test::TestImage kept(70, 52), plain(70, 52);
     FillKey(kept.view);
     FillKey(plain.view);

@@ -450,6 +450,27 @@ TEST(ViewRules, ContrastRatiosAndTheSelectedRowsMark) {
   EXPECT_GE(ContrastRatio(palette::kSelectionMark, palette::kList), 3.0);
 }
 
+// In high contrast every colour of the view is one of the system's, in the
+// pairs the system's schemes keep apart.
+TEST(ViewRules, HighContrastDrawsWithTheSystemsColoursInTheirPairs) {
+  EXPECT_FALSE(ViewColours{}.system);
+  EXPECT_EQ(ViewColours{}.selectionMark, palette::kSelectionMark);
+  const SystemColours s{1, 2, 3, 4, 5, 6, 7};  // window, window text, highlight, its text, face, button text, gray
+  const ViewColours c = HighContrastColours(s);
+  EXPECT_TRUE(c.system);
+  for (std::uint32_t back : {c.panel, c.list, c.hint}) EXPECT_EQ(back, s.window);
+  for (std::uint32_t text : {c.panelText, c.rowText, c.counts, c.hintText, c.titleActive})
+    EXPECT_EQ(text, s.windowText);
+  EXPECT_EQ(c.selectedRow, s.highlight);
+  EXPECT_EQ(c.selectedRowText, s.highlightText);
+  EXPECT_EQ(c.selectionMark, s.highlightText) << "the frame stands out as the selected text does";
+  EXPECT_EQ(c.titleInactive, s.grayText);
+  EXPECT_EQ(c.placeholder, s.grayText);
+  EXPECT_EQ(c.buttonFace, s.buttonFace);
+  EXPECT_EQ(c.buttonText, s.buttonText);
+  EXPECT_NE(c, ViewColours{});
+}
+
 TEST(ViewRules, FirstCheckedButtonOfAGroup) {
   EXPECT_EQ(FirstChecked({false, false, true, false}), 2);
   EXPECT_EQ(FirstChecked({true, false, true}), 0);

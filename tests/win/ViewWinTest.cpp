@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <utility>
@@ -96,31 +97,46 @@ TEST(ImgList, RowsShowTheThumbnailCentredThePathAndTheSelection) {
   list.AddString(entry.path.c_str());
   list.SetItemDataPtr(0, &entry);
 
-  for (bool selected : {false, true}) {
-    RowPicture row(400, 100);
-    DRAWITEMSTRUCT item{};
-    item.CtlType = ODT_LISTBOX;
-    item.itemID = 0;
-    // The model's selection is drawn, whatever the box's own state says.
-    entry.selected = selected;
-    item.itemState = selected ? 0 : ODS_SELECTED;
-    item.hwndItem = list.m_hWnd;
-    item.hDC = row.dc.get();
-    item.rcItem = RECT{0, 0, 400, 100};
-    list.DrawItem(item);
-    const COLORREF background = selected ? CImgList::kSelectedRowColour : CImgList::kRowColour;
-    EXPECT_EQ(row.At(1, 1), selected ? palette::kSelectionMark : background) << "a selected row's frame";
-    EXPECT_EQ(row.At(399, 50), selected ? palette::kSelectionMark : background);
-    EXPECT_EQ(row.At(3, 3), background) << selected;
-    EXPECT_EQ(row.At(50, 13), background) << "above the thumbnail";
-    EXPECT_EQ(row.At(2, 14), RGB(255, 0, 0)) << "the thumbnail's corner at (2, 14)";
-    EXPECT_EQ(row.At(97, 85), RGB(255, 0, 0));
-    EXPECT_EQ(row.At(98, 86), background);
-    int ink = 0;
-    for (int y = 0; y < 100; ++y)
-      for (int x = 100; x < 400; ++x) ink += row.At(x, y) != background;
-    EXPECT_GT(ink, 100) << "the path and the size line";
-  }
+  // Its own colours, then a high-contrast scheme's (the system's colours
+  // in place of the palette's; the frame of a selected row in the
+  // highlight's text colour).
+  const ViewColours highContrast =
+      HighContrastColours({RGB(0, 0, 0), RGB(255, 255, 0), RGB(0, 255, 255), RGB(0, 0, 128), RGB(40, 40, 40),
+                           RGB(0, 255, 0), RGB(128, 128, 128)});
+  for (const ViewColours& colours : {ViewColours{}, highContrast})
+    for (bool selected : {false, true}) {
+      list.SetColours(colours);
+      RowPicture row(400, 100);
+      DRAWITEMSTRUCT item{};
+      item.CtlType = ODT_LISTBOX;
+      item.itemID = 0;
+      // The model's selection is drawn, whatever the box's own state says.
+      entry.selected = selected;
+      item.itemState = selected ? 0 : ODS_SELECTED;
+      item.hwndItem = list.m_hWnd;
+      item.hDC = row.dc.get();
+      item.rcItem = RECT{0, 0, 400, 100};
+      list.DrawItem(item);
+      const COLORREF background = selected ? colours.selectedRow : colours.list;
+      EXPECT_EQ(colours.system ? RGB(0, 0, 0) : palette::kList, colours.list);
+      EXPECT_EQ(row.At(1, 1), selected ? colours.selectionMark : background) << "a selected row's frame";
+      EXPECT_EQ(row.At(399, 50), selected ? colours.selectionMark : background);
+      EXPECT_EQ(row.At(3, 3), background) << selected;
+      EXPECT_EQ(row.At(50, 13), background) << "above the thumbnail";
+      EXPECT_EQ(row.At(2, 14), RGB(255, 0, 0)) << "the thumbnail's corner at (2, 14)";
+      EXPECT_EQ(row.At(97, 85), RGB(255, 0, 0));
+      EXPECT_EQ(row.At(98, 86), background);
+      int ink = 0;
+      for (int y = 0; y < 100; ++y)
+        for (int x = 100; x < 400; ++x) ink += row.At(x, y) != background;
+      EXPECT_GT(ink, 100) << "the path and the size line";
+      if (colours.system) {
+        int inHighlightText = 0;
+        for (int y = 0; y < 100; ++y)
+          for (int x = 100; x < 400; ++x) inHighlightText += row.At(x, y) == RGB(0, 0, 128);
+        EXPECT_EQ(inHighlightText > 0, selected) << "a selected row's text in the highlight's text colour";
+      }
+    }
   // A row beyond the count draws nothing.
   RowPicture untouched(400, 100);
   RECT all{0, 0, 400, 100};
@@ -213,20 +229,26 @@ std::unique_ptr<CImg> Sheet(int columns, int w, int h, const std::vector<COLORRE
   return sheet;
 }
 
-// The pixel at (x, y) of a `size` button drawn into a black picture.
-COLORREF DrawnFace(CImageButton& button, bool pressed, int x, int y, SIZE size) {
-  RowPicture picture(40, 40);
-  RECT all{0, 0, 40, 40};
-  ::FillRect(picture.dc.get(), &all, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+// A `size` button drawn into a black picture of at least 40 x 40.
+std::unique_ptr<RowPicture> DrawnButton(CImageButton& button, bool pressed, SIZE size) {
+  auto picture = std::make_unique<RowPicture>(std::max(40, static_cast<int>(size.cx) + 1),
+                                              std::max(40, static_cast<int>(size.cy) + 1));
+  RECT all{0, 0, 200, 200};
+  ::FillRect(picture->dc.get(), &all, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
   DRAWITEMSTRUCT item{};
   item.CtlType = ODT_BUTTON;
   item.itemState = pressed ? ODS_SELECTED : 0;
   item.hwndItem = button.m_hWnd;
-  item.hDC = picture.dc.get();
+  item.hDC = picture->dc.get();
   item.rcItem = RECT{0, 0, size.cx, size.cy};
   // Through the parent, as the system asks.
   ::SendMessageW(::GetParent(button.m_hWnd), WM_DRAWITEM, item.CtlID, reinterpret_cast<LPARAM>(&item));
-  return picture.At(x, y);
+  return picture;
+}
+
+// The pixel at (x, y) of it.
+COLORREF DrawnFace(CImageButton& button, bool pressed, int x, int y, SIZE size) {
+  return DrawnButton(button, pressed, size)->At(x, y);
 }
 
 TEST(ImageButton, DrawsItsNormalAndPressedFaceFromTheSheet) {
@@ -271,6 +293,35 @@ TEST(ImageButton, DrawsItsNormalAndPressedFaceFromTheSheet) {
   second.SetSheet(larger.get());
   EXPECT_EQ(second.NormalFace()->Width(), 30);
   EXPECT_EQ(DrawnFace(second, false, 29, 14, SIZE{30, 15}), red);
+
+  // In the system's colours (high contrast) a face is a text button: its
+  // name in button text on button face, framed; pressed, the two change
+  // places. An icon is its outline in the panel's text colour.
+  const ViewColours system = HighContrastColours({RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 255), RGB(255, 255, 0),
+                                                  RGB(20, 20, 20), RGB(0, 255, 0), RGB(128, 128, 128)});
+  fw::GdiBrush windowBrush(::CreateSolidBrush(system.panel));
+  ::SetWindowTextW(second.m_hWnd, L"Save");
+  second.SetColours(system, windowBrush.get());
+  const auto count = [](CImageButton& b, bool pressed, SIZE size, COLORREF colour) {
+    const auto picture = DrawnButton(b, pressed, size);
+    int n = 0;
+    for (int y = 0; y < size.cy; ++y)
+      for (int x = 0; x < size.cx; ++x) n += picture->At(x, y) == colour;
+    return n;
+  };
+  const SIZE wide{60, 20};
+  EXPECT_EQ(DrawnFace(second, false, 0, 0, wide), system.buttonText) << "the frame";
+  EXPECT_EQ(DrawnFace(second, false, 2, 2, wide), system.buttonFace);
+  EXPECT_GT(count(second, false, wide, system.buttonText), 2 * (60 + 20) + 10) << "the frame and the name";
+  EXPECT_EQ(count(second, false, wide, red) + count(second, false, wide, blue), 0) << "no picture";
+  EXPECT_EQ(DrawnFace(second, true, 2, 2, wide), system.buttonText) << "pressed";
+  icon.SetColours(system, windowBrush.get());
+  EXPECT_EQ(DrawnFace(icon, false, 8, 8, cell), system.panelText) << "the icon's outline";
+  EXPECT_EQ(DrawnFace(icon, true, 8, 8, cell), system.panel) << "pressed";
+  keyed.SetColours(system, windowBrush.get());
+  EXPECT_EQ(DrawnFace(keyed, false, 8, 8, cell), system.panel) << "the key stays the panel";
+  second.SetColours(ViewColours{}, nullptr);
+  EXPECT_EQ(DrawnFace(second, false, 29, 14, SIZE{30, 15}), red) << "its own look again";
 
   // A quick second click is a click.
   CommandParent commands;
@@ -383,6 +434,17 @@ TEST(SettingsPanel, StartsWithTheDriftsChoicesAndTellsItWhatIsClicked) {
   LOGBRUSH colour{};
   ASSERT_TRUE(::GetObjectW(reinterpret_cast<HBRUSH>(brush), sizeof colour, &colour));
   EXPECT_EQ(colour.lbColor, palette::kPanel);
+  // In high contrast the window's colour, its text in the window text's.
+  ViewColours system = HighContrastColours({RGB(0, 0, 0), RGB(255, 255, 0), 0, 0, 0, 0, 0});
+  panel.SetColours(system);
+  for (UINT id : {ids::kSpeedFirst, ids::kStrengthLabel}) {
+    const HWND control = ::GetDlgItem(parent.m_hWnd, id);
+    const auto next = ::SendMessageW(parent.m_hWnd, id == ids::kSpeedFirst ? WM_CTLCOLORBTN : WM_CTLCOLORSTATIC,
+                                     reinterpret_cast<WPARAM>(dc.get()), reinterpret_cast<LPARAM>(control));
+    ASSERT_TRUE(::GetObjectW(reinterpret_cast<HBRUSH>(next), sizeof colour, &colour));
+    EXPECT_EQ(colour.lbColor, RGB(0, 0, 0)) << id;
+    EXPECT_EQ(::GetTextColor(dc.get()), RGB(255, 255, 0)) << id;
+  }
   panel.Destroy();
 }
 
