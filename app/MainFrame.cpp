@@ -33,7 +33,8 @@ CMainFrame::CMainFrame(CDriftlet& driftlet, const std::wstring& title, bool view
       viewerMode_(viewerMode),
       appActive_(appActive),
       versionMS_(versionMS),
-      versionLS_(versionLS) {}
+      versionLS_(versionLS),
+      controls_(driftlet, viewerMode) {}
 
 CMainFrame::~CMainFrame() {
   if (m_hWnd) DestroyWindow();
@@ -59,6 +60,7 @@ LRESULT CMainFrame::OnCreate(UINT msg, WPARAM wp, LPARAM lp) {
   // In viewer mode closing the drifting window closes this hidden frame; in
   // normal mode it has no task-bar button of its own.
   driftlet_.CreateDriftWindow(title_.c_str(), !viewerMode_, viewerMode_ ? m_hWnd : nullptr);
+  controls_.Start(m_hWnd, smallIcon_.get(), title_);
   if (viewerMode_) return 0;
 
   RECT work{};
@@ -93,7 +95,12 @@ void CMainFrame::RunSplash() {
   if (logo_ && logo_->m_hWnd) {
     HWND logo = logo_->m_hWnd;
     ::RedrawWindow(logo, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    // With the system's animations off the logo appears and goes without
+    // fading.
+    const bool fade = ClientAreaAnimationsOn();
+    if (!fade) SetWindowAlphaPercent(100, logo);
     for (int percent : SplashFadeInPercents()) {
+      if (!fade) break;
       SetWindowAlphaPercent(percent, logo);
       PumpPaintMessages();
       ::Sleep(50);
@@ -102,6 +109,7 @@ void CMainFrame::RunSplash() {
     ::Sleep(1500);
     PumpPaintMessages();
     for (int percent : SplashFadeOutPercents()) {
+      if (!fade) break;
       SetWindowAlphaPercent(percent, logo);
       PumpPaintMessages();
       ::Sleep(25);
@@ -137,6 +145,9 @@ void CMainFrame::SetIcons() {
   fw::OwnedIcon big = LoadProgramIcon(SM_CXICON, dpi_), small = LoadProgramIcon(SM_CXSMICON, dpi_);
   if (big) SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
   if (small) SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+  // The notification area's icon takes the new one (the shell keeps a
+  // copy).
+  if (small) controls_.SetIcon(small.get());
   if (big) bigIcon_ = std::move(big);
   if (small) smallIcon_ = std::move(small);
 }
@@ -173,6 +184,7 @@ bool CMainFrame::ConfirmClose() {
 }
 
 void CMainFrame::OnDestroy() {
+  controls_.Stop();
   driftlet_.DestroyWindow();
   if (view_) {
     view_->DestroyWindow();
@@ -207,11 +219,14 @@ BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
 }
 
 void CMainFrame::OnEndSession() {
+  controls_.Stop();
   if (view_) view_->EndSession();
   driftlet_.EndSession();
 }
 
 LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+  // The pause key, the notification area's icon and its menu.
+  if (controls_.OnMessage(msg, wp, lp)) return 0;
   switch (msg) {
     case WM_CREATE:
       return OnCreate(msg, wp, lp);

@@ -1,13 +1,15 @@
 // CMainFrame: the borderless, rounded 800 x 600 top-level window of the
 // program. Its whole client area belongs to the main view; the frame owns
 // the drifting window's lifetime, asks before the program closes and keeps
-// its region in step with its size.
+// its region in step with its size. In both modes it owns the pause key
+// and the icon in the notification area.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "app/DriftControls.h"
 #include "app/LogoWnd.h"
 #include "desktop/Driftlet.h"
 #include "res/Messages.h"
@@ -39,6 +41,8 @@ class CMainFrame : public fw::CFrameWnd {
   static constexpr SIZE kMinimumSize{800, 600};
   // The DPI the frame is drawn at.
   int Dpi() const { return dpi_; }
+  // The pause key and the notification area's icon.
+  const DriftControls& Controls() const { return controls_; }
 
  protected:
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -81,6 +85,8 @@ class CMainFrame : public fw::CFrameWnd {
   std::unique_ptr<CLogoWnd> logo_;
   // The client view; null in viewer mode.
   std::unique_ptr<CChildView> view_;
+  // The pause key and the notification area's icon, in both modes.
+  DriftControls controls_;
 };
 
 }  // namespace k3

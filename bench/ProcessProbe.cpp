@@ -3,6 +3,9 @@
 // GDI handle table the system maps into every process.
 //   win_probe --find NAME   the process id of the first process of that name
 //   win_probe PID           "handles N, GDI objects M"
+//   win_probe --pause       pauses (or resumes) the drift of every running
+//                           k3driftlet.bin, as the notification area's menu
+//                           does
 #include <windows.h>
 #include <tlhelp32.h>
 #include <winternl.h>
@@ -15,6 +18,16 @@
 #include "GdiObjects.h"
 
 namespace {
+
+// Posts the menu's Pause command (app/TrayMenu.h) to each program frame.
+BOOL CALLBACK PauseFrame(HWND hwnd, LPARAM lp) {
+  wchar_t name[64] = L"";
+  ::GetClassNameW(hwnd, name, 64);
+  if (std::wcscmp(name, L"K3DriftletFrame") == 0 && ::PostMessageW(hwnd, WM_COMMAND, 0x7101, 0)) {
+    ++*reinterpret_cast<int*>(lp);
+  }
+  return TRUE;
+}
 
 }  // namespace
 
@@ -30,6 +43,11 @@ int wmain(int argc, wchar_t** argv) {
       }
     }
     return 1;
+  }
+  if (argc == 2 && std::wcscmp(argv[1], L"--pause") == 0) {
+    int paused = 0;
+    ::EnumWindows(&PauseFrame, reinterpret_cast<LPARAM>(&paused));
+    return paused > 0 ? 0 : 1;
   }
   if (argc != 2) return 2;
   const DWORD pid = static_cast<DWORD>(std::wcstoul(argv[1], nullptr, 10));

@@ -18,6 +18,37 @@ struct DriftVisibility {
   constexpr bool Hidden() const { return locked || displayOff || fullScreen; }
 };
 
+// What the user and the system ask of the drift besides when it can be
+// seen.
+struct DriftHold {
+  // The user's pause: the photo stays where it is with the frame it shows.
+  bool paused = false;
+  // The user hid the photos.
+  bool hidden = false;
+  // The system's "Show animations" is off: the photo stands still and an
+  // effect shows its first frame; photos still switch.
+  bool animationsOff = false;
+};
+
+// What runs.
+struct DriftActivity {
+  // The window is on the screen.
+  bool shown = false;
+  // Photos switch at the chosen interval.
+  bool switching = false;
+  // The motion steps and the effects animate.
+  bool moving = false;
+  constexpr bool operator==(const DriftActivity&) const = default;
+};
+
+constexpr DriftActivity ActivityOf(const DriftVisibility& visibility, const DriftHold& hold) {
+  DriftActivity a;
+  a.shown = !visibility.Hidden() && !hold.hidden;
+  a.switching = a.shown && !hold.paused;
+  a.moving = a.switching && !hold.animationsOff;
+  return a;
+}
+
 // The display state of a power-setting notification (the session's display
 // or the console's): 0 off, 1 on, 2 dimmed (still showing).
 constexpr bool DisplayIsOff(unsigned long state) { return state == 0; }

@@ -41,14 +41,16 @@ BOOL CDriftlet::CreateDriftWindow(const wchar_t* title, bool toolWindow, HWND cl
   if (!CreateEx(0, nullptr, title, kStyle, RECT{0, 0, 0, 0}, ::GetDesktopWindow(), 0)) return FALSE;
   // A window made visible by its style is shown after its creation, over a
   // full-screen program it was created under too.
-  if (paused_) ::ShowWindow(m_hWnd, SW_HIDE);
+  if (!activity_.shown) ::ShowWindow(m_hWnd, SW_HIDE);
   return TRUE;
 }
 
 void CDriftlet::ShowPackage(OpenedPackage&& package) { LoadPhotos(show_.Adopt(std::move(package))); }
 
 BOOL CDriftlet::PreCreateWindow(CREATESTRUCTW& cs) {
-  if (toolWindow_) cs.dwExStyle |= WS_EX_TOOLWINDOW;
+  // The photo never takes the activation; in viewer mode, where it is the
+  // program's only window, it keeps its task bar button all the same.
+  cs.dwExStyle |= WS_EX_NOACTIVATE | (toolWindow_ ? WS_EX_TOOLWINDOW : WS_EX_APPWINDOW);
   HCURSOR grab = ::LoadCursorW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_GRAB));
   // A device context of its own: the frames are drawn into it twenty times
   // a second.
@@ -100,25 +102,32 @@ void CDriftlet::SetWaveCount(int value) { show_.Settings().SetWaveCount(value); 
 void CDriftlet::StartSwitchTimer() {
   // The record keeps only the low 16 bits of the long intervals; the timer
   // runs for their full duration.
-  if (m_hWnd && !photos_.Empty() && !paused_) {
+  if (m_hWnd && !photos_.Empty() && activity_.switching) {
     switchTimer_ = ::SetTimer(m_hWnd, kSwitchTimer, SwitchTimerPeriod(Settings().switchInterval), nullptr);
   }
 }
 
 void CDriftlet::StartMotionTimer() {
   // A period of 0 (Fast) gets the platform's shortest timer period.
-  if (m_hWnd && !photos_.Empty() && !paused_)
+  if (m_hWnd && !photos_.Empty() && activity_.moving)
     motionTimer_ = ::SetTimer(m_hWnd, kMotionTimer, Settings().frameInterval, nullptr);
 }
 
 void CDriftlet::UpdateTimers() {
-  if (photos_.Empty() || paused_) {
+  if (photos_.Empty() || !activity_.switching) {
     StopTimers();
     return;
   }
   if (!m_hWnd) return;
-  if (!frameTimer_) frameTimer_ = ::SetTimer(m_hWnd, kFrameTimer, kFramePeriod, nullptr);
   if (!switchTimer_) StartSwitchTimer();
+  if (!activity_.moving) {
+    // Standing still: a frame is composed only when something changes.
+    for (UINT_PTR* timer : {&frameTimer_, &motionTimer_}) {
+      if (*timer) ::KillTimer(m_hWnd, std::exchange(*timer, 0));
+    }
+    return;
+  }
+  if (!frameTimer_) frameTimer_ = ::SetTimer(m_hWnd, kFrameTimer, kFramePeriod, nullptr);
   if (!motionTimer_) StartMotionTimer();
 }
 
@@ -198,7 +207,10 @@ void CDriftlet::StepMotion(bool compose) {
       motion_.centreY = y - dy;
     }
   }
-  StepMotionOver(motion_, screens_, width, height, box, random_);
+  // A photo standing still keeps its place; a new layout of the screens
+  // still brings it back onto them.
+  if (activity_.moving || displayChanged || (motion_.centreX == -1 && motion_.centreY == -1))
+    StepMotionOver(motion_, screens_, width, height, box, random_);
   if (compose) ComposeFrame();
 }
 
@@ -283,6 +295,8 @@ void CDriftlet::ComposeFrame() {
   // The first frame may come before the first motion step: the photo then
   // starts in the middle of the screen, not in its corner.
   if (motion_.centreX == -1 && motion_.centreY == -1) StepMotion(false);
+  // Without animation an effect shows its first frame.
+  if (!activity_.moving) composer_.RestartAnimation();
   composing_ = true;
   const ComposedFrame frame = composer_.Compose(photos_.Current(), Settings(), motion_, random_, onlyChanges_);
   if (frame.kind != ComposedFrame::Kind::kSkipped) {

@@ -11,7 +11,8 @@
 // program hides it, and 5 lets a full-screen program settle for half a
 // second before it counts. While nobody can see it (the session locked, the display off, a full-screen
 // program in the foreground on its screen) it is hidden and runs no timers;
-// then it comes back where it was and goes on. The window
+// then it comes back where it was and goes on. The user may pause it or
+// hide it; while the system's animations are off it stands still. The window
 // owns everything it shows: its photos, its frames and the folder of photos
 // extracted from a package all go when the window is destroyed.
 #pragma once
@@ -102,6 +103,17 @@ class CDriftlet : public fw::CWnd {
   // Why the drift is hidden now; nothing set, it shows.
   const DriftVisibility& Visibility() const { return visibility_; }
 
+  // The user's pause (the photo stays where it is, with the frame it shows,
+  // and switches no photo) and the user's hiding of the photos. The
+  // system's animation setting is followed by the window itself: while
+  // "Show animations" is off, the photo stands still and an effect shows
+  // its first frame.
+  void SetPaused(bool paused);
+  void SetHiddenByUser(bool hidden);
+  const DriftHold& Hold() const { return hold_; }
+  // What runs now.
+  const DriftActivity& Activity() const { return activity_; }
+
   // What the drift shows: the paths of the photos and the folder of a
   // show's extracted photos (empty for none).
   const std::vector<std::wstring>& PhotoPaths() const { return show_.Paths(); }
@@ -171,11 +183,13 @@ class CDriftlet : public fw::CWnd {
   void ForgetWindowState();
   HDC FrameDc();
   void ReleaseContent();
-  // Hides the window and stops its timers, or shows it and starts them,
-  // as the visibility says.
-  void ApplyVisibility();
+  // Hides the window and stops its timers, or shows it and starts those
+  // that run, as the visibility and the hold say.
+  void ApplyActivity();
   // Reads the screens and the foreground again.
   void LookAround();
+  // Reads the system's animation setting again.
+  void LookAtAnimations();
   std::vector<Rect> GatherScreens() const;
   // What the foreground shows now: a full-screen program hides the drift
   // once it has stayed half a second.
@@ -221,7 +235,9 @@ class CDriftlet : public fw::CWnd {
   fw::OwnedCursor grab_;
   // The DPI the system last reported for the window.
   int seenDpi_ = 96;
-  bool paused_ = false;
+  DriftHold hold_;
+  // The window is made visible, with everything running.
+  DriftActivity activity_ = ActivityOf({}, {});
   DriftWatch watch_;
   // Frames since the foreground was last looked at (the notifications of
   // the foreground's changes are not all a system sends).

@@ -49,6 +49,7 @@ void CDriftlet::DragWindow() {
 LRESULT CDriftlet::OnCreate(UINT msg, WPARAM wp, LPARAM lp) {
   if (fw::CWnd::WindowProc(msg, wp, lp) == -1) return -1;
   watch_.Start(m_hWnd);
+  hold_.animationsOff = !ClientAreaAnimationsOn();
   LookAtDpi();
   preparer_.Announce();
   // A full-screen program found at the first look has covered the screen
@@ -61,32 +62,56 @@ LRESULT CDriftlet::OnCreate(UINT msg, WPARAM wp, LPARAM lp) {
   return 0;
 }
 
-void CDriftlet::ApplyVisibility() {
+void CDriftlet::ApplyActivity() {
   if (!m_hWnd) return;
-  const bool hide = visibility_.Hidden();
-  // Behind a full-screen program alone, on a system that has sent no
-  // foreground event, nothing would tell the window that the program
-  // went: then one timer looks once a second (a locked session and a
-  // display turned off are always told of, and need none).
-  const bool look = hide && visibility_.fullScreen && !visibility_.locked && !visibility_.displayOff &&
-                    !watch_.EventsArrive() && !photos_.Empty();
+  const DriftActivity next = ActivityOf(visibility_, hold_);
+  // Behind a full-screen program, or standing still (no frames that look
+  // around), on a system that has sent no foreground event, nothing would
+  // tell the window that a full-screen program came or went: then one
+  // timer looks once a second (a locked session and a display turned off
+  // are always told of, and need none; hidden by the user, it needs none).
+  const bool look = (visibility_.fullScreen || (next.shown && !next.moving)) && !hold_.hidden && !visibility_.locked &&
+                    !visibility_.displayOff && !watch_.EventsArrive() && !photos_.Empty();
   if (look && !lookTimer_) lookTimer_ = ::SetTimer(m_hWnd, kLookTimer, kLookPeriod, nullptr);
   if (!look && lookTimer_) ::KillTimer(m_hWnd, std::exchange(lookTimer_, 0));
-  if (hide == paused_) return;
-  paused_ = hide;
-  if (hide) {
+  if (next == activity_) return;
+  const DriftActivity was = std::exchange(activity_, next);
+  if (!next.shown) {
     StopTimers();
     ::ShowWindow(m_hWnd, SW_HIDE);
     return;
   }
-  // Back where it was, in its place in the stack, without taking the
-  // activation; the frames go on from where they stopped.
-  ::ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);
-  RestoreStacking();
-  framesSinceLook_ = 0;
   UpdateTimers();
-  drawn_ = nullptr;
-  DrawFrame();
+  if (!was.shown) {
+    // Back where it was, in its place in the stack, without taking the
+    // activation; the frames go on from where they stopped.
+    ::ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);
+    RestoreStacking();
+    framesSinceLook_ = 0;
+    drawn_ = nullptr;
+  }
+  if (next.switching && !next.moving) {
+    // Standing still (the system's animations off): the effect's first
+    // frame, where the photo is.
+    ComposeFrame();
+  } else if (!was.shown) {
+    DrawFrame();
+  }
+}
+
+void CDriftlet::SetPaused(bool paused) {
+  hold_.paused = paused;
+  ApplyActivity();
+}
+
+void CDriftlet::SetHiddenByUser(bool hidden) {
+  hold_.hidden = hidden;
+  ApplyActivity();
+}
+
+void CDriftlet::LookAtAnimations() {
+  hold_.animationsOff = !ClientAreaAnimationsOn();
+  ApplyActivity();
 }
 
 bool CDriftlet::OnSessionChange(WPARAM change) {
@@ -97,7 +122,7 @@ bool CDriftlet::OnSessionChange(WPARAM change) {
   } else {
     return false;
   }
-  ApplyVisibility();
+  ApplyActivity();
   return true;
 }
 
@@ -113,7 +138,7 @@ bool CDriftlet::OnPowerBroadcast(WPARAM event, LPARAM data) {
   DWORD state = 0;
   std::memcpy(&state, setting->Data, sizeof state);
   visibility_.displayOff = DisplayIsOff(state);
-  ApplyVisibility();
+  ApplyActivity();
   return true;
 }
 
@@ -161,7 +186,7 @@ void CDriftlet::SeeFullScreen(bool fullScreen) {
   } else {
     ::KillTimer(m_hWnd, kSettleTimer);
   }
-  ApplyVisibility();
+  ApplyActivity();
 }
 
 void CDriftlet::OnTimer(UINT_PTR id) {
@@ -172,7 +197,9 @@ void CDriftlet::OnTimer(UINT_PTR id) {
   }
   if (photos_.Empty()) return;
   if (id == switchTimer_) {
-    if (photos_.Next()) ::InvalidateRect(m_hWnd, nullptr, TRUE);
+    // Standing still, the next photo is composed at once; drifting, by the
+    // next frame.
+    if (photos_.Next()) activity_.moving ? (void)::InvalidateRect(m_hWnd, nullptr, TRUE) : ComposeFrame();
   } else if (id == motionTimer_) {
     StepMotion(false);
   } else if (id == frameTimer_) {
@@ -181,7 +208,7 @@ void CDriftlet::OnTimer(UINT_PTR id) {
     if (++framesSinceLook_ >= kFramesPerLook) {
       framesSinceLook_ = 0;
       LookAround();
-      if (paused_) return;
+      if (!activity_.moving) return;
     }
     ComposeFrame();
   }
@@ -244,6 +271,10 @@ LRESULT CDriftlet::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_ERASEBKGND:
       return 1;  // the frame covers the whole window
+    case WM_SETTINGCHANGE:
+      // "Show animations" turned on or off, among other settings.
+      LookAtAnimations();
+      break;
     case WM_DISPLAYCHANGE:
       screensKnown_ = false;
       screensChanged_ = true;
@@ -265,9 +296,9 @@ LRESULT CDriftlet::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       OnDestroy();
       break;
     case WM_MOUSEACTIVATE:
-      // Bottom-most: clicking the photo does not bring it forward.
-      if (Settings().zOrder == kBottomMost) return MA_NOACTIVATE;
-      break;
+      // Whatever its stacking order, a click on the photo (a grab) leaves
+      // the activation and the keyboard's focus where they are.
+      return MA_NOACTIVATE;
     case WM_LBUTTONDOWN:
       DragWindow();
       break;

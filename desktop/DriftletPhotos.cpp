@@ -51,7 +51,7 @@ void CDriftlet::TakePrepared() {
   composer_.ForgetSource();
   UpdateTimers();
   if (joined.wasEmpty) {
-    ApplyVisibility();
+    ApplyActivity();
     StepMotion(true);
   } else if (joined.currentChanged) {
     ComposeFrame();

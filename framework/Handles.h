@@ -65,6 +65,14 @@ struct IconTraits {
 };
 using OwnedIcon = UniqueHandle<IconTraits>;
 
+// A menu made by the program (a popup it shows and lets go).
+struct MenuTraits {
+  using Handle = HMENU;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::DestroyMenu(h); }
+};
+using OwnedMenu = UniqueHandle<MenuTraits>;
+
 // A window of the program's that no CWnd wraps (a tooltip, say).
 struct WindowTraits {
   using Handle = HWND;

@@ -4,7 +4,6 @@
 
 #include <vector>
 
-
 namespace k3 {
 
 std::wstring GetModulePath() {
@@ -86,6 +85,12 @@ BOOL SetWindowAlphaPercent(int percent, HWND window) {
   }
   if (!(ex & WS_EX_LAYERED)) ::SetWindowLongPtrW(window, GWL_EXSTYLE, ex | WS_EX_LAYERED);
   return setLayered(window, 0, *opacity, LWA_ALPHA);
+}
+
+bool ClientAreaAnimationsOn() {
+  BOOL on = TRUE;
+  if (!::SystemParametersInfoW(SPI_GETCLIENTAREAANIMATION, 0, &on, 0)) return true;
+  return on != FALSE;
 }
 
 int WindowDpi(HWND window) {

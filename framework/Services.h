@@ -38,6 +38,10 @@ RECT CenterInWorkArea(SIZE size);
 // answer is FALSE.
 BOOL SetWindowAlphaPercent(int percent, HWND window);
 
+// Whether the system's "Show animations" is on (SPI_GETCLIENTAREAANIMATION;
+// on where the system cannot tell).
+bool ClientAreaAnimationsOn();
+
 // The DPI a window is drawn at (96 where the system has no such notion, or
 // for a program that has not declared itself aware of DPI).
 int WindowDpi(HWND window);

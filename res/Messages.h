@@ -15,6 +15,8 @@ inline constexpr UINT WM_START_SPLASH = WM_USER + 1;
 // Posted after it appeared, was activated or clicked: the drop hint and the
 // drifting window take their places in the stacking order again.
 inline constexpr UINT WM_RESTORE_STACKING = WM_USER + 3;
+// The notification area's icon: its clicks and its menu's key (app/DriftControls).
+inline constexpr UINT WM_TRAY_ICON = WM_USER + 4;
 
 // The main view (ui/ChildView).
 // Posted at its creation: loads IMG.DAT once the window is on the screen.

@@ -116,3 +116,14 @@
 #define IDS_LABEL_PHOTOS 378
 #define IDS_LABEL_STRENGTH 380
 #define IDS_LABEL_WAVES 382
+// The notification area's menu and tip (pairs).
+#define IDS_TRAY_PAUSE 384
+#define IDS_TRAY_RESUME 386
+#define IDS_TRAY_PAUSE_NO_KEY 388
+#define IDS_TRAY_RESUME_NO_KEY 390
+#define IDS_TRAY_HIDE 392
+#define IDS_TRAY_SHOW 394
+#define IDS_TRAY_MAIN_WINDOW 396
+#define IDS_TRAY_EXIT 398
+#define IDS_TRAY_TIP_PAUSED 400
+#define IDS_TRAY_TIP_HIDDEN 402

@@ -8,7 +8,8 @@
 # what the window system alone costs for the viewer's timers and frames.
 # Usage: scripts/measure-viewer.sh [memory-minutes]   (default 10)
 # Environment: K3_MEASURE_SHOWS (default "default photo128 ripple512
-#              floor-timers floor-frames"),
+#              paused floor-timers floor-frames"; paused is the default show
+#              paused as the notification area's menu pauses it),
 #              K3_MEASURE_ROUNDS (3), K3_MEASURE_SECONDS (30),
 #              K3_MEASURE_PROGRAM (another k3driftlet.bin, to compare builds).
 #              K3_MEASURE_ROUNDS=0 measures the memory only.
@@ -36,6 +37,7 @@ build/native/k3pack "$work/default.k3dlt" "${photos[@]:0:2}" >/dev/null
 build/native/k3pack --type photo "$work/photo128.k3dlt" "${photos[@]:0:2}" >/dev/null
 build/native/k3pack --size 512 "$work/ripple512.k3dlt" "${photos[@]:0:2}" >/dev/null
 build/native/k3pack --interval 1s "$work/switch.k3dlt" "${photos[@]}" >/dev/null
+cp "$work/default.k3dlt" "$work/paused.k3dlt"
 
 source scripts/lib/wine-session.sh
 trap wine_session_stop EXIT
@@ -85,10 +87,14 @@ stop_viewer() {
 say "$program"
 say "CPU in % of one core over $seconds s, $rounds rounds, at ${K3_SESSION_DPI:-96} DPI; photos of lomiri-wallpapers-20.04"
 say "$(printf '%-12s %5s %8s %10s %7s %14s' show round program wineserver X resident)"
-for show in ${K3_MEASURE_SHOWS:-default photo128 ripple512 floor-timers floor-frames}; do
+for show in ${K3_MEASURE_SHOWS:-default photo128 ripple512 paused floor-timers floor-frames}; do
   for round in $(seq 1 "$rounds"); do
     pid=$(start_viewer "$work/$show.k3dlt")
     sleep 6
+    if [ "$show" = paused ]; then
+      wine build/win64/bin/win_probe.exe --pause >/dev/null 2>&1
+      sleep 1
+    fi
     a=$(cpu_ticks "$pid"); s=$(cpu_ticks "$K3_WINESERVER_PID"); x=$(cpu_ticks "$K3_XVFB_PID")
     sleep "$seconds"
     b=$(cpu_ticks "$pid"); t=$(cpu_ticks "$K3_WINESERVER_PID"); y=$(cpu_ticks "$K3_XVFB_PID")

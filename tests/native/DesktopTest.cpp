@@ -590,6 +590,18 @@ TEST(DriftVisibility, HiddenForAnyReasonAndTheDisplayStates) {
   EXPECT_FALSE(DisplayIsOff(2)) << "dimmed still shows";
 }
 
+// Paused: shown, nothing runs; the system's animations off: photos switch,
+// nothing moves; hidden by the user or the system: nothing at all.
+TEST(DriftVisibility, WhatRunsUnderTheUsersAndTheSystemsHold) {
+  using A = DriftActivity;
+  EXPECT_EQ(ActivityOf({}, {}), (A{true, true, true}));
+  EXPECT_EQ(ActivityOf({}, {.paused = true}), (A{true, false, false}));
+  EXPECT_EQ(ActivityOf({}, {.animationsOff = true}), (A{true, true, false}));
+  EXPECT_EQ(ActivityOf({}, {.paused = true, .animationsOff = true}), (A{true, false, false}));
+  EXPECT_EQ(ActivityOf({}, {.hidden = true}), (A{false, false, false}));
+  EXPECT_EQ(ActivityOf({.locked = true}, {}), (A{false, false, false}));
+}
+
 TEST(DriftVisibility, KeepInsideMovesAnOutsidePictureTheLeastWayIn) {
   const Rect desk{0, 0, 1024, 768};
   double x = 1500, y = -300;

@@ -1,4 +1,6 @@
 #include "app/StartupRules.h"
+#include "app/TrayMenu.h"
+#include "res/resource.h"
 #include "framework/Rect.h"
 #include "framework/WindowAlpha.h"
 
@@ -38,12 +40,11 @@ TEST(CenterInRect, CentresWithIntegerDivision) {
 struct FakeFs {
   std::map<std::wstring, std::optional<std::wstring>> entries;
   PathOracle Oracle() const {
-    return PathOracle{
-        [this](const std::wstring& p) { return entries.count(p) != 0; },
-        [this](const std::wstring& p) -> std::optional<std::wstring> {
-          auto it = entries.find(p);
-          return it == entries.end() ? std::nullopt : it->second;
-        }};
+    return PathOracle{[this](const std::wstring& p) { return entries.count(p) != 0; },
+                      [this](const std::wstring& p) -> std::optional<std::wstring> {
+                        auto it = entries.find(p);
+                        return it == entries.end() ? std::nullopt : it->second;
+                      }};
   }
 };
 
@@ -120,3 +121,23 @@ TEST(Splash, FadeSequencesAndOpacity) {
 
 }  // namespace
 }  // namespace k3
+
+// The notification area's menu follows the drift's state and the mode; the
+// pause item says when another program holds the key.
+TEST(TrayMenu, ItemsFollowTheStateAndTheMode) {
+  using Items = std::vector<k3::TrayMenuItem>;
+  EXPECT_EQ(k3::TrayMenuItems({}), (Items{{k3::kTrayPause, IDS_TRAY_PAUSE, false},
+                                          {k3::kTrayHide, IDS_TRAY_HIDE, false},
+                                          {k3::kTrayMainWindow, IDS_TRAY_MAIN_WINDOW, false},
+                                          {k3::kTrayExit, IDS_TRAY_EXIT, true}}));
+  const Items viewer = k3::TrayMenuItems({.paused = true, .hidden = true, .viewerMode = true});
+  EXPECT_EQ(viewer, (Items{{k3::kTrayPause, IDS_TRAY_RESUME, false},
+                           {k3::kTrayHide, IDS_TRAY_SHOW, false},
+                           {k3::kTrayExit, IDS_TRAY_EXIT, true}}));
+  EXPECT_EQ(k3::TrayMenuItems({.keyAvailable = false}).front().textPair, unsigned{IDS_TRAY_PAUSE_NO_KEY});
+  EXPECT_EQ(k3::TrayMenuItems({.paused = true, .keyAvailable = false}).front().textPair,
+            unsigned{IDS_TRAY_RESUME_NO_KEY});
+  EXPECT_EQ(k3::TrayTipSuffix({}), 0u);
+  EXPECT_EQ(k3::TrayTipSuffix({.paused = true}), unsigned{IDS_TRAY_TIP_PAUSED});
+  EXPECT_EQ(k3::TrayTipSuffix({.paused = true, .hidden = true}), unsigned{IDS_TRAY_TIP_HIDDEN});
+}

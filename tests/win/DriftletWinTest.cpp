@@ -281,6 +281,69 @@ TEST(Driftlet, HidesWithoutTimersWhileTheSessionIsLockedOrTheDisplayIsOffAndCome
   EXPECT_EQ(TimersWithin(d.m_hWnd, 150), (std::vector<WPARAM>{1, 2, 3}));
 }
 
+// Paused, the photo keeps its place and frame with no timer; hidden by the
+// user, no window and no timer; with the system's animations off it stands
+// still and only the switch timer runs. (A system that sends no foreground events adds the
+// once-a-second look, timer 4, while the photo stands still.)
+TEST(Driftlet, PausedHiddenOrWithoutAnimationsItRunsOnlyWhatItShows) {
+  struct Animations {
+    // Set in this process, and told to the window as the system's
+    // broadcast tells every top-level window.
+    HWND window = nullptr;
+    void Set(bool on) const {
+      ::SystemParametersInfoW(SPI_SETCLIENTAREAANIMATION, 0, reinterpret_cast<void*>(static_cast<INT_PTR>(on)), 0);
+      if (window) ::SendMessageW(window, WM_SETTINGCHANGE, SPI_SETCLIENTAREAANIMATION, 0);
+    }
+    ~Animations() { Set(true); }
+  } animations;
+  fixtures::TempFolder folder;
+  const std::wstring photo = BluePhoto(folder);
+  CDriftlet d;
+  ASSERT_TRUE(d.CreateDriftWindow(L"Drift test", true, nullptr));
+  animations.window = d.m_hWnd;
+  EXPECT_TRUE(::GetWindowLongPtrW(d.m_hWnd, GWL_EXSTYLE) & WS_EX_NOACTIVATE);
+  EXPECT_EQ(::SendMessageW(d.m_hWnd, WM_MOUSEACTIVATE, 0, MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)), MA_NOACTIVATE)
+      << "in the default order too";
+  SwitchEvery60Ms(d);
+  d.LoadPhotos({photo});
+  DriftletProbe(d).WaitForPhotos();
+  for (int i = 0; i < 5; ++i) DriftletProbe(d).StepMotion(true);
+  const auto timers = [&] {
+    std::vector<WPARAM> ids = TimersWithin(d.m_hWnd, 150);
+    std::erase(ids, WPARAM{4});
+    return ids;
+  };
+  const RECT before = WindowBox(d.m_hWnd);
+  const auto at = [&](const RECT& r) {
+    const RECT now = WindowBox(d.m_hWnd);
+    return ::EqualRect(&r, &now) != FALSE;
+  };
+
+  d.SetPaused(true);
+  EXPECT_TRUE(::IsWindowVisible(d.m_hWnd));
+  EXPECT_TRUE(timers().empty()) << "paused: no motion, frame or switch";
+  DriftletProbe(d).StepMotion(true);
+  EXPECT_TRUE(at(before)) << "a step of its own moves nothing";
+  d.SetHiddenByUser(true);
+  EXPECT_FALSE(::IsWindowVisible(d.m_hWnd));
+  EXPECT_TRUE(TimersWithin(d.m_hWnd, 150).empty()) << "hidden: nothing at all";
+  d.SetHiddenByUser(false);
+  EXPECT_TRUE(::IsWindowVisible(d.m_hWnd));
+  EXPECT_TRUE(at(before)) << "back where it was";
+  d.SetPaused(false);
+  EXPECT_EQ(timers(), (std::vector<WPARAM>{1, 2, 3}));
+
+  animations.Set(false);
+  EXPECT_TRUE(d.Hold().animationsOff) << "the change is heard";
+  EXPECT_EQ(timers(), (std::vector<WPARAM>{1})) << "photos still switch";
+  const RECT still = WindowBox(d.m_hWnd);
+  DriftletProbe(d).StepMotion(true);
+  EXPECT_TRUE(at(still));
+  animations.Set(true);
+  EXPECT_FALSE(d.Hold().animationsOff);
+  EXPECT_EQ(timers(), (std::vector<WPARAM>{1, 2, 3}));
+}
+
 TEST(Driftlet, AWindowOfTheProgramItselfIsNeverAFullScreenProgram) {
   CDriftlet d;
   ASSERT_TRUE(d.CreateDriftWindow(L"Drift test", true, nullptr));

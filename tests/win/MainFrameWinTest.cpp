@@ -7,6 +7,8 @@
 
 #include "ImageFixtures.h"
 #include "app/MainFrame.h"
+#include "app/TrayMenu.h"
+#include "res/Messages.h"
 #include "framework/Dpi.h"
 #include "framework/Services.h"
 #include "desktop/Driftlet.h"
@@ -60,6 +62,52 @@ TEST(MainFrame, OwnShadowedClassIconAndDriftingWindowLifetime) {
   EXPECT_FALSE(::IsWindow(frameWindow));
   EXPECT_FALSE(::IsWindow(driftWindow));
   EXPECT_EQ(driftlet.m_hWnd, nullptr);
+}
+
+// The frame owns the pause key and the notification area's icon in both
+// modes; the key, a left click on the icon and the menu's commands reach
+// the drift through the frame's messages.
+TEST(DriftControls, TheKeyTheIconAndTheMenusCommandsInViewerMode) {
+  CDriftlet driftlet;
+  bool active = false;
+  {
+    CMainFrame frame(driftlet, L"Controls test", true, active);
+    ASSERT_TRUE(frame.LoadFrame(IDR_MAINFRAME, kFrameStyle));
+    EXPECT_TRUE(frame.Controls().KeyAvailable());
+    EXPECT_TRUE(frame.Controls().IconAdded()) << "the shell took the icon";
+    frame.SendMessage(WM_HOTKEY, DriftControls::kHotkeyId, MAKELPARAM(MOD_CONTROL | MOD_ALT, 'P'));
+    EXPECT_TRUE(driftlet.Hold().paused);
+    EXPECT_TRUE(driftlet.Activity().shown);
+    EXPECT_FALSE(driftlet.Activity().switching);
+    frame.SendMessage(WM_COMMAND, kTrayPause);
+    EXPECT_FALSE(driftlet.Hold().paused);
+    frame.SendMessage(WM_COMMAND, kTrayHide);
+    EXPECT_FALSE(driftlet.Activity().shown);
+    EXPECT_FALSE(::IsWindowVisible(driftlet.m_hWnd));
+    frame.SendMessage(WM_COMMAND, kTrayHide);
+    EXPECT_TRUE(::IsWindowVisible(driftlet.m_hWnd));
+    // A left click on the icon, as the shell reports it.
+    frame.SendMessage(WM_TRAY_ICON, 0, MAKELPARAM(NIN_SELECT, DriftControls::kIconId));
+    frame.SendMessage(WM_TRAY_ICON, 0, MAKELPARAM(WM_LBUTTONUP, DriftControls::kIconId));
+    EXPECT_TRUE(driftlet.Hold().paused) << "one click, one toggle";
+    // Explorer started again: the icon is given again.
+    frame.SendMessage(::RegisterWindowMessageW(L"TaskbarCreated"));
+    EXPECT_TRUE(frame.Controls().IconAdded());
+
+    // Another program's key: the rest works, the menu says so.
+    HWND other = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_FALSE(::RegisterHotKey(other, 9, MOD_CONTROL | MOD_ALT, 'P')) << "the frame holds the key";
+    frame.DestroyWindow();
+    EXPECT_TRUE(::RegisterHotKey(other, 9, MOD_CONTROL | MOD_ALT, 'P')) << "given back at the end";
+    DriftControls second(driftlet, false);
+    second.Start(other, nullptr, L"t");
+    EXPECT_FALSE(second.KeyAvailable());
+    EXPECT_EQ(TrayMenuItems(second.State()).front().textPair, unsigned{IDS_TRAY_RESUME_NO_KEY});
+    second.Stop();
+    EXPECT_FALSE(second.IconAdded());
+    ::UnregisterHotKey(other, 9);
+    ::DestroyWindow(other);
+  }
 }
 
 SIZE WindowSize(HWND hwnd) {

@@ -936,6 +936,59 @@ TEST(MainView, TheKeyboardAloneChoosesRowsAndSettingsSavesAndDeletes) {
   EXPECT_TRUE(s.Exit());
 }
 
+// The drift under the user's hand in normal mode. A real click on the
+// photo leaves the main window the active one (stacking orders Top and
+// Normal); Ctrl+Alt+P with the main window focused stops the photo and
+// starts it again; the icon's commands, through the window that owns the
+// icon, hide and show the photos, show the minimised main window and exit
+// with the exit question.
+TEST(MainView, ThePhotoLeavesTheFocusAloneAndThePauseKeyAndTheIconsMenuHoldIt) {
+  ViewSession s;
+  std::wstring red, blue;
+  ASSERT_NO_FATAL_FAILURE(StartWithRedAndBlue(s, red, blue));
+  ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(s.drift); }, 5000));
+  const auto box = [&] {
+    RECT r{};
+    ::GetWindowRect(s.drift, &r);
+    return r;
+  };
+  const auto same = [](const RECT& a, const RECT& b) { return ::EqualRect(&a, &b) != FALSE; };
+  const auto moves = [&](DWORD ms) {
+    const RECT first = box();
+    return WaitUntil([&] { return !same(first, box()); }, ms);
+  };
+  for (UINT order : {ids::kZOrderFirst + 2, ids::kZOrderFirst + 1}) {
+    ASSERT_TRUE(s.Click(s.Control(order)));
+    ASSERT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == s.frame; }, 3000));
+    const RECT at = box();
+    ASSERT_TRUE(MouseClick((at.left + at.right) / 2, (at.top + at.bottom) / 2));
+    EXPECT_FALSE(WaitUntil([&] { return ::GetForegroundWindow() != s.frame; }, 1500))
+        << "the main window stays the active one: order " << order;
+  }
+
+  ASSERT_TRUE(moves(3000));
+  ASSERT_TRUE(Keys("ctrl+alt+p"));
+  ::Sleep(300);
+  EXPECT_FALSE(moves(3000)) << "paused";
+  ASSERT_TRUE(Keys("ctrl+alt+p"));
+  EXPECT_TRUE(moves(3000)) << "going again";
+
+  constexpr WPARAM kHide = 0x7102, kMainWindow = 0x7103, kExit = 0x7104;
+  ::SendMessageW(s.frame, WM_COMMAND, kHide, 0);
+  EXPECT_FALSE(::IsWindowVisible(s.drift));
+  ::SendMessageW(s.frame, WM_COMMAND, kHide, 0);
+  EXPECT_TRUE(::IsWindowVisible(s.drift));
+  ::ShowWindow(s.frame, SW_MINIMIZE);
+  ASSERT_TRUE(WaitUntil([&] { return ::IsIconic(s.frame) != FALSE; }, 3000));
+  ::SendMessageW(s.frame, WM_COMMAND, kMainWindow, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !::IsIconic(s.frame) && ::IsWindowVisible(s.frame); }, 3000));
+  ::PostMessageW(s.frame, WM_COMMAND, kExit, 0);
+  const auto question = WaitMessageBox(s.program().Pid());
+  ASSERT_TRUE(question) << "Exit asks as the close button does";
+  PressButton(question->hwnd, IDYES);
+  EXPECT_TRUE(s.program().WaitExit(15000));
+}
+
 TEST(MainView, DraggingMovesAndResizesTheFrameNeverBelowItsMinimum) {
   ViewSession s;
   ASSERT_TRUE(s.Start());

@@ -72,6 +72,11 @@ TEST(Resources, EveryPairedTextExistsInBothLanguages) {
       {IDS_INVALID_PARAMETER_JA, IDS_INVALID_PARAMETER_EN}, {IDS_NO_INTERNET_JA, IDS_NO_INTERNET_EN},
       {IDS_COMPLETED_JA, IDS_COMPLETED_EN},         {IDS_WRITE_ERROR_JA, IDS_WRITE_ERROR_EN},
       {IDS_READ_ERROR_JA, IDS_READ_ERROR_EN},
+      {IDS_TRAY_PAUSE, IDS_TRAY_PAUSE + 1},         {IDS_TRAY_RESUME, IDS_TRAY_RESUME + 1},
+      {IDS_TRAY_PAUSE_NO_KEY, IDS_TRAY_PAUSE_NO_KEY + 1}, {IDS_TRAY_RESUME_NO_KEY, IDS_TRAY_RESUME_NO_KEY + 1},
+      {IDS_TRAY_HIDE, IDS_TRAY_HIDE + 1},           {IDS_TRAY_SHOW, IDS_TRAY_SHOW + 1},
+      {IDS_TRAY_MAIN_WINDOW, IDS_TRAY_MAIN_WINDOW + 1}, {IDS_TRAY_EXIT, IDS_TRAY_EXIT + 1},
+      {IDS_TRAY_TIP_PAUSED, IDS_TRAY_TIP_PAUSED + 1}, {IDS_TRAY_TIP_HIDDEN, IDS_TRAY_TIP_HIDDEN + 1},
   };
   for (const auto& pair : pairs) {
     const std::wstring ja = LoadResString(pair[0], module), en = LoadResString(pair[1], module);
@@ -87,6 +92,7 @@ TEST(Resources, EveryPairedTextExistsInBothLanguages) {
   EXPECT_EQ(LoadResString(IDS_DOWNLOADED_EN, module),
             L"Download of the latest version was completed.\nTerminate this program and restart.");
   EXPECT_EQ(LoadResString(IDS_READ_ERROR_EN, module), L"Error in reading file.");
+  EXPECT_EQ(LoadResString(IDS_TRAY_PAUSE + 1, module), L"&Pause\tCtrl+Alt+P") << "the key after a tab";
   EXPECT_EQ(LoadResString(9999, module), L"");
 
   EXPECT_TRUE(::FindResourceW(module, MAKEINTRESOURCEW(IDR_MAINFRAME), RT_GROUP_ICON));

@@ -115,6 +115,38 @@ TEST(Startup, SplashFadesTheLogoInWhileTheFrameIsTransparent) {
   CloseConfirmed(program, frame);
 }
 
+// With the system's "Show animations" off the logo is shown and taken away
+// without fading.
+TEST(Startup, WithoutTheSystemsAnimationsTheLogoAppearsWithoutFading) {
+  struct Animations {
+    explicit Animations(bool on) { Set(on); }
+    ~Animations() { Set(true); }
+    static void Set(bool on) {
+      ::SystemParametersInfoW(SPI_SETCLIENTAREAANIMATION, 0, reinterpret_cast<void*>(static_cast<INT_PTR>(on)),
+                              SPIF_SENDCHANGE);
+    }
+  } off(false);
+  Program program(L"", false);
+  ASSERT_TRUE(program.Started());
+  HWND logo = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (logo = FindLogoWindow(program.Pid())) && ::IsWindowVisible(logo); }, 15000));
+  bool partWay = false, opaque = false;
+  WaitUntil(
+      [&] {
+        const std::optional<int> alpha = LayeredOpacity(logo);
+        if (alpha && *alpha > 0 && *alpha < 255) partWay = true;
+        if (::IsWindow(logo) && !alpha) opaque = true;
+        return !::IsWindow(logo);
+      },
+      8000);
+  EXPECT_FALSE(partWay) << "never seen fading";
+  EXPECT_TRUE(opaque);
+  HWND frame = program.WaitMainFrame();
+  ASSERT_TRUE(frame);
+  EXPECT_TRUE(WaitUntil([&] { return !LayeredOpacity(frame); }, 5000));
+  CloseConfirmed(program, frame);
+}
+
 // The screens' DPI of the programs started while it lives (the prefix's
 // LogPixels, which Wine reads at each start), set back at its end.
 class SessionDpi {

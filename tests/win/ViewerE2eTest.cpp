@@ -252,8 +252,8 @@ TEST_F(ViewerTest, FollowsAMouseDragAndKeepsTheThrow) {
   EXPECT_TRUE(program.WaitExit(10000));
 }
 
-TEST_F(ViewerTest, BottomMostPhotoIsNotActivatedByAClick) {
-  for (const wchar_t* order : {L"bottom", L"top"}) {
+TEST_F(ViewerTest, ThePhotoIsNotActivatedByAClickInAnyOrder) {
+  for (const wchar_t* order : {L"bottom", L"normal", L"top"}) {
     const auto show =
         Package(std::wstring(L"--type photo --size 128 --zorder ") + order, {Photo(L"z.jpg", 200, 200, kRed)});
     Program program(L"\"" + show + L"\"");
@@ -271,15 +271,124 @@ TEST_F(ViewerTest, BottomMostPhotoIsNotActivatedByAClick) {
                   (rc.top + rc.bottom) / 2);
     ASSERT_TRUE(RunUnixShell(command));
     const bool activated = WaitUntil([&] { return ::GetForegroundWindow() == viewer; }, 1500);
-    if (std::wstring(order) == L"bottom") {
-      EXPECT_FALSE(activated) << "a bottom-most photo does not come forward";
-    } else {
-      EXPECT_TRUE(activated) << "other orders are activated by a click";
-    }
+    EXPECT_FALSE(activated) << "the photo never takes the activation: " << order;
+    EXPECT_EQ(::GetForegroundWindow(), mine) << order;
     ::DestroyWindow(mine);
     ::PostMessageW(viewer, WM_CLOSE, 0, 0);
     EXPECT_TRUE(program.WaitExit(10000));
   }
+}
+
+// Whether the window's rectangle stays the same for `ms`, and whether it
+// moves within `ms`.
+bool Same(const RECT& a, const RECT& b) { return ::EqualRect(&a, &b) != FALSE; }
+// The test's own windows are served meanwhile: a key pressed in one of
+// them reaches the system (and the program's registered key) only then.
+bool StandsStill(HWND hwnd, DWORD ms) {
+  const RECT first = Rect(hwnd);
+  return !PumpUntil([&] { return !Same(first, Rect(hwnd)); }, ms);
+}
+bool Moves(HWND hwnd, DWORD ms) {
+  const RECT first = Rect(hwnd);
+  return PumpUntil([&] { return !Same(first, Rect(hwnd)); }, ms);
+}
+
+// The frame of a viewer: the hidden window that owns the pause key and the
+// notification area's icon.
+HWND ViewerFrame(const Program& program) {
+  for (HWND h : FindWindows(program.Pid(), L"", L"K3DriftletFrame")) return h;
+  return nullptr;
+}
+
+// Another program's window (this test's) with the X keyboard focus, given
+// by a real click: Wine hands a registered key to whichever of its windows
+// has it.
+class OtherProgramsWindow {
+ public:
+  OtherProgramsWindow() {
+    hwnd_ = ::CreateWindowExW(0, L"EDIT", L"typing here", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 240, 120, nullptr,
+                              nullptr, nullptr, nullptr);
+    PumpUntil([] { return false; }, 300);
+    RECT rc{};
+    ::GetWindowRect(hwnd_, &rc);
+    MouseClick((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    PumpUntil([&] { return ::GetForegroundWindow() == hwnd_; }, 3000);
+  }
+  ~OtherProgramsWindow() { ::DestroyWindow(hwnd_); }
+  HWND get() const { return hwnd_; }
+
+ private:
+  HWND hwnd_ = nullptr;
+};
+
+// Ctrl+Alt+P, pressed in another program's window, stops the drift and
+// starts it again; the frame's commands (the icon's menu) pause, hide, show
+// and exit at once.
+TEST_F(ViewerTest, ThePauseKeyAndTheIconsCommandsHoldTheDrift) {
+  const auto show = Package(L"--type ripple --size 128", {Photo(L"p.jpg", 200, 200, kRed)});
+  Program program(L"\"" + show + L"\"");
+  HWND viewer = WaitViewerWindow(program);
+  ASSERT_TRUE(viewer);
+  ASSERT_TRUE(Moves(viewer, 3000));
+  EXPECT_TRUE(::GetWindowLongPtrW(viewer, GWL_EXSTYLE) & WS_EX_NOACTIVATE) << "the photo never takes the focus";
+  {
+    OtherProgramsWindow other;
+    ASSERT_EQ(::GetForegroundWindow(), other.get());
+    ASSERT_EQ(RunUnixCommand("xdotool key ctrl+alt+p"), 0);
+    PumpUntil([] { return false; }, 500);
+    EXPECT_TRUE(StandsStill(viewer, 3000)) << "paused";
+    ASSERT_EQ(RunUnixCommand("xdotool key ctrl+alt+p"), 0);
+    EXPECT_TRUE(Moves(viewer, 3000)) << "going again";
+    EXPECT_EQ(::GetForegroundWindow(), other.get());
+  }
+  HWND frame = ViewerFrame(program);
+  ASSERT_TRUE(frame);
+  ::SendMessageW(frame, WM_COMMAND, 0x7101, 0);  // Pause
+  PumpUntil([] { return false; }, 300);
+  EXPECT_TRUE(StandsStill(viewer, 2000));
+  ::SendMessageW(frame, WM_COMMAND, 0x7102, 0);  // Hide photos
+  EXPECT_FALSE(::IsWindowVisible(viewer));
+  ::SendMessageW(frame, WM_COMMAND, 0x7102, 0);  // Show photos
+  EXPECT_TRUE(::IsWindowVisible(viewer));
+  ::SendMessageW(frame, WM_COMMAND, 0x7101, 0);  // Resume
+  EXPECT_TRUE(Moves(viewer, 3000));
+  ::PostMessageW(frame, WM_COMMAND, 0x7104, 0);  // Exit: at once, without a question
+  EXPECT_TRUE(program.WaitExit(10000));
+}
+
+// "Show animations" off when the viewer starts: the photo stands still and
+// still switches. (Wine keeps each process's reading of the setting, so a
+// change made by another program while the viewer runs is shown by the
+// drifting window's own tests, in one process.)
+TEST_F(ViewerTest, WithTheSystemsAnimationsOffThePhotoStandsStillAndStillSwitches) {
+  struct Animations {
+    static void Set(bool on) {
+      ::SystemParametersInfoW(SPI_SETCLIENTAREAANIMATION, 0, reinterpret_cast<void*>(static_cast<INT_PTR>(on)),
+                              SPIF_SENDCHANGE);
+    }
+    ~Animations() { Set(true); }
+  } restore;
+  Animations::Set(false);
+  const auto show = Package(L"--type ripple --size 128 --interval 1s",
+                            {Photo(L"r.jpg", 200, 200, kRed), Photo(L"b.jpg", 200, 200, kBlue)});
+  Program program(L"\"" + show + L"\"");
+  HWND viewer = WaitViewerWindow(program);
+  ASSERT_TRUE(viewer);
+  PumpUntil([] { return false; }, 500);
+  const RECT still = Rect(viewer);
+  bool sawRed = false, sawBlue = false;
+  WaitUntil(
+      [&] {
+        const COLORREF c = ScreenPixel((still.left + still.right) / 2, (still.top + still.bottom) / 2);
+        sawRed = sawRed || Near(c, kRed);
+        sawBlue = sawBlue || Near(c, kBlue);
+        return !Same(still, Rect(viewer));
+      },
+      3500);
+  EXPECT_TRUE(Same(still, Rect(viewer))) << "standing still";
+  EXPECT_TRUE(sawRed && sawBlue) << "switching all the same";
+  ::PostMessageW(viewer, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(program.WaitExit(10000));
 }
 
 TEST_F(ViewerTest, ShortFileIsNotAPackage) {
