@@ -5,8 +5,11 @@
 namespace k3 {
 
 bool IsSystemOverlayProgram(std::wstring_view fileName) {
+  // The shell and its hosts, the Xbox Game Bar and the screen-snipping
+  // overlay (its host, and the older sketch tool's).
   for (std::wstring_view overlay : {L"explorer.exe", L"TextInputHost.exe", L"StartMenuExperienceHost.exe",
-                                    L"SearchHost.exe", L"ShellExperienceHost.exe"}) {
+                                    L"SearchHost.exe", L"ShellExperienceHost.exe", L"GameBar.exe",
+                                    L"GameBarFTServer.exe", L"ScreenClippingHost.exe", L"ScreenSketch.exe"}) {
     if (EqualsNoCase(fileName, overlay)) return true;
   }
   return false;

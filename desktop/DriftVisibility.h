@@ -66,7 +66,8 @@ struct ForegroundFacts {
   bool desktopOrShell = false;
   // A window of the system's own overlays (task switching, snap layouts,
   // the emoji panel, clipboard history, input candidates, Start, search,
-  // notifications): they come and go over the screen in moments.
+  // notifications, the Xbox Game Bar, screen snipping): they come and go
+  // over the screen in moments.
   bool systemOverlay = false;
   bool visible = false;
   bool minimized = false;

@@ -22,9 +22,9 @@ CImgList::~CImgList() {
   if (m_hWnd) DestroyWindow();
 }
 
-int CImgList::RowHeight() const { return ScaleForDpi(kRowHeight, dpi_); }
+int CImgList::RowHeight() const { return ScaleForDpi(kRowHeight, RowDpi(dpi_)); }
 
-int CImgList::ThumbnailSide() const { return ScaleForDpi(kThumbnailSide, dpi_); }
+int CImgList::ThumbnailSide() const { return ScaleForDpi(kThumbnailSide, RowDpi(dpi_)); }
 
 void CImgList::SetDpi(int dpi) {
   if (dpi == dpi_) return;
@@ -68,24 +68,25 @@ void CImgList::DrawItem(const DRAWITEMSTRUCT& item) {
     // A mark besides the tint: a frame round the row, outside the
     // thumbnail's box.
     fw::GdiBrush mark(::CreateSolidBrush(colours_.selectionMark));
-    const int t = ScaleForDpi(kSelectionMarkWidth, dpi_);
+    const int t = ScaleForDpi(kSelectionMarkWidth, RowDpi(dpi_));
     for (const RECT& edge : {RECT{0, 0, width, t}, RECT{0, height - t, width, height}, RECT{0, 0, t, height},
                              RECT{width - t, 0, width, height}}) {
       if (mark) ::FillRect(buffer.dc(), &edge, mark.get());
     }
   }
   if (entry) {
-    const int side = ThumbnailSide(), rowHeight = RowHeight(), textLeft = ScaleForDpi(100, dpi_);
+    const int rowDpi = RowDpi(dpi_);
+    const int side = ThumbnailSide(), rowHeight = RowHeight(), textLeft = ScaleForDpi(100, rowDpi);
     if (entry->image && entry->image->Width() > 0) {
       // A thumbnail of another DPI stands in, centred, until its own comes.
       const ThumbOrigin at =
-          ThumbnailOrigin(std::min(entry->image->Width(), side), std::min(entry->image->Height(), side), dpi_);
+          ThumbnailOrigin(std::min(entry->image->Width(), side), std::min(entry->image->Height(), side), rowDpi);
       DrawPixels(buffer.dc(), at.x, at.y, *entry->image);
     } else if (entry->width > 0 && entry->height > 0) {
       // Not made yet: a quiet box where the thumbnail will be.
       Size fitted{entry->width, entry->height};
       FitInside(fitted, side, side);
-      const ThumbOrigin at = ThumbnailOrigin(fitted.width, fitted.height, dpi_);
+      const ThumbOrigin at = ThumbnailOrigin(fitted.width, fitted.height, rowDpi);
       const RECT box{at.x, at.y, at.x + fitted.width, at.y + fitted.height};
       ::FillRect(buffer.dc(), &box, placeholder_.get());
     }

@@ -24,7 +24,6 @@ namespace k3 {
 
 class CImgList : public fw::CListBox {
  public:
-  static constexpr int kRowHeight = 100;
   // Rows, thumbnails and text at `dpi`; before the list is made, or with
   // its rows' new height after.
   void SetDpi(int dpi);

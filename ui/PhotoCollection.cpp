@@ -114,7 +114,7 @@ bool PhotoCollection::Create(HWND parent, UINT id) {
   return true;
 }
 
-int PhotoCollection::ThumbnailSide() const { return ScaleForDpi(kThumbnailSide, dpi_); }
+int PhotoCollection::ThumbnailSide() const { return ScaleForDpi(kThumbnailSide, RowDpi(dpi_)); }
 
 void PhotoCollection::SetDpi(int dpi) {
   if (dpi <= 0 || dpi == dpi_) return;

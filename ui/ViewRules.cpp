@@ -53,6 +53,11 @@ std::wstring ProductPageAddress(bool japanese, std::wstring_view host) {
          (japanese ? L"k3driftlet/k3driftlet.html" : L"k3driftlet/k3driftlet_e.html");
 }
 
+int RowDpi(int dpi) {
+  while (dpi > kBaseDpi && ScaleForDpi(kRowHeight, dpi) > kMostRowPixels) --dpi;
+  return dpi;
+}
+
 ThumbOrigin ThumbnailOrigin(int width, int height, int dpi) {
   const int side = ScaleForDpi(kThumbnailSide, dpi), margin = ScaleForDpi(2, dpi);
   return ThumbOrigin{(side - width) / 2 + margin, (side - height) / 2 + margin};

@@ -33,6 +33,15 @@ std::wstring ProductPageAddress(bool japanese, std::wstring_view host = kVendorW
 // The side of the square a row's thumbnail fits in (logical pixels).
 inline constexpr int kThumbnailSide = 96;
 
+// The height of a list row in logical pixels, and the most a list box
+// takes for a row (pixels).
+inline constexpr int kRowHeight = 100;
+inline constexpr int kMostRowPixels = 255;
+// The DPI the list's rows and thumbnails are drawn at: the screen's, or
+// from about 255 per cent on the largest at which a row still fits the
+// list box (the text keeps the screen's DPI).
+int RowDpi(int dpi);
+
 // Top-left corner of a w x h thumbnail centred in the 96 x 96 box at (2, 2)
 // of its row (logical pixels at `dpi`).
 struct ThumbOrigin {

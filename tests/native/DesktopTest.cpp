@@ -511,7 +511,8 @@ TEST(Package, AHostileFileOfMillionsOfEmptyRecordsMakesNoRecords) {
 
 TEST(DriftVisibility, TheSystemsOverlaysAreNoProgramsAndAFullScreenProgramHidesTheDriftOnlyOnceItStays) {
   for (const wchar_t* overlay : {L"explorer.exe", L"EXPLORER.EXE", L"TextInputHost.exe", L"StartMenuExperienceHost.exe",
-                                 L"SearchHost.exe", L"ShellExperienceHost.exe"}) {
+                                 L"SearchHost.exe", L"ShellExperienceHost.exe", L"GameBar.exe", L"gamebarftserver.exe",
+                                 L"ScreenClippingHost.exe", L"ScreenSketch.exe"}) {
     EXPECT_TRUE(IsSystemOverlayProgram(overlay)) << overlay;
   }
   for (const wchar_t* program : {L"game.exe", L"explorer.exe.exe", L"", L"iexplorer.exe"}) {

@@ -471,6 +471,19 @@ TEST(ViewRules, HighContrastDrawsWithTheSystemsColoursInTheirPairs) {
   EXPECT_NE(c, ViewColours{});
 }
 
+// A list box takes rows of at most 255 pixels: up to 245 DPI the rows are
+// the screen's, beyond it (275 and 300 per cent) the largest that fit.
+TEST(ViewRules, RowsFitTheListBoxAtEveryDpi) {
+  EXPECT_EQ(RowDpi(96), 96);
+  EXPECT_EQ(RowDpi(240), 240);
+  EXPECT_EQ(RowDpi(264), 245);
+  EXPECT_EQ(RowDpi(288), 245);
+  for (int dpi = 96; dpi <= 480; dpi += 24) {
+    EXPECT_LE(ScaleForDpi(kRowHeight, RowDpi(dpi)), kMostRowPixels) << dpi;
+    EXPECT_LE(ScaleForDpi(kThumbnailSide + 4, RowDpi(dpi)), ScaleForDpi(kRowHeight, RowDpi(dpi))) << dpi;
+  }
+}
+
 TEST(ViewRules, FirstCheckedButtonOfAGroup) {
   EXPECT_EQ(FirstChecked({false, false, true, false}), 2);
   EXPECT_EQ(FirstChecked({true, false, true}), 0);

@@ -149,6 +149,14 @@ TEST(ImgList, RowsShowTheThumbnailCentredThePathAndTheSelection) {
   beyond.rcItem = all;
   list.DrawItem(beyond);
   EXPECT_EQ(untouched.At(50, 50), RGB(0, 0, 0));
+
+  // At 300 per cent a row is still one the list box takes, and the
+  // thumbnail fits in it whole.
+  list.SetDpi(288);
+  EXPECT_EQ(list.SendMessage(LB_GETITEMHEIGHT, 0), list.RowHeight());
+  EXPECT_LE(list.RowHeight(), 255);
+  EXPECT_GE(list.RowHeight(), 250);
+  EXPECT_LE(list.ThumbnailSide() + 4, list.RowHeight());
   list.DestroyWindow();
   parent.DestroyWindow();
 }
