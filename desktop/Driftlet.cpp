@@ -210,7 +210,9 @@ void CDriftlet::StepMotion(bool compose) {
   // A photo standing still keeps its place; a new layout of the screens
   // still brings it back onto them.
   if (activity_.moving || displayChanged || (motion_.centreX == -1 && motion_.centreY == -1))
-    StepMotionOver(motion_, screens_, width, height, box, random_);
+    // A logical pixel a step: the photo crosses a screen in the same time
+    // at every DPI.
+    StepMotionOver(motion_, screens_, width, height, box, random_, StepLength(dpi_));
   if (compose) ComposeFrame();
 }
 

@@ -54,12 +54,10 @@ int RoundToInt(double v) {
   return static_cast<int>(r);
 }
 
-double InitialDirection(const RandomSource& random) {
-  return static_cast<double>(random()) / 32767 * kPi * 2;
-}
+double InitialDirection(const RandomSource& random) { return static_cast<double>(random()) / 32767 * kPi * 2; }
 
-void StepMotion(MotionState& m, const Rect& d, int width, int height, const Rect& box,
-                const RandomSource& random) {
+void StepMotion(MotionState& m, const Rect& d, int width, int height, const Rect& box, const RandomSource& random,
+                double length) {
   const int bw = box.Width(), bh = box.Height();
   const int halfW = width / 2, halfH = height / 2, halfBw = bw / 2, halfBh = bh / 2;
   if (m.centreX == -1 && m.centreY == -1) {
@@ -67,15 +65,15 @@ void StepMotion(MotionState& m, const Rect& d, int width, int height, const Rect
     m.centreY = d.top + (d.bottom - d.top) / 2;
     return;
   }
-  m.centreX += std::cos(m.direction);
-  m.centreY -= std::sin(m.direction);
+  m.centreX += length * std::cos(m.direction);
+  m.centreY -= length * std::sin(m.direction);
   // The centre of the visible box on the screen.
   double a = m.centreX - halfW + box.left + halfBw;
   double b = m.centreY - halfH + box.top + halfBh;
   const double turn = RandomTurn(random, 20);
   // Left, top, right or bottom out: the visible box crossed that edge.
-  const Walls walls{d.left > a - halfBw,     d.top > b - halfBh,     d.right < a + halfBw,
-                    d.bottom < b + halfBh,   double(d.left + halfBw), double(d.top + halfBh),
+  const Walls walls{d.left > a - halfBw,      d.top > b - halfBh,       d.right < a + halfBw,
+                    d.bottom < b + halfBh,    double(d.left + halfBw),  double(d.top + halfBh),
                     double(d.right - halfBw), double(d.bottom - halfBh)};
   Bounce(a, b, m.direction, walls, turn);
   m.centreX = a - halfBw - box.left + halfW;
@@ -120,8 +118,8 @@ EffectFrame AdvanceEffect(EffectState& e, const DisplaySettings& s, int w, int h
       const int d = m * 9 / 10;
       const int r = d / 2;
       // The lens centre stays at least R from every edge.
-      const Walls walls{e.lensX - r < 0, e.lensY - r < 0, e.lensX + r > w, e.lensY + r > h,
-                        double(r),       double(r),       double(w - r),  double(h - r)};
+      const Walls walls{e.lensX - r<0, e.lensY - r<0, e.lensX + r> w, e.lensY + r> h, double(r), double(r),
+                        double(w - r), double(h - r)};
       Bounce(e.lensX, e.lensY, e.effectAngle, walls, turn);
       e.effectAngle += RandomTurn(random, 0.1);
       f.pointX = RoundToInt(e.lensX);
@@ -137,7 +135,7 @@ EffectFrame AdvanceEffect(EffectState& e, const DisplaySettings& s, int w, int h
       e.lensX += std::cos(e.effectAngle) * 0.5;
       e.lensY += std::sin(e.effectAngle) * -0.5;
       const double turn = RandomTurn(random, 20);
-      const Walls walls{e.lensX < 0, e.lensY < 0, e.lensX > w, e.lensY > h, 0, 0, double(w), double(h)};
+      const Walls walls{e.lensX<0, e.lensY<0, e.lensX> w, e.lensY> h, 0, 0, double(w), double(h)};
       Bounce(e.lensX, e.lensY, e.effectAngle, walls, turn);
       e.effectAngle += RandomTurn(random, 0.1);
       f.amplitude = WaveAmplitude(h, s.effectStrength);

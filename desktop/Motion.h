@@ -12,7 +12,6 @@
 
 namespace k3 {
 
-
 // A source of random numbers 0..32767.
 using RandomSource = std::function<int()>;
 
@@ -31,12 +30,16 @@ double RandomTurn(const RandomSource& random, double degrees);
 // The direction a new drifting window starts with.
 double InitialDirection(const RandomSource& random);
 
-// One motion step: the centre moves one pixel; the visible box (`box` inside
-// a picture of `width` x `height`) bounces off the desktop's edges with a
-// small random turn, one edge case per step. The first step with photos
-// places the centre in the middle of the desktop instead.
-void StepMotion(MotionState& m, const Rect& desktop, int width, int height, const Rect& box,
-                const RandomSource& random);
+// One motion step: the centre moves `length` pixels (one logical pixel: 1
+// at 96 DPI, 2 at 192); the visible box (`box` inside a picture of `width`
+// x `height`) bounces off the desktop's edges with a small random turn, one
+// edge case per step. The first step with photos places the centre in the
+// middle of the desktop instead.
+void StepMotion(MotionState& m, const Rect& desktop, int width, int height, const Rect& box, const RandomSource& random,
+                double length = 1);
+
+// The length of a step of one logical pixel at `dpi`.
+constexpr double StepLength(int dpi) { return dpi > 0 ? dpi / 96.0 : 1.0; }
 
 // The direction after a throw from `start` to `end`; unchanged when the
 // mouse came back where it started.
@@ -53,10 +56,10 @@ struct EffectState {
 
 // The effect frame to make and where its window goes, for one composition.
 struct EffectFrame {
-  int pointX = 0, pointY = 0;  // lens or pattern centre (pixels of the item image)
-  int radius = 0;              // Sphere
+  int pointX = 0, pointY = 0;      // lens or pattern centre (pixels of the item image)
+  int radius = 0;                  // Sphere
   int divisor = 0, amplitude = 0;  // Ripple and Wave
-  int angle = 0;  // Wave: degrees; Rotate: hundredths of a degree
+  int angle = 0;                   // Wave: degrees; Rotate: hundredths of a degree
   // The window's top-left corner is centre - (frame size / 2) - shift.
   double shiftX = 0, shiftY = 0;
 };
@@ -65,8 +68,7 @@ struct EffectFrame {
 // width x height and gives the parameters of its frame. `random` is drawn
 // from as the composition does (once to set the angle at the first call,
 // then twice per Sphere, Ripple or Wave frame).
-EffectFrame AdvanceEffect(EffectState& e, const DisplaySettings& s, int width, int height,
-                          const RandomSource& random);
+EffectFrame AdvanceEffect(EffectState& e, const DisplaySettings& s, int width, int height, const RandomSource& random);
 
 // Whether two frames of the display type, made from the same item image,
 // are the same picture: only the parameters the type's generator takes are

@@ -68,10 +68,10 @@ Rect VisibleAt(double x, double y, int width, int height, const Rect& box) {
 }  // namespace
 
 void StepMotionOver(MotionState& m, const std::vector<Rect>& areas, int width, int height, const Rect& box,
-                    const RandomSource& random) {
+                    const RandomSource& random, double length) {
   if (areas.empty()) return;
   if (areas.size() == 1) {
-    StepMotion(m, areas.front(), width, height, box, random);
+    StepMotion(m, areas.front(), width, height, box, random, length);
     return;
   }
   const Rect& primary = areas.front();
@@ -95,7 +95,7 @@ void StepMotionOver(MotionState& m, const std::vector<Rect>& areas, int width, i
     }
     return;
   }
-  const double stepX = std::cos(m.direction), stepY = -std::sin(m.direction);
+  const double stepX = length * std::cos(m.direction), stepY = -length * std::sin(m.direction);
   if (CoveredByAreas(VisibleAt(m.centreX + stepX, m.centreY + stepY, width, height, box), areas)) {
     m.centreX += stepX;
     m.centreY += stepY;

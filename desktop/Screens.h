@@ -19,13 +19,13 @@ bool CoveredByAreas(const Rect& box, const std::vector<Rect>& areas);
 const Rect* NearestArea(const Rect& box, const std::vector<Rect>& areas);
 
 // One motion step over several work areas (`areas`, the primary's first):
-// the centre moves one pixel; a step that would put any pixel of the visible
+// the centre moves `length` pixels; a step that would put any pixel of the visible
 // box (`box` inside a picture of `width` x `height`) outside every area is
 // not taken, and the direction bounces off the edge it met, as at the
 // desktop's edges (with the same small random turn). The first step places
 // the centre in the middle of the primary area. With one area this is
 // StepMotion over it.
 void StepMotionOver(MotionState& m, const std::vector<Rect>& areas, int width, int height, const Rect& box,
-                    const RandomSource& random);
+                    const RandomSource& random, double length = 1);
 
 }  // namespace k3

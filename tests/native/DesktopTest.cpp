@@ -148,6 +148,15 @@ TEST(Motion, StepsOnePixelAndCurves) {
   m.direction = kPi / 2;  // up
   StepMotion(m, kDesktop, 100, 60, kBox, r.Source());
   EXPECT_NEAR(m.centreY, 399, 1e-9);
+  // A logical pixel at 192 DPI is two; over several screens as well.
+  EXPECT_DOUBLE_EQ(StepLength(192), 2.0);
+  EXPECT_DOUBLE_EQ(StepLength(96), 1.0);
+  m = MotionState{0.0, 500, 400};
+  StepMotion(m, kDesktop, 100, 60, kBox, r.Source(), StepLength(192));
+  EXPECT_DOUBLE_EQ(m.centreX, 502);
+  m = MotionState{0.0, 500, 400};
+  StepMotionOver(m, {Rect{0, 0, 1000, 800}, Rect{1000, 0, 2000, 800}}, 100, 60, kBox, r.Source(), 2.0);
+  EXPECT_DOUBLE_EQ(m.centreX, 502);
 }
 
 // Two monitors of different sizes, the smaller left of the primary at a

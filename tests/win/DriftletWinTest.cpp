@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <cstdlib>
 #include <string>
@@ -493,10 +494,22 @@ TEST(Driftlet, AnotherDpiPreparesThePhotosAtItsPixelsWhileTheOldOnesStandIn) {
   ::GetObjectW(colour ? colour.get() : mask.get(), sizeof bitmap, &bitmap);
   EXPECT_EQ(bitmap.bmWidth, MetricForDpi(SM_CXCURSOR, 144));
   EXPECT_EQ(bitmap.bmWidth, 48);
+  // A step is a logical pixel: 1.5 screen pixels at 150 %, 2 at 200 %, 1
+  // back at 100 %; the photo crosses a screen in the same time at each.
+  const auto step = [&] {
+    const MotionState a = DriftletProbe(d).Motion();
+    DriftletProbe(d).StepMotion(false);
+    const MotionState b = DriftletProbe(d).Motion();
+    return std::hypot(b.centreX - a.centreX, b.centreY - a.centreY);
+  };
+  EXPECT_NEAR(step(), 1.5, 1e-6);
+  ::SendMessageW(d.m_hWnd, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_NEAR(step(), 2.0, 1e-6);
   // And back.
   ::SendMessageW(d.m_hWnd, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
   DriftletProbe(d).WaitForPhotos();
   EXPECT_EQ(DriftletProbe(d).Items()[0]->width, 128);
+  EXPECT_NEAR(step(), 1.0, 1e-6);
 }
 
 TEST(Driftlet, PreparedPhotosAreReusedWhileTheirTypeSizeAndFileStay) {
