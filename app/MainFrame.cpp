@@ -179,7 +179,7 @@ void CMainFrame::OnDpiChanged(int dpi, const RECT& suggested) {
 }
 
 bool CMainFrame::ConfirmClose() {
-  if (viewerMode_) return true;
+  if (viewerMode_ || endedForInstaller_) return true;
   return ShowPairedMessage(m_hWnd, IDS_CONFIRM_EXIT_JA, IDS_CONFIRM_EXIT_EN, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
@@ -279,13 +279,23 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
       return 0;
     case WM_QUERYENDSESSION:
-      // Logoff, shutdown, a restart after an update: no question stands in
+      // Logoff, shutdown, a restart after an update, an installer that asks
+      // the program to close (the Restart Manager): no question stands in
       // the way.
       return TRUE;
     case WM_ENDSESSION:
       // The process may end as soon as this returns, without its windows
       // being destroyed: what the end of the program would keep is kept now.
-      if (wp) OnEndSession();
+      // An end that was cancelled (FALSE) leaves everything running.
+      if (wp) {
+        OnEndSession();
+        // The Restart Manager expects the program itself to end; the close
+        // it may send later asks nothing either.
+        if (lp & ENDSESSION_CLOSEAPP) {
+          endedForInstaller_ = true;
+          PostMessage(WM_CLOSE);
+        }
+      }
       return 0;
     case WM_DESTROY:
       OnDestroy();

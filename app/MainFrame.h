@@ -87,6 +87,9 @@ class CMainFrame : public fw::CFrameWnd {
   std::unique_ptr<CChildView> view_;
   // The pause key and the notification area's icon, in both modes.
   DriftControls controls_;
+  // An installer asked the program to close (the Restart Manager's end of
+  // the session): it ends without asking.
+  bool endedForInstaller_ = false;
 };
 
 }  // namespace k3

@@ -164,8 +164,9 @@ void CChildView::ApplyColours(const ViewColours& colours) {
 }
 
 void CChildView::EndSession() {
-  update_.Stop();
+  // The photo list is written before anything waits for a worker.
   photos_.EndSession();
+  update_.Stop();
 }
 
 void CChildView::DestroyControls() {

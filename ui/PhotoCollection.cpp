@@ -140,8 +140,10 @@ void PhotoCollection::Close() {
 }
 
 void PhotoCollection::EndSession() {
-  thumbnailer_.reset();
+  // Written first: a worker stuck in a slow decode must not push the
+  // write past the seconds the system gives.
   Save();
+  thumbnailer_.reset();
 }
 
 int PhotoCollection::SelectedCount() const { return static_cast<int>(model_.Selected().size()); }

@@ -559,6 +559,42 @@ TEST(MainView, WhenTheSessionEndsThePhotoListIsWrittenBeforeTheFrameAnswers) {
   EXPECT_EQ(Records(ReadFileBytes(s.ListFile())), (std::vector<std::string>{Narrow(red), Narrow(blue)}));
 }
 
+// An installer that asks the program to close (the Restart Manager's end
+// of the session) ends it: the list written, no question. An end that was
+// cancelled changes nothing.
+TEST(MainView, AnInstallersCloseEndsTheProgramWithItsListAndACancelledEndChangesNothing) {
+  ViewSession s;
+  std::wstring red, blue;
+  ASSERT_NO_FATAL_FAILURE(StartWithRedAndBlue(s, red, blue));
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(
+      ::SendMessageTimeoutW(s.frame, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, 5000, &answer));
+  EXPECT_EQ(answer, TRUE);
+  ASSERT_TRUE(
+      ::SendMessageTimeoutW(s.frame, WM_ENDSESSION, FALSE, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, 5000, &answer));
+  EXPECT_FALSE(s.program().WaitExit(1000)) << "cancelled: the program runs on";
+  RECT first{};
+  ::GetWindowRect(s.drift, &first);
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        RECT now{};
+        ::GetWindowRect(s.drift, &now);
+        return !::EqualRect(&first, &now);
+      },
+      3000))
+      << "and the photo drifts";
+
+  ASSERT_TRUE(::DeleteFileW(s.ListFile().c_str()));
+  ASSERT_TRUE(
+      ::SendMessageTimeoutW(s.frame, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, 5000, &answer));
+  ASSERT_TRUE(
+      ::SendMessageTimeoutW(s.frame, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, 15000, &answer));
+  EXPECT_EQ(Records(ReadFileBytes(s.ListFile())), (std::vector<std::string>{Narrow(red), Narrow(blue)}))
+      << "written before the frame answered";
+  EXPECT_FALSE(WaitMessageBox(s.program().Pid(), 1000)) << "no exit question";
+  EXPECT_TRUE(s.program().WaitExit(10000)) << "the program ends by itself";
+}
+
 TEST(MainView, EveryChangeToTheListIsWrittenWithinSecondsSoThatAKillLosesNothing) {
   ViewSession s;
   std::wstring red, blue;

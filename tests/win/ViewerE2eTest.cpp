@@ -117,6 +117,8 @@ TEST_F(ViewerTest, PhotoWindowHasTheSizeTaskBarEntryAndMoves) {
   EXPECT_TRUE(NewTempFolders().empty());
 }
 
+bool Moves(HWND hwnd, DWORD ms);
+
 TEST_F(ViewerTest, WhenTheSessionEndsTheShowsFolderGoesBeforeTheFrameAnswers) {
   const auto show = Package(L"--type ripple", {Photo(L"a.jpg", 300, 200, kRed)});
   Program program(L"\"" + show + L"\"");
@@ -129,6 +131,12 @@ TEST_F(ViewerTest, WhenTheSessionEndsTheShowsFolderGoesBeforeTheFrameAnswers) {
   }
   ASSERT_TRUE(frame);
   DWORD_PTR answer = 0;
+  // An end another program cancelled changes nothing: the show's photos
+  // stay and the photo drifts on.
+  ASSERT_TRUE(::SendMessageTimeoutW(frame, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer));
+  ASSERT_TRUE(::SendMessageTimeoutW(frame, WM_ENDSESSION, FALSE, 0, SMTO_ABORTIFHUNG, 15000, &answer));
+  EXPECT_EQ(NewTempFolders().size(), 1u);
+  EXPECT_TRUE(Moves(WaitViewerWindow(program), 3000));
   ASSERT_TRUE(::SendMessageTimeoutW(frame, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer));
   EXPECT_EQ(answer, TRUE);
   ASSERT_TRUE(::SendMessageTimeoutW(frame, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 15000, &answer));
