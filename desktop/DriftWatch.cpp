@@ -75,6 +75,10 @@ void DriftWatch::Start(HWND hwnd) {
   if (!display_) {
     display_.reset(::RegisterPowerSettingNotification(hwnd, &GUID_CONSOLE_DISPLAY_STATE, DEVICE_NOTIFY_WINDOW_HANDLE));
   }
+  // Windows 7 knows only the monitor's power.
+  if (!display_) {
+    display_.reset(::RegisterPowerSettingNotification(hwnd, &GUID_MONITOR_POWER_ON, DEVICE_NOTIFY_WINDOW_HANDLE));
+  }
   Watches().push_back(this);
   // Foreground changes and minimizing, of every process (this one too: the
   // user coming back to the program ends a full-screen pause).

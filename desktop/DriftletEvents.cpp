@@ -129,9 +129,10 @@ bool CDriftlet::OnSessionChange(WPARAM change) {
 bool CDriftlet::OnPowerBroadcast(WPARAM event, LPARAM data) {
   const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(data);
   // The session's display, or the console's where the system has no such
-  // notice: both say 0 for off.
+  // notice, or the monitor's power on Windows 7: all say 0 for off.
   if (event != PBT_POWERSETTINGCHANGE || !setting ||
-      (setting->PowerSetting != GUID_SESSION_DISPLAY_STATUS && setting->PowerSetting != GUID_CONSOLE_DISPLAY_STATE) ||
+      (setting->PowerSetting != GUID_SESSION_DISPLAY_STATUS && setting->PowerSetting != GUID_CONSOLE_DISPLAY_STATE &&
+       setting->PowerSetting != GUID_MONITOR_POWER_ON) ||
       setting->DataLength < sizeof(DWORD)) {
     return false;
   }

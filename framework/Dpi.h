@@ -2,6 +2,8 @@
 // in) and the physical pixels of a screen of another DPI. Pure.
 #pragma once
 
+#include <functional>
+
 namespace k3 {
 
 inline constexpr int kBaseDpi = 96;
@@ -34,6 +36,28 @@ constexpr int FittingDpi(int dpi, int logicalWidth, int logicalHeight, int workW
     --dpi;
   }
   return dpi;
+}
+
+// A window's DPI from the first source that knows it, newest first: the
+// window's own (Windows 10 1607 on), its monitor's (Windows 8.1 on), the
+// system's (before); a source the system lacks answers 0. 96 when none
+// knows.
+inline int DpiFromSources(const std::function<unsigned()>& window, const std::function<unsigned()>& monitor,
+                          const std::function<unsigned()>& system) {
+  for (const auto* source : {&window, &monitor, &system}) {
+    if (*source) {
+      if (const unsigned dpi = (*source)()) return static_cast<int>(dpi);
+    }
+  }
+  return kBaseDpi;
+}
+
+// A system metric at `dpi` from its value at the system's DPI, where the
+// system gives metrics for no other DPI.
+constexpr int MetricAtDpi(int atSystemDpi, int systemDpi, int dpi) {
+  if (systemDpi <= 0 || dpi <= 0) return atSystemDpi;
+  const long long product = static_cast<long long>(atSystemDpi) * dpi;
+  return static_cast<int>((product + systemDpi / 2) / systemDpi);
 }
 
 }  // namespace k3

@@ -1,5 +1,7 @@
 #include "framework/Services.h"
 
+#include "framework/Dpi.h"
+#include "framework/Handles.h"
 #include "framework/WindowAlpha.h"
 
 #include <vector>
@@ -93,19 +95,47 @@ bool ClientAreaAnimationsOn() {
   return on != FALSE;
 }
 
+namespace {
+
+// The system's DPI, where the system knows no other (Windows 7).
+unsigned SystemDpi() {
+  fw::WindowDc screen(nullptr);
+  return screen ? static_cast<unsigned>(::GetDeviceCaps(screen.get(), LOGPIXELSX)) : 0u;
+}
+
+template <typename Function>
+Function SystemFunction(const wchar_t* module, const char* name, bool load = false) {
+  HMODULE handle = load ? ::LoadLibraryW(module) : ::GetModuleHandleW(module);
+  return handle ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(handle, name))) : nullptr;
+}
+
+}  // namespace
+
 int WindowDpi(HWND window) {
-  using GetDpi = UINT(WINAPI*)(HWND);
-  static const GetDpi getDpi = reinterpret_cast<GetDpi>(
-      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-  const UINT dpi = getDpi && window ? getDpi(window) : 0;
-  return dpi ? static_cast<int>(dpi) : 96;
+  if (!window) return kBaseDpi;
+  using ForWindow = UINT(WINAPI*)(HWND);
+  static const ForWindow forWindow = SystemFunction<ForWindow>(L"user32.dll", "GetDpiForWindow");
+  using ForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+  // Windows 8.1 and Windows 10 before 1607: the monitor's effective DPI.
+  static const ForMonitor forMonitor =
+      forWindow ? nullptr : SystemFunction<ForMonitor>(L"shcore.dll", "GetDpiForMonitor", true);
+  return DpiFromSources(
+      forWindow ? std::function<unsigned()>([&] { return forWindow(window); }) : std::function<unsigned()>(),
+      forMonitor ? std::function<unsigned()>([&]() -> unsigned {
+        UINT x = 0, y = 0;
+        const HMONITOR monitor = ::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+        return SUCCEEDED(forMonitor(monitor, 0 /* effective DPI */, &x, &y)) ? x : 0u;
+      })
+                 : std::function<unsigned()>(),
+      &SystemDpi);
 }
 
 int MetricForDpi(int index, int dpi) {
   using ForDpi = int(WINAPI*)(int, UINT);
-  static const ForDpi forDpi = reinterpret_cast<ForDpi>(
-      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
-  return forDpi ? forDpi(index, static_cast<UINT>(dpi)) : ::GetSystemMetrics(index);
+  static const ForDpi forDpi = SystemFunction<ForDpi>(L"user32.dll", "GetSystemMetricsForDpi");
+  if (forDpi) return forDpi(index, static_cast<UINT>(dpi));
+  // Before Windows 10 1607 the metrics are the system DPI's, scaled.
+  return MetricAtDpi(::GetSystemMetrics(index), static_cast<int>(SystemDpi()), dpi);
 }
 
 fw::OwnedCursor LoadCursorForDpi(UINT id, int dpi) {

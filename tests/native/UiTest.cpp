@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -482,6 +483,27 @@ TEST(ViewRules, RowsFitTheListBoxAtEveryDpi) {
     EXPECT_LE(ScaleForDpi(kRowHeight, RowDpi(dpi)), kMostRowPixels) << dpi;
     EXPECT_LE(ScaleForDpi(kThumbnailSide + 4, RowDpi(dpi)), ScaleForDpi(kRowHeight, RowDpi(dpi))) << dpi;
   }
+}
+
+// Older systems: the window's DPI from the newest source the system has,
+// the metrics scaled from the system's DPI where it gives no other.
+TEST(Dpi, TheFirstSourceThatKnowsAndMetricsScaledFromTheSystemsDpi) {
+  int asked = 0;
+  const auto answer = [&](unsigned dpi) {
+    return std::function<unsigned()>([&asked, dpi] {
+      ++asked;
+      return dpi;
+    });
+  };
+  EXPECT_EQ(DpiFromSources(answer(144), answer(120), answer(96)), 144);
+  EXPECT_EQ(asked, 1) << "the newest source alone";
+  EXPECT_EQ(DpiFromSources({}, answer(144), answer(96)), 144) << "Windows 8.1: the monitor's";
+  EXPECT_EQ(DpiFromSources({}, {}, answer(120)), 120) << "Windows 7: the system's";
+  EXPECT_EQ(DpiFromSources(answer(0), answer(0), answer(168)), 168) << "a source that does not know";
+  EXPECT_EQ(DpiFromSources({}, {}, {}), 96);
+  EXPECT_EQ(MetricAtDpi(32, 96, 144), 48);
+  EXPECT_EQ(MetricAtDpi(48, 144, 96), 32);
+  EXPECT_EQ(MetricAtDpi(16, 0, 144), 16);
 }
 
 TEST(ViewRules, FirstCheckedButtonOfAGroup) {

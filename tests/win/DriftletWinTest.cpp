@@ -270,6 +270,11 @@ TEST(Driftlet, HidesWithoutTimersWhileTheSessionIsLockedOrTheDisplayIsOffAndCome
   EXPECT_FALSE(::IsWindowVisible(d.m_hWnd));
   SendDisplayState(d.m_hWnd, 1, GUID_SESSION_DISPLAY_STATUS);
   EXPECT_TRUE(::IsWindowVisible(d.m_hWnd));
+  // Windows 7 tells of the monitor's power.
+  SendDisplayState(d.m_hWnd, 0, GUID_MONITOR_POWER_ON);
+  EXPECT_FALSE(::IsWindowVisible(d.m_hWnd));
+  SendDisplayState(d.m_hWnd, 1, GUID_MONITOR_POWER_ON);
+  EXPECT_TRUE(::IsWindowVisible(d.m_hWnd));
 
   // Both reasons at once: the drift shows again when neither holds.
   ::SendMessageW(d.m_hWnd, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
