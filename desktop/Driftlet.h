@@ -218,6 +218,8 @@ class CDriftlet : public fw::CWnd {
   bool toolWindow_ = true;
   // Set when the window loses the mouse capture during a grab.
   bool captureLost_ = false;
+  // The photo is held by the mouse.
+  bool grabbing_ = false;
   // The picture the window shows (null: the window's pixels are to be
   // drawn).
   const CImg* drawn_ = nullptr;

@@ -18,29 +18,34 @@ namespace k3 {
 // Mouse
 
 void CDriftlet::DragWindow() {
-  RECT start{};
-  ::GetWindowRect(m_hWnd, &start);
   // Positions come with the mouse messages themselves: the cursor position
   // the system reports may lag behind the messages already queued.
   const POINT from = fw::MessagePosition();
+  POINT last = from;
   captureLost_ = false;
   HCURSOR grab = GrabCursor();
   // The timers wait while the photo is held, so it neither steps nor
   // changes frame. The grab ends when the button comes up or another
-  // window takes the mouse capture.
+  // window takes the mouse capture. Each move goes from where the window
+  // is now and the motion's centre follows it at once: a screen of another
+  // DPI met on the way prepares the photo for it once, at the pointer.
+  grabbing_ = true;
   const fw::MouseLoopResult held = fw::RunMouseLoop(
       m_hWnd,
       [&](POINT to) {
         ::SetCursor(grab);
-        ::MoveWindow(m_hWnd, start.left + to.x - from.x, start.top + to.y - from.y, start.right - start.left,
-                     start.bottom - start.top, TRUE);
+        RECT now{};
+        ::GetWindowRect(m_hWnd, &now);
+        motion_.centreX += to.x - last.x;
+        motion_.centreY += to.y - last.y;
+        ::MoveWindow(m_hWnd, now.left + to.x - last.x, now.top + to.y - last.y, now.right - now.left,
+                     now.bottom - now.top, TRUE);
+        last = to;
       },
       [this] { return PrimaryButtonHeld(); }, &captureLost_);
+  grabbing_ = false;
   if (!held.moved) return;  // a click without movement changes nothing
-  const POINT to = held.last;
-  motion_.centreX += to.x - from.x;
-  motion_.centreY += to.y - from.y;
-  motion_.direction = ThrowDirection(from.x, from.y, to.x, to.y, motion_.direction);
+  motion_.direction = ThrowDirection(from.x, from.y, held.last.x, held.last.y, motion_.direction);
 }
 
 // ---------------------------------------------------------------------------
@@ -174,7 +179,13 @@ void CDriftlet::OnDpiChanged(int dpi) {
   dpi_ = dpi;
   grab_ = LoadCursorForDpi(IDC_GRAB, dpi_);
   RebuildItems();
-  StepMotion(true);
+  // Held by the mouse, the photo stays under the pointer: composed where
+  // it is, without a step.
+  if (grabbing_) {
+    ComposeFrame();
+  } else {
+    StepMotion(true);
+  }
 }
 
 void CDriftlet::SeeFullScreen(bool fullScreen) {

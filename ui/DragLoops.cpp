@@ -25,14 +25,21 @@ HCURSOR BorderCursor(BorderZone zone) {
   return nullptr;
 }
 
-void MoveByDrag(HWND view, HWND frame) {
-  const POINT from = fw::MessagePosition();
-  RECT start;
-  ::GetWindowRect(frame, &start);
-  fw::RunMouseLoop(view, [&](POINT to) {
-    ::MoveWindow(frame, start.left + to.x - from.x, start.top + to.y - from.y, start.right - start.left,
-                 start.bottom - start.top, TRUE);
-  });
+void MoveByDrag(HWND view, HWND frame, const std::function<bool()>& held) {
+  POINT last = fw::MessagePosition();
+  // Each move goes from where the frame is now, with the size it has now:
+  // a frame dragged onto a monitor of another DPI keeps the rectangle the
+  // system suggested for it, under the mouse, for the rest of the drag.
+  fw::RunMouseLoop(
+      view,
+      [&](POINT to) {
+        RECT now;
+        ::GetWindowRect(frame, &now);
+        ::MoveWindow(frame, now.left + to.x - last.x, now.top + to.y - last.y, now.right - now.left,
+                     now.bottom - now.top, TRUE);
+        last = to;
+      },
+      held);
 }
 
 void ResizeByBorder(HWND view, HWND frame, BorderZone zone, int dpi) {

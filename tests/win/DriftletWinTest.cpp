@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <thread>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <cstdlib>
@@ -515,6 +517,59 @@ TEST(Driftlet, AnotherDpiPreparesThePhotosAtItsPixelsWhileTheOldOnesStandIn) {
   DriftletProbe(d).WaitForPhotos();
   EXPECT_EQ(DriftletProbe(d).Items()[0]->width, 128);
   EXPECT_NEAR(step(), 1.0, 1e-6);
+}
+
+// The mouse button as a test holds it.
+class ButtonDriftlet : public CDriftlet {
+ public:
+  std::atomic<bool> down{true};
+
+ protected:
+  bool PrimaryButtonHeld() const override { return down; }
+};
+
+// A photo held while it meets a screen of another DPI (the system's message
+// arrives from inside the grab's loop) stays under the pointer, at the new
+// DPI's size once its photo is prepared.
+TEST(Driftlet, AScreenOfAnotherDpiMetDuringAGrabKeepsThePhotoUnderThePointer) {
+  fixtures::TempFolder folder;
+  ButtonDriftlet d;
+  ASSERT_TRUE(ShowPlainBluePhoto(d, folder));
+  for (int i = 0; i < 3; ++i) DriftletProbe(d).StepMotion(true);
+  const RECT start = WindowBox(d.m_hWnd);
+  const POINT p{(start.left + start.right) / 2, (start.top + start.bottom) / 2};
+  const auto centreX = [&] {
+    const RECT r = WindowBox(d.m_hWnd);
+    return (r.left + r.right) / 2;
+  };
+  ASSERT_TRUE(::SetCursorPos(p.x, p.y));
+  int atDpiChange = 0;
+  std::thread system([&] {
+    const auto moveTo = [&](int x) {
+      ::SetCursorPos(x, p.y);
+      ::PostMessageW(d.m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, 0);
+      ::Sleep(150);
+    };
+    ::Sleep(150);
+    moveTo(p.x + 30);
+    RECT suggested{0, 0, 192, 192};
+    ::SendMessageW(d.m_hWnd, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    atDpiChange = centreX();
+    moveTo(p.x + 60);
+    d.down = false;
+  });
+  // The press, posted so that it carries the pointer's position; the grab
+  // runs until the button is up.
+  ::PostMessageW(d.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+  MSG msg;
+  while (::PeekMessageW(&msg, d.m_hWnd, WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_REMOVE)) ::DispatchMessageW(&msg);
+  system.join();
+  EXPECT_NEAR(atDpiChange, p.x + 30, 2) << "the DPI change left the photo under the pointer";
+  EXPECT_NEAR(centreX(), p.x + 60, 2);
+  EXPECT_EQ(d.Dpi(), 144);
+  DriftletProbe(d).WaitForPhotos();
+  EXPECT_EQ(WindowBox(d.m_hWnd).right - WindowBox(d.m_hWnd).left, 192) << "128 logical pixels at 150 %";
+  EXPECT_NEAR(centreX(), p.x + 60, 2) << "and still where it was let go";
 }
 
 TEST(Driftlet, PreparedPhotosAreReusedWhileTheirTypeSizeAndFileStay) {

@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
+#include <atomic>
+
 #include "ImageFixtures.h"
 #include "app/MainFrame.h"
 #include "app/TrayMenu.h"
@@ -14,6 +18,7 @@
 #include "desktop/Driftlet.h"
 #include "res/resource.h"
 #include "ui/ControlIds.h"
+#include "ui/DragLoops.h"
 #include "ui/ViewLayout.h"
 
 namespace k3 {
@@ -167,6 +172,48 @@ TEST(MainFrame, AnotherDpiResizesTheFrameAndScalesTheViewsLayoutFontsAndRows) {
   suggested = RECT{40, 30, 40 + 800, 30 + 600};
   frame.SendMessage(WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
   expectAt(96, SIZE{800, 600});
+}
+
+// The frame dragged onto a monitor of another DPI (the system's message
+// arrives from inside the drag's loop) takes the suggested size and keeps
+// it for the rest of the drag, following the mouse.
+TEST(MainFrame, AnotherDpiMetDuringADragKeepsTheSuggestedSize) {
+  fixtures::TempFolder folder;
+  CDriftlet driftlet;
+  bool active = false;
+  CMainFrame frame(driftlet, L"Frame test", false, active);
+  ASSERT_TRUE(frame.LoadFrame(IDR_MAINFRAME, kFrameStyle));
+  frame.View()->Photos().SetListFilePath(folder.path() + L"IMG.DAT");
+  ::SetWindowPos(frame.m_hWnd, nullptr, 50, 40, 800, 600, SWP_NOZORDER | SWP_NOACTIVATE);
+  const POINT p{300, 60};
+  ASSERT_TRUE(::SetCursorPos(p.x, p.y));
+  std::atomic<bool> down{true};
+  std::thread system([&] {
+    const auto moveTo = [&](int x) {
+      ::SetCursorPos(x, p.y);
+      ::PostMessageW(frame.View()->m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, 0);
+      ::Sleep(150);
+    };
+    ::Sleep(150);
+    moveTo(p.x + 20);
+    // The rectangle the system suggests for the larger frame.
+    RECT suggested{40, 30, 40 + 1200, 30 + 900};
+    ::SendMessageW(frame.m_hWnd, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    moveTo(p.x + 50);
+    down = false;
+  });
+  // Started as a press on the view starts it, at the pointer's position.
+  ::PostMessageW(frame.View()->m_hWnd, WM_NULL, 0, 0);
+  MSG msg;
+  ::PeekMessageW(&msg, frame.View()->m_hWnd, WM_NULL, WM_NULL, PM_REMOVE);
+  MoveByDrag(frame.View()->m_hWnd, frame.m_hWnd, [&] { return down.load(); });
+  system.join();
+  RECT now{};
+  ::GetWindowRect(frame.m_hWnd, &now);
+  EXPECT_EQ(now.right - now.left, 1200) << "the suggested size, kept";
+  EXPECT_EQ(now.bottom - now.top, 900);
+  EXPECT_EQ(now.left, 40 + 30) << "moved on from the suggested place";
+  EXPECT_EQ(now.top, 30);
 }
 
 }  // namespace
