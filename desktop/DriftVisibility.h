@@ -95,6 +95,15 @@ constexpr bool Covers(const Rect& inner, const Rect& screen) {
 // system's overlays never count.
 bool FullScreenForeground(const ForegroundFacts& f, const Rect& screen, ShellState shell);
 
+// What is seen of a full-screen program in the foreground: on which monitor
+// (its rectangle), or over every monitor (the shell's presentation mode).
+struct FullScreenSeen {
+  bool seen = false;
+  bool everywhere = false;
+  Rect monitor;
+  constexpr bool operator==(const FullScreenSeen&) const = default;
+};
+
 // A full-screen program hides the drift once it has kept the foreground for
 // kSettleMs: an overlay or a program that covers the screen for a moment
 // does not make the photo blink. Its end shows the drift at once.

@@ -153,7 +153,7 @@ void CALLBACK DriftWatch::OnWinEvent(HWINEVENTHOOK hook, DWORD event, HWND hwnd,
   }
 }
 
-bool DriftWatch::TakeForegroundChange() {
+FullScreenSeen DriftWatch::TakeForegroundChange() {
   posted_ = false;
   FollowForeground();
   return FullScreenNow();
@@ -183,11 +183,21 @@ ForegroundFacts DriftWatch::Facts(HWND fg, HWND self, Rect* screen) {
   return f;
 }
 
-bool DriftWatch::FullScreenNow() const {
-  if (!hwnd_) return false;
-  Rect screen;
-  const ForegroundFacts f = Facts(::GetForegroundWindow(), hwnd_, &screen);
-  return FullScreenForeground(f, screen, QueryShellState());
+FullScreenSeen DriftWatch::FullScreenNow() const {
+  FullScreenSeen seen;
+  if (!hwnd_) return seen;
+  const ShellState shell = QueryShellState();
+  if (shell == ShellState::Presentation) {
+    seen.seen = seen.everywhere = true;
+    return seen;
+  }
+  // The foreground window seen from its own monitor: whether it covers it.
+  const HWND fg = ::GetForegroundWindow();
+  Rect monitor;
+  const ForegroundFacts f = Facts(fg, fg && ::IsWindow(fg) ? fg : hwnd_, &monitor);
+  seen.seen = FullScreenForeground(f, monitor, shell);
+  if (seen.seen) seen.monitor = monitor;
+  return seen;
 }
 
 }  // namespace k3

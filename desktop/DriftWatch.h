@@ -2,7 +2,7 @@
 // and unlock, the console display going off and on, and the foreground
 // window changing or moving. The watcher registers the window for these
 // notifications and unregisters it when it goes; it also answers whether a
-// full-screen program now has the foreground on the window's screen.
+// full-screen program now has the foreground, and on which monitor.
 #pragma once
 
 #include <windows.h>
@@ -26,11 +26,11 @@ class DriftWatch {
   void Start(HWND hwnd);
   void Stop();
 
-  // Whether a full-screen program has the foreground on the screen of the
-  // watched window.
-  bool FullScreenNow() const;
+  // Whether a full-screen program has the foreground, and on which monitor
+  // (or on all, in the shell's presentation mode).
+  FullScreenSeen FullScreenNow() const;
   // The same after a WM_DRIFT_FOREGROUND: the next change posts one again.
-  bool TakeForegroundChange();
+  FullScreenSeen TakeForegroundChange();
   // Whether the system has told of a foreground change since Start: where
   // it never does (Wine sends no window events to other processes), a
   // hidden drift has to look at the foreground itself now and then.

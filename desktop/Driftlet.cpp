@@ -211,8 +211,8 @@ void CDriftlet::StepMotion(bool compose) {
   // still brings it back onto them.
   if (activity_.moving || displayChanged || (motion_.centreX == -1 && motion_.centreY == -1))
     // A logical pixel a step: the photo crosses a screen in the same time
-    // at every DPI.
-    StepMotionOver(motion_, screens_, width, height, box, random_, StepLength(dpi_));
+    // at every DPI. The monitor of a full-screen program is left out.
+    StepMotionOver(motion_, FreeAreas(screens_, blocked_), width, height, box, random_, StepLength(dpi_));
   if (compose) ComposeFrame();
 }
 

@@ -191,9 +191,10 @@ class CDriftlet : public fw::CWnd {
   // Reads the system's animation setting again.
   void LookAtAnimations();
   std::vector<Rect> GatherScreens() const;
-  // What the foreground shows now: a full-screen program hides the drift
-  // once it has stayed half a second.
-  void SeeFullScreen(bool fullScreen);
+  // What the foreground shows now: a full-screen program that has stayed
+  // half a second takes its monitor out of the roaming, and hides the
+  // drift when no monitor is left (one monitor, or the presentation mode).
+  void SeeFullScreen(const FullScreenSeen& seen);
   bool OnSessionChange(WPARAM change);
   // The screen's DPI changed (the photo crossed onto another monitor, or
   // the user chose another scale): the photos are prepared again for it,
@@ -227,6 +228,9 @@ class CDriftlet : public fw::CWnd {
   // areas of several, the primary's first); after a display change the
   // next step first puts the photo back on them.
   std::vector<Rect> screens_;
+  // The monitor a full-screen program holds (empty: none): the photo roams
+  // the others.
+  Rect blocked_;
   bool screensKnown_ = false;
   bool screensChanged_ = false;
   std::function<std::vector<Rect>()> screenSource_;

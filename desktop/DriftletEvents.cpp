@@ -59,8 +59,8 @@ LRESULT CDriftlet::OnCreate(UINT msg, WPARAM wp, LPARAM lp) {
   preparer_.Announce();
   // A full-screen program found at the first look has covered the screen
   // for a while already: the drift does not appear over it.
-  const bool fullScreen = watch_.FullScreenNow();
-  if (fullScreen) settle_.Settled(::GetTickCount64());
+  const FullScreenSeen fullScreen = watch_.FullScreenNow();
+  if (fullScreen.seen) settle_.Settled(::GetTickCount64());
   SeeFullScreen(fullScreen);
   UpdateTimers();
   ApplyZOrder();
@@ -188,17 +188,30 @@ void CDriftlet::OnDpiChanged(int dpi) {
   }
 }
 
-void CDriftlet::SeeFullScreen(bool fullScreen) {
+void CDriftlet::SeeFullScreen(const FullScreenSeen& seen) {
   const std::uint64_t now = ::GetTickCount64();
-  visibility_.fullScreen = settle_.Seen(fullScreen, now);
+  const bool settled = settle_.Seen(seen.seen, now);
   // A full-screen program just come is looked at again once it has
-  // stayed long enough to hide the drift.
+  // stayed long enough to count.
   if (const std::uint64_t wait = settle_.Remaining(now)) {
     ::SetTimer(m_hWnd, kSettleTimer, static_cast<UINT>(wait), nullptr);
   } else {
     ::KillTimer(m_hWnd, kSettleTimer);
   }
+  const Rect blocked = settled && !seen.everywhere ? seen.monitor : Rect{};
+  if (!screensKnown_) {
+    screens_ = GatherScreens();
+    screensKnown_ = true;
+  }
+  visibility_.fullScreen = settled && (seen.everywhere || FreeAreas(screens_, blocked).empty());
+  const bool moved = blocked != blocked_;
+  blocked_ = blocked;
   ApplyActivity();
+  // A photo on a monitor just taken goes to the nearest free one at once.
+  if (moved && activity_.shown && !photos_.Empty()) {
+    screensChanged_ = true;
+    StepMotion(true);
+  }
 }
 
 void CDriftlet::OnTimer(UINT_PTR id) {

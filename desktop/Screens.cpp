@@ -67,6 +67,17 @@ Rect VisibleAt(double x, double y, int width, int height, const Rect& box) {
 
 }  // namespace
 
+std::vector<Rect> FreeAreas(const std::vector<Rect>& areas, const Rect& blocked) {
+  if (blocked.Empty()) return areas;
+  std::vector<Rect> free;
+  for (const Rect& area : areas) {
+    const bool overlaps = area.left < blocked.right && blocked.left < area.right && area.top < blocked.bottom &&
+                          blocked.top < area.bottom;
+    if (!overlaps) free.push_back(area);
+  }
+  return free;
+}
+
 void StepMotionOver(MotionState& m, const std::vector<Rect>& areas, int width, int height, const Rect& box,
                     const RandomSource& random, double length) {
   if (areas.empty()) return;

@@ -18,6 +18,10 @@ bool CoveredByAreas(const Rect& box, const std::vector<Rect>& areas);
 // null without areas.
 const Rect* NearestArea(const Rect& box, const std::vector<Rect>& areas);
 
+// The areas the photo may roam while a full-screen program holds the
+// monitor `blocked` (empty: none): those not on it, in their order.
+std::vector<Rect> FreeAreas(const std::vector<Rect>& areas, const Rect& blocked);
+
 // One motion step over several work areas (`areas`, the primary's first):
 // the centre moves `length` pixels; a step that would put any pixel of the visible
 // box (`box` inside a picture of `width` x `height`) outside every area is

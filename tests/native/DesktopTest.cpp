@@ -163,6 +163,16 @@ TEST(Motion, StepsOnePixelAndCurves) {
 // negative origin, their tops aligned: a gap below the smaller one.
 const std::vector<Rect> kTwoScreens{Rect{0, 0, 1920, 1080}, Rect{-1280, 0, 0, 1024}};
 
+// A full-screen program's monitor is left out of the roaming; the work
+// areas of the other monitors stay, in their order.
+TEST(Screens, TheMonitorOfAFullScreenProgramIsLeftOut) {
+  EXPECT_EQ(FreeAreas(kTwoScreens, Rect{}), kTwoScreens);
+  EXPECT_EQ(FreeAreas(kTwoScreens, Rect{-1280, 0, 0, 1024}), (std::vector<Rect>{kTwoScreens[0]}));
+  EXPECT_EQ(FreeAreas(kTwoScreens, Rect{0, 0, 1920, 1080}), (std::vector<Rect>{kTwoScreens[1]}));
+  // A work area is inside its monitor: the taskbar's strip is the monitor's too.
+  EXPECT_TRUE(FreeAreas({Rect{0, 0, 1920, 1040}}, Rect{0, 0, 1920, 1080}).empty());
+}
+
 TEST(Screens, ABoxIsOnScreenOnlyWhereAMonitorIsUnderEveryPixel) {
   EXPECT_TRUE(CoveredByAreas(Rect{-50, 100, 50, 200}, kTwoScreens)) << "across the two";
   EXPECT_FALSE(CoveredByAreas(Rect{-50, 1000, 50, 1060}, kTwoScreens)) << "partly over the gap";

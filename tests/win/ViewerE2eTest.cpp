@@ -561,7 +561,8 @@ TEST_F(ViewerTest, TwoViewersStartedTogetherBothPlay) {
 // as a full-screen film or game does.
 class FullScreenWindow {
  public:
-  FullScreenWindow() {
+  // Over the whole screen, or over `area` (a monitor).
+  explicit FullScreenWindow(const RECT* area = nullptr) {
     WNDCLASSW wc{};
     wc.lpfnWndProc = ::DefWindowProcW;
     wc.hInstance = ::GetModuleHandleW(nullptr);
@@ -570,6 +571,7 @@ class FullScreenWindow {
     ::RegisterClassW(&wc);
     RECT screen{};
     ::GetWindowRect(::GetDesktopWindow(), &screen);
+    if (area) screen = *area;
     hwnd_ = ::CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"Full screen", WS_POPUP | WS_VISIBLE, screen.left,
                               screen.top, screen.right - screen.left, screen.bottom - screen.top, nullptr, nullptr,
                               wc.hInstance, nullptr);
@@ -865,4 +867,40 @@ TEST_F(ViewerTest, ThePhotoRoamsBothOfTwoMonitorsAndComesBackWhenOneGoes) {
   std::printf("back on the primary %llu ms after the secondary went\n", ::GetTickCount64() - detached);
   PlaceMonitor(monitors[1].device, secondary.left, secondary.top, secondary.right - secondary.left,
                secondary.bottom - secondary.top);
+}
+
+// A full-screen program on one of two monitors: the photo leaves that
+// monitor and roams the other, shown all the while.
+TEST_F(ViewerTest, AFullScreenProgramOnOneOfTwoMonitorsLeavesThePhotoTheOther) {
+  const std::vector<Monitor> monitors = Monitors();
+  ASSERT_EQ(monitors.size(), 2u) << "the session has two monitors";
+  const RECT secondary = monitors[1].area;
+  const auto show = Package(L"--type photo --size 128 --speed fast --zorder top", {Photo(L"a.jpg", 300, 200, kRed)});
+  Program program(L"\"" + show + L"\"");
+  HWND viewer = WaitViewerWindow(program);
+  ASSERT_TRUE(viewer);
+  ASSERT_TRUE(WaitUntil([&] { return Rect(viewer).right - Rect(viewer).left == 128; }, 10000));
+  const int toX = -secondary.left;
+  const RECT at = Rect(viewer);
+  ASSERT_TRUE(MouseDrag((at.left + at.right) / 2 + toX, (at.top + at.bottom) / 2,
+                        (secondary.left + secondary.right) / 2 + toX, (secondary.top + secondary.bottom) / 2));
+  ASSERT_TRUE(WaitUntil([&] { return Rect(viewer).right <= 0; }, 5000)) << "the photo on the secondary";
+  const auto onSecondary = [&] {
+    RECT both{};
+    const RECT shown = Rect(viewer);
+    return ::IntersectRect(&both, &shown, &secondary) != FALSE;
+  };
+  FullScreenWindow video(&secondary);
+  ASSERT_TRUE(PumpUntil([&] { return !onSecondary(); }, 4000)) << "the photo left the full-screen program's monitor";
+  const ULONGLONG end = ::GetTickCount64() + Scaled(20000);
+  int samples = 0;
+  while (::GetTickCount64() < end) {
+    ASSERT_TRUE(::IsWindowVisible(viewer)) << "shown all the while, after " << samples;
+    ASSERT_FALSE(onSecondary()) << "never on the secondary, after " << samples;
+    ++samples;
+    PumpUntil([] { return false; }, 40);
+  }
+  video.Close();
+  ::PostMessageW(viewer, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(program.WaitExit(10000));
 }
