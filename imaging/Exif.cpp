@@ -105,7 +105,7 @@ JpegFacts ReadJpegFacts(const std::uint8_t* data, std::size_t size) {
     while (at < size && data[at] == 0xFF) ++at;
     if (at >= size) break;
     const std::uint8_t marker = data[at++];
-    if (marker == 0x00) continue;  // a stuffed zero, no marker
+    if (marker == 0x00) continue;                 // a stuffed zero, no marker
     if (marker == 0xDA || marker == 0xD9) break;  // the picture's data, or its end: no facts after this
     if (marker == 0xD8 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) continue;
     if (size - at < 2) break;
@@ -126,6 +126,14 @@ JpegFacts ReadJpegFacts(const std::uint8_t* data, std::size_t size) {
       // The decoder takes the first frame header (a second is an error).
       frameSeen = true;
       facts.stored = Size{int(body[3]) << 8 | body[4], int(body[1]) << 8 | body[2]};
+      // SOF2, SOF6, SOF10 and SOF14 are progressive.
+      facts.shape.progressive = marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
+      facts.shape.components = bodySize >= 6 ? body[5] : 0;
+      for (int c = 0; c < facts.shape.components && c < 4 && 6 + 3 * std::size_t(c) + 1 < bodySize; ++c) {
+        const std::uint8_t sampling = body[6 + 3 * c + 1];
+        facts.shape.h[c] = sampling >> 4;
+        facts.shape.v[c] = sampling & 0x0F;
+      }
     }
     at += length;
   }
@@ -143,14 +151,34 @@ void OrientPixels(const PixelView& src, const PixelView& dst, int orientation) {
     for (int x = 0; x < w; ++x, from += n) {
       int nx = x, ny = y;
       switch (orientation) {
-        case 2: nx = w - 1 - x; break;                     // mirrored
-        case 3: nx = w - 1 - x; ny = h - 1 - y; break;     // upside down
-        case 4: ny = h - 1 - y; break;                     // mirrored upside down
-        case 5: nx = y; ny = x; break;                     // transposed
-        case 6: nx = h - 1 - y; ny = x; break;             // turned a quarter clockwise
-        case 7: nx = h - 1 - y; ny = w - 1 - x; break;     // transversed
-        case 8: nx = y; ny = w - 1 - x; break;             // turned a quarter counter-clockwise
-        default: break;
+        case 2:
+          nx = w - 1 - x;
+          break;  // mirrored
+        case 3:
+          nx = w - 1 - x;
+          ny = h - 1 - y;
+          break;  // upside down
+        case 4:
+          ny = h - 1 - y;
+          break;  // mirrored upside down
+        case 5:
+          nx = y;
+          ny = x;
+          break;  // transposed
+        case 6:
+          nx = h - 1 - y;
+          ny = x;
+          break;  // turned a quarter clockwise
+        case 7:
+          nx = h - 1 - y;
+          ny = w - 1 - x;
+          break;  // transversed
+        case 8:
+          nx = y;
+          ny = w - 1 - x;
+          break;  // turned a quarter counter-clockwise
+        default:
+          break;
       }
       std::memcpy(dst.At(nx, ny), from, static_cast<std::size_t>(n));
     }

@@ -12,9 +12,21 @@ namespace k3 {
 // What a JPEG file's header tells without decoding: the orientation, the
 // stored picture size (from its frame header) and where the small preview
 // picture a camera embeds in its EXIF record lies in the file, if any.
+// The frame's make-up, as its header tells: what a decode's memory depends
+// on besides the size.
+struct JpegShape {
+  int components = 0;
+  std::uint8_t h[4]{};  // sampling factors of the first four components
+  std::uint8_t v[4]{};
+  // Progressive (or another multi-scan coding the header says): the decoder
+  // keeps every coefficient of the picture.
+  bool progressive = false;
+};
+
 struct JpegFacts {
   int orientation = 0;
   Size stored{0, 0};
+  JpegShape shape;
   std::size_t thumbnailOffset = 0;
   std::size_t thumbnailSize = 0;  // 0: no embedded preview
 };

@@ -2,6 +2,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -23,6 +24,37 @@ int ChooseJpegReduction(Size stored, Size needed) {
 Size ReducedSize(Size stored, int reduction) {
   if (reduction <= 1) return stored;
   return Size{(stored.width + reduction - 1) / reduction, (stored.height + reduction - 1) / reduction};
+}
+
+std::uint64_t JpegDecodeMemory(Size stored, const JpegShape& shape, int reduction) {
+  if (stored.width <= 0 || stored.height <= 0) return 0;
+  const Size out = ReducedSize(stored, reduction < 1 ? 1 : reduction);
+  std::uint64_t bytes = static_cast<std::uint64_t>(out.width) * static_cast<std::uint64_t>(out.height) * 3;
+  const int components = shape.components > 0 ? shape.components : 3;
+  const auto factor = [](std::uint8_t f) { return f > 0 && f <= 4 ? int{f} : 1; };
+  int maxH = 1, maxV = 1;
+  for (int c = 0; c < components && c < 4; ++c) {
+    maxH = std::max(maxH, factor(shape.h[c]));
+    maxV = std::max(maxV, factor(shape.v[c]));
+  }
+  for (int c = 0; c < components; ++c) {
+    const int h = c < 4 ? factor(shape.h[c]) : 1, v = c < 4 ? factor(shape.v[c]) : 1;
+    // Blocks of the component, whole sampling units of them.
+    const auto blocks = [](long long side, int f, int most) {
+      const long long samples = (side * f + most - 1) / most;
+      const long long n = (samples + 7) / 8;
+      return (n + f - 1) / f * f;
+    };
+    const std::uint64_t across = static_cast<std::uint64_t>(blocks(stored.width, h, maxH));
+    const std::uint64_t down = shape.progressive ? static_cast<std::uint64_t>(blocks(stored.height, v, maxV))
+                                                 : static_cast<std::uint64_t>(2 * v);
+    bytes += across * down * 64 * 2;
+  }
+  return bytes;
+}
+
+bool DecodableFrame(Size stored, const JpegShape& shape, std::uint64_t budget) {
+  return WithinPhotoBound(stored) && JpegDecodeMemory(stored, shape, 8) <= budget;
 }
 
 namespace {
@@ -75,7 +107,8 @@ void CmykToBgr(const std::uint8_t* cmyk, std::uint8_t* bgr, int width, bool inve
 // its frame, so the jump back skips no destructor. `cmykRow` is sized by the
 // caller once the width is known.
 bool RunDecode(jpeg_decompress_struct& info, ErrorJump& error, const std::uint8_t* bytes, std::size_t size,
-               int reduction, const std::function<PixelView(Size)>& target, std::vector<std::uint8_t>& cmykRow) {
+               int reduction, const std::function<PixelView(Size)>& target, std::vector<std::uint8_t>& cmykRow,
+               DecodeBudget& budget, DecodeBudget::Share& share) {
   if (setjmp(error.back)) return false;
   jpeg_mem_src(&info, bytes, static_cast<unsigned long>(size));
   if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK) return false;
@@ -93,6 +126,21 @@ bool RunDecode(jpeg_decompress_struct& info, ErrorJump& error, const std::uint8_
   jpeg_calc_output_dimensions(&info);
   const Size decoded{static_cast<int>(info.output_width), static_cast<int>(info.output_height)};
   if (decoded.width <= 0 || decoded.height <= 0) return false;
+  // The decode's share of the budget, before anything picture-sized is
+  // allocated; one that could never fit is refused.
+  JpegShape shape;
+  shape.components = info.num_components;
+  shape.progressive = info.progressive_mode != FALSE;
+  for (int c = 0; c < info.num_components && c < 4; ++c) {
+    shape.h[c] = static_cast<std::uint8_t>(info.comp_info[c].h_samp_factor);
+    shape.v[c] = static_cast<std::uint8_t>(info.comp_info[c].v_samp_factor);
+  }
+  share = budget.Take(JpegDecodeMemory(Size{static_cast<int>(info.image_width), static_cast<int>(info.image_height)},
+                                       shape, reduction));
+  if (!share) {
+    error.tooLarge = true;
+    return false;
+  }
   // The decoder's own buffers first: a file whose buffers would pass the
   // memory ceiling ends here, before the target is made.
   jpeg_start_decompress(&info);
@@ -118,7 +166,7 @@ bool RunDecode(jpeg_decompress_struct& info, ErrorJump& error, const std::uint8_
 }  // namespace
 
 bool DecodeJpeg(const std::uint8_t* bytes, std::size_t size, int reduction,
-                const std::function<PixelView(Size)>& target, bool* damaged, bool* tooLarge) {
+                const std::function<PixelView(Size)>& target, bool* damaged, bool* tooLarge, DecodeBudget* budget) {
   if (damaged) *damaged = false;
   if (tooLarge) *tooLarge = false;
   if (!bytes || size < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8) return false;
@@ -132,13 +180,17 @@ bool DecodeJpeg(const std::uint8_t* bytes, std::size_t size, int reduction,
   jpeg_create_decompress(&info);
   info.mem->max_memory_to_use = kJpegMemoryCeiling;
   std::vector<std::uint8_t> cmykRow;
+  // Held until the decoder has given back its memory.
+  DecodeBudget::Share share;
   bool ok = false;
   try {
-    ok = RunDecode(info, error, bytes, size, reduction, target, cmykRow);
+    ok = RunDecode(info, error, bytes, size, reduction, target, cmykRow, budget ? *budget : DecodeBudget::Process(),
+                   share);
   } catch (...) {
     // The target could not be had (no memory for it).
   }
   jpeg_destroy_decompress(&info);
+  share = DecodeBudget::Share{};
   if (damaged) *damaged = error.warnings > 0;
   if (tooLarge) *tooLarge = error.tooLarge;
   return ok;

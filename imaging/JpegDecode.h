@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "imaging/DecodeBudget.h"
+#include "imaging/Exif.h"
 #include "imaging/PixelView.h"
 
 namespace k3 {
@@ -21,8 +23,20 @@ constexpr bool WithinPhotoBound(Size s) {
 }
 // The memory the decoder may take for the picture-sized buffers of one
 // progressive or multi-scan file: such a file is refused rather than given
-// more.
-inline constexpr long kJpegMemoryCeiling = sizeof(void*) >= 8 ? 1024L * 1024 * 1024 : 384L * 1024 * 1024;
+// more. No more than the whole process's decoding budget.
+inline constexpr long kJpegMemoryCeiling = static_cast<long>(DecodeBudget::kProcessBytes);
+
+// What a decode of a `stored` frame of `shape` at 1 / reduction allocates:
+// the decoded picture (3 bytes a pixel) and, for a progressive frame, every
+// coefficient of the whole picture (64 of two bytes for each block of each
+// component, whatever the reduction); a one-scan frame keeps a few rows of
+// blocks. An unknown make-up counts as three components sampled 1 x 1.
+std::uint64_t JpegDecodeMemory(Size stored, const JpegShape& shape, int reduction);
+
+// Whether a frame could ever be decoded here: within kMaxPhotoPixels, and
+// its smallest decode (at an eighth) within the whole budget. A file
+// whose frame could not is never listed nor decoded.
+bool DecodableFrame(Size stored, const JpegShape& shape, std::uint64_t budget = DecodeBudget::kProcessBytes);
 
 // The largest of the reductions 1, 2, 4 and 8 whose decoded picture still
 // holds `needed` (both in the stored orientation): each side of the decoded
@@ -43,7 +57,12 @@ Size ReducedSize(Size stored, int reduction);
 // `tooLarge` set for a picture beyond kMaxPhotoPixels or one whose decoding
 // would need more than kJpegMemoryCeiling. Safe to call from several
 // threads at once.
+//
+// The decode first takes its share of `budget` (the process's unless told):
+// it waits while other decodes hold too much, and one whose share could
+// never fit is refused as too large.
 bool DecodeJpeg(const std::uint8_t* bytes, std::size_t size, int reduction,
-                const std::function<PixelView(Size)>& target, bool* damaged = nullptr, bool* tooLarge = nullptr);
+                const std::function<PixelView(Size)>& target, bool* damaged = nullptr, bool* tooLarge = nullptr,
+                DecodeBudget* budget = nullptr);
 
 }  // namespace k3

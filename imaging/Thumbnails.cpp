@@ -205,8 +205,8 @@ bool ReadPhotoHead(const wchar_t* path, PhotoHead& head) {
     if (!IsJpegBytes(bytesRead)) return false;
     read.facts = ParseHead(bytesRead);
     if (read.facts.stored.width > 0 && read.facts.stored.height > 0) {
-      // A picture beyond the bound is never decoded: it gets no row.
-      if (!WithinPhotoBound(read.facts.stored)) return false;
+      // A picture beyond the bounds is never decoded: it gets no row.
+      if (!DecodableFrame(read.facts.stored, read.facts.shape)) return false;
       read.jpeg = true;
       head = read;
       return true;
@@ -242,7 +242,7 @@ bool LoadPhotoFor(const wchar_t* path, const NeededSize& need, CImg& dst, Size& 
   // A frame beyond the bound is refused at once, on every path: nothing is
   // allocated for it and no other decoder tries it.
   const Size claimed = facts.stored;
-  if (claimed.width > 0 && claimed.height > 0 && !WithinPhotoBound(claimed)) return false;
+  if (claimed.width > 0 && claimed.height > 0 && !DecodableFrame(claimed, facts.shape)) return false;
   // A camera's embedded preview where it is large enough (a small drifting
   // photo): nothing of the large picture is decoded.
   if (LoadPreviewFor(path, head, facts, need, dst, picture)) {
@@ -256,6 +256,11 @@ bool LoadPhotoFor(const wchar_t* path, const NeededSize& need, CImg& dst, Size& 
     if (PlanJpeg(facts, need, plan) && plan.reduction > 1) {
       CImg decoded;
       int reduction = 1;
+      // The system's decoder has no ceiling of its own: it is called with
+      // the same share of the budget as ours would take.
+      const DecodeBudget::Share share =
+          DecodeBudget::Process().Take(JpegDecodeMemory(plan.facts.stored, plan.facts.shape, plan.reduction));
+      if (!share) return false;
       if (DecodeJpegWithSystemScaling(path, plan.facts.stored, plan.neededStored, decoded, reduction)) {
         return FinishJpeg(decoded, plan, PhotoDecoder::System, reduction, dst, picture);
       }

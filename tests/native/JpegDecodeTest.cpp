@@ -7,6 +7,9 @@
 #include <cstdlib>
 #include <algorithm>
 #include <cstring>
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include <jpeglib.h>
@@ -123,13 +126,16 @@ struct Decoded {
 
 Decoded Decode(const std::vector<std::uint8_t>& file, int reduction) {
   Decoded d;
-  d.ok = DecodeJpeg(file.data(), file.size(), reduction, [&](Size size) {
-    ++d.asked;
-    d.size = size;
-    // Exactly the rows, no padding: AddressSanitizer sees any write past.
-    d.bgr.assign(static_cast<std::size_t>(size.width) * size.height * 3, 0);
-    return PixelView{d.bgr.data(), size.width, size.height, size.width * 3, 3};
-  }, &d.damaged, &d.tooLarge);
+  d.ok = DecodeJpeg(
+      file.data(), file.size(), reduction,
+      [&](Size size) {
+        ++d.asked;
+        d.size = size;
+        // Exactly the rows, no padding: AddressSanitizer sees any write past.
+        d.bgr.assign(static_cast<std::size_t>(size.width) * size.height * 3, 0);
+        return PixelView{d.bgr.data(), size.width, size.height, size.width * 3, 3};
+      },
+      &d.damaged, &d.tooLarge);
   return d;
 }
 
@@ -249,6 +255,57 @@ TEST(JpegDecode, APictureBeyondTheBoundsIsRefusedBeforeAnythingIsMadeForIt) {
   EXPECT_EQ(d.size, (Size{1000, 750}));
 }
 
+// One budget for every decode of the process: the estimate from the frame
+// header, a share that waits while others hold the budget, one that could
+// never fit refused; the facts reader tells the frame's make-up.
+TEST(JpegDecode, EveryDecodeTakesItsShareOfOneBudget) {
+  const std::vector<std::uint8_t> progressive = Encode(MakePicture(64, 48), 64, 48, Kind::Progressive);
+  const std::vector<std::uint8_t> baseline = Encode(MakePicture(64, 48), 64, 48, Kind::Colour);
+  const JpegFacts facts = ReadJpegFacts(progressive.data(), progressive.size());
+  EXPECT_TRUE(facts.shape.progressive);
+  EXPECT_EQ(facts.shape.components, 3);
+  EXPECT_FALSE(ReadJpegFacts(baseline.data(), baseline.size()).shape.progressive);
+
+  const JpegShape s420{3, {2, 1, 1}, {2, 1, 1}, true};
+  // 16 x 16: the picture, four luma blocks and one block of each chroma.
+  EXPECT_EQ(JpegDecodeMemory({16, 16}, s420, 1), 16u * 16 * 3 + (4 + 1 + 1) * 128);
+  // A progressive 16000 x 16000 (a file of a few hundred bytes may claim
+  // it) needs 768 MB of coefficients even for an eighth.
+  EXPECT_GT(JpegDecodeMemory({16000, 16000}, s420, 8), 700ull * 1024 * 1024);
+  EXPECT_FALSE(DecodableFrame({16000, 16000}, s420));
+  EXPECT_TRUE(DecodableFrame({6000, 4000}, s420)) << "a 24-megapixel photo";
+  EXPECT_TRUE(DecodableFrame({16000, 16000}, JpegShape{3, {2, 1, 1}, {2, 1, 1}, false})) << "one scan: rows only";
+  EXPECT_FALSE(DecodableFrame({22000, 22000}, JpegShape{})) << "beyond the pixel bound";
+
+  DecodeBudget budget(1000);
+  EXPECT_FALSE(budget.Take(1001)) << "never fits";
+  DecodeBudget::Share first = budget.Take(600);
+  ASSERT_TRUE(first);
+  EXPECT_EQ(budget.Held(), 600u);
+  std::atomic<bool> took{false};
+  std::thread waiting([&] {
+    const DecodeBudget::Share second = budget.Take(500);
+    took = second && budget.Held() == 500;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_FALSE(took) << "waits for its share";
+  first = DecodeBudget::Share{};
+  waiting.join();
+  EXPECT_TRUE(took);
+  EXPECT_EQ(budget.Held(), 0u);
+
+  // A decode takes its share from the budget it is given and gives it back.
+  const std::uint64_t need = JpegDecodeMemory({64, 48}, facts.shape, 1);
+  std::vector<std::uint8_t> out(64 * 48 * 3);
+  const auto into = [&](Size size) { return PixelView{out.data(), size.width, size.height, size.width * 3, 3}; };
+  DecodeBudget tight(need - 1), enough(need);
+  bool tooLarge = false;
+  EXPECT_FALSE(DecodeJpeg(progressive.data(), progressive.size(), 1, into, nullptr, &tooLarge, &tight));
+  EXPECT_TRUE(tooLarge);
+  EXPECT_TRUE(DecodeJpeg(progressive.data(), progressive.size(), 1, into, nullptr, &tooLarge, &enough));
+  EXPECT_EQ(enough.Held(), 0u);
+}
+
 TEST(JpegDecode, TheFactsReaderFindsTheSizeTheDecoderFinds) {
   const std::vector<std::uint8_t> file = Encode(MakePicture(64, 48), 64, 48, Kind::Colour);
   // Markers without a length (TEM, RST3, a second fill byte) and bytes
@@ -264,8 +321,8 @@ TEST(JpegDecode, TheFactsReaderFindsTheSizeTheDecoderFinds) {
 
 TEST(JpegDecode, OddSizesDamagedAndForeignBytes) {
   for (Size size : {Size{1, 1}, Size{7, 5}, Size{17, 9}}) {
-    const std::vector<std::uint8_t> file = Encode(MakePicture(size.width, size.height), size.width, size.height,
-                                                  Kind::Colour);
+    const std::vector<std::uint8_t> file =
+        Encode(MakePicture(size.width, size.height), size.width, size.height, Kind::Colour);
     for (int reduction : {1, 2, 8}) {
       const Decoded d = Decode(file, reduction);
       ASSERT_TRUE(d.ok);

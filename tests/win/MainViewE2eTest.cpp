@@ -520,6 +520,46 @@ TEST(MainView, AFolderOfLargePhotosIsListedAtOnceAndTheProgramEndsWhileItsThumbn
   EXPECT_EQ(ReadFileBytes(s.ListFile()).size(), 40u * 512);
 }
 
+// A tiny hostile JPEG: a progressive frame header claiming `side` x `side`
+// (4:2:0), a first scan without tables and the end, a few dozen bytes.
+std::vector<std::uint8_t> HostileProgressive(int side) {
+  const auto hi = static_cast<std::uint8_t>(side >> 8), lo = static_cast<std::uint8_t>(side & 0xFF);
+  std::vector<std::uint8_t> bytes{0xFF, 0xD8, 0xFF, 0xC2, 0x00, 0x11, 0x08, hi,   lo,   hi,   lo,   0x03,
+                                  0x01, 0x22, 0x00, 0x02, 0x11, 0x01, 0x03, 0x11, 0x01, 0xFF, 0xDA, 0x00,
+                                  0x0C, 0x03, 0x01, 0x00, 0x02, 0x11, 0x03, 0x11, 0x00, 0x00, 0x00};
+  for (int i = 0; i < 64; ++i) bytes.push_back(static_cast<std::uint8_t>(0x5A ^ i));
+  bytes.insert(bytes.end(), {0xFF, 0xD9});
+  return bytes;
+}
+
+// A folder of one photo and two tiny hostile files claiming 16000 x 16000
+// and 22000 x 22000: only the photo is listed (the others could never be
+// decoded within the budget or the bounds) and the program stays small.
+TEST(MainView, TinyFilesClaimingHugeProgressiveFramesAreNotListedAndCostNothing) {
+  ViewSession s;
+  const std::wstring album = s.Photos() + L"hostile";
+  ::CreateDirectoryW(album.c_str(), nullptr);
+  const std::wstring normal = album + L"\\normal.jpg";
+  ASSERT_TRUE(WriteFileBytes(normal, Jpeg(640, 480, 0xFF3060C0)));
+  for (int side : {16000, 22000}) {
+    const std::vector<std::uint8_t> bytes = HostileProgressive(side);
+    ASSERT_LT(bytes.size(), 1024u);
+    ASSERT_TRUE(WriteFileBytes(album + L"\\claims" + std::to_wstring(side) + L".jpg", bytes.data(), bytes.size()));
+  }
+  ASSERT_TRUE(s.Start());
+  ASSERT_TRUE(s.DropOnList({album}));
+  ASSERT_TRUE(s.WaitCount(1));
+  EXPECT_FALSE(WaitUntil([&] { return s.Count() != 1; }, 3000)) << "the hostile files got no row";
+  wchar_t row[MAX_PATH] = L"";
+  ::SendMessageW(s.Control(kList), LB_GETTEXT, 0, reinterpret_cast<LPARAM>(row));
+  EXPECT_EQ(std::wstring(row), normal);
+  const double peak = DriftletPeakMegabytes();
+  std::printf("peak resident memory: %.0f MB\n", peak);
+  EXPECT_GT(peak, 0);
+  EXPECT_LT(peak, 300);
+  EXPECT_TRUE(s.Exit());
+}
+
 // The colour under the middle of the drifting window.
 COLORREF DriftColour(HWND drift) {
   RECT r{};
