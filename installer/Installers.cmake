@@ -28,6 +28,10 @@ foreach(file MainProgramFile KickerFile)
     -q "UPDATE `File` SET `Version` = '@VERSION@', `Language` = '1041,1033' WHERE `File` = '${file}'"
     -q "DELETE FROM `MsiFileHash` WHERE `File_` = '${file}'")
 endforeach()
+# The Kicker an update moved aside (Kicker.exe.old) goes at removal with the
+# rest of the folder (wixl has no RemoveFile element: the row is added).
+list(APPEND K3_FILE_VERSIONS
+  -q "INSERT INTO `RemoveFile` (`FileKey`, `Component_`, `FileName`, `DirProperty`, `InstallMode`) VALUES ('RemoveKickerAside', 'Launcher', 'KICKER~1.OLD|Kicker.exe.old', 'INSTALLDIR', 2)")
 
 # k3_installers(OUT_LIST VERSION BIN_FOLDER OUT_FOLDER PROGRAMS targets...
 #               [NEVER_INSTALLS] [FAILS_AFTER_FILES] [UNSIGNED] [KEY key CERT cert])

@@ -137,9 +137,8 @@ std::optional<std::uint64_t> FileVersionOf(const std::wstring& path) {
 // Whether a program's file is in use: Windows never lets a running
 // program's file be opened for writing, whatever sharing is asked for.
 bool InUse(const std::wstring& path) {
-  fw::FileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  fw::FileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file) return false;
   const DWORD error = ::GetLastError();
   return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
@@ -159,11 +158,21 @@ bool InstallerBusy() {
 
 // Kicker's own file moved aside for the length of an installation, so that
 // the package can put the new Kicker in its place; put back unless the
-// installation is kept.
+// installation is kept. A copy of it takes its name at once: a Kicker.exe
+// is there at every moment (a power cut, a forced logoff or Windows
+// Installer's rollback in the middle leaves a working one), and a copy is
+// no running program's image, so the installer replaces it, and puts it
+// back on rollback, as any file.
 class OwnFileAside {
  public:
   explicit OwnFileAside(std::wstring self) : self_(std::move(self)), aside_(AsideName(self_)) {
     moved_ = ::MoveFileExW(self_.c_str(), aside_.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    if (moved_ && !::CopyFileW(aside_.c_str(), self_.c_str(), FALSE)) {
+      // Without the copy the name would stay empty: the installation is
+      // not tried.
+      ::MoveFileExW(aside_.c_str(), self_.c_str(), MOVEFILE_REPLACE_EXISTING);
+      moved_ = false;
+    }
   }
   ~OwnFileAside() {
     // Whatever an installation that failed may have left at the name goes:
@@ -227,14 +236,18 @@ PendingOutcome CheckAndInstall(const std::wstring& package, const std::wstring& 
   if (InstallerInterrupted(code)) return PendingOutcome::Interrupted;
   // Done only when the product is registered at the package's version and
   // both programs' own files are of that version: Windows Installer keeps
-  // a file by its versioning rules and says nothing of it.
+  // a file by its versioning rules and says nothing of it. An installation
+  // that stands (registered at the new version) is never undone here: the
+  // old Kicker is not put back over the new one, also when a restart is
+  // still to replace a file in use (3010), which counts as installed once
+  // Kicker's own file, never in use, is the new one.
   const auto version = PackVersion(facts.productVersion);
-  const bool done = InstallerSucceeded(code) && ProductInstalled(productCode) && version &&
-                    PackVersion(ProductInfo(productCode, INSTALLPROPERTY_VERSIONSTRING)) == version &&
-                    FileVersionOf(program) == version && FileVersionOf(self) == version;
-  if (!done) return PendingOutcome::Failed;
-  aside.Keep();
-  return PendingOutcome::Installed;
+  const bool registered = InstallerSucceeded(code) && ProductInstalled(productCode) && version &&
+                          PackVersion(ProductInfo(productCode, INSTALLPROPERTY_VERSIONSTRING)) == version;
+  if (registered) aside.Keep();
+  const bool filesInPlace = FileVersionOf(program) == version && FileVersionOf(self) == version;
+  const bool restartReplaces = code == ERROR_SUCCESS_REBOOT_REQUIRED && FileVersionOf(self) == version;
+  return registered && (filesInPlace || restartReplaces) ? PendingOutcome::Installed : PendingOutcome::Failed;
 }
 
 }  // namespace

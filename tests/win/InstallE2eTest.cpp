@@ -114,7 +114,8 @@ bool PlantPending(const std::wstring& package) {
 std::wstring FileVersion(const std::wstring& path) {
   DWORD ignored = 0;
   std::vector<std::uint8_t> block(::GetFileVersionInfoSizeW(path.c_str(), &ignored));
-  if (block.empty() || !::GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data())) return {};
+  if (block.empty() || !::GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()))
+    return {};
   VS_FIXEDFILEINFO* info = nullptr;
   UINT size = 0;
   if (!::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &size) || !info) return {};
@@ -184,8 +185,8 @@ class Installation : public ::testing::Test {
       const std::wstring code(k3::ProductCode(japanese));
       if (::MsiQueryProductStateW(code.c_str()) == INSTALLSTATE_DEFAULT) RunWait(Msiexec() + L" /qn /x " + code);
     }
-    for (const std::wstring& file : {InstallFolder() + L"k3driftlet.bin", Kicker(), KickerAside(), Pending(),
-                                     PendingSignature()}) {
+    for (const std::wstring& file :
+         {InstallFolder() + L"k3driftlet.bin", Kicker(), KickerAside(), Pending(), PendingSignature()}) {
       ::DeleteFileW(file.c_str());
     }
   }
@@ -478,17 +479,30 @@ TEST_F(Installation, UpdateCommandFetchesTheNextVersionAndKickerInstallsIt) {
     EXPECT_GE(positions.size(), 3u) << "the progress bar moves";
     auto box = WaitMessageBox(pid, 60000);
     ASSERT_TRUE(box);
-    EXPECT_EQ(box->text, JapaneseEdition() ? L"最新版のダウンロードが成功しました。\nプログラムを終了し、再起動してください。"
-                                           : L"Download of the latest version was completed.\nTerminate this program and restart.");
+    EXPECT_EQ(box->text, JapaneseEdition()
+                             ? L"最新版のダウンロードが成功しました。\nプログラムを終了し、再起動してください。"
+                             : L"Download of the latest version was completed.\nTerminate this program and restart.");
     PressButton(box->hwnd, IDOK);
     EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(box->hwnd); }, 5000));
     EXPECT_EQ(ReadFileBytes(Pending()), ReadFileBytes(releases.Package()));
     EXPECT_EQ(ReadFileBytes(PendingSignature()), ReadFileBytes(releases.Signature()));
   });
 
-  // The next start through Kicker installs it, then starts it.
+  // The next start through Kicker installs it, then starts it; a
+  // Kicker.exe is there at every moment of it (a cut power or a killed
+  // installation would leave one that starts the program).
+  std::atomic<bool> installing{true};
+  std::atomic<int> looks{0}, missing{0};
+  std::thread watch([&] {
+    while (installing) {
+      ++looks;
+      if (!Exists(Kicker())) ++missing;
+      ::Sleep(2);
+    }
+  });
   RunKickerOnce(
       [&](HWND) {
+        installing = false;
         EXPECT_FALSE(Exists(Pending())) << "the package is deleted";
         EXPECT_FALSE(Exists(PendingSignature()));
         EXPECT_TRUE(Installed());
@@ -502,16 +516,28 @@ TEST_F(Installation, UpdateCommandFetchesTheNextVersionAndKickerInstallsIt) {
         EXPECT_TRUE(Exists(DesktopShortcut()));
       },
       180000);
+  installing = false;
+  watch.join();
+  EXPECT_GT(looks.load(), 100);
+  EXPECT_EQ(missing.load(), 0) << "Kicker.exe was never missing";
   // The next start runs the new Kicker, which deletes the old one's file.
   RunKickerOnce([&](HWND) { EXPECT_FALSE(Exists(KickerAside())); });
   EXPECT_EQ(FileVersion(Kicker()), L"1.1.7.0");
+  // Removed right after an update (the old Kicker still aside): nothing of
+  // the program stays in its folder.
+  ASSERT_TRUE(::CopyFileW(Kicker().c_str(), KickerAside().c_str(), FALSE));
+  ASSERT_EQ(RunWait(Msiexec() + L" /qn /x " + ProductCode()), std::optional<DWORD>(0));
+  for (const std::wstring& file : {KickerAside(), Kicker(), InstallFolder() + L"k3driftlet.bin"}) {
+    EXPECT_FALSE(Exists(file)) << Narrow(file);
+  }
 }
 
 // A show of one photo, made with the package tool.
 std::wstring MakeShow(fixtures::TempFolder& folder) {
   fixtures::GdiplusSession gdiplus;
   const std::wstring photo =
-      folder.Write(L"photo.jpg", fixtures::Encode(64, 48, [](int, int) { return 0xFF2040E0u; }, L"image/jpeg"));
+      folder.Write(L"photo.jpg", fixtures::Encode(
+                                     64, 48, [](int, int) { return 0xFF2040E0u; }, L"image/jpeg"));
   const std::wstring show = folder.path() + L"show.k3dlt";
   EXPECT_TRUE(RunPackTool(L"\"" + show + L"\" \"" + photo + L"\""));
   return show;
