@@ -124,7 +124,8 @@ std::wstring FileVersion(const std::wstring& path) {
 }
 
 // Processes of the given executable name.
-int CountProcesses(const wchar_t* name);
+// How many processes of that name run; with `kill`, each is ended.
+int CountProcesses(const wchar_t* name, bool kill = false);
 
 std::wstring Kicker() { return InstallFolder() + L"Kicker.exe"; }
 // Where Kicker moves its own file while it installs.
@@ -532,6 +533,24 @@ TEST_F(Installation, UpdateCommandFetchesTheNextVersionAndKickerInstallsIt) {
   }
 }
 
+// Kicker and Windows Installer ended just after the installation started
+// (a cut power, a forced logoff): a Kicker.exe is in place, and it starts
+// the program (installing the waiting package on the way).
+TEST_F(Installation, KickerAndTheInstallerEndedMidwayLeaveAKickerThatStartsTheProgram) {
+  ASSERT_EQ(RunWait(Msiexec() + L" /qn /i \"" + Package() + L"\""), std::optional<DWORD>(0));
+  ASSERT_TRUE(PlantPending(PackageOf(L"next")));
+  {
+    Program kicker(Kicker(), L"", false, true);
+    ASSERT_TRUE(kicker.Started());
+    ASSERT_TRUE(WaitUntil([] { return CountProcesses(L"msiexec.exe") > 0; }, 60000)) << "the installation starts";
+    kicker.Kill();
+    CountProcesses(L"msiexec.exe", true);
+    EXPECT_TRUE(WaitUntil([] { return CountProcesses(L"msiexec.exe") == 0; }, 10000));
+  }
+  EXPECT_TRUE(Exists(Kicker())) << "a Kicker is in place";
+  RunKickerOnce([&](HWND) { EXPECT_TRUE(Installed()); }, 180000);
+}
+
 // A show of one photo, made with the package tool.
 std::wstring MakeShow(fixtures::TempFolder& folder) {
   fixtures::GdiplusSession gdiplus;
@@ -608,14 +627,19 @@ TEST_F(Installation, RemovingTheOtherEditionLeavesThisOnesAssociation) {
 #include <tlhelp32.h>
 
 namespace {
-int CountProcesses(const wchar_t* name) {
+int CountProcesses(const wchar_t* name, bool kill) {
   HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   if (snapshot == INVALID_HANDLE_VALUE) return -1;
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
   int n = 0;
   for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
-    if (_wcsicmp(entry.szExeFile, name) == 0) ++n;
+    if (_wcsicmp(entry.szExeFile, name) != 0) continue;
+    ++n;
+    if (!kill) continue;
+    // Ended at once, as a power cut or a forced logoff ends it.
+    fw::KernelHandle process(::OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
+    if (process) ::TerminateProcess(process.get(), 1);
   }
   ::CloseHandle(snapshot);
   return n;
