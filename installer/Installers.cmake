@@ -10,11 +10,16 @@ foreach(code JapaneseProductCode EnglishProductCode JapaneseUpgradeCode EnglishU
   set(K3_${code} ${CMAKE_MATCH_1})
 endforeach()
 set(K3_WXS ${CMAKE_CURRENT_SOURCE_DIR}/installer/K3Driftlet.wxs)
-# The association of shows is the same registry keys in both editions, so
-# both own them through one component: Windows Installer counts the
-# editions that have it, and removing one edition leaves the other's
-# association in place.
-set(K3_SHOWS_GUID "{8A1B2C3D-4E5F-4061-8293-A4B5C6D7E8E6}")
+# The association of shows: the same registry keys in both editions, each
+# edition's values naming its own folder. Each edition owns them through a
+# component of its own (the identity each edition's packages were first
+# built with: a component's identity never changes in a minor upgrade, and
+# one identity cannot stand for contents that differ between products).
+# Removing either edition takes the values away, so they never name a
+# removed program; the remaining edition's program writes them again at its
+# next start.
+set(K3_SHOWS_GUID_ja "{8A1B2C3D-4E5F-4061-8293-A4B5C6D7E8E6}")
+set(K3_SHOWS_GUID_en "{8A1B2C3D-4E5F-4061-8293-A4B5C6D7E8F6}")
 # wixl gives a program no file version in the File table and writes a hash
 # instead. Windows Installer replaces an installed file by its versioning
 # rules: against an installed program that has a version, a file of the
@@ -61,13 +66,13 @@ function(k3_installers out version bin folder)
       set(defs -D ProductCode=${K3_JapaneseProductCode} -D UpgradeCode=${K3_JapaneseUpgradeCode}
         -D "MainGuid={8A1B2C3D-4E5F-4061-8293-A4B5C6D7E8E1}" -D "LauncherGuid={8A1B2C3D-4E5F-4061-8293-A4B5C6D7E8E2}"
         -D "MenuGuid={8A1B2C3D-4E5F-4061-8293-A4B5C6D7E8E3}" -D "DesktopGuid={8A1B2C3D-4E5F-4061-8293-A4B5C6D7E8E4}" -D "FailGuid={8A1B2C3D-4E5F-4061-8293-A4B5C6D7E8E5}"
-        -D "ShowsGuid=${K3_SHOWS_GUID}")
+        -D "ShowsGuid=${K3_SHOWS_GUID_ja}")
     else()
       set(msi K3DriftletSetup_E.msi)
       set(defs -D ProductCode=${K3_EnglishProductCode} -D UpgradeCode=${K3_EnglishUpgradeCode}
         -D "MainGuid={8A1B2C3D-4E5F-4061-8293-A4B5C6D7E8F1}" -D "LauncherGuid={8A1B2C3D-4E5F-4061-8293-A4B5C6D7E8F2}"
         -D "MenuGuid={8A1B2C3D-4E5F-4061-8293-A4B5C6D7E8F3}" -D "DesktopGuid={8A1B2C3D-4E5F-4061-8293-A4B5C6D7E8F4}" -D "FailGuid={8A1B2C3D-4E5F-4061-8293-A4B5C6D7E8F5}"
-        -D "ShowsGuid=${K3_SHOWS_GUID}")
+        -D "ShowsGuid=${K3_SHOWS_GUID_en}")
     endif()
     string(REPLACE "@VERSION@" "${version}" versions "${K3_FILE_VERSIONS}")
     set(sign)

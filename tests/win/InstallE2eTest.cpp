@@ -604,22 +604,34 @@ TEST_F(Installation, AnUpdateWaitsWhileTheProgramRunsAndWhileAnotherInstallation
       180000);
 }
 
+// Both editions installed, in either order, and either removed: the shows'
+// open command names an installed program or nothing (never the removed
+// one); the remaining edition's start writes its own again.
 TEST_F(Installation, RemovingTheOtherEditionLeavesThisOnesAssociation) {
   const std::wstring other =
       BinFolder() + L"..\\installer\\" + std::wstring(k3::PendingPackageName(!JapaneseEdition()));
   const std::wstring otherCode(k3::ProductCode(!JapaneseEdition()));
-  ASSERT_EQ(RunWait(Msiexec() + L" /qn /i \"" + other + L"\""), std::optional<DWORD>(0));
-  ASSERT_EQ(RunWait(Msiexec() + L" /qn /i \"" + Package() + L"\""), std::optional<DWORD>(0));
-  ASSERT_EQ(RunWait(Msiexec() + L" /qn /x " + otherCode), std::optional<DWORD>(0));
-  EXPECT_EQ(::MsiQueryProductStateW(otherCode.c_str()), INSTALLSTATE_UNKNOWN);
   const std::wstring classes = L"Software\\Classes\\";
-  EXPECT_EQ(ReadDefaultValue(HKEY_CURRENT_USER, classes + L".K3DLT"), L"K3DLTfile");
-  const auto command = ReadDefaultValue(HKEY_CURRENT_USER, classes + L"K3DLTfile\\shell\\open\\command");
-  ASSERT_TRUE(command) << "the installed edition's association stays";
-  EXPECT_EQ(_wcsicmp(command->c_str(), (L"\"" + InstallFolder() + L"k3driftlet.bin\" \"%1\"").c_str()), 0) << *command;
-  // The last edition removed takes it.
-  ASSERT_EQ(RunWait(Msiexec() + L" /qn /x " + ProductCode()), std::optional<DWORD>(0));
-  EXPECT_FALSE(ReadDefaultValue(HKEY_CURRENT_USER, classes + L".K3DLT"));
+  const auto command = [&] {
+    return ReadDefaultValue(HKEY_CURRENT_USER, classes + L"K3DLTfile\\shell\\open\\command");
+  };
+  const std::wstring mine = L"\"" + InstallFolder() + L"k3driftlet.bin\" \"%1\"";
+  for (bool otherLast : {false, true}) {
+    const std::wstring first = otherLast ? Package() : other, last = otherLast ? other : Package();
+    ASSERT_EQ(RunWait(Msiexec() + L" /qn /i \"" + first + L"\""), std::optional<DWORD>(0));
+    ASSERT_EQ(RunWait(Msiexec() + L" /qn /i \"" + last + L"\""), std::optional<DWORD>(0));
+    ASSERT_EQ(RunWait(Msiexec() + L" /qn /x " + otherCode), std::optional<DWORD>(0));
+    EXPECT_EQ(::MsiQueryProductStateW(otherCode.c_str()), INSTALLSTATE_UNKNOWN);
+    const auto left = command();
+    EXPECT_TRUE(!left || _wcsicmp(left->c_str(), mine.c_str()) == 0)
+        << "the removed edition's program is never named: " << Narrow(left.value_or(L""));
+    // This edition's start writes its association again.
+    RunKickerOnce([&](HWND) {});
+    EXPECT_EQ(_wcsicmp(command().value_or(L"").c_str(), mine.c_str()), 0);
+    EXPECT_EQ(ReadDefaultValue(HKEY_CURRENT_USER, classes + L".K3DLT"), L"K3DLTfile");
+    ASSERT_EQ(RunWait(Msiexec() + L" /qn /x " + ProductCode()), std::optional<DWORD>(0));
+    EXPECT_FALSE(command()) << "nothing named once both are gone";
+  }
 }
 
 }  // namespace
