@@ -64,6 +64,7 @@ thread_local int t_failedCreations = 0;
 }  // namespace
 
 int CImg::FailedCreations() { return t_failedCreations; }
+void CImg::NoteLackOfMemory() { ++t_failedCreations; }
 
 bool EnsureGdiplus() {
   RegistryLock lock;
@@ -155,8 +156,7 @@ bool CImg::Create(int bitsPerPixel, int width, int height, bool alpha) {
   info.header.biBitCount = static_cast<WORD>(bitsPerPixel);
   info.header.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP bitmap =
-      ::CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP bitmap = ::CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!bitmap) {
     // Out of memory or of GDI handles, not a picture that cannot be read.
     ++t_failedCreations;

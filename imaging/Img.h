@@ -97,6 +97,9 @@ class CImg {
   // handle left): a decode that fails while this grows failed for lack of
   // resources, not for its picture.
   static int FailedCreations();
+  // Counts a lack of memory met outside the surfaces (a system decoder's)
+  // as one of them.
+  static void NoteLackOfMemory();
 
  private:
   void ClearLayout();

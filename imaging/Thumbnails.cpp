@@ -261,8 +261,15 @@ bool LoadPhotoFor(const wchar_t* path, const NeededSize& need, CImg& dst, Size& 
       const DecodeBudget::Share share =
           DecodeBudget::Process().Take(JpegDecodeMemory(plan.facts.stored, plan.facts.shape, plan.reduction));
       if (!share) return false;
-      if (DecodeJpegWithSystemScaling(path, plan.facts.stored, plan.neededStored, decoded, reduction)) {
+      bool noMemory = false;
+      if (DecodeJpegWithSystemScaling(path, plan.facts.stored, plan.neededStored, decoded, reduction, &noMemory)) {
         return FinishJpeg(decoded, plan, PhotoDecoder::System, reduction, dst, picture);
+      }
+      // Out of memory, the photo may be fine: it is tried again later, not
+      // refused.
+      if (noMemory) {
+        CImg::NoteLackOfMemory();
+        return false;
       }
     }
   }

@@ -14,8 +14,10 @@ namespace k3 {
 // scaled decoding (it is asked once per process), where it would decode
 // the whole picture anyway, for pictures it gives in other pixel formats
 // (CMYK) and when it fails; `reduction` receives the stored width divided
-// by the decoded width. COM must be running on the calling thread.
-bool DecodeJpegWithSystemScaling(const wchar_t* path, Size stored, Size needed, CImg& dst, int& reduction);
+// by the decoded width. COM must be running on the calling thread. A
+// failure for lack of memory sets `noMemory`.
+bool DecodeJpegWithSystemScaling(const wchar_t* path, Size stored, Size needed, CImg& dst, int& reduction,
+                                 bool* noMemory = nullptr);
 
 // Whether the system's decoder was found to offer scaled decoding: 1 yes,
 // 0 no, -1 not asked yet.
