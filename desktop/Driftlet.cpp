@@ -168,14 +168,19 @@ void CDriftlet::ApplyZOrder() {
 // ---------------------------------------------------------------------------
 // Motion and frames (the photos are in DriftletPhotos.cpp)
 
-void CDriftlet::StepMotion(bool compose) {
-  if (!m_hWnd) return;
-  // The screens are asked for once (each answer is a round trip to the
-  // window system) and again when the display changes.
+const std::vector<Rect>& CDriftlet::Screens() {
+  // Asked for once (each answer is a round trip to the window system) and
+  // again when the display changes.
   if (!screensKnown_) {
     screens_ = GatherScreens();
     screensKnown_ = true;
   }
+  return screens_;
+}
+
+void CDriftlet::StepMotion(bool compose) {
+  if (!m_hWnd) return;
+  Screens();
   const bool displayChanged = std::exchange(screensChanged_, false);
   if (screens_.empty() || screens_.front().Empty()) {
     motion_.centreX = motion_.centreY = -1;

@@ -191,6 +191,9 @@ class CDriftlet : public fw::CWnd {
   // Reads the system's animation setting again.
   void LookAtAnimations();
   std::vector<Rect> GatherScreens() const;
+  // The screens the photo roams, gathered at the first need and after a
+  // display change.
+  const std::vector<Rect>& Screens();
   // What the foreground shows now: a full-screen program that has stayed
   // half a second takes its monitor out of the roaming, and hides the
   // drift when no monitor is left (one monitor, or the presentation mode).

@@ -199,11 +199,7 @@ void CDriftlet::SeeFullScreen(const FullScreenSeen& seen) {
     ::KillTimer(m_hWnd, kSettleTimer);
   }
   const Rect blocked = settled && !seen.everywhere ? seen.monitor : Rect{};
-  if (!screensKnown_) {
-    screens_ = GatherScreens();
-    screensKnown_ = true;
-  }
-  visibility_.fullScreen = settled && (seen.everywhere || FreeAreas(screens_, blocked).empty());
+  visibility_.fullScreen = settled && (seen.everywhere || FreeAreas(Screens(), blocked).empty());
   const bool moved = blocked != blocked_;
   blocked_ = blocked;
   ApplyActivity();

@@ -193,6 +193,22 @@ class UpdateService {
   int port_ = 0;
 };
 
+// The system's "Show animations" turned off for the scope, the change
+// broadcast as the Settings app does, and on again at its end.
+class AnimationsOffScope {
+ public:
+  AnimationsOffScope() { Set(false); }
+  ~AnimationsOffScope() { Set(true); }
+  AnimationsOffScope(const AnimationsOffScope&) = delete;
+  AnimationsOffScope& operator=(const AnimationsOffScope&) = delete;
+
+ private:
+  static void Set(bool on) {
+    ::SystemParametersInfoW(SPI_SETCLIENTAREAANIMATION, 0, reinterpret_cast<void*>(static_cast<INT_PTR>(on)),
+                            SPIF_SENDCHANGE);
+  }
+};
+
 // The proxy of the Internet settings of this prefix's user, pointed at a
 // loopback port for the scope (so that the vendor's host name reaches the
 // test's service), and removed again.

@@ -118,14 +118,7 @@ TEST(Startup, SplashFadesTheLogoInWhileTheFrameIsTransparent) {
 // With the system's "Show animations" off the logo is shown and taken away
 // without fading.
 TEST(Startup, WithoutTheSystemsAnimationsTheLogoAppearsWithoutFading) {
-  struct Animations {
-    explicit Animations(bool on) { Set(on); }
-    ~Animations() { Set(true); }
-    static void Set(bool on) {
-      ::SystemParametersInfoW(SPI_SETCLIENTAREAANIMATION, 0, reinterpret_cast<void*>(static_cast<INT_PTR>(on)),
-                              SPIF_SENDCHANGE);
-    }
-  } off(false);
+  const AnimationsOffScope animationsOff;
   Program program(L"", false);
   ASSERT_TRUE(program.Started());
   HWND logo = nullptr;

@@ -369,14 +369,7 @@ TEST_F(ViewerTest, ThePauseKeyAndTheIconsCommandsHoldTheDrift) {
 // change made by another program while the viewer runs is shown by the
 // drifting window's own tests, in one process.)
 TEST_F(ViewerTest, WithTheSystemsAnimationsOffThePhotoStandsStillAndStillSwitches) {
-  struct Animations {
-    static void Set(bool on) {
-      ::SystemParametersInfoW(SPI_SETCLIENTAREAANIMATION, 0, reinterpret_cast<void*>(static_cast<INT_PTR>(on)),
-                              SPIF_SENDCHANGE);
-    }
-    ~Animations() { Set(true); }
-  } restore;
-  Animations::Set(false);
+  const AnimationsOffScope animationsOff;
   const auto show = Package(L"--type ripple --size 128 --interval 1s",
                             {Photo(L"r.jpg", 200, 200, kRed), Photo(L"b.jpg", 200, 200, kBlue)});
   Program program(L"\"" + show + L"\"");
