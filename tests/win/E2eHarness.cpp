@@ -432,7 +432,9 @@ std::string UnixPath(const std::wstring& path) {
 
 std::optional<int> RunUnixCommand(const std::string& command, DWORD timeoutMs) {
   // Wine starts Unix programs but gives no handle to wait on: the command
-  // leaves its exit status in a file when it is done.
+  // leaves its exit status in a file when it is done. (The handles it
+  // returns are no handles: whatever was in their place, which a 32-bit
+  // process once closed as its own cached key of the machine's registry.)
   wchar_t temp[MAX_PATH];
   ::GetTempPathW(MAX_PATH, temp);
   static int serial = 0;
@@ -449,8 +451,6 @@ std::optional<int> RunUnixCommand(const std::string& command, DWORD timeoutMs) {
   if (!::CreateProcessW(nullptr, wide.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
     return std::nullopt;
   }
-  if (pi.hThread) ::CloseHandle(pi.hThread);
-  if (pi.hProcess) ::CloseHandle(pi.hProcess);
   const bool done = WaitUntil([&] { return ::GetFileAttributesW(mark.c_str()) != INVALID_FILE_ATTRIBUTES; }, timeoutMs);
   std::optional<int> status;
   if (done) {
