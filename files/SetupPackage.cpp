@@ -1,6 +1,7 @@
 #include "files/SetupPackage.h"
 
 #include <msi.h>
+#include <msidefs.h>
 #include <msiquery.h>
 #include <wincrypt.h>
 
@@ -49,6 +50,29 @@ std::wstring PackageProperty(MSIHANDLE database, const wchar_t* name) {
   if (::MsiViewFetch(view.get(), &r) != ERROR_SUCCESS) return {};
   MsiHandle record(r);
   return RecordString(record.get(), 1);
+}
+
+// A text property of the database's summary information; empty when it
+// has none.
+std::wstring SummaryText(MSIHANDLE database, UINT property) {
+  MSIHANDLE h = 0;
+  if (::MsiGetSummaryInformationW(database, nullptr, 0, &h) != ERROR_SUCCESS) return {};
+  MsiHandle summary(h);
+  UINT type = 0;
+  INT number = 0;
+  FILETIME time{};
+  wchar_t none[1] = {};
+  DWORD length = 0;
+  UINT rc = ::MsiSummaryInfoGetPropertyW(summary.get(), property, &type, &number, &time, none, &length);
+  if ((rc != ERROR_MORE_DATA && rc != ERROR_SUCCESS) || type != VT_LPSTR) return {};
+  std::wstring text(length + 1, L'\0');
+  length = static_cast<DWORD>(text.size());
+  if (::MsiSummaryInfoGetPropertyW(summary.get(), property, &type, &number, &time, text.data(), &length) !=
+      ERROR_SUCCESS) {
+    return {};
+  }
+  text.resize(length);
+  return text;
 }
 
 // The SHA-256 of a certificate's public key as DER (its whole
@@ -114,6 +138,7 @@ PackageFacts ReadPackageFacts(const std::wstring& package) {
   facts.upgradeCode = PackageProperty(database.get(), L"UpgradeCode");
   facts.productCode = PackageProperty(database.get(), L"ProductCode");
   facts.productVersion = PackageProperty(database.get(), L"ProductVersion");
+  facts.platform = TemplatePlatform(SummaryText(database.get(), PID_TEMPLATE));
   return facts;
 }
 

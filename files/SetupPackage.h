@@ -18,8 +18,9 @@ namespace k3 {
 // The pin the build made from the key it signs with.
 std::string_view VendorKeyPin();
 
-// The upgrade code, product code and version of a package file; `opened`
-// false when it is no Windows Installer database.
+// The upgrade code, product code and version of a package file and the
+// platform its summary names; `opened` false when it is no Windows
+// Installer database.
 PackageFacts ReadPackageFacts(const std::wstring& package);
 
 // Whether `signature` is a valid detached signature of exactly these bytes

@@ -6,7 +6,8 @@ namespace k3 {
 
 namespace {
 
-bool SameGuid(std::wstring_view a, std::wstring_view b) {
+// Equal without regard to case, and not empty.
+bool SameName(std::wstring_view a, std::wstring_view b) {
   if (a.size() != b.size() || a.empty()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (std::towupper(a[i]) != std::towupper(b[i])) return false;
@@ -22,6 +23,10 @@ int HexValue(char c) {
 }
 
 }  // namespace
+
+std::wstring_view TemplatePlatform(std::wstring_view packageTemplate) {
+  return packageTemplate.substr(0, packageTemplate.find(L';'));
+}
 
 std::wstring_view ProductCode(bool japanese) { return japanese ? kJapaneseProductCode : kEnglishProductCode; }
 std::wstring_view UpgradeCode(bool japanese) { return japanese ? kJapaneseUpgradeCode : kEnglishUpgradeCode; }
@@ -54,9 +59,11 @@ std::uint64_t PackVersion(std::uint16_t major, std::uint16_t minor, std::uint16_
 }
 
 PackageVerdict CheckPackage(const PackageFacts& package, std::wstring_view productCode, std::wstring_view upgradeCode,
-                            std::optional<std::uint64_t> installed, std::optional<std::uint64_t> announced) {
+                            std::wstring_view platform, std::optional<std::uint64_t> installed,
+                            std::optional<std::uint64_t> announced) {
   if (!package.opened) return PackageVerdict::NotAPackage;
-  if (!SameGuid(package.upgradeCode, upgradeCode) || !SameGuid(package.productCode, productCode)) {
+  if (!SameName(package.upgradeCode, upgradeCode) || !SameName(package.productCode, productCode) ||
+      !SameName(package.platform, platform)) {
     return PackageVerdict::OtherProduct;
   }
   const auto version = PackVersion(package.productVersion);
@@ -67,13 +74,13 @@ PackageVerdict CheckPackage(const PackageFacts& package, std::wstring_view produ
 }
 
 PackageVerdict CheckPackage(const PackageFacts& package, std::wstring_view productCode, std::wstring_view upgradeCode,
-                            std::wstring_view installedVersion) {
+                            std::wstring_view platform, std::wstring_view installedVersion) {
   std::optional<std::uint64_t> installed;
   if (!installedVersion.empty()) {
     installed = PackVersion(installedVersion);
     if (!installed) installed = ~std::uint64_t{0};  // unreadable: nothing is newer
   }
-  return CheckPackage(package, productCode, upgradeCode, installed);
+  return CheckPackage(package, productCode, upgradeCode, platform, installed);
 }
 
 bool MatchesPin(const std::uint8_t* digest, std::size_t length, std::string_view pin) {

@@ -33,34 +33,53 @@ std::optional<std::uint64_t> PackVersion(std::wstring_view text);
 // The four numbers of a version packed the same way.
 std::uint64_t PackVersion(std::uint16_t major, std::uint16_t minor, std::uint16_t build, std::uint16_t revision);
 
-// What a package says of itself (its Property table).
+// The platform a package is for, as its summary's Template names it (the
+// part before the ";"): "Intel" for 32-bit x86 programs, "x64" for x86-64
+// ones. A package names one platform.
+std::wstring_view TemplatePlatform(std::wstring_view packageTemplate);
+
+// The platform of this build's own programs, named as packages name it:
+// an installation takes only packages of its own programs' platform.
+#if defined(__x86_64__) || defined(_M_X64)
+inline constexpr wchar_t kOwnPlatform[] = L"x64";
+#elif defined(__aarch64__) || defined(_M_ARM64)
+inline constexpr wchar_t kOwnPlatform[] = L"Arm64";
+#else
+inline constexpr wchar_t kOwnPlatform[] = L"Intel";
+#endif
+
+// What a package says of itself (its Property table and its summary).
 struct PackageFacts {
   bool opened = false;  // it opens as a Windows Installer database
   std::wstring upgradeCode;
   std::wstring productVersion;
   std::wstring productCode;
+  std::wstring platform;  // TemplatePlatform of its summary's Template
 };
 
 enum class PackageVerdict {
   Install,       // this edition's product, newer than the installed one
   NotAPackage,   // not a Windows Installer database
-  OtherProduct,  // another product or the other edition
+  OtherProduct,  // another product, the other edition, or for another platform
   NotNewer,      // not newer than the installed version (or no version)
   NotAnnounced,  // another version than the service announced
 };
 
-// Whether the package may replace the installed edition. `installed` is
+// Whether the package may replace the installed edition. `platform` is the
+// installed programs' (kOwnPlatform): a package for another platform would
+// put programs of another architecture in their place. `installed` is
 // nothing when the edition is not installed; then any version of the
 // edition's product will do. `announced`, when given, is the version the
 // update service announced, which the package must be. GUIDs compare
 // without regard to case.
 PackageVerdict CheckPackage(const PackageFacts& package, std::wstring_view productCode, std::wstring_view upgradeCode,
-                            std::optional<std::uint64_t> installed, std::optional<std::uint64_t> announced = {});
+                            std::wstring_view platform, std::optional<std::uint64_t> installed,
+                            std::optional<std::uint64_t> announced = {});
 
 // The same for an installed version as Windows Installer tells it: an
 // installed version Kicker cannot read is never replaced blindly.
 PackageVerdict CheckPackage(const PackageFacts& package, std::wstring_view productCode, std::wstring_view upgradeCode,
-                            std::wstring_view installedVersion);
+                            std::wstring_view platform, std::wstring_view installedVersion);
 
 // The vendor's key as the build pins it: the SHA-256 of the certificate's
 // public key (its DER SubjectPublicKeyInfo), 64 hexadecimal digits.

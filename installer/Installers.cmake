@@ -38,15 +38,31 @@ endforeach()
 list(APPEND K3_FILE_VERSIONS
   -q "INSERT INTO `RemoveFile` (`FileKey`, `Component_`, `FileName`, `DirProperty`, `InstallMode`) VALUES ('RemoveKickerAside', 'Launcher', 'KICKER~1.OLD|Kicker.exe.old', 'INSTALLDIR', 2)")
 
+# Each package names the platform of its programs in its summary ("Intel"
+# for the i686 tree's, "x64" for the x86_64 tree's): Windows Installer
+# refuses an x64 package on 32-bit Windows, and Kicker and the update
+# client take only a package of their own programs' platform.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  set(K3_PACKAGE_ARCH x64)
+  set(K3_OTHER_PACKAGE_ARCH x86)
+else()
+  set(K3_PACKAGE_ARCH x86)
+  set(K3_OTHER_PACKAGE_ARCH x64)
+endif()
+
 # k3_installers(OUT_LIST VERSION BIN_FOLDER OUT_FOLDER PROGRAMS targets...
-#               [NEVER_INSTALLS] [FAILS_AFTER_FILES] [UNSIGNED] [KEY key CERT cert])
+#               [NEVER_INSTALLS] [FAILS_AFTER_FILES] [UNSIGNED] [KEY key CERT cert]
+#               [ARCH x86|x64])
 # Each package is signed with the vendor's key (or KEY and CERT) and has its
 # detached signature beside it. For the tests: NEVER_INSTALLS makes packages
 # that refuse to install, FAILS_AFTER_FILES packages whose installation
 # fails after their files are copied, UNSIGNED packages without either
-# signature.
+# signature; ARCH names another platform than the tree's.
 function(k3_installers out version bin folder)
-  cmake_parse_arguments(K3I "NEVER_INSTALLS;FAILS_AFTER_FILES;UNSIGNED" "KEY;CERT" "PROGRAMS" ${ARGN})
+  cmake_parse_arguments(K3I "NEVER_INSTALLS;FAILS_AFTER_FILES;UNSIGNED" "KEY;CERT;ARCH" "PROGRAMS" ${ARGN})
+  if(NOT K3I_ARCH)
+    set(K3I_ARCH ${K3_PACKAGE_ARCH})
+  endif()
   set(never no)
   if(K3I_NEVER_INSTALLS)
     set(never yes)
@@ -84,7 +100,7 @@ function(k3_installers out version bin folder)
     add_custom_command(OUTPUT ${outputs}
       COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
       COMMAND ${CMAKE_COMMAND} -E rm -f ${folder}/${msi}.p7s
-      COMMAND ${K3_WIXL} -D Edition=${edition} -D Version=${version} -D Bin=${bin} ${defs} -D NeverInstalls=${never}
+      COMMAND ${K3_WIXL} -a ${K3I_ARCH} -D Edition=${edition} -D Version=${version} -D Bin=${bin} ${defs} -D NeverInstalls=${never}
         -D FailsAfterFiles=${fails} -o ${folder}/${msi} ${K3_WXS}
       COMMAND ${K3_MSIBUILD} ${folder}/${msi} ${versions}
       ${sign}

@@ -214,7 +214,7 @@ PendingOutcome CheckAndInstall(const std::wstring& package, const std::wstring& 
     if (!registered) return PendingOutcome::Refused;
     replaced = VersionToReplace(registered, {FileVersionOf(program), FileVersionOf(self)});
   }
-  if (CheckPackage(facts, productCode, upgradeCode, replaced) != PackageVerdict::Install) {
+  if (CheckPackage(facts, productCode, upgradeCode, kOwnPlatform, replaced) != PackageVerdict::Install) {
     return PendingOutcome::Refused;
   }
   // A running program (another instance, a show opened from its file) would

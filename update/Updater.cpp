@@ -25,7 +25,7 @@ bool IsExpectedPackage(const std::vector<std::uint8_t>& package, const ExpectedP
   if (!WriteWholeFile(static_cast<std::uint32_t>(package.size()), probe, package.data())) return false;
   const PackageFacts facts = ReadPackageFacts(probe);
   DeleteFileForce(probe);
-  return CheckPackage(facts, ProductCode(expected.japanese), UpgradeCode(expected.japanese),
+  return CheckPackage(facts, ProductCode(expected.japanese), UpgradeCode(expected.japanese), kOwnPlatform,
                       PackedVersion(expected.running), PackedVersion(expected.announced)) == PackageVerdict::Install;
 }
 

@@ -54,42 +54,68 @@ TEST(KickerRules, OnlyANewerPackageOfTheEditionsProductReplacesIt) {
   const std::wstring upgrade(UpgradeCode(false));
   const std::wstring product(ProductCode(false));
   EXPECT_NE(UpgradeCode(true), UpgradeCode(false));
-  PackageFacts next{true, upgrade, L"1.1.7.0", product};
-  EXPECT_EQ(CheckPackage(next, product, upgrade, L"1.1.6.0"), PackageVerdict::Install);
-  EXPECT_EQ(CheckPackage(next, product, upgrade, L""), PackageVerdict::Install) << "nothing installed";
+  PackageFacts next{true, upgrade, L"1.1.7.0", product, L"Intel"};
+  EXPECT_EQ(CheckPackage(next, product, upgrade, L"Intel", L"1.1.6.0"), PackageVerdict::Install);
+  EXPECT_EQ(CheckPackage(next, product, upgrade, L"Intel", L""), PackageVerdict::Install) << "nothing installed";
   PackageFacts lower = next;
   for (auto& c : lower.upgradeCode) c = static_cast<wchar_t>(towlower(c));
   for (auto& c : lower.productCode) c = static_cast<wchar_t>(towlower(c));
-  EXPECT_EQ(CheckPackage(lower, product, upgrade, L"1.1.6.0"), PackageVerdict::Install) << "GUIDs without regard to case";
+  EXPECT_EQ(CheckPackage(lower, product, upgrade, L"Intel", L"1.1.6.0"), PackageVerdict::Install)
+      << "GUIDs without regard to case";
 
-  EXPECT_EQ(CheckPackage({}, product, upgrade, L"1.1.6.0"), PackageVerdict::NotAPackage);
-  EXPECT_EQ(CheckPackage({true, std::wstring(UpgradeCode(true)), L"1.1.7.0", std::wstring(ProductCode(true))}, product,
-                         upgrade, L"1.1.6.0"),
+  EXPECT_EQ(CheckPackage({}, product, upgrade, L"Intel", L"1.1.6.0"), PackageVerdict::NotAPackage);
+  EXPECT_EQ(CheckPackage({true, std::wstring(UpgradeCode(true)), L"1.1.7.0", std::wstring(ProductCode(true)), L"Intel"},
+                         product, upgrade, L"Intel", L"1.1.6.0"),
             PackageVerdict::OtherProduct)
       << "the other edition";
-  EXPECT_EQ(CheckPackage({true, upgrade, L"1.1.7.0", std::wstring(ProductCode(true))}, product, upgrade, L"1.1.6.0"),
+  EXPECT_EQ(CheckPackage({true, upgrade, L"1.1.7.0", std::wstring(ProductCode(true)), L"Intel"}, product, upgrade,
+                         L"Intel", L"1.1.6.0"),
             PackageVerdict::OtherProduct)
       << "the edition's upgrade code with another product code";
-  EXPECT_EQ(CheckPackage({true, upgrade, L"1.1.7.0", L""}, product, upgrade, L""), PackageVerdict::OtherProduct);
-  EXPECT_EQ(CheckPackage({true, L"", L"1.1.7.0", product}, product, upgrade, L""), PackageVerdict::OtherProduct);
-  EXPECT_EQ(CheckPackage(next, product, upgrade, L"1.1.7.0"), PackageVerdict::NotNewer) << "the same version";
-  EXPECT_EQ(CheckPackage(next, product, upgrade, L"1.2.0.0"), PackageVerdict::NotNewer) << "an older one";
-  EXPECT_EQ(CheckPackage({true, upgrade, L"newest", product}, product, upgrade, L""), PackageVerdict::NotNewer);
-  EXPECT_EQ(CheckPackage(next, product, upgrade, L"garbage"), PackageVerdict::NotNewer);
+  EXPECT_EQ(CheckPackage({true, upgrade, L"1.1.7.0", L"", L"Intel"}, product, upgrade, L"Intel", L""),
+            PackageVerdict::OtherProduct);
+  EXPECT_EQ(CheckPackage({true, L"", L"1.1.7.0", product, L"Intel"}, product, upgrade, L"Intel", L""),
+            PackageVerdict::OtherProduct);
+  EXPECT_EQ(CheckPackage(next, product, upgrade, L"Intel", L"1.1.7.0"), PackageVerdict::NotNewer) << "the same version";
+  EXPECT_EQ(CheckPackage(next, product, upgrade, L"Intel", L"1.2.0.0"), PackageVerdict::NotNewer) << "an older one";
+  EXPECT_EQ(CheckPackage({true, upgrade, L"newest", product, L"Intel"}, product, upgrade, L"Intel", L""),
+            PackageVerdict::NotNewer);
+  EXPECT_EQ(CheckPackage(next, product, upgrade, L"Intel", L"garbage"), PackageVerdict::NotNewer);
+  // Only a package for the installed programs' platform: a 64-bit package
+  // never replaces a 32-bit installation, nor the other way round.
+  EXPECT_EQ(CheckPackage(next, product, upgrade, L"x64", L"1.1.6.0"), PackageVerdict::OtherProduct);
+  PackageFacts x64 = next;
+  x64.platform = L"x64";
+  EXPECT_EQ(CheckPackage(x64, product, upgrade, L"Intel", L"1.1.6.0"), PackageVerdict::OtherProduct);
+  EXPECT_EQ(CheckPackage(x64, product, upgrade, L"X64", L"1.1.6.0"), PackageVerdict::Install)
+      << "without regard to case";
+  x64.platform.clear();
+  EXPECT_EQ(CheckPackage(x64, product, upgrade, L"Intel", L""), PackageVerdict::OtherProduct)
+      << "a package naming none";
+  EXPECT_EQ(TemplatePlatform(L"Intel;1033"), L"Intel");
+  EXPECT_EQ(TemplatePlatform(L"x64;1041,1033"), L"x64");
+  EXPECT_EQ(TemplatePlatform(L";1033"), L"");
+  EXPECT_EQ(TemplatePlatform(L"Intel"), L"Intel");
+#if defined(__x86_64__)
+  EXPECT_STREQ(kOwnPlatform, L"x64");
+#elif defined(__i386__)
+  EXPECT_STREQ(kOwnPlatform, L"Intel");
+#endif
 }
 
 TEST(SetupRules, TheUpdateClientTakesOnlyTheAnnouncedNewerVersion) {
   const std::wstring upgrade(UpgradeCode(true));
   const std::wstring product(ProductCode(true));
-  const PackageFacts next{true, upgrade, L"1.1.7.0", product};
+  const PackageFacts next{true, upgrade, L"1.1.7.0", product, L"Intel"};
   const auto running = PackVersion(L"1.1.6.0");
-  EXPECT_EQ(CheckPackage(next, product, upgrade, running, PackVersion(1, 1, 7, 0)), PackageVerdict::Install);
-  EXPECT_EQ(CheckPackage(next, product, upgrade, running, PackVersion(1, 1, 8, 0)), PackageVerdict::NotAnnounced)
+  EXPECT_EQ(CheckPackage(next, product, upgrade, L"Intel", running, PackVersion(1, 1, 7, 0)), PackageVerdict::Install);
+  EXPECT_EQ(CheckPackage(next, product, upgrade, L"Intel", running, PackVersion(1, 1, 8, 0)),
+            PackageVerdict::NotAnnounced)
       << "the service announced another version than the package is";
-  EXPECT_EQ(CheckPackage(next, product, upgrade, PackVersion(1, 1, 7, 0), PackVersion(1, 1, 7, 0)),
+  EXPECT_EQ(CheckPackage(next, product, upgrade, L"Intel", PackVersion(1, 1, 7, 0), PackVersion(1, 1, 7, 0)),
             PackageVerdict::NotNewer)
       << "announced, but not newer than the running program";
-  EXPECT_EQ(CheckPackage(next, std::wstring(ProductCode(false)), std::wstring(UpgradeCode(false)), running,
+  EXPECT_EQ(CheckPackage(next, std::wstring(ProductCode(false)), std::wstring(UpgradeCode(false)), L"Intel", running,
                          PackVersion(1, 1, 7, 0)),
             PackageVerdict::OtherProduct)
       << "the other edition's package under this edition's name";
@@ -182,10 +208,10 @@ TEST(KickerRules, AnUpdateRegisteredWithoutItsFilesIsReplacedAgain) {
   EXPECT_EQ(VersionToReplace(v6, {v7, v7}), v6) << "newer files do not hide the registered version";
   EXPECT_EQ(VersionToReplace(v7, {std::nullopt, v7}), 0u) << "a missing program";
   // A half-installed 1.1.7.0 takes its own package again, not an older one.
-  const PackageFacts next{true, std::wstring(UpgradeCode(false)), L"1.1.7.0", std::wstring(ProductCode(false))};
-  EXPECT_EQ(CheckPackage(next, ProductCode(false), UpgradeCode(false), VersionToReplace(v7, {v6, v7})),
+  const PackageFacts next{true, std::wstring(UpgradeCode(false)), L"1.1.7.0", std::wstring(ProductCode(false)), L"x64"};
+  EXPECT_EQ(CheckPackage(next, ProductCode(false), UpgradeCode(false), L"x64", VersionToReplace(v7, {v6, v7})),
             PackageVerdict::Install);
-  EXPECT_EQ(CheckPackage(next, ProductCode(false), UpgradeCode(false), VersionToReplace(v7, {v7, v7})),
+  EXPECT_EQ(CheckPackage(next, ProductCode(false), UpgradeCode(false), L"x64", VersionToReplace(v7, {v7, v7})),
             PackageVerdict::NotNewer);
 }
 

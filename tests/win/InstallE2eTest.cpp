@@ -329,6 +329,8 @@ TEST_F(Installation, KickerRefusesWhatIsNotANewerPackageOfTheEdition) {
       {"the unsigned newer package", ReadFileBytes(PackageOf(L"unsigned")), {}},
       {"signed with another key", ReadFileBytes(PackageOf(L"otherkey")), with(PackageOf(L"otherkey"))},
       {"a good download swapped for another package by hand", ReadFileBytes(PackageOf(L"otherkey")), nextSignature},
+      {"the newer package for the other platform", ReadFileBytes(PackageOf(L"otherarch")),
+       with(PackageOf(L"otherarch"))},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

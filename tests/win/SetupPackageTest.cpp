@@ -42,6 +42,8 @@ TEST(SetupPackage, TheBuiltPackagesTellTheirEditionsCodesAndVersion) {
     EXPECT_EQ(next.upgradeCode, k3::UpgradeCode(japanese));
     EXPECT_EQ(next.productVersion, L"1.1.7.0");
     EXPECT_EQ(k3::ReadPackageFacts(Built(L"", japanese)).productVersion, L"1.1.6.0");
+    EXPECT_EQ(next.platform, k3::kOwnPlatform) << "the platform of the tree's programs";
+    EXPECT_EQ(k3::ReadPackageFacts(Built(L"otherarch", japanese)).platform, sizeof(void*) == 8 ? L"Intel" : L"x64");
   }
   EXPECT_FALSE(k3::ReadPackageFacts(DriftletPath()).opened) << "a program is no package";
   EXPECT_FALSE(k3::ReadPackageFacts(BinFolder() + L"no-such.msi").opened);

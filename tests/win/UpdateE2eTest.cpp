@@ -166,6 +166,8 @@ TEST_F(UpdateCommand, OnlyTheVendorsSignedPackageOfTheAnnouncedVersionIsWritten)
       {"the other edition's signed package under this edition's name", BuiltPackage(L"next", !japanese),
        BuiltPackage(L"next", !japanese, L".p7s")},
       {"a signature of another package", good, BuiltPackage(L"next", !japanese, L".p7s")},
+      {"the signed package for the other platform", BuiltPackage(L"otherarch", japanese),
+       BuiltPackage(L"otherarch", japanese, L".p7s")},
   };
   // A package downloaded before stays as it was whatever comes now.
   ASSERT_TRUE(WriteFileBytes(downloaded, good));
