@@ -18,21 +18,58 @@ packages=(
 # benchmarks and the viewer's measurement run on them.
 packages+=(lomiri-wallpapers-20.04)
 
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
 missing=()
 for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
+  installed "$p" || missing+=("$p")
+done
+# The 32-bit Wine beside the 64-bit one (Debian's i386 multiarch): the i686
+# programs are tested in WoW64 prefixes, which Wine makes once both
+# loaders are installed.
+wine32=(wine32:i386 libwine:i386 libwine:amd64 wine64)
+for p in "${wine32[@]}"; do
+  if ! installed "$p"; then
+    missing+=("${wine32[@]}")
+    break
   fi
 done
 
 SUDO=""
 if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
 
+# The newest version of a package that both architectures' archives offer.
+common_version() {
+  local arch
+  for arch in amd64 i386; do
+    apt-cache madison "$1:$arch" | awk -F'|' '$3 ~ / Packages/ { gsub(/ /, "", $2); print $2 }' | sort -u
+  done | sort | uniq -d | sort -V | tail -n 1
+}
+
 if [ ${#missing[@]} -gt 0 ]; then
   echo "install-deps: installing ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -qq
-  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+  fi
+  # A mirror half-way through a sync may fail one index (seen: the security
+  # archive's i386 index); apt goes on without it, and so does this script:
+  # what cannot be installed then fails below.
+  $SUDO apt-get update -qq || echo "install-deps: some package indexes could not be fetched; going on without them"
+  # Every library both architectures need must be of one version in both.
+  # The release's own archive has each in both; a security update may come
+  # for one architecture first. So the release's versions are preferred
+  # (-t), and the libraries that Wine needs in both architectures and that
+  # may be installed already at a version without its twin are pinned to
+  # the newest version both have (which may go back one update).
+  codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  pins=()
+  for lib in libgstreamer-plugins-base1.0-0; do
+    version=$(common_version "$lib")
+    [ -n "$version" ] && pins+=("$lib:amd64=$version" "$lib:i386=$version")
+  done
+  $SUDO apt-get install -y -qq --no-install-recommends --allow-downgrades -t "$codename" "${missing[@]}" "${pins[@]}" \
+    >/dev/null
 fi
 
 # The Japanese edition is tested under ja_JP.UTF-8, which Wine maps to language 1041.

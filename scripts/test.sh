@@ -13,7 +13,7 @@ bash scripts/build.sh native win64 win32
 logs="$root/build/test-logs"
 mkdir -p "$logs"
 # Results of an earlier run must not be counted again.
-rm -rf build/native/test-results build/win64/test-results
+rm -rf build/native/test-results build/win64/test-results build/win32/test-results
 status=0
 
 echo "== native tests"
@@ -28,12 +28,13 @@ source scripts/lib/wine-session.sh
 # them, Xvfb shows Wine one) and the program at 150 per cent (a session
 # whose screens have 144 DPI); one the Japanese edition's (from its own
 # copy of the program folder) and the same at 150 per cent; one both
-# editions' installers.
+# editions' installers, then the i686 tree's tests (32-bit programs in a
+# WoW64 prefix of their own).
 # One session: started, its tests, stopped; false when either failed.
 session_tests() {
-  local prefix=$1 mode=$2
-  shift 2
-  wine_session_start "$prefix" "$mode" && ctest --test-dir build/win64 --output-on-failure "$@" 2>&1
+  local tree=$1 prefix=$2 mode=$3
+  shift 3
+  wine_session_start "$prefix" "$mode" && ctest --test-dir "build/$tree" --output-on-failure "$@" 2>&1
   local rc=$?
   wine_session_stop
   return $rc
@@ -47,17 +48,19 @@ run_chain() {
     case $chain in
       english | japanese)
         echo "== Windows tests, $chain edition"
-        session_tests "$prefix" own-display -R "_${chain}\$" -E '^win_e2e_(high_dpi|installers)_' || rc=1
+        session_tests win64 "$prefix" own-display -R "_${chain}\$" -E '^win_e2e_(high_dpi|installers)_' || rc=1
         if [ "$chain" = english ]; then
           echo "== Windows tests on two monitors"
-          session_tests "$prefix" two-monitors -R '^win_e2e_two_monitors$' || rc=1
+          session_tests win64 "$prefix" two-monitors -R '^win_e2e_two_monitors$' || rc=1
         fi
         echo "== Windows tests at 144 DPI, $chain edition"
-        K3_SESSION_DPI=144 session_tests "$prefix" own-display -R "^win_e2e_high_dpi_${chain}\$" || rc=1
+        K3_SESSION_DPI=144 session_tests win64 "$prefix" own-display -R "^win_e2e_high_dpi_${chain}\$" || rc=1
         ;;
       installers)
         echo "== Windows tests, installers of both editions"
-        session_tests "$prefix" own-display -R '^win_e2e_installers_(english|japanese)$' || rc=1
+        session_tests win64 "$prefix" own-display -R '^win_e2e_installers_(english|japanese)$' || rc=1
+        echo "== Windows tests of the 32-bit programs (i686 tree, English edition)"
+        session_tests win32 "$root/build/win32/wineprefix-english" own-display -R '^win32_' || rc=1
         ;;
     esac
     exit $rc
@@ -83,5 +86,5 @@ cat "${chainLogs[@]}" >"$logs/win64.log"
 # One closing line for both runs, counting test cases.
 echo "test.sh: finished in $(( $(date +%s) - started )) s"
 python3 scripts/lib/test-summary.py "$logs/native.log" "$logs/win64.log" -- \
-  build/native/test-results build/win64/test-results | sed '$s/^/total: /'
+  build/native/test-results build/win64/test-results build/win32/test-results | sed '$s/^/total: /'
 exit $status

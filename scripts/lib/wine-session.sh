@@ -123,6 +123,13 @@ wine_session_start() {
   elif [ "$mode" = own-display ] || [ -z "${DISPLAY:-}" ]; then
     k3_start_xvfb || return 1
   fi
+  # Every prefix is a WoW64 prefix (32-bit programs beside the 64-bit
+  # ones): one made before the 32-bit Wine was installed has no 32-bit
+  # system and is made again.
+  if [ -f "$WINEPREFIX/.k3-ready" ] && [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
+    echo "wine-session: making $WINEPREFIX again as a WoW64 prefix"
+    rm -rf "$WINEPREFIX"
+  fi
   mkdir -p "$WINEPREFIX"
   wineserver -f -p &
   K3_WINESERVER_PID=$!
@@ -132,6 +139,10 @@ wine_session_start() {
     # (The server writes the registry files later, when it saves them.)
     if ! wine wineboot -i </dev/null >/dev/null 2>&1 || [ ! -d "$WINEPREFIX/drive_c/windows" ]; then
       echo "wine-session: the Wine prefix could not be prepared" >&2
+      return 1
+    fi
+    if [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
+      echo "wine-session: the Wine prefix has no 32-bit system (scripts/install-deps.sh installs the 32-bit Wine)" >&2
       return 1
     fi
     if [ "$mode" != use-display ]; then

@@ -92,6 +92,22 @@ std::wstring InstalledVersion() {
   return version;
 }
 
+// The version the edition's entry among the installed programs shows under
+// a root of the registry in one of its views: a per-user installation's
+// entry is the user's (the same in both views); a 64-bit Windows keeps the
+// machine's entries apart by the package's platform (an Intel package's
+// under Wow6432Node). Empty when there is none.
+std::wstring ListedVersion(HKEY root, REGSAM view) {
+  const std::wstring path = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + ProductCode();
+  HKEY key = nullptr;
+  if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return {};
+  wchar_t text[64] = {};
+  DWORD size = sizeof text - sizeof(wchar_t);
+  const LONG rc = ::RegQueryValueExW(key, L"DisplayVersion", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
+  ::RegCloseKey(key);
+  return rc == ERROR_SUCCESS ? text : L"";
+}
+
 // The edition's package of another build folder ("next", "broken") or of
 // the other edition.
 std::wstring PackageOf(const std::wstring& folder, bool japanese = JapaneseEdition()) {
@@ -510,6 +526,14 @@ TEST_F(Installation, UpdateCommandFetchesTheNextVersionAndKickerInstallsIt) {
         EXPECT_FALSE(Exists(PendingSignature()));
         EXPECT_TRUE(Installed());
         EXPECT_EQ(InstalledVersion(), L"1.1.7.0");
+        // Listed where a program of the package's platform is (the test is
+        // of the same platform as its tree's packages), not in the other
+        // platform's view.
+        const REGSAM own = sizeof(void*) == 8 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+        const REGSAM other = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+        const std::wstring user = ListedVersion(HKEY_CURRENT_USER, own);
+        EXPECT_EQ(user.empty() ? ListedVersion(HKEY_LOCAL_MACHINE, own) : user, L"1.1.7.0");
+        EXPECT_EQ(ListedVersion(HKEY_LOCAL_MACHINE, other), L"");
         EXPECT_EQ(FileVersion(program), L"1.1.7.0");
         // Kicker ran from its file, held meanwhile: it moved itself aside
         // and the new one is in its place.
