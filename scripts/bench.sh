@@ -3,7 +3,8 @@
 # ImageMagick's -wave on the same 716 x 716 Ripple canvas in the same run
 # (one thread), the Windows build under Wine (generators and regions), and
 # the drifting window's frames on a real photo under Wine, and the main view
-# with 12-megapixel camera photos under Wine.
+# with 12-megapixel camera photos under Wine; the last three also for the
+# i686 programs (32-bit, in the same WoW64 prefix).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -11,7 +12,7 @@ root=$(pwd)
 bash scripts/install-deps.sh
 if [ ! -f build/bench/build.ninja ]; then cmake --preset bench >/dev/null; fi
 cmake --build build/bench -j "$(nproc)" >/dev/null
-bash scripts/build.sh win64 >/dev/null
+bash scripts/build.sh win64 win32 >/dev/null
 
 out="$root/build/bench-results"
 mkdir -p "$out"
@@ -47,3 +48,9 @@ wine build/win64/bin/win_view_bench.exe 2>/dev/null | tee "$out/view.txt"
 
 echo "== a list of 20,000 photos under Wine (rows, thumbnails kept, memory, a jump to its middle)"
 wine build/win64/bin/win_view_bench.exe --long 2>/dev/null | tee "$out/long-list.txt"
+
+echo "== the same for the i686 programs (32-bit, WoW64)"
+wine build/win32/bin/win_drift_bench.exe "$(winepath -w /usr/share/backgrounds/Kleiber_by_Lukas_Baubkus.jpg)" 2>/dev/null |
+  tee "$out/drift-32.txt"
+wine build/win32/bin/win_view_bench.exe 2>/dev/null | tee "$out/view-32.txt"
+wine build/win32/bin/win_view_bench.exe --long 2>/dev/null | tee "$out/long-list-32.txt"
