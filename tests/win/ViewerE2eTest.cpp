@@ -591,7 +591,9 @@ TEST_F(ViewerTest, AFullScreenProgramInTheForegroundStopsTheDriftUntilItCloses) 
   HWND viewer = WaitViewerWindow(program);
   ASSERT_TRUE(viewer);
   // Drifting, it works: frames and steps all the time, measured until the
-  // photo has come 60 pixels (about three seconds).
+  // photo has come 60 pixels and for five seconds at least (as long as the
+  // hidden photo is measured below: the processor time comes in ticks of
+  // 10 ms, and a busy machine gives the drift fewer frames a second).
   const double runStart = DriftletCpuMilliseconds();
   ASSERT_GE(runStart, 0) << "the processor time can be read";
   const RECT from = Rect(viewer);
@@ -599,9 +601,10 @@ TEST_F(ViewerTest, AFullScreenProgramInTheForegroundStopsTheDriftUntilItCloses) 
   ASSERT_TRUE(WaitUntil(
       [&] {
         const RECT now = Rect(viewer);
-        return std::abs(now.left - from.left) + std::abs(now.top - from.top) >= 60;
+        return std::abs(now.left - from.left) + std::abs(now.top - from.top) >= 60 &&
+               ::GetTickCount64() - runFrom >= 5000;
       },
-      15000))
+      20000))
       << "it drifts";
   const double runSeconds = static_cast<double>(::GetTickCount64() - runFrom) / 1000;
   const double running = DriftletCpuMilliseconds() - runStart;
@@ -619,10 +622,11 @@ TEST_F(ViewerTest, AFullScreenProgramInTheForegroundStopsTheDriftUntilItCloses) 
   std::printf("drift processor time: %.0f ms in %.1f s drifting, %.0f ms in 5 s hidden\n", running, runSeconds, paused);
   EXPECT_FALSE(::IsWindowVisible(viewer));
   EXPECT_TRUE(::EqualRect(&hidden, std::array{Rect(viewer)}.data())) << "no motion step while hidden";
-  // Near zero: at most a twentieth of a second in five, and a small part of
-  // what the drift costs per second (so that the comparison means something).
+  // Near zero: at most a twentieth of a second in five, and less than half
+  // of what the drift costs per second (so that the comparison means
+  // something).
   EXPECT_LT(paused, 50) << "no drift timers run while hidden";
-  EXPECT_LT(paused / 5, running / runSeconds / 4);
+  EXPECT_LT(paused / 5, running / runSeconds / 2);
 
   cover.Close();
   ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(viewer) != FALSE; }, 5000)) << "the photo comes back";
